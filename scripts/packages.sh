@@ -1,0 +1,22 @@
+# Debian packages the build needs; sourced by ./test and ./run.
+QUIN_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config zlib1g-dev libssl-dev)
+QUIN_TEST_PACKAGES=(libgtest-dev libbenchmark-dev)
+
+# Installs the named packages that are not installed yet; does nothing (and needs no network)
+# when every one is present.
+quin_install_packages() {
+  local missing=()
+  local p
+  for p in "$@"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+      missing+=("$p")
+    fi
+  done
+  if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing missing packages: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  fi
+}
