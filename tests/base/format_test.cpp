@@ -123,14 +123,18 @@ TEST(Format, WritesLikeThePlatform) {
 
 TEST(Format, MismatchRaisesConvertError) {
   const TFormatSettings FS;
-  const FormatCase Cases[] = {
+  struct BadCase {
+    const char* Fmt;
+    std::vector<TFormatArg> Args;
+  };
+  const BadCase Cases[] = {
       {"%d", {"x"}}, {"%d", {1.5}},     {"%d", {'c'}},    {"%s", {1}},
       {"%f", {1}},   {"%g", {"1"}},     {"%x", {2.0}},    {"%d", {}},
       {"%s %s", {"a"}}, {"%q", {1}},    {"abc%", {}},     {"%2:s", {"a"}},
       {"%-", {1}},   {"%*d", {"x", 1}}, {"%*:s", {-1, "a"}}, {"%999999999d", {1}},
       {"%*d", {1000000000, 1}},
   };
-  for (const FormatCase& C : Cases) {
+  for (const BadCase& C : Cases) {
     EXPECT_THROW(Format(C.Fmt, C.Args, FS), EConvertError) << C.Fmt;
   }
   try {
