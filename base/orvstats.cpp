@@ -85,8 +85,8 @@ double IncompleteGammaPImpl(double A, double X) {
   if (std::isinf(X) && X > 0) return 1;
   const double Gln = LnGammaImpl(A);
   if (X <= A + 1) {
-    // Series. Only X <= 0 gives 0: below the old cut-off of 1e-6 the function is still
-    // about 2 sqrt(X / pi) for A = 0.5, far from 0.
+    // Series. Only X <= 0 gives 0: a cut-off at X = 1e-6 would drop values of up to 1.1e-3
+    // (about 2 sqrt(X / pi) for A = 0.5), and with them the normal function near 0.
     if (X <= 0) return 0;
     double Term = 1 / A;
     double Sum = Term;
@@ -387,6 +387,7 @@ bool BracketRoot(double& A, double& B, TStatsFunction F, const TStatsParams& Par
   if (F == nullptr) StatsError("BracketRoot", "no function");
   CheckFinite(A, "BracketRoot");
   CheckFinite(B, "BracketRoot");
+  CheckNumber(Target, "BracketRoot");
   return BracketRootImpl(A, B, F, Params, Target);
 }
 
@@ -397,6 +398,7 @@ void BisectRoot(double A, double B, double& Root, double Tol, const TStatsParams
   CheckFinite(A, "BisectRoot");
   CheckFinite(B, "BisectRoot");
   CheckNumber(Tol, "BisectRoot");
+  CheckNumber(Target, "BisectRoot");
   BisectRootImpl(A, B, Root, Tol, Params, Target, F);
 }
 

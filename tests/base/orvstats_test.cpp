@@ -188,6 +188,7 @@ double CubeTarget(double X, const TStatsParams& Params, double Target) {
 }
 double TinyLine(double X, const TStatsParams&, double Target) { return 1e-200 * (Target - X); }
 double FlatFunction(double, const TStatsParams&, double Target) { return Target; }
+double StepAt(double X, const TStatsParams&, double Target) { return X < Target ? 1 : -1; }
 
 TEST(OrvStats, RootFinder) {
   const TStatsParams Twice{2, 0};
@@ -219,7 +220,9 @@ TEST(OrvStats, BisectionSurvivesTinyValuesAndCoarseDoubles) {
   EXPECT_NEAR(R, 0.3, 1e-12);
   // A width of 1e-6 cannot be reached around 1e20: the halving stops at the last double and
   // gives the root found, not the start of the interval.
-  BisectRoot(0, 1e21, R, 1e-6, TStatsParams{1, 0}, 1e60, CubeTarget);
+  BisectRoot(0, 1e21, R, 1e-6, TStatsParams{}, 1e20, StepAt);
+  EXPECT_NEAR(R, 1e20, 1e20 * 1e-14);
+  BisectRoot(-1, 1e21, R, 1e-6, TStatsParams{}, 1e20, StepAt);
   EXPECT_NEAR(R, 1e20, 1e20 * 1e-14);
 }
 
