@@ -33,8 +33,9 @@ std::vector<std::string> SplitCommandLine(std::string_view CmdLine);
 // output and error inherited, and every signal at its default; then waits without time-out
 // until it ends. Returns its exit code (0..255), or -1 when it could not be started (a missing
 // program or folder, an empty command line, a WorkDir or CmdLine longer than
-// MaxProcessInputLength characters, a NUL byte) or when it was ended by a signal. ShowWindow
-// has no meaning here: there is no console window to show.
+// MaxProcessInputLength characters, a NUL byte; also when the program's end cannot be waited
+// for) or when it was ended by a signal. ShowWindow has no meaning here: there is no console
+// window to show.
 int RunProcessAndWait(std::string_view WorkDir, std::string_view CmdLine, int ShowWindow);
 // The same with the arguments already split; the length limit applies to the arguments
 // joined by blanks.

@@ -38,6 +38,7 @@ class ISettingsStore {
   virtual bool MoveKey(std::string_view OldKey, std::string_view NewKey, bool Delete) = 0;
   // Opens the key Base + SubKey (plain concatenation; Base ends with "\"), creating it when
   // CanCreate is set; whether it is open. Values are read and written in the key opened last.
+  // The key open before is closed first, also when the new one cannot be opened.
   virtual bool OpenKey(std::string_view Base, std::string_view SubKey, bool CanCreate) = 0;
   // The stored value when it exists and has that type, otherwise Default. A Boolean is kept
   // as an integer (0 or 1); any integer value reads as a Boolean (non-zero is true).
