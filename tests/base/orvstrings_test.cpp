@@ -101,7 +101,10 @@ TEST(OrvStrings, SplitAtFirstPeelsOffOnePartAtATime) {
 
 TEST(OrvStrings, PositionsOfCharactersAndTexts) {
   // "a b c": blanks at 2 and 4.
-  struct Case { int N, Pos, PosFromEnd; const char *Before, *After, *BeforeFromEnd, *AfterFromEnd; };
+  struct Case {
+    int N, Pos, PosFromEnd;
+    const char *Before, *After, *BeforeFromEnd, *AfterFromEnd;
+  };
   const Case Cases[] = {
       {1, 2, 4, "a", "b c", "a b", "c"},
       {2, 4, 2, "a b", "c", "a", "b c"},
@@ -121,7 +124,11 @@ TEST(OrvStrings, PositionsOfCharactersAndTexts) {
   EXPECT_EQ(TextAfterNthChar("lang=", '=', 1), "");
   EXPECT_EQ(PosOfNthChar("", 'x', 1), 0);
 
-  struct TextCase { const char *S, *Sub; int First, Last; const char *Before, *AfterFirst, *AfterLast; };
+  struct TextCase {
+    const char *S, *Sub;
+    int First, Last;
+    const char *Before, *AfterFirst, *AfterLast;
+  };
   const TextCase TextCases[] = {
       {"a::b::c", "::", 2, 5, "a::b", "b::c", "c"},
       {"abc", "abc", 1, 1, "", "", ""},

@@ -156,9 +156,9 @@ TEST(Sorting, SmallCasesAndMissingArrays) {
   EXPECT_EQ(Neg[0], 2);
   SortIntegers(Neg, 2);
   EXPECT_EQ(Neg[0], 1);
-  int32_t Part[] = {5, 4, 3, 2, 1};
-  SortIntegers(Part, 3);  // only the first Count values
-  EXPECT_EQ(std::vector<int32_t>(Part, Part + 5), (std::vector<int32_t>{3, 4, 5, 2, 1}));
+  int32_t Head[] = {5, 4, 3, 2, 1};
+  SortIntegers(Head, 3);  // only the first Count values
+  EXPECT_EQ(std::vector<int32_t>(Head, Head + 5), (std::vector<int32_t>{3, 4, 5, 2, 1}));
   std::vector<int32_t> Extremes = {std::numeric_limits<int32_t>::max(), 0,
                                    std::numeric_limits<int32_t>::min(), -1};
   SortIntegers(Extremes);
