@@ -81,12 +81,45 @@ std::string RandomString(TOrvRandGen& Gen, int Length, const TOrvCharSet& Chars)
 
 namespace {
 
+// Heap sort of A[L..R]; every index it touches stays inside the range whatever the values
+// (NaN included).
+template <class T>
+void HeapSort(T* A, ptrdiff_t L, ptrdiff_t R) {
+  T* B = A + L;
+  const ptrdiff_t N = R - L + 1;
+  auto Sift = [B](ptrdiff_t Root, ptrdiff_t End) {
+    while (2 * Root + 1 < End) {
+      ptrdiff_t Child = 2 * Root + 1;
+      if (Child + 1 < End && B[Child] < B[Child + 1]) ++Child;
+      if (!(B[Root] < B[Child])) return;
+      const T X = B[Root];
+      B[Root] = B[Child];
+      B[Child] = X;
+      Root = Child;
+    }
+  };
+  for (ptrdiff_t I = N / 2 - 1; I >= 0; --I) Sift(I, N);
+  for (ptrdiff_t End = N - 1; End > 0; --End) {
+    const T X = B[0];
+    B[0] = B[End];
+    B[End] = X;
+    Sift(0, End);
+  }
+}
+
 // Quicksort with the middle element's value as pivot and Hoare partitioning. Every pass starts
 // with the pivot inside the range and every swap leaves a stopper on each side, so the scans
 // never leave the range. Recursing only into the smaller part keeps the depth below log2(n).
+// Crafted values could still make the middle pivot take quadratic time; a range that needs
+// more than 2 log2(n) partition passes is finished by heap sort. Equal values cannot be told
+// apart, so the result is the same sorted array either way.
 template <class T>
-void QuickSort(T* A, ptrdiff_t L, ptrdiff_t R) {
+void QuickSort(T* A, ptrdiff_t L, ptrdiff_t R, int Budget) {
   while (L < R) {
+    if (Budget-- <= 0) {
+      HeapSort(A, L, R);
+      return;
+    }
     const T Pivot = A[L + (R - L) / 2];
     ptrdiff_t I = L, J = R;
     do {
@@ -102,13 +135,20 @@ void QuickSort(T* A, ptrdiff_t L, ptrdiff_t R) {
     } while (I <= J);
     // Now L..J and I..R remain, both shorter than L..R.
     if (J - L < R - I) {
-      if (L < J) QuickSort(A, L, J);
+      if (L < J) QuickSort(A, L, J, Budget);
       L = I;
     } else {
-      if (I < R) QuickSort(A, I, R);
+      if (I < R) QuickSort(A, I, R, Budget);
       R = J;
     }
   }
+}
+
+template <class T>
+void QuickSort(T* A, ptrdiff_t L, ptrdiff_t R) {
+  int Depth = 0;
+  for (ptrdiff_t N = R - L + 1; N > 1; N >>= 1) ++Depth;
+  QuickSort(A, L, R, 2 * Depth + 2);
 }
 
 }  // namespace
