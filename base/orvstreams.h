@@ -76,6 +76,8 @@ class TMemoryStream : public TStream {
   TMemoryStream() = default;
   TMemoryStream(const void* Data, int64_t Size);  // borrowed, read-only
   explicit TMemoryStream(std::string_view Data) : TMemoryStream(Data.data(), Data.size()) {}
+  // Borrowing from a temporary string would leave the stream dangling.
+  explicit TMemoryStream(std::string&&) = delete;
 
   int64_t Read(void* Buffer, int64_t Count) override;
   int64_t Write(const void* Buffer, int64_t Count) override;
