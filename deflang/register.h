@@ -1,0 +1,8 @@
+// Explicit class registration of the definition language; runs after RegisterBaseClasses.
+#pragma once
+
+namespace quin {
+
+void RegisterDeflangClasses();
+
+}  // namespace quin
