@@ -17,9 +17,10 @@ bool ClassInfo::InheritsFrom(const ClassInfo& Other) const {
   return false;
 }
 
-std::unique_ptr<TObject> ClassInfo::Create() const {
+std::unique_ptr<TObject> ClassInfo::Create(TObject* Owner) const {
   if (!Factory) return nullptr;
   std::unique_ptr<TObject> P(Factory());
+  if (Owner) P->SetCreationOwner(Owner);
   P->AfterConstruction();
   return P;
 }

@@ -10,18 +10,21 @@
 namespace quin {
 
 class TObject;
+class TPropTable;
 
-// Class descriptor: name, parent and (for creatable classes) a factory that constructs the
-// object and runs its after-create step.
+// Class descriptor: name, parent, (for creatable classes) a factory, and (for classes whose
+// properties are reached by name) the published-property table (base/properties.h).
 struct ClassInfo {
   const char* Name;
   const ClassInfo* Parent;
-  TObject* (*Factory)();  // null for abstract classes
+  TObject* (*Factory)();                  // null for abstract classes
+  const TPropTable* (*Props)() = nullptr;  // null when the class publishes nothing of its own
 
   // True when this class is `Other` or derives from it.
   bool InheritsFrom(const ClassInfo& Other) const;
-  // A new object of this class (two-phase: constructed, then AfterConstruction); null when abstract.
-  std::unique_ptr<TObject> Create() const;
+  // A new object of this class, two-phase: constructed, given its owner, then
+  // AfterConstruction. Null when the class is abstract.
+  std::unique_ptr<TObject> Create(TObject* Owner = nullptr) const;
 };
 
 // Root of every class of ours that carries a ClassInfo.
@@ -43,6 +46,9 @@ class TObject {
   // overrides of virtual operations are reached. Every creation through New<T>() or a
   // ClassInfo factory calls it.
   virtual void AfterConstruction() {}
+  // Creation by class with an owner hands the owner over before AfterConstruction; classes
+  // that keep an owner link override this.
+  virtual void SetCreationOwner(TObject* Owner) {}
 
  protected:
   TObject() = default;

@@ -139,6 +139,7 @@ class TOrvPersistent : public TOrvObject {
   explicit TOrvPersistent(TOrvPersistent* AOwner = nullptr) : Owner(AOwner) {}
   TOrvPersistent(const TOrvPersistent& Source) : TOrvObject(Source), Owner(nullptr) {}
   virtual void EmptyHook() {}
+  void SetCreationOwner(TObject* AOwner) override { Owner = As<TOrvPersistent>(AOwner); }
   TOrvPersistent* Owner;
 };
 
