@@ -251,8 +251,8 @@ void TOrvScanner::SetDefaults() {
   NumberStartChars.Clear();
   NumberStartChars.AddRange('0', '9');
   NumberChars = IdentChars;
-  StringStart = "\"";
-  StringEnd = "\"";
+  StringStart.assign(1, '"');
+  StringEnd.assign(1, '"');
   TerminalList = CreateTerminalList();
 }
 
@@ -328,7 +328,13 @@ void TOrvScanner::SkipBlanksAndComments() {
 }
 
 void TOrvScanner::Recycle(std::unique_ptr<TOrvToken> T) {
-  if (T && FPool.size() < kPoolSize) FPool.push_back(std::move(T));
+  if (!T) return;
+  if (FPool.size() < kPoolSize) {
+    FPool.push_back(std::move(T));
+  } else {  // replace in turn, so the pool follows the classes in current use
+    FPool[FPoolNext] = std::move(T);
+    FPoolNext = (FPoolNext + 1) % kPoolSize;
+  }
 }
 
 TOrvToken* TOrvScanner::SetToken(const ClassInfo& C, const TOrvTextPos& AStart) {
@@ -506,14 +512,13 @@ bool TOrvScanner::ReadBinData() {
   }
   const std::string_view Hex(Text.data() + From - 1, static_cast<size_t>(Pos.Offset - From));
   EOrvInvalidBinData::TReason Reason;
-  TDynByteArr Bytes;
-  if (!TOrvTokenBinData::TryDecode(Hex, Bytes, Reason)) {
+  if (!TOrvTokenBinData::TryDecode(Hex, FBytes, Reason)) {
     AddMsg(TOrvMsg_Error_InvalidBinData);
     return false;
   }
   auto* T = SetToken<TOrvTokenBinData>(Start);
   T->TOrvTokenText::SetText(Hex);
-  T->Bytes = std::move(Bytes);
+  std::swap(T->Bytes, FBytes);  // both buffers keep their room for the next time
   return true;
 }
 

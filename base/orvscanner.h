@@ -403,11 +403,13 @@ class TOrvScanner : public TOrvObject {
   // Hands a token that is no longer needed back for reuse.
   void Recycle(std::unique_ptr<TOrvToken> T);
 
-  std::string FBuf;  // scratch text of the token being read
+  std::string FBuf;    // scratch text of the token being read
+  TDynByteArr FBytes;  // scratch bytes of binary data
 
  private:
   void MakeEOFToken(const TOrvTextPos& At);
   std::vector<std::unique_ptr<TOrvToken>> FPool;
+  size_t FPoolNext = 0;
 };
 
 }  // namespace quin
