@@ -140,7 +140,9 @@ void TOrvMsgList::Add(std::unique_ptr<TOrvMsg> Msg) {
     if (M.Template.empty()) throw EMsgList_FatalError(M.Text);
     throw EMsgList_FatalError(M.Template, M.Args);
   }
-  if (MaxErrors >= 1 && FErrors == MaxErrors) {
+  // Errors appended directly (outside the limits) may already have taken the count past the
+  // limit; the list must stop then too, not only when the count meets it exactly.
+  if (MaxErrors >= 1 && FErrors >= MaxErrors) {
     TOrvMsg* Too = TOrvObjectList::Add(TOrvMsg::Create(TOrvMsg_FatalError_TooManyErrors, At));
     ++FErrors;
     FCountedAt = Count();

@@ -192,17 +192,6 @@ const ClassInfo* TOrvTerminalList::FindWord(std::string_view Word) const {
 
 // ---- Character sets
 
-TOrvCharSet& TOrvCharSet::AddRange(char From, char To) {
-  for (int C = static_cast<unsigned char>(From); C <= static_cast<unsigned char>(To); ++C)
-    Bits.set(static_cast<size_t>(C));
-  return *this;
-}
-
-TOrvCharSet& TOrvCharSet::AddChars(std::string_view Chars) {
-  for (char C : Chars) Add(C);
-  return *this;
-}
-
 // ---- Scanner
 
 namespace {
@@ -229,6 +218,11 @@ void TOrvScanner::AfterConstruction() { SetDefaults(); }
 std::unique_ptr<TOrvScanner> TOrvScanner::CreateFromText(std::string AText,
                                                          TOrvMsgList* AMsgList) {
   return New<TOrvScanner>(std::move(AText), AMsgList);
+}
+
+std::unique_ptr<TOrvScanner> TOrvScanner::CreateFromStream(TStream& Stream,
+                                                           TOrvMsgList* AMsgList) {
+  return New<TOrvScanner>(ReadRestOfStream(Stream), AMsgList);
 }
 
 std::unique_ptr<TOrvTerminalList> TOrvScanner::CreateTerminalList() { return nullptr; }

@@ -13,8 +13,10 @@
 #include <string_view>
 #include <vector>
 
+#include "base/charset.h"
 #include "base/orvclasses.h"
 #include "base/orvmessages.h"
+#include "base/orvstreams.h"
 
 namespace quin {
 
@@ -261,17 +263,6 @@ class TOrvTerminalList : public TOrvObjectList {
 
 // ---- Character sets
 
-struct TOrvCharSet {
-  std::bitset<256> Bits;
-  bool Has(char C) const { return Bits.test(static_cast<unsigned char>(C)); }
-  TOrvCharSet& Add(char C) {
-    Bits.set(static_cast<unsigned char>(C));
-    return *this;
-  }
-  TOrvCharSet& AddRange(char From, char To);
-  TOrvCharSet& AddChars(std::string_view Chars);
-  void Clear() { Bits.reset(); }
-};
 
 // ---- Diagnostics
 
@@ -301,6 +292,8 @@ class TOrvScanner : public TOrvObject {
   void AfterConstruction() override;
 
   static std::unique_ptr<TOrvScanner> CreateFromText(std::string AText, TOrvMsgList* AMsgList);
+  // The rest of Stream from its current position becomes the text.
+  static std::unique_ptr<TOrvScanner> CreateFromStream(TStream& Stream, TOrvMsgList* AMsgList);
 
   TOrvCharSet BlankChars;
   bool CaseSensitive = false;

@@ -217,4 +217,13 @@ int64_t TFileStream::Size() {
   return St.st_size;
 }
 
+std::string ReadRestOfStream(TStream& Stream) {
+  const int64_t N = Stream.Remaining();
+  if (N <= 0) return {};
+  if (static_cast<uint64_t>(N) > std::string().max_size()) throw EReadError();
+  std::string S(static_cast<size_t>(N), '\0');
+  Stream.ReadBuffer(S.data(), N);
+  return S;
+}
+
 }  // namespace quin

@@ -68,6 +68,9 @@ class TStream : public TObject {
   TStream() = default;
 };
 
+// The rest of Stream from its current position, as a string (reads Remaining() bytes).
+std::string ReadRestOfStream(TStream& Stream);
+
 // A stream over bytes in memory. The default stream owns a growable buffer; a stream built
 // over borrowed bytes reads them in place (the caller keeps them alive) and refuses writes.
 class TMemoryStream : public TStream {

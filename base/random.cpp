@@ -65,8 +65,8 @@ TOrvRandGen& DefaultRandGen() {
 std::string RandomString(TOrvRandGen& Gen, int Length, const TOrvCharSet& Chars) {
   if (Length <= 0) return {};
   std::string Members;
-  for (size_t C = 0; C < Chars.size(); ++C)
-    if (Chars.test(C)) Members += char(C);
+  for (size_t C = 0; C < Chars.Bits.size(); ++C)
+    if (Chars.Bits.test(C)) Members += char(C);
   if (Members.empty()) throw EListError("RandomString: the character set is empty");
   std::string R(size_t(Length), '\0');
   for (char& Ch : R) {
@@ -169,6 +169,6 @@ void SortIntegers(std::vector<int32_t>& Values) {
   if (Values.size() >= 2) QuickSort(Values.data(), 0, ptrdiff_t(Values.size()) - 1);
 }
 
-int CountSetMembers(const TOrvCharSet& Set) { return int(Set.count()); }
+int CountSetMembers(const TOrvCharSet& Set) { return int(Set.Bits.count()); }
 
 }  // namespace quin

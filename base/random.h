@@ -2,17 +2,14 @@
 // members of a 256-element set.
 #pragma once
 
-#include <bitset>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "base/charset.h"
 #include "base/metaclass.h"
 
 namespace quin {
-
-// A set of byte values (characters of the 8-bit text).
-using TOrvCharSet = std::bitset<256>;
 
 // A random-number generator; analysis code takes one so that tests can pass their own.
 class TOrvRandGen : public TObject {

@@ -89,6 +89,12 @@ TEST_F(MessagesTest, MessageLimitDropsWarningsAndPurgesThemForErrors) {
   EXPECT_EQ(L.ErrorCount(), 4);                     // the too-many-errors message counts too
 }
 
+TEST_F(MessagesTest, ErrorsAppendedOutsideTheLimitsStillStopTheList) {
+  TOrvMsgList L(0, 1);
+  L.TOrvObjectList::Add(Err().release());  // appended directly, as free-text reports are
+  EXPECT_THROW(L.Add(Err()), EMsgList_FatalError);
+}
+
 TEST_F(MessagesTest, UnlimitedListRaisesOnlyForFatal) {
   TOrvMsgList L(0, 0);
   for (int I = 0; I < 50; ++I) L.Add(Err());

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/langmanager.h"
+#include "base/orvbinary.h"
 #include "base/text.h"
 
 namespace quin {
@@ -583,6 +584,25 @@ TEST_F(ScannerTest, LongUnclosedConstructsEndOnce) {
     EXPECT_LE(Msgs.Count(), 1);
     EXPECT_TRUE(Got.back().Class == &TOrvTokenEOF::StaticClass());
   }
+}
+
+}  // namespace
+}  // namespace quin
+
+namespace quin {
+namespace {
+
+TEST_F(ScannerTest, CreateFromStreamTakesTheRestOfTheStream) {
+  TMemoryStream Stream;
+  WriteStreamText(Stream, "header\r\nalpha beta");
+  Stream.SetPosition(8);
+  auto S = TOrvScanner::CreateFromStream(Stream, &Msgs);
+  const auto Tokens = ScanAll(*S);
+  ASSERT_EQ(Tokens.size(), 3u);
+  EXPECT_EQ(Tokens[0].Text, "alpha");
+  EXPECT_EQ(Tokens[0].Start, MakeTextPos(1, 1, 1));
+  EXPECT_EQ(Tokens[1].Text, "beta");
+  EXPECT_EQ(Stream.Remaining(), 0);
 }
 
 }  // namespace

@@ -102,15 +102,15 @@ TEST(RandGen, RandomizeSeedsFromTheClock) {
 
 TEST(RandomString, PicksMembersInAscendingCodeOrder) {
   TOrvCharSet Chars;
-  Chars.set('z');
-  Chars.set('a');
-  Chars.set(0xB9);
+  Chars.Bits.set('z');
+  Chars.Bits.set('a');
+  Chars.Bits.set(0xB9);
   TScriptedRandGen Gen({2, 0, 1, 1});
   EXPECT_EQ(RandomString(Gen, 5, Chars), "\xB9" "azz\xB9");
   EXPECT_EQ(Gen.Ranges, std::vector<int>(5, 3));
 
   TOrvCharSet One;
-  One.set('x');
+  One.Bits.set('x');
   EXPECT_EQ(RandomString(DefaultRandGen(), 6, One), "xxxxxx");
   EXPECT_EQ(RandomString(DefaultRandGen(), 0, One), "");
   EXPECT_EQ(RandomString(DefaultRandGen(), -1, One), "");
@@ -123,7 +123,7 @@ TEST(RandomString, PicksMembersInAscendingCodeOrder) {
   EXPECT_THROW(RandomString(Negative, 1, Chars), EListError);
 
   TOrvCharSet Digits;
-  for (char C = '0'; C <= '9'; ++C) Digits.set(static_cast<unsigned char>(C));
+  for (char C = '0'; C <= '9'; ++C) Digits.Bits.set(static_cast<unsigned char>(C));
   const std::string S = RandomString(DefaultRandGen(), 200, Digits);
   ASSERT_EQ(S.size(), 200u);
   EXPECT_TRUE(std::all_of(S.begin(), S.end(), [](char C) { return C >= '0' && C <= '9'; }));
@@ -132,11 +132,11 @@ TEST(RandomString, PicksMembersInAscendingCodeOrder) {
 TEST(CountSetMembers, Counts) {
   TOrvCharSet Set;
   EXPECT_EQ(CountSetMembers(Set), 0);
-  Set.set(0);
-  Set.set(255);
-  Set.set('a');
+  Set.Bits.set(0);
+  Set.Bits.set(255);
+  Set.Bits.set('a');
   EXPECT_EQ(CountSetMembers(Set), 3);
-  Set.set();
+  Set.Bits.set();
   EXPECT_EQ(CountSetMembers(Set), 256);
 }
 
