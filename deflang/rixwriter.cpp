@@ -44,7 +44,8 @@ void WriteDefStart(TStream& Stream, int& Indent, std::string_view Key,
 }
 
 void WriteDefEnd(TStream& Stream, int& Indent, std::string_view Comment) {
-  Indent -= 2;
+  // An end without its start never makes the indentation negative.
+  Indent = Indent >= 2 ? Indent - 2 : 0;
   WriteLineWithComment(Stream, Indent, "end;", Comment);
 }
 
@@ -75,7 +76,20 @@ void WriteKeyDoubleBin(TStream& Stream, int& Indent, std::string_view Key,
 
 void WriteKeyString(TStream& Stream, int& Indent, std::string_view Key, std::string_view Comment,
                     std::string_view Text) {
-  WriteKeyValue(Stream, Indent, Key, Comment, "\"" + DoubleText(Text, "\"") + "\"");
+  // A quoted string must end on its line: line breaks are written as "\n", which the reader
+  // turns back into CR LF.
+  std::string OneLine;
+  OneLine.reserve(Text.size());
+  for (size_t I = 0; I < Text.size(); ++I) {
+    const char C = Text[I];
+    if (C == '\r' || C == '\n') {
+      OneLine += "\\n";
+      if (C == '\r' && I + 1 < Text.size() && Text[I + 1] == '\n') ++I;
+    } else {
+      OneLine += C;
+    }
+  }
+  WriteKeyValue(Stream, Indent, Key, Comment, "\"" + DoubleText(OneLine, "\"") + "\"");
 }
 
 void WriteKeyText(TStream& Stream, int& Indent, std::string_view Key, std::string_view Comment,
@@ -97,7 +111,9 @@ void WriteObjectBlock(TStream& Stream, int& Indent, std::string_view ObjectName,
   while (Begin < Text.size() && (Text[Begin] == '\r' || Text[Begin] == '\n')) ++Begin;
   size_t End = Text.size();
   while (End > Begin && Text[End - 1] == ' ') --End;
-  WriteStreamText(Stream, Text.substr(Begin, End - Begin));
+  // ">>" is doubled as in every text, or it would end the block early and the rest of the text
+  // would be read as instructions.
+  WriteStreamText(Stream, DoubleText(Text.substr(Begin, End - Begin), ">>"));
   WriteLineWithComment(Stream, Indent, ">>;", Comment);
 }
 

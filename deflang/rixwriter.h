@@ -35,7 +35,7 @@ void WriteKeyBoolean(TStream& Stream, int& Indent, std::string_view Key, std::st
 // for bit.
 void WriteKeyDoubleBin(TStream& Stream, int& Indent, std::string_view Key,
                        std::string_view Comment, double Value);
-// Key = "Text"; with every double quote doubled.
+// Key = "Text"; with every double quote doubled and line breaks written as "\n".
 void WriteKeyString(TStream& Stream, int& Indent, std::string_view Key, std::string_view Comment,
                     std::string_view Text);
 // Key = <<Text>>; with every ">>" doubled.
@@ -44,7 +44,7 @@ void WriteKeyText(TStream& Stream, int& Indent, std::string_view Key, std::strin
 // Key = "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}";
 void WriteKeyGUID(TStream& Stream, int& Indent, std::string_view Key, std::string_view Comment,
                   const TGUID& GUID);
-// "object Name <<", Text as it stands (trailing blanks and leading line breaks removed), then
+// "object Name <<", Text (trailing blanks and leading line breaks removed, ">>" doubled), then
 // the indented line ">>;".
 void WriteObjectBlock(TStream& Stream, int& Indent, std::string_view ObjectName,
                       std::string_view Comment, std::string_view Text);

@@ -61,11 +61,20 @@ TEST(RixWriter, TextsDoubleTheirClosingBrackets) {
   }
 }
 
+TEST(RixWriter, StringsStayOnTheirLineAndIndentationNeverGoesNegative) {
+  TMemoryStream S;
+  int Indent = 0;
+  WriteKeyString(S, Indent, "s", "", "a\r\nb\nc\rd");
+  WriteDefEnd(S, Indent);  // an end without a start
+  EXPECT_EQ(Indent, 0);
+  EXPECT_EQ(S.DataString(), "s = \"a\\nb\\nc\\nd\";\r\nend;\r\n");
+}
+
 TEST(RixWriter, ObjectBlocksAndIndentedText) {
   TMemoryStream S;
   int Indent = 4;
   WriteObjectBlock(S, Indent, "Chart1", "chart", "\r\n\r\nobject Chart1: TChart\r\nend\r\n   ");
-  WriteObjectBlock(S, Indent, "", "", "no line end");
+  WriteObjectBlock(S, Indent, "", "", "no line end >>");
   WriteIndentedText(S, Indent, "x");
   WriteIndentedLine(S, Indent, "y");
   EXPECT_EQ(S.DataString(),
@@ -73,7 +82,7 @@ TEST(RixWriter, ObjectBlocksAndIndentedText) {
             "object Chart1: TChart\r\nend\r\n"
             "    >>; // chart\r\n"
             "    object <<\r\n"
-            "no line end    >>;\r\n"
+            "no line end >>>>    >>;\r\n"
             "    x    y\r\n");
 }
 
