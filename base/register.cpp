@@ -17,8 +17,4 @@ void RegisterBaseClasses() {
     ClassRegistry::Register(*C);
 }
 
-void RegisterAllClasses() {
-  RegisterBaseClasses();
-}
-
 }  // namespace quin

@@ -1,12 +1,10 @@
-// Explicit class registration: each subsystem has one register function, called in a fixed
-// order from the program entry and from the test programs' main.
+// Explicit class registration: each subsystem has one register function, which first calls the
+// register function of the subsystem below it, so one call from the program entry (or a test
+// program's main) registers everything in a fixed order. Registering twice is harmless.
 #pragma once
 
 namespace quin {
 
 void RegisterBaseClasses();
-
-// Runs every subsystem's register function in the fixed order (base first). Idempotent.
-void RegisterAllClasses();
 
 }  // namespace quin

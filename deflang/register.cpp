@@ -1,11 +1,13 @@
 #include "deflang/register.h"
 
 #include "base/metaclass.h"
+#include "base/register.h"
 #include "deflang/rixcodes.h"
 
 namespace quin {
 
 void RegisterDeflangClasses() {
+  RegisterBaseClasses();
   for (const ClassInfo* C : {&TRixCode::StaticClass(), &TRixCodeSingle::StaticClass(),
                              &TRixCodeRange::StaticClass(), &TRixCodeList::StaticClass()})
     ClassRegistry::Register(*C);

@@ -1,4 +1,4 @@
-// Explicit class registration of the definition language; runs after RegisterBaseClasses.
+// Registers the definition language's classes (the base library's first).
 #pragma once
 
 namespace quin {

@@ -43,7 +43,6 @@ std::string Show(const TRixCodeList& List) {
 
 class RixCodes : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { RegisterDeflangClasses(); }
   static TFormatSettings Polish() { return LocaleFromName("pl_PL").FormatSettings; }
   static TFormatSettings English() { return LocaleFromName("en_US").FormatSettings; }
 };
