@@ -1,5 +1,5 @@
 # Debian packages the build needs; sourced by ./test and ./run.
-QUIN_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config zlib1g-dev libssl-dev)
+QUIN_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config zlib1g-dev libssl-dev libcpp-httplib-dev)
 QUIN_TEST_PACKAGES=(libgtest-dev libbenchmark-dev)
 
 # Installs the named packages that are not installed yet; does nothing (and needs no network)
