@@ -627,7 +627,8 @@ std::string TWebForm::RenderPage() {
        "').decode(a));}).catch(function(){});}\n"
        "</script>\n</head>\n<body style=\"background-color:" + HtmlEscape(BgColor) + "\">\n";
   H += "<form id=\"quinform\" method=\"post\" action=\"" + HtmlEscape(Action) +
-       "\" accept-charset=\"" + WebCharSet + "\" onsubmit=\"return false;\">\n";
+       "\" accept-charset=\"" + WebCharSet +
+       "\" enctype=\"multipart/form-data\" onsubmit=\"return false;\">\n";
   H += "<input type=\"hidden\" name=\"__page\" value=\"" + HtmlEscape(FPageId) + "\">";
   H += "<input type=\"hidden\" name=\"__evt\" value=\"\">\n";
   Render(H);

@@ -230,6 +230,8 @@ TWebResponse TWebServer::Handle(const TWebRequest& Request) {
 }
 
 TWebResponse TWebServer::NewSession(const TWebRequest& Request) {
+  if (SessionCount() >= FSettings.MaxSessions)
+    return TextResponse(503, "Too many sessions; please try again later.");
   std::vector<std::string> Params;
   for (const auto& [N, V] : Request.Values.Items)
     Params.push_back(Iso88592ToCp1250(N) + "=" + Iso88592ToCp1250(V));

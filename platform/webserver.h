@@ -41,6 +41,7 @@ struct TWebServerSettings {
   std::string CacheFolder;
   std::size_t MaxBodySize = 1 << 20;
   std::size_t MaxValueCount = 4096;
+  std::size_t MaxSessions = 10000;
   std::size_t MaxFileSize = std::size_t(256) << 20;
 };
 
