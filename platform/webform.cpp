@@ -601,7 +601,7 @@ void TWebForm::Release() {
   FSession->Release(this);
 }
 
-void TWebForm::Render(std::string& Html) const { RenderChildren(Html); }
+void TWebForm::Render(std::string& Html) const { TWebContainer::Render(Html); }
 
 std::string TWebForm::RenderPage() {
   if (OnRender) OnRender(*this);

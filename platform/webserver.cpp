@@ -270,6 +270,8 @@ TWebResponse TWebServer::SessionRequest(const TWebRequest& Request, const std::s
   if (SessionLangManager)
     if (TOrvLangManager* LM = SessionLangManager(*S)) LangBind.emplace(LM);
 
+  // A file to send answers only the request whose handler asked for it.
+  S->FSendPending = false;
   TWebResponse R;
   if (Rest.empty()) {
     R = Request.Method == "POST" ? PageRequest(*S, Request, true) : RenderActive(*S);

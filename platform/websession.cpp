@@ -40,6 +40,7 @@ const std::string& TWebSession::CacheFolder() const { return FServer.Settings().
 void TWebSession::AttachForm(std::unique_ptr<TWebForm> Form) {
   Form->FSession = this;
   Form->FForm = Form.get();
+  Form->FId = "page";
   Form->FPageId = "p" + std::to_string(++FNextPage);
   FForms.push_back(std::move(Form));
 }
@@ -50,8 +51,23 @@ TWebForm* TWebSession::CreateForm(const ClassInfo& FormClass) {
   std::unique_ptr<TWebForm> P(static_cast<TWebForm*>(FormClass.Factory()));
   TWebForm* Raw = P.get();
   AttachForm(std::move(P));
-  Raw->AfterConstruction();
+  ConstructForm(Raw);
   return Raw;
+}
+
+void TWebSession::ConstructForm(TWebForm* Form) {
+  try {
+    Form->AfterConstruction();
+  } catch (...) {
+    FStack.erase(std::remove(FStack.begin(), FStack.end(), Form), FStack.end());
+    auto It = std::find_if(FForms.begin(), FForms.end(),
+                           [Form](const auto& P) { return P.get() == Form; });
+    if (It != FForms.end()) {
+      std::unique_ptr<TWebForm> Gone = std::move(*It);
+      FForms.erase(It);
+    }
+    throw;
+  }
 }
 
 void TWebSession::Show(TWebForm* Form) {

@@ -46,7 +46,7 @@ class TWebSession {
     std::unique_ptr<T> P(new T(std::forward<A>(Args)...));
     T* Raw = P.get();
     AttachForm(std::move(P));
-    Raw->AfterConstruction();
+    ConstructForm(Raw);
     return Raw;
   }
   // The same for a registered page class; raises Exception when the class is abstract or no
@@ -83,6 +83,8 @@ class TWebSession {
   friend class TWebContainer;
   TWebSession(TWebServer& Server, std::string Id, std::vector<std::string> StartParams);
   void AttachForm(std::unique_ptr<TWebForm> Form);
+  // Runs the page's AfterConstruction; a page whose construction fails is freed again.
+  void ConstructForm(TWebForm* Form);
   // Frees the pages released during an event and the controls deleted meanwhile.
   void FinishEvent();
   void CloseAll();

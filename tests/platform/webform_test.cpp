@@ -406,6 +406,14 @@ TEST_F(WebServerTest, PageStackShowOverReleaseAndReplaceFromAHandler) {
   EXPECT_EQ(TOverForm::Alive, 1);
 }
 
+class TBrokenForm : public TWebForm {
+ public:
+  void AfterConstruction() override {
+    Add<TWebLabel>("Half");
+    throw Exception("broken page");
+  }
+};
+
 TEST_F(WebServerTest, ExceptionsBecomeAlertsAndTheSessionGoesOn) {
   std::string Sid = Open();
   TTestForm& F = Form(Sid);
@@ -419,6 +427,11 @@ TEST_F(WebServerTest, ExceptionsBecomeAlertsAndTheSessionGoesOn) {
 
   F.Button->OnClick = [](TWebControl&) { throw std::runtime_error("std failure"); };
   EXPECT_NE(Fire(Sid, *F.Button, "click").Body.find("alert('std failure')"), std::string::npos);
+
+  // A page whose construction fails is not left in the session.
+  F.Button->OnClick = [](TWebControl&) { CurrentWebSession()->CreateForm<TBrokenForm>()->Show(); };
+  EXPECT_NE(Fire(Sid, *F.Button, "click").Body.find("alert('broken page')"), std::string::npos);
+  EXPECT_EQ(Session(Sid).Forms(), std::vector<TWebForm*>{&F});
 
   F.Button->OnClick = [](TWebControl& B) {
     CurrentWebSession()->Alert(Cp1250("Błąd"));
@@ -481,6 +494,11 @@ TEST_F(WebServerTest, AsyncTimerRunsWithoutRenderingAndCarriesAlerts) {
   F.Timer->OnAsyncTimer = [](TWebControl&) { CurrentWebSession()->Alert(Cp1250("Uwaga: ś")); };
   EXPECT_EQ(Beat(F.Timer->Id() + ":timer:", Page).Body, "Uwaga: \xB6");
   EXPECT_EQ(Beat(F.Button->Id() + ":click:", Page).Status, 400);
+  // A file asked for by a timer is not sent with a later page request.
+  Write(App + "f.txt", "data");
+  F.Timer->OnAsyncTimer = [this](TWebControl&) { CurrentWebSession()->SendFile(App + "f.txt"); };
+  Beat(F.Timer->Id() + ":timer:", Page);
+  EXPECT_EQ(Post(Sid, {}).ContentType, "text/html; charset=iso-8859-2");
   F.Timer->Enabled = false;
   EXPECT_EQ(Beat(F.Timer->Id() + ":timer:", Page).Status, 400);
   // A timer of an older page only keeps the session alive.
