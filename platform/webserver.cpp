@@ -253,11 +253,13 @@ TWebResponse TWebServer::NewSession(const TWebRequest& Request) {
 
 TWebResponse TWebServer::SessionRequest(const TWebRequest& Request, const std::string& Sid,
                                         const std::string& Rest) {
-  std::shared_ptr<TWebSession> S = IsSessionId(Sid) ? FindSession(Sid) : nullptr;
+  // Found outlives the lock guard declared after it.
+  std::shared_ptr<TWebSession> Found = IsSessionId(Sid) ? FindSession(Sid) : nullptr;
   std::unique_lock<std::mutex> G;
-  if (S) {
-    G = std::unique_lock<std::mutex>(S->FLock);
-    if (S->FClosed) S = nullptr;
+  TWebSession* S = nullptr;
+  if (Found) {
+    G = std::unique_lock<std::mutex>(Found->FLock);
+    if (!Found->FClosed) S = Found.get();
   }
   if (!S) {
     // An ended session: a page request starts anew, anything else is gone.
@@ -265,7 +267,7 @@ TWebResponse TWebServer::SessionRequest(const TWebRequest& Request, const std::s
     return TextResponse(410, "The session has ended.");
   }
   S->FLastAccess = std::chrono::steady_clock::now();
-  TWebSessionBinding Bind(S.get());
+  TWebSessionBinding Bind(S);
   std::optional<TLangManagerBinding> LangBind;
   if (SessionLangManager)
     if (TOrvLangManager* LM = SessionLangManager(*S)) LangBind.emplace(LM);
