@@ -215,7 +215,9 @@ TWebResponse TWebServer::Handle(const TWebRequest& Request) {
   if (Raw.compare(0, 3, "/s/") == 0) {
     std::string Decoded = UrlDecode(Raw, false);
     size_t Slash = Decoded.find('/', 3);
-    if (Slash == std::string::npos) return Redirect(Decoded + "/");
+    if (Slash == std::string::npos)
+      return IsSessionId(Decoded.substr(3)) ? Redirect(Decoded + "/")
+                                            : TextResponse(404, "Not found.");
     return SessionRequest(Request, Decoded.substr(3, Slash - 3), Decoded.substr(Slash + 1));
   }
   if (Raw.compare(0, FSettings.FilesUrl.size(), FSettings.FilesUrl) == 0) {

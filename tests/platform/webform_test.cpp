@@ -236,6 +236,8 @@ TEST_F(WebServerTest, SessionTrackedInUrlWithStartParameters) {
   // Unknown or malformed sessions: a page request starts anew, anything else is refused.
   EXPECT_EQ(Get("/s/0123456789abcdef0123456789abcdef/").Header("Location"), "/");
   EXPECT_EQ(Get("/s/nonsense/").Header("Location"), "/");
+  EXPECT_EQ(Get("/s/" + A).Header("Location"), "/s/" + A + "/");
+  EXPECT_EQ(Get("/s/%0D%0ALocation:x").Header("Location"), "");
   EXPECT_EQ(Server->Handle({"POST", "/s/0123456789abcdef0123456789abcdef/", {}}).Status, 410);
   EXPECT_EQ(Get("/favicon.ico").Status, 404);
   EXPECT_EQ(Server->SessionCount(), 2u);
@@ -520,7 +522,9 @@ TEST_F(WebServerTest, SendFileAnswersWithTheFileInline) {
   TTestForm& F = Form(Sid);
   Write(App + "report.xls", "XLSDATA");
   std::string Name = Cp1250("Raport \"ś\".xls");
-  F.Button->OnClick = [&](TWebControl&) { CurrentWebSession()->SendFile(App + "report.xls", Name); };
+  F.Button->OnClick = [&](TWebControl&) {
+    CurrentWebSession()->SendFile(App + "report.xls", Name);
+  };
   TWebResponse R = Fire(Sid, *F.Button, "click");
   EXPECT_EQ(R.Status, 200);
   EXPECT_EQ(R.Body, "XLSDATA");

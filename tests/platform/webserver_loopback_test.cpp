@@ -61,7 +61,8 @@ THttpReply Exchange(int Port, const std::string& Raw) {
     std::string Line = In.substr(Pos, Eol - Pos);
     size_t Colon = Line.find(':');
     if (Colon != std::string::npos)
-      R.Headers[LowerCase(Line.substr(0, Colon))] = Line.substr(Line.find_first_not_of(' ', Colon + 1));
+      R.Headers[LowerCase(Line.substr(0, Colon))] =
+          Line.substr(Line.find_first_not_of(' ', Colon + 1));
     Pos = Eol + 2;
   }
   R.Body = In.substr(End + 4);
