@@ -27,19 +27,22 @@ void ParseCodeList(TRixCodeList& List, TRixScanner& Scanner, const ClassInfo* Te
       Code = Below ? std::make_unique<TRixCodeRange>(RixCodeMin, X, false, Exclusive)
                    : std::make_unique<TRixCodeRange>(X, RixCodeMax, Exclusive, false);
     } else {
+      // A single code holding a sentinel is written "min" or "max": both read back.
       double Lower = RixCodeMin;
-      if (!Scanner.AcceptIdentifier("min") && !At(Scanner, TRixTokenRangeSep::StaticClass()) &&
-          !Scanner.ParseNumber(Lower)) {
+      if (Scanner.AcceptIdentifier("max")) {
+        Lower = RixCodeMax;
+      } else if (!Scanner.AcceptIdentifier("min") &&
+                 !At(Scanner, TRixTokenRangeSep::StaticClass()) && !Scanner.ParseNumber(Lower)) {
         Scanner.SkipStatement(true);
         return;
       }
       if (Scanner.Accept(TRixTokenRangeSep::StaticClass())) {
         double Upper = RixCodeMax;
-        const bool OpenAbove = Scanner.AcceptIdentifier("max") ||
-                               At(Scanner, TRixTokenListSep::StaticClass()) ||
-                               (TerminatorClass && At(Scanner, *TerminatorClass)) ||
-                               At(Scanner, TOrvTokenEOF::StaticClass());
-        if (!OpenAbove && !Scanner.ParseNumber(Upper)) {
+        const bool NoNumber = Scanner.AcceptIdentifier("max") ||
+                              At(Scanner, TRixTokenListSep::StaticClass()) ||
+                              (TerminatorClass && At(Scanner, *TerminatorClass)) ||
+                              At(Scanner, TOrvTokenEOF::StaticClass());
+        if (!NoNumber && !Scanner.ParseNumber(Upper)) {
           Scanner.SkipStatement(true);
           return;
         }

@@ -12,7 +12,8 @@ namespace quin {
 //   "<" and ">");
 // - a lower value ("min", nothing before ":", or a signed number), optionally ":" and an upper
 //   value ("max", nothing before ",", the terminator or the end of the text, or a number): a
-//   range with both ends inclusive, or a single code without ":";
+//   range with both ends inclusive, or a single code without ":"; "max" alone is the single
+//   code that the writer gives for that sentinel;
 // codes are separated by ",". With a TerminatorClass the list ends with that token (accepted);
 // without one, at the end of the text. Other text ends the list with '";" expected.' (nothing
 // skipped); a "," at the end of the text is fatal ("Unexpected end of file."); an unreadable

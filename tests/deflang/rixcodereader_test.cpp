@@ -75,6 +75,7 @@ TEST_F(RixCodeReaderTest, FormsOfCodes) {
       {"min:max", nullptr, "[min,max]", "", "<eof>"},
       {"MIN : Max", nullptr, "[min,max]", "", "<eof>"},
       {"min", nullptr, "min", "", "<eof>"},
+      {"max, min", nullptr, "max min", "", "<eof>"},
       {"< 5, <= 6", nullptr, "[min,5) [min,6]", "", "<eof>"},
       {"> -2.5, >= -1e3", nullptr, "(-2.5,max] [-1000,max]", "", "<eof>"},
       {"-3:-1, 0.5", nullptr, "[-3,-1] 0.5", "", "<eof>"},
