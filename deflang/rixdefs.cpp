@@ -74,7 +74,9 @@ QUIN_RIX_TEXT(ValueAlreadySet,
 
 namespace {
 
-std::string Blanks(int Indent) { return std::string(static_cast<size_t>(Indent > 0 ? Indent : 0) * 2, ' '); }
+std::string Blanks(int Indent) {
+  return std::string(static_cast<size_t>(Indent > 0 ? Indent : 0) * 2, ' ');
+}
 
 // A property setter refused the value read.
 class ERixInvalidValue : public EOrvException {
@@ -121,7 +123,8 @@ bool AddToStringList(TObject& Obj, std::string_view Name, const std::string& Val
 }
 
 // The property Theirs of From copied into the property Mine of To (the object inheriting).
-void CopyProperty(const TObject& From, const TPropInfo& Theirs, TObject& To, const TPropInfo& Mine) {
+void CopyProperty(const TObject& From, const TPropInfo& Theirs, TObject& To,
+                  const TPropInfo& Mine) {
   if (Mine.Kind == TPropKind::Object) {
     if (Theirs.Kind != TPropKind::Object || !Mine.SetObject || !Mine.ObjectClass ||
         !Mine.ObjectClass->InheritsFrom(TOrvPersistent::StaticClass()))
@@ -515,9 +518,11 @@ void TRixDefSimpleEnum::WriteGrammar(TRixLines& Lines, int Indent) const {
       Rule += "\"" + FNames[I] + "\"";
       continue;
     }
-    std::string Param = C->InheritsFrom(TOrvTokenInteger::StaticClass())      ? "integer"
-                        : C->InheritsFrom(TOrvTokenIdentifier::StaticClass()) ? "identifier"
-                                                                              : LowerCase(FParamPropNames[I]);
+    std::string Param = LowerCase(FParamPropNames[I]);
+    if (C->InheritsFrom(TOrvTokenInteger::StaticClass()))
+      Param = "integer";
+    else if (C->InheritsFrom(TOrvTokenIdentifier::StaticClass()))
+      Param = "identifier";
     Rule += "( \"" + FNames[I] + "\" " + Param + " )";
   }
   Lines.push_back(Rule + " .");

@@ -10,7 +10,9 @@ QUIN_IMPLEMENT_ABSTRACT_CLASS(TRixNodeSimple, TRixNode)
 QUIN_IMPLEMENT_ABSTRACT_CLASS(TRixNodeComplex, TRixNode)
 
 namespace {
-std::string Blanks(int Indent) { return std::string(static_cast<size_t>(Indent > 0 ? Indent : 0) * 2, ' '); }
+std::string Blanks(int Indent) {
+  return std::string(static_cast<size_t>(Indent > 0 ? Indent : 0) * 2, ' ');
+}
 }  // namespace
 
 TRixNode::TRixNode(TRixNodeComplex* AParent, TRixDef* ADef, const TOrvToken* AKeyToken)

@@ -115,7 +115,8 @@ TRixDefComplex* AddSection(TRixDefComplex& Owner, TRixDefFlags Flags) {
   auto* Kind = S->AddDef(std::make_unique<TRixDefSimpleEnum>("type", kOnce | rdfInherit, "tk"));
   for (const char* N : {"plain", "fancy", "other"}) Kind->AddName(N);
   S->AddDef(std::make_unique<TRixDefSimpleInteger>("size", kOnce | rdfInherit));
-  auto* Head = S->AddDef(std::make_unique<TRixDefComplex>("head", kOnce | rdfInherit, "", "RixToy"));
+  auto* Head =
+      S->AddDef(std::make_unique<TRixDefComplex>("head", kOnce | rdfInherit, "", "RixToy"));
   Head->AddDef(std::make_unique<TRixDefSimpleStringLong>("caption", kOnce));
   return S;
 }
@@ -568,7 +569,8 @@ TEST_F(RixParser, EventsSeeNodesAndTargets) {
     Seen.push_back(std::string("start ") + (T ? T->ClassName() : "-"));
   };
   Section->OnParsed = [&](TRixNode* N, TObject* T) {
-    Seen.push_back("parsed " + std::to_string(static_cast<TRixNodeComplex*>(N)->Children().Count()));
+    const int Children = static_cast<TRixNodeComplex*>(N)->Children().Count();
+    Seen.push_back("parsed " + std::to_string(Children));
   };
   TRixToyDoc Doc;
   Read(P, "name=\"n\"; def section label=\"a\"; end;", &Doc);
@@ -582,7 +584,8 @@ TEST_F(RixParser, GrammarOfASmallSchema) {
   TRixDefRoot& R = P.Root();
   R.AddDef(std::make_unique<TRixDefSimpleIdentifier>("Name", rdfMandatory | rdfOnce));
   R.AddDef(std::make_unique<TRixDefSimpleStringLong>("note", rdfNotBlank));
-  auto* E = R.AddDef(std::make_unique<TRixDefSimpleEnum>("mode", rdfOnce | rdfList | rdfUnique, "m"));
+  auto* E =
+      R.AddDef(std::make_unique<TRixDefSimpleEnum>("mode", rdfOnce | rdfList | rdfUnique, "m"));
   E->AddName("fast");
   E->AddName("slow", &TOrvTokenInteger::StaticClass(), "delay");
   auto* B = R.AddDef(std::make_unique<TRixDefComplex>("page", rdfSelfNesting));
