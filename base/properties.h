@@ -236,36 +236,36 @@ bool TPropTableBuilder<C>::TextToSet(std::string_view Text, const std::vector<st
 
 }  // namespace quin
 
+namespace quin {
+
+// The property table of class C, described once by Describe on first use.
+template <class C, void (*Describe)(TPropTableBuilder<C>&)>
+const TPropTable* PropTableOf() {
+  static const TPropTable Table = [] {
+    TPropTable T;
+    TPropTableBuilder<C> B(T);
+    Describe(B);
+    return T;
+  }();
+  return &Table;
+}
+
+}  // namespace quin
+
 // Defines the descriptor of a creatable class with published properties; Describe is a
 // function void(TPropTableBuilder<Class>&).
-#define QUIN_IMPLEMENT_CLASS_WITH_PROPS(Class, Parent, Describe)                      \
-  const ::quin::ClassInfo& Class::StaticClass() {                                     \
-    static const ::quin::ClassInfo Info{                                              \
+#define QUIN_IMPLEMENT_CLASS_WITH_PROPS(Class, Parent, Describe)                          \
+  const ::quin::ClassInfo& Class::StaticClass() {                                         \
+    static const ::quin::ClassInfo Info{                                                  \
         #Class, &Parent::StaticClass(), []() -> ::quin::TObject* { return new Class(); }, \
-        []() -> const ::quin::TPropTable* {                                           \
-          static const ::quin::TPropTable Table = [] {                                \
-            ::quin::TPropTable T;                                                     \
-            ::quin::TPropTableBuilder<Class> B(T);                                    \
-            Describe(B);                                                              \
-            return T;                                                                 \
-          }();                                                                        \
-          return &Table;                                                              \
-        }};                                                                           \
-    return Info;                                                                      \
+        &::quin::PropTableOf<Class, Describe>};                                           \
+    return Info;                                                                          \
   }
 
 // The same for an abstract class (no factory).
-#define QUIN_IMPLEMENT_ABSTRACT_CLASS_WITH_PROPS(Class, Parent, Describe)             \
-  const ::quin::ClassInfo& Class::StaticClass() {                                     \
-    static const ::quin::ClassInfo Info{#Class, &Parent::StaticClass(), nullptr,      \
-                                        []() -> const ::quin::TPropTable* {           \
-                                          static const ::quin::TPropTable Table = [] { \
-                                            ::quin::TPropTable T;                     \
-                                            ::quin::TPropTableBuilder<Class> B(T);    \
-                                            Describe(B);                              \
-                                            return T;                                 \
-                                          }();                                        \
-                                          return &Table;                              \
-                                        }};                                           \
-    return Info;                                                                      \
+#define QUIN_IMPLEMENT_ABSTRACT_CLASS_WITH_PROPS(Class, Parent, Describe)            \
+  const ::quin::ClassInfo& Class::StaticClass() {                                    \
+    static const ::quin::ClassInfo Info{#Class, &Parent::StaticClass(), nullptr,     \
+                                        &::quin::PropTableOf<Class, Describe>};      \
+    return Info;                                                                     \
   }

@@ -1,0 +1,129 @@
+// A browser session: its pages, its data object, its start parameters and the replies queued
+// for the browser. The server serialises a session's requests and binds the session to the
+// serving thread while a request runs.
+#pragma once
+
+#include <chrono>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "base/metaclass.h"
+#include "platform/webform.h"
+
+namespace quin {
+
+class TWebServer;
+
+class TWebSession {
+ public:
+  ~TWebSession();
+  TWebSession(const TWebSession&) = delete;
+  TWebSession& operator=(const TWebSession&) = delete;
+
+  // The identifier travelling in the URL (32 hexadecimal digits).
+  const std::string& Id() const { return FId; }
+  // The start request's parameters, "name=value" each, in the order they came.
+  const std::vector<std::string>& StartParams() const { return FStartParams; }
+  // The URL every request of this session goes to: "/s/<id>/".
+  std::string UrlBase() const { return "/s/" + FId + "/"; }
+  // Settings of the server, with trailing '/': the application folder, the web files folder
+  // and its URL, and the layer's own folder for files made for download.
+  const std::string& AppPath() const;
+  const std::string& FilesFolder() const;
+  const std::string& FilesUrl() const;
+  const std::string& CacheFolder() const;
+
+  // The application's session object, owned by the session.
+  TObject* Data() const { return FData.get(); }
+  void SetData(std::unique_ptr<TObject> AData) { FData = std::move(AData); }
+
+  // Creates a page owned by this session (not shown yet). The page is attached to the session
+  // before its AfterConstruction runs.
+  template <class T, class... A>
+  T* CreateForm(A&&... Args) {
+    std::unique_ptr<T> P(new T(std::forward<A>(Args)...));
+    T* Raw = P.get();
+    AttachForm(std::move(P));
+    ConstructForm(Raw);
+    return Raw;
+  }
+  // The same for a registered page class; raises Exception when the class is abstract or no
+  // page class.
+  TWebForm* CreateForm(const ClassInfo& FormClass);
+  // The page class shown when the session has no page (first request, last page released).
+  void SetStartForm(const ClassInfo* FormClass) { FStartForm = FormClass; }
+  const ClassInfo* StartForm() const { return FStartForm; }
+
+  // Shows Form on top of the session's pages.
+  void Show(TWebForm* Form);
+  // Releases Form; the page below comes back. While an event runs, the page is freed when the
+  // handler returns (it may go on working until then).
+  void Release(TWebForm* Form);
+  // Releases the active page and shows Form.
+  void ReplaceActiveForm(TWebForm* Form);
+  // The page on top (released pages excluded); null when none.
+  TWebForm* ActiveForm() const;
+  // Every page of the session, in creation order.
+  std::vector<TWebForm*> Forms() const;
+  // Pages shown, bottom first (released pages excluded).
+  std::vector<TWebForm*> FormStack() const;
+
+  // Replies for the browser, sent with the next page.
+  void Alert(std::string Text);
+  void OpenNewWindow(std::string Url);
+  // Sends a file as the answer to the current request: content type from the extension,
+  // "inline" disposition, DownloadName (default: the file's own name) as the file name.
+  void SendFile(std::string Path, std::string DownloadName = {});
+
+ private:
+  friend class TWebServer;
+  friend class TWebForm;
+  friend class TWebContainer;
+  TWebSession(TWebServer& Server, std::string Id, std::vector<std::string> StartParams);
+  void AttachForm(std::unique_ptr<TWebForm> Form);
+  // Runs the page's AfterConstruction; a page whose construction fails is freed again.
+  void ConstructForm(TWebForm* Form);
+  // Frees the pages released during an event and the controls deleted meanwhile.
+  void FinishEvent();
+  void CloseAll();
+
+  TWebServer& FServer;
+  std::string FId;
+  std::vector<std::string> FStartParams;
+  std::unique_ptr<TObject> FData;
+  const ClassInfo* FStartForm = nullptr;
+  std::vector<std::unique_ptr<TWebForm>> FForms;
+  std::vector<TWebForm*> FStack;
+  int FNextPage = 0;
+  bool FInEvent = false;
+  std::vector<std::string> FAlerts;
+  std::vector<std::string> FNewWindows;
+  std::string FSendFile;
+  std::string FSendName;
+  bool FSendPending = false;
+
+  // Held while a request of this session runs.
+  std::mutex FLock;
+  std::chrono::steady_clock::time_point FLastAccess;
+  bool FClosed = false;
+};
+
+// The session bound to the calling thread; null outside a request.
+TWebSession* CurrentWebSession();
+
+// Binds a session to the calling thread for the guard's lifetime (the server does it around
+// every request; tests and tools may do it too).
+class TWebSessionBinding {
+ public:
+  explicit TWebSessionBinding(TWebSession* Session);
+  ~TWebSessionBinding();
+  TWebSessionBinding(const TWebSessionBinding&) = delete;
+  TWebSessionBinding& operator=(const TWebSessionBinding&) = delete;
+
+ private:
+  TWebSession* FPrevious;
+};
+
+}  // namespace quin
