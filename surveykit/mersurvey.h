@@ -16,6 +16,9 @@
 
 namespace quin {
 
+class TRixScanner;
+struct TOrvTextPos;
+
 class TMerSurvey : public TOrvPersistent {
   QUIN_CLASS(TMerSurvey, TOrvPersistent)
  public:
@@ -53,12 +56,31 @@ class TMerSurvey : public TOrvPersistent {
   // The folder of FileName with its trailing separator ("" without a folder).
   virtual std::string GetDefinitionDir() const;
   // The column Spec ("name" or "name.recset"), record set 0 by default.
-  virtual std::unique_ptr<TMerRecsetCol> CreateCol(std::string_view Spec);
+  virtual std::unique_ptr<TMerRecsetCol> CreateCol(TRixScanner* Scanner, std::string_view Spec);
   virtual bool AfterOpen() { return true; }
   // False cancels closing.
   virtual bool SaveGlobalDefs() { return true; }
   // Sets the survey reference of every record set.
   virtual void LinkRecsets();
+
+  // ---- Section readers. Each receives the scanner after the block's key and the key's
+  // position, and reads through the block's "end" ";". A section whose reader this build
+  // lacks is skipped whole with a warning.
+
+  // The "weights" block's body, read by the weighting list.
+  virtual void ReadWeights(TRixScanner& Scanner, const TOrvTextPos& Pos);
+  // Creates the wave list (CreateWaveList) when there is none, then reads the "waves" body.
+  virtual void ReadWaves(TRixScanner& Scanner, const TOrvTextPos& Pos);
+  // Frees any previous data tree, creates a new one and reads the "data" body.
+  virtual void ReadData(TRixScanner& Scanner, const TOrvTextPos& Pos);
+  virtual void ReadPress(TRixScanner& Scanner, const TOrvTextPos& Pos);
+  virtual void ReadRadio(TRixScanner& Scanner, const TOrvTextPos& Pos);
+  virtual void ReadTV(TRixScanner& Scanner, const TOrvTextPos& Pos);
+
+  // The sections after the header, at the scanner's current token: "weights"?, "waves",
+  // "data", "press"?, "radio"?, "tv"?, each tried once in this order; what is left is reported
+  // once ("Unknown key."); a reading without errors that has no weighting gets "off".
+  void ReadSections(TRixScanner& Scanner);
 
   // The info's ID, "@", the info's namespace.
   std::string GetQualifiedID() const;
