@@ -84,12 +84,9 @@ void TMerEnviron::ApplyLanguages() {
     if (!Seen) Unique.push_back(L);
   }
   LanguagesList = std::move(Unique);
-  // A fresh manager takes the list; the host's hook stays.
-  auto M = New<TGimLangManager>();
-  M->Hook = LangManager->Hook;
-  for (const std::string& L : LanguagesList) M->AddLanguage(L);
-  M->SetSystemLanguage();
-  LangManager = std::move(M);
+  // The manager stays the same object: readers hold it while the definition is read.
+  for (const std::string& L : LanguagesList) LangManager->AddLanguage(L);
+  LangManager->SetSystemLanguage();
 }
 
 // ---- TMerInfoPage

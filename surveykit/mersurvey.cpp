@@ -1,7 +1,9 @@
 #include "surveykit/mersurvey.h"
 
 #include "base/properties.h"
+#include "deflang/rixparser.h"
 #include "deflang/rixscanner.h"
+#include "surveykit/merschema.h"
 #include "surveykit/mermessages.h"
 
 namespace quin {
@@ -48,9 +50,22 @@ TMerSurvey::~TMerSurvey() {
 std::unique_ptr<TGimWaveList> TMerSurvey::CreateWaveList() { return nullptr; }
 std::unique_ptr<TGimWeightList> TMerSurvey::CreateWeightList() { return nullptr; }
 
-std::string TMerSurvey::GetDefinitionDir() const {
-  const size_t P = FileName.find_last_of("/\\");
-  return P == std::string::npos ? std::string() : FileName.substr(0, P + 1);
+std::string TMerSurvey::GetDefinitionDir() const { return DefinitionDirOf(FileName); }
+
+std::unique_ptr<TRixParser> TMerSurvey::CreateParser(std::string_view AFileName) {
+  return New<TMerSurveyParser>(AFileName);
+}
+
+void TMerSurvey::ReadDefinition(TRixScanner& Scanner) {
+  {
+    std::unique_ptr<TRixParser> Parser = CreateParser(FileName);
+    Parser->StopAtUnknownKey = true;
+    TOrvLangManager* Lang = Environ->LangManager.get();
+    Parser->Parse(Lang, Scanner, this);
+  }
+  PrepareRecsets();
+  // The parser stepped back: the first block it did not know is the current token.
+  ReadSections(Scanner);
 }
 
 std::unique_ptr<TMerRecsetCol> TMerSurvey::CreateCol(TRixScanner*, std::string_view Spec) {

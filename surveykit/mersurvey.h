@@ -17,6 +17,7 @@
 namespace quin {
 
 class TRixScanner;
+class TRixParser;
 struct TOrvTextPos;
 
 class TMerSurvey : public TOrvPersistent {
@@ -62,6 +63,14 @@ class TMerSurvey : public TOrvPersistent {
   virtual bool SaveGlobalDefs() { return true; }
   // Sets the survey reference of every record set.
   virtual void LinkRecsets();
+
+  // The header parser; a strict TMerSurveyParser here.
+  virtual std::unique_ptr<TRixParser> CreateParser(std::string_view AFileName);
+  // Reads the whole definition text: the header ("environ", "survey", "recordset" blocks)
+  // through the header parser, PrepareRecsets, then the sections (ReadSections). The caller
+  // owns the scanner and its message list and judges the result by the messages; fatal
+  // messages end the reading with EMsgList_FatalError.
+  virtual void ReadDefinition(TRixScanner& Scanner);
 
   // ---- Section readers. Each receives the scanner after the block's key and the key's
   // position, and reads through the block's "end" ";". A section whose reader this build
