@@ -1,0 +1,89 @@
+// The sections after the header: their order, the mandatory ones, the skipped media sections.
+#include <gtest/gtest.h>
+
+#include "surveykit/mermessages.h"
+#include "survey_fixture.h"
+
+namespace quin {
+namespace {
+
+using testing::Lines;
+using testing::MsgSummary;
+using testing::TTestSurvey;
+
+struct TRead {
+  testing::TEnglishSession English;
+  std::unique_ptr<TTestSurvey> Survey = New<TTestSurvey>("dir/s.zos");
+  TOrvMsgList Msgs{100, 100};
+  bool Fatal = false;
+  explicit TRead(const std::string& Text) {
+    auto Scanner = TRixScanner::CreateFromText(Text, &Msgs);
+    Scanner->NextToken();
+    try {
+      Survey->ReadSections(*Scanner);
+    } catch (const EMsgList_FatalError&) {
+      Fatal = true;
+    }
+  }
+};
+
+TEST(MerSections, WavesAndDataReadEveryOptionalSectionSkippedWithWarning) {
+  TRead R(Lines({"def weights noWeight = 1; end;",      // 1
+                 "def waves",                           // 2
+                 "  def wave id = w1; name = \"W1\"; end;",
+                 "end;",
+                 "def data end;",                       // 5
+                 "def press def title id = t; end; end;",
+                 "def radio end;",
+                 "def tv end;"}));
+  EXPECT_FALSE(R.Fatal);
+  EXPECT_EQ(MsgSummary(R.Msgs),
+            (std::vector<std::string>{
+                "TMerWarning_SectionSkipped@1:5", "TMerWarning_SectionSkipped@2:5",
+                "TMerWarning_SectionSkipped@5:5", "TMerWarning_SectionSkipped@6:5",
+                "TMerWarning_SectionSkipped@7:5", "TMerWarning_SectionSkipped@8:5"}));
+  EXPECT_EQ(R.Msgs.GetItem(5)->MessageText(),
+            "Section \"tv\" skipped: this version of the program does not read it.");
+  EXPECT_EQ(R.Msgs.ErrorCount(), 0);
+  ASSERT_TRUE(R.Survey->Waves);
+  ASSERT_TRUE(R.Survey->Data);
+  EXPECT_EQ(R.Survey->Data->Survey, R.Survey.get());
+  EXPECT_FALSE(R.Survey->Press);
+  // Read without errors and without a weighting: exactly one, "off".
+  ASSERT_EQ(R.Survey->Weights->Count(), 1);
+  EXPECT_EQ(R.Survey->Weights->GetItem(0)->GetID(), "off");
+  EXPECT_FALSE(R.Survey->Weights->GetItem(0)->IsWeighted());
+}
+
+TEST(MerSections, WeightsAfterWavesStandsWhereDataIsExpected) {
+  TRead R(Lines({"def waves end;", "def weights end;", "def data end;"}));
+  EXPECT_TRUE(R.Fatal);
+  const TOrvMsg& Last = *R.Msgs.GetItem(R.Msgs.Count() - 1);
+  EXPECT_TRUE(Last.IsClass(TGimFatal_Data_NotDefined));
+  EXPECT_EQ(Last.Pos.Line, 2);
+  EXPECT_EQ(Last.MessageText(), "\"data\" definition missing.");
+  EXPECT_EQ(R.Survey->Weights->Count(), 0);
+}
+
+TEST(MerSections, MissingWavesIsFatalAtTheCurrentToken) {
+  testing::TEnglishSession English;
+  TRead R(Lines({"def data end;"}));
+  EXPECT_TRUE(R.Fatal);
+  EXPECT_EQ(MsgSummary(R.Msgs), (std::vector<std::string>{"TGimFatal_Waves_NotDefined@1:1"}));
+  EXPECT_EQ(R.Msgs.GetItem(R.Msgs.Count() - 1)->MessageText(), "\"waves\" definition missing.");
+}
+
+TEST(MerSections, LeftoverReportedOnceAndErrorsKeepOffAway) {
+  TRead R(Lines({"def waves end;", "def data end;", "def tv end;", "def press end;",
+                 "x = 1;"}));
+  EXPECT_FALSE(R.Fatal);
+  // press after tv is out of its place: not recognised, reported once.
+  const std::vector<std::string> S = MsgSummary(R.Msgs);
+  ASSERT_FALSE(S.empty());
+  EXPECT_EQ(S.back(), "TRixMsgError_UnknownKey@4:1");
+  EXPECT_EQ(R.Msgs.ErrorCount(), 1);
+  EXPECT_EQ(R.Survey->Weights->Count(), 0);
+}
+
+}  // namespace
+}  // namespace quin
