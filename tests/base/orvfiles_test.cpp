@@ -188,7 +188,9 @@ TEST(OrvFilesTest, ErrnoMapping) {
   };
   for (const auto& C : Cases) {
     EXPECT_EQ(IOErrorCodeOfErrno(C.Errno, C.Writing), C.Code) << C.Errno;
-    if (C.Code != 0) EXPECT_NE(IOErrorText(C.Code), "") << C.Code;
+    if (C.Code != 0) {
+      EXPECT_NE(IOErrorText(C.Code), "") << C.Code;
+    }
   }
 }
 
@@ -235,7 +237,9 @@ TEST_F(TempFolderTest, BackupFileMovesOrCopies) {
     BackupFile(F, Copy);
     EXPECT_EQ(Read(B), "new version") << Copy;
     EXPECT_EQ(fs::exists(F), Copy);
-    if (Copy) EXPECT_EQ(Read(F), "new version");
+    if (Copy) {
+      EXPECT_EQ(Read(F), "new version");
+    }
   }
 }
 
