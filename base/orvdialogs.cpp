@@ -9,6 +9,13 @@
 #include "base/langmanager.h"
 #include "base/text.h"
 
+// The settings store comes with its own branch; until it is merged, the two settings
+// operations are left out of the build.
+#if __has_include("base/settingsstore.h")
+#include "base/settingsstore.h"
+#define QUIN_HAVE_SETTINGS_STORE 1
+#endif
+
 namespace quin {
 
 namespace fs = std::filesystem;
@@ -49,6 +56,20 @@ const std::string& ConfirmCaption() {
   static const std::string Caption = Cp1250("<PLK>Potwierdź<ENU>Confirm");
   return Caption;
 }
+
+#ifdef QUIN_HAVE_SETTINGS_STORE
+// Closes the open key of a settings store when it goes out of scope.
+class TKeyCloser {
+ public:
+  explicit TKeyCloser(ISettingsStore& S) : FSettings(S) {}
+  ~TKeyCloser() { FSettings.CloseKey(); }
+  TKeyCloser(const TKeyCloser&) = delete;
+  TKeyCloser& operator=(const TKeyCloser&) = delete;
+
+ private:
+  ISettingsStore& FSettings;
+};
+#endif
 
 }  // namespace
 
@@ -129,6 +150,21 @@ void RememberDialogDir(std::string_view Path) {
   std::string Folder = FolderPart(Path);
   if (IsFolder(Folder)) SetLastDialogDir(std::move(Folder));
 }
+
+#ifdef QUIN_HAVE_SETTINGS_STORE
+bool LoadLastDirSetting(ISettingsStore& Settings, std::string_view Key) {
+  TKeyCloser Closer(Settings);
+  if (!Settings.OpenKey(Key, "Files", true)) return false;
+  SetLastDialogDir(Settings.ReadString("LastDir", LastDialogDir()));
+  return true;
+}
+
+bool SaveLastDirSetting(ISettingsStore& Settings, std::string_view Key) {
+  TKeyCloser Closer(Settings);
+  if (!Settings.OpenKey(Key, "Files", true)) return false;
+  return Settings.WriteString("LastDir", LastDialogDir());
+}
+#endif
 
 // ----- File dialogs
 

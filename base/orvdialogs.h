@@ -17,6 +17,8 @@
 
 namespace quin {
 
+class ISettingsStore;
+
 // Ids of the pressed button.
 constexpr int IDOK = 1;
 constexpr int IDCANCEL = 2;
@@ -139,6 +141,12 @@ bool ExecuteSaveDialog(std::string_view Title, std::string_view Filter,
                        std::string_view DefaultExt, std::string_view InitialName,
                        std::string& FileName, int* FilterIndex = nullptr,
                        TOpenOptions RemoveOptions = 0, TOpenOptions AddOptions = 0);
+
+// Read or write LastDialogDir as the string value "LastDir" of the key Key + "Files" (created
+// when missing). The key is closed again in every case. Whether the key could be opened (and,
+// for Save, the value written).
+bool LoadLastDirSetting(ISettingsStore& Settings, std::string_view Key);
+bool SaveLastDirSetting(ISettingsStore& Settings, std::string_view Key);
 
 // A node of a tree view as the helpers see it; the web tree item implements it.
 class TTreeNodeRef {

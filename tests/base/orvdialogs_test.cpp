@@ -9,6 +9,10 @@
 
 #include "base/exception.h"
 #include "base/langmanager.h"
+#if __has_include("base/settingsstore.h")
+#include "base/settingsstore.h"
+#define QUIN_HAVE_SETTINGS_STORE 1
+#endif
 #include "base/text.h"
 
 namespace quin {
@@ -269,6 +273,73 @@ TEST_F(DialogsTest, RememberDialogDir) {
   RememberDialogDir("/etc.zos");  // the root is a folder too
   EXPECT_EQ(LastDialogDir(), "/");
 }
+
+#ifdef QUIN_HAVE_SETTINGS_STORE
+TEST_F(DialogsTest, LastDirSettingRoundTrip) {
+  const std::string Key = R"(Software\Quin\Test\)";
+  {
+    TOrvRegistry Store(Dir + "/settings");
+    SetLastDialogDir(Cp1250("/data/ankiety łódzkie"));
+    EXPECT_TRUE(SaveLastDirSetting(Store, Key));
+    // The key is closed again: nothing can be written without opening one.
+    EXPECT_FALSE(Store.WriteString("Stray", "x"));
+  }
+  SetLastDialogDir("");
+  TOrvRegistry Store(Dir + "/settings");
+  EXPECT_TRUE(LoadLastDirSetting(Store, Key));
+  EXPECT_EQ(LastDialogDir(), Cp1250("/data/ankiety łódzkie"));
+  EXPECT_FALSE(Store.WriteString("Stray", "x"));
+  ASSERT_TRUE(Store.OpenKey(Key, "Files", false));
+  EXPECT_EQ(Store.ReadString("LastDir", ""), Cp1250("/data/ankiety łódzkie"));
+  Store.CloseKey();
+
+  // A key without the value keeps the folder in force.
+  SetLastDialogDir("/kept");
+  EXPECT_TRUE(LoadLastDirSetting(Store, R"(Software\Quin\Other\)"));
+  EXPECT_EQ(LastDialogDir(), "/kept");
+}
+
+// A store that fails as told and counts CloseKey.
+class TFailingStore : public TOrvRegistry {
+ public:
+  explicit TFailingStore(std::string Folder) : TOrvRegistry(std::move(Folder)) {}
+  bool OpenFails = false;
+  bool ReadThrows = false;
+  int Closed = 0;
+  bool OpenKey(std::string_view Base, std::string_view SubKey, bool CanCreate) override {
+    return !OpenFails && TOrvRegistry::OpenKey(Base, SubKey, CanCreate);
+  }
+  std::string ReadString(std::string_view Name, std::string_view Default) override {
+    if (ReadThrows) throw Exception("read failed");
+    return TOrvRegistry::ReadString(Name, Default);
+  }
+  void CloseKey() override {
+    ++Closed;
+    TOrvRegistry::CloseKey();
+  }
+};
+
+TEST_F(DialogsTest, LastDirSettingClosesTheKeyInEveryCase) {
+  TFailingStore Store(Dir + "/settings");
+  SetLastDialogDir("/kept");
+  Store.OpenFails = true;
+  int Before = Store.Closed;
+  EXPECT_FALSE(LoadLastDirSetting(Store, "K\\"));
+  EXPECT_GT(Store.Closed, Before);
+  Before = Store.Closed;
+  EXPECT_FALSE(SaveLastDirSetting(Store, "K\\"));
+  EXPECT_GT(Store.Closed, Before);
+  EXPECT_EQ(LastDialogDir(), "/kept");
+
+  Store.OpenFails = false;
+  Store.ReadThrows = true;
+  Before = Store.Closed;
+  EXPECT_THROW(LoadLastDirSetting(Store, "K\\"), Exception);
+  EXPECT_GT(Store.Closed, Before);
+  EXPECT_FALSE(Store.WriteString("Stray", "x"));  // no key left open
+  EXPECT_EQ(LastDialogDir(), "/kept");
+}
+#endif
 
 class TBaseData : public TObject {
   QUIN_CLASS(TBaseData, TObject)
