@@ -9,12 +9,7 @@
 #include "base/langmanager.h"
 #include "base/text.h"
 
-// The settings store comes with its own branch; until it is merged, the two settings
-// operations are left out of the build.
-#if __has_include("base/settingsstore.h")
 #include "base/settingsstore.h"
-#define QUIN_HAVE_SETTINGS_STORE 1
-#endif
 
 namespace quin {
 
@@ -57,7 +52,6 @@ const std::string& ConfirmCaption() {
   return Caption;
 }
 
-#ifdef QUIN_HAVE_SETTINGS_STORE
 // Closes the open key of a settings store when it goes out of scope.
 class TKeyCloser {
  public:
@@ -69,7 +63,6 @@ class TKeyCloser {
  private:
   ISettingsStore& FSettings;
 };
-#endif
 
 }  // namespace
 
@@ -151,7 +144,6 @@ void RememberDialogDir(std::string_view Path) {
   if (IsFolder(Folder)) SetLastDialogDir(std::move(Folder));
 }
 
-#ifdef QUIN_HAVE_SETTINGS_STORE
 bool LoadLastDirSetting(ISettingsStore& Settings, std::string_view Key) {
   TKeyCloser Closer(Settings);
   if (!Settings.OpenKey(Key, "Files", true)) return false;
@@ -164,7 +156,6 @@ bool SaveLastDirSetting(ISettingsStore& Settings, std::string_view Key) {
   if (!Settings.OpenKey(Key, "Files", true)) return false;
   return Settings.WriteString("LastDir", LastDialogDir());
 }
-#endif
 
 // ----- File dialogs
 

@@ -9,10 +9,7 @@
 
 #include "base/exception.h"
 #include "base/langmanager.h"
-#if __has_include("base/settingsstore.h")
 #include "base/settingsstore.h"
-#define QUIN_HAVE_SETTINGS_STORE 1
-#endif
 #include "base/text.h"
 
 namespace quin {
@@ -274,7 +271,6 @@ TEST_F(DialogsTest, RememberDialogDir) {
   EXPECT_EQ(LastDialogDir(), "/");
 }
 
-#ifdef QUIN_HAVE_SETTINGS_STORE
 TEST_F(DialogsTest, LastDirSettingRoundTrip) {
   const std::string Key = R"(Software\Quin\Test\)";
   {
@@ -339,7 +335,6 @@ TEST_F(DialogsTest, LastDirSettingClosesTheKeyInEveryCase) {
   EXPECT_FALSE(Store.WriteString("Stray", "x"));  // no key left open
   EXPECT_EQ(LastDialogDir(), "/kept");
 }
-#endif
 
 class TBaseData : public TObject {
   QUIN_CLASS(TBaseData, TObject)
