@@ -132,6 +132,10 @@ void TZepForm::AddMenuSeparators() {
 
 void TZepForm::RefreshTexts() {
   ApplyTexts();
+  // The content-language line follows the language as well.
+  const std::string Meta = "<meta http-equiv=\"content-language\"";
+  for (std::string& L : ExtraHeader)
+    if (L.compare(0, Meta.size(), Meta) == 0) L = GetContentLanguageMeta();
   AddMenuSeparators();
 }
 
