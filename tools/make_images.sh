@@ -10,8 +10,6 @@ FONT=DejaVu-Sans-Bold
 # Banner: a deep blue gradient with the product name on the left (760 x 77) and its
 # continuation filling the rest of the width (top2.jpg).
 $IM -size 77x760 gradient:'#1f4e79-#2e75b6' -rotate 90 \
-  \( -size 760x77 xc:none -fill 'rgba(255,255,255,0.10)' -draw 'circle 640,10 760,90' \
-     -draw 'circle 700,70 760,120' \) -composite \
   -font $FONT -pointsize 34 -fill white -annotate +24+46 'Quinview' \
   -font DejaVu-Sans -pointsize 14 -fill '#dbe8f5' -annotate +26+66 'Media research analysis' \
   -quality 90 top1a.jpg
