@@ -489,6 +489,14 @@ TWebMenuItem* TWebMenuItem::Add(std::string AName, std::string ACaption) {
   return FItems.back().get();
 }
 
+TWebMenuItem* TWebMenuItem::Append(std::unique_ptr<TWebMenuItem> Item) {
+  if (!Item) throw EListError("No menu item to append");
+  if (Item->FParent) throw EListError("The menu item belongs to another menu");
+  Item->FParent = this;
+  FItems.push_back(std::move(Item));
+  return FItems.back().get();
+}
+
 TWebMenuItem& TWebMenuItem::operator[](int Index) const {
   if (Index < 0 || Index >= Count())
     throw EListError("Menu item index out of bounds (" + std::to_string(Index) + ")");

@@ -361,6 +361,8 @@ class TWebMenuItem : public TObject {
   std::function<void(TWebMenuItem& Sender)> OnClick;
 
   TWebMenuItem* Add(std::string AName, std::string ACaption);
+  // Appends an item made elsewhere (it may be of a derived class); returns it.
+  TWebMenuItem* Append(std::unique_ptr<TWebMenuItem> Item);
   const std::vector<std::unique_ptr<TWebMenuItem>>& Items() const { return FItems; }
   TWebMenuItem* Parent() const { return FParent; }
   int Count() const { return static_cast<int>(FItems.size()); }

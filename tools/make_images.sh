@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Draws the page frame's images into web/Files/Quin/ with ImageMagick. Run once by hand when
+# the images change; the build uses the committed files and does not need ImageMagick.
+set -euo pipefail
+cd "$(dirname "$0")/../web/Files/Quin"
+IM=/usr/bin/convert
+FONT=DejaVu-Sans-Bold
+[ -x "$IM" ] || { echo "ImageMagick is needed: apt-get install imagemagick" >&2; exit 1; }
+
+# Banner: a deep blue gradient with the product name on the left (760 x 77) and its
+# continuation filling the rest of the width (top2.jpg).
+$IM -size 77x760 gradient:'#1f4e79-#2e75b6' -rotate 90 \
+  -font $FONT -pointsize 34 -fill white -annotate +24+46 'Quinview' \
+  -font DejaVu-Sans -pointsize 14 -fill '#dbe8f5' -annotate +26+66 'Media research analysis' \
+  -quality 90 top1a.jpg
+$IM -size 8x77 xc:'#1f4e79' -quality 90 top2.jpg
+# Menu bar background and its divider.
+$IM -size 8x23 gradient:'#f4f7fb-#dfe6ee' -quality 92 lbbg.jpg
+$IM -size 2x23 xc:none -fill '#b7c4d3' -draw 'line 0,4 0,18' -fill white -draw 'line 1,4 1,18' lbdiv.gif
+# Status line background.
+$IM -size 8x19 gradient:'#e9eef4-#d6dee8' -quality 92 top2bg.jpg
+# Subtitle bullet.
+$IM -size 15x16 xc:none -fill '#2e75b6' -draw 'roundrectangle 3,4 11,12 2,2' bullet3.gif
+# Flags, 23 x 16: England (St George's cross) and Poland.
+$IM -size 23x16 xc:white -fill '#c8102e' -draw 'rectangle 9,0 13,15' -draw 'rectangle 0,6 22,9' \
+  -fill none -stroke '#9aa5b1' -draw 'rectangle 0,0 22,15' flagen.gif
+$IM -size 23x16 xc:white -fill '#dc143c' -draw 'rectangle 0,8 22,15' \
+  -fill none -stroke '#9aa5b1' -draw 'rectangle 0,0 22,15' flagpl.gif
+# Page icon.
+$IM -size 16x16 xc:'#1f4e79' -fill white -font $FONT -pointsize 13 -gravity center -annotate +0+0 'Q' favicon.ico

@@ -1,0 +1,283 @@
+#include "web/session.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "base/format.h"
+#include "base/orvstrings.h"
+#include "base/text.h"
+#include "web/controller.h"
+#include "web/logon.h"
+#include "web/zepform.h"
+
+namespace quin {
+
+namespace fs = std::filesystem;
+
+QUIN_IMPLEMENT_CLASS(TZepSessionModule, TObject)
+QUIN_IMPLEMENT_CLASS(THobSessionModule, TZepSessionModule)
+
+// --- TZepSessionModule ---
+
+TZepSessionModule::~TZepSessionModule() = default;
+
+void TZepSessionModule::IWUserSessionBaseCreate() {
+  std::string Code = "plk";
+  if (FSession) {
+    for (const std::string& P : FSession->StartParams()) {
+      if (P.find("lang=") == std::string::npos) continue;
+      if (SameText(TextAfterLast(P, "="), "en")) Code = "enu";
+      break;
+    }
+  }
+  LangManager = New<TOrvLangManager>(Code);
+  LangManager->Hook = [](const std::string& LangCode, std::string& Text) {
+    if (TZepServerController* C = GetZepServerController()) C->PostProcessText(LangCode, Text);
+    else PostProcessText(LangCode, Text);
+  };
+  LangManager->SetSeparatorsByLanguage(true);
+}
+
+void TZepSessionModule::SetStartForm() {
+  TZepServerController* C = GetZepServerController();
+  if (FSession && C) FSession->SetStartForm(C->GetLogonFormClass());
+}
+
+void TZepSessionModule::ToggleLanguage() {
+  if (!LangManager) return;
+  LangManager->SetLanguage(LangManager->Current() != "enu" ? "enu" : "plk");
+}
+
+void TZepSessionModule::RefreshForms() {
+  if (!FSession) return;
+  for (TWebForm* F : FSession->Forms())
+    if (auto* Z = As<TZepForm>(F))
+      if (!Z->IsReleased()) Z->RefreshTexts();
+}
+
+void TZepSessionModule::Logout() {
+  TZepServerController* C = GetZepServerController();
+  if (C && C->GetLogonFormClass()) ReplaceCurrentForm(*C->GetLogonFormClass());
+}
+
+TZepSessionModule* GetSessionModuleBase() {
+  TWebSession* S = CurrentWebSession();
+  return S ? As<TZepSessionModule>(S->Data()) : nullptr;
+}
+
+TSessionSurveyHooks& SessionSurveyHooks() {
+  static TSessionSurveyHooks Hooks;
+  return Hooks;
+}
+
+// --- THobSessionModule ---
+
+THobSessionModule::~THobSessionModule() {
+  CloseSurvey();
+  Report.reset();
+  WorkingCopy.reset();
+}
+
+THobSessionModule* GetSessionModule() { return As<THobSessionModule>(GetSessionModuleBase()); }
+
+void THobSessionModule::IWUserSessionBaseCreate() {
+  TZepSessionModule::IWUserSessionBaseCreate();
+  TLangManagerBinding Bind(LangManager.get());
+  Survey.reset();
+  ReportWindow = nullptr;
+  Report.reset();
+  UserName.clear();
+  std::string SurveyName;
+  if (FSession)
+    for (const std::string& P : FSession->StartParams())
+      if (P.find("survey=") != std::string::npos) SurveyName = TextAfterLast(P, "=") + ".zos";
+  if (SurveyName.empty()) return;
+  // Opening a named survey needs the survey and choice-page work; without it the start
+  // page is the logon page.
+  const TSessionSurveyHooks& H = SessionSurveyHooks();
+  if (!H.LoadSurvey || !H.NextPageClass || !H.OpenSurveyPageClass) return;
+  if (!Logon("qazo", "qazo")) return;
+  auto It = std::find_if(SurveyFiles.begin(), SurveyFiles.end(),
+                         [&](const std::string& F) { return SameText(F, SurveyName); });
+  if (It != SurveyFiles.end()) {
+    OpenSurveyAndShow(*It, false);
+  } else if (FSession) {
+    FSession->SetStartForm(H.OpenSurveyPageClass());
+  }
+}
+
+void THobSessionModule::ToggleLanguage() {
+  TZepSessionModule::ToggleLanguage();
+  const TSessionSurveyHooks& H = SessionSurveyHooks();
+  if (Survey && H.SurveyLangManager && LangManager)
+    if (TOrvLangManager* SL = H.SurveyLangManager(*Survey)) SL->SetLanguage(LangManager->Current());
+}
+
+std::string THobSessionModule::GetStatusText() const {
+  const TSessionSurveyHooks& H = SessionSurveyHooks();
+  const TOrvLangManager& LM = CurrentLangManager();
+  if (Survey) {
+    std::string Name = H.SurveyTitle ? H.SurveyTitle(*Survey) : TextAfterLast(SurveyPath, "/");
+    return Format(LM.TranslateText("<PLK>Badanie: <b>%s</b><ENU>Survey: <b>%s</b>"), {Name},
+                  LM.FormatSettings);
+  }
+  return LM.TranslateText("<PLK>Badanie nie otwarte<ENU>No survey opened");
+}
+
+bool THobSessionModule::Logon(std::string_view Login, std::string_view Password) {
+  UserName.clear();
+  std::string Name, Path;
+  const TOrvLangManager& LM = CurrentLangManager();
+  if (!CheckUserLogon(Login, Password, Name, Path)) {
+    if (FSession)
+      FSession->Alert(LM.TranslateText(
+          Cp1250("<PLK>Nieprawidłowy użytkownik lub hasło.<ENU>Invalid user name or password.")));
+    return false;
+  }
+  UserName = Name;
+  TZepServerController* C = GetZepServerController();
+  std::string App = C ? C->AppPath : (FSession ? FSession->AppPath() : std::string());
+  UserFolder = App + "Files/Quin/Surveys/" + TrimRightChar(ReplaceChar(Path, '\\', '/'), '/') + "/";
+  ListSurveys();
+  if (SurveyFiles.empty()) {
+    if (FSession)
+      FSession->Alert(LM.TranslateText(Cp1250(
+          "<PLK>Nie ma żadnych badań dla tego użytkownika.<ENU>No surveys available for this "
+          "user.")));
+    return false;
+  }
+  return true;
+}
+
+void THobSessionModule::LogonAndShow(std::string_view Login, std::string_view Password) {
+  if (!Logon(Login, Password)) return;
+  // The next pages come with the survey and choice-page work; until then the user stays on
+  // the logon page, logged on.
+  const TSessionSurveyHooks& H = SessionSurveyHooks();
+  if (!H.LoadSurvey || !H.NextPageClass || !H.OpenSurveyPageClass) return;
+  if (SurveyFiles.size() == 1) {
+    OpenSurveyAndShow(SurveyFiles[0], true);
+  } else if (const ClassInfo* Page = H.OpenSurveyPageClass()) {
+    ReplaceCurrentForm(*Page);
+  }
+}
+
+std::vector<std::string> ListFiles(const std::string& Folder, std::string_view Ext) {
+  std::vector<std::string> Names;
+  std::error_code Ec;
+  for (fs::directory_iterator It(Folder, Ec), End; !Ec && It != End; It.increment(Ec)) {
+    std::error_code E2;
+    if (!It->is_regular_file(E2)) continue;
+    std::string N = It->path().filename().string();
+    std::string E = It->path().extension().string();
+    if (SameText(E, Ext)) Names.push_back(N);
+  }
+  // The file system's own order is arbitrary here; the names are shown sorted.
+  std::sort(Names.begin(), Names.end(),
+            [](const std::string& A, const std::string& B) { return CompareText(A, B) < 0; });
+  return Names;
+}
+
+void THobSessionModule::ListSurveys() {
+  SurveyFiles.clear();
+  if (!UserFolder.empty()) SurveyFiles = ListFiles(UserFolder, ".zos");
+}
+
+void THobSessionModule::ListReports() {
+  ReportFiles.clear();
+  std::string F = GetReportsFolder();
+  if (!F.empty()) ReportFiles = ListFiles(F, ".zor");
+}
+
+std::string THobSessionModule::GetReportsFolder() const {
+  if (!Survey) return UserFolder;
+  std::string Name = TextAfterLast(SurveyPath, "/");
+  if (Name.empty()) Name = SurveyPath;
+  std::size_t Dot = Name.rfind('.');
+  if (Dot != std::string::npos) Name.erase(Dot);
+  return UserFolder + Name + ".reports/";
+}
+
+namespace {
+// A file name from a list or a request: a plain name, never a path.
+bool IsPlainFileName(const std::string& Name) {
+  return !Name.empty() && Name != "." && Name != ".." &&
+         Name.find_first_of("/\\") == std::string::npos && Name.find('\0') == std::string::npos;
+}
+}  // namespace
+
+bool THobSessionModule::OpenSurvey(const std::string& FileName) {
+  CloseSurvey();
+  CloseReportWindow();
+  const TOrvLangManager& LM = CurrentLangManager();
+  const TSessionSurveyHooks& H = SessionSurveyHooks();
+  try {
+    if (!IsPlainFileName(FileName)) throw Exception("Invalid survey file name.");
+    if (!H.LoadSurvey) throw Exception("Surveys cannot be opened by this server.");
+    SurveyPath = UserFolder + FileName;
+    Survey = H.LoadSurvey(*this, SurveyPath);
+    if (H.SurveyLangManager && Survey && LangManager)
+      if (TOrvLangManager* SL = H.SurveyLangManager(*Survey)) SL->SetLanguage(LangManager->Current());
+    return Survey != nullptr;
+  } catch (const std::exception& E) {
+    std::string Msg = LM.TranslateText(
+        Cp1250("<PLK>Nie można otworzyć tego badania:\\n<ENU>This survey cannot be opened:\\n"));
+    if (FSession) FSession->Alert(Msg + LM.TranslateText(E.what()));
+    Survey.reset();
+    SurveyPath.clear();
+    return false;
+  }
+}
+
+void THobSessionModule::OpenSurveyAndShow(const std::string& FileName, bool Replace) {
+  if (!OpenSurvey(FileName)) return;
+  ListReports();
+  const TSessionSurveyHooks& H = SessionSurveyHooks();
+  const ClassInfo* Next = H.NextPageClass ? H.NextPageClass(*this) : nullptr;
+  if (!Next) return;
+  if (Replace) ReplaceCurrentForm(*Next);
+  else if (FSession) FSession->SetStartForm(Next);
+}
+
+TObject* THobSessionModule::OpenReport(const std::string& FileName) {
+  CloseReportWindow();
+  const TSessionSurveyHooks& H = SessionSurveyHooks();
+  if (!IsPlainFileName(FileName)) throw Exception("Invalid report file name.");
+  std::string Path = GetReportsFolder() + FileName;
+  std::error_code Ec;
+  if (!fs::is_regular_file(Path, Ec)) throw Exception("Cannot open file \"" + FileName + "\".");
+  if (!H.LoadReport) throw Exception("Reports cannot be opened by this server.");
+  try {
+    Report = H.LoadReport(*this, Path);
+    return Report.get();
+  } catch (const std::exception& E) {
+    const TOrvLangManager& LM = CurrentLangManager();
+    std::string Msg = LM.TranslateText(Cp1250(
+        "<PLK>Nie można otworzyć tego raportu:\\n<ENU>This report cannot be opened:\\n"));
+    if (FSession) FSession->Alert(Msg + LM.TranslateText(E.what()));
+    Report.reset();
+    return nullptr;
+  }
+}
+
+void THobSessionModule::CloseSurvey() {
+  Survey.reset();
+  SurveyPath.clear();
+}
+
+void THobSessionModule::CloseReportWindow() {
+  if (!ReportWindow) return;
+  TWebForm* W = ReportWindow;
+  ReportWindow = nullptr;
+  if (FSession && !W->IsReleased()) FSession->Release(W);
+}
+
+void THobSessionModule::LogOff() {
+  CloseSurvey();
+  UserName.clear();
+  if (FSession && ReportWindow && FSession->ActiveForm() == ReportWindow) ReportWindow = nullptr;
+  else CloseReportWindow();
+  Logout();
+}
+
+}  // namespace quin
