@@ -28,8 +28,8 @@ QUIN_MSG(TMerMsgError_StartLaterThanEnd, TOrvMsgKind_Error,
 QUIN_MSG(TGimError_InvalidDate, TOrvMsgKind_Error,
          "<PLK>Nieprawidłowa data.<ENU>Invalid date.")
 QUIN_MSG(TGimError_MinSelCountInvalid, TOrvMsgKind_Error,
-         "<PLK>minSelCount musi być większe lub równe 1.<ENU>minSelCount must be greater than or "
-         "equal to 1.")
+         "<PLK>minSelCount musi być większe lub równe 1.<ENU>minSelCount must be greater "
+         "than or equal to 1.")
 QUIN_MSG(TGimHint_MinSelCountDefault, TOrvMsgKind_Hint,
          "<PLK>minSelCount domyślnie jest równe 1.<ENU>minSelCount is 1 by default.")
 
