@@ -242,17 +242,22 @@ void TGimWeightList::PrepareWeights(const TGimWeight* Weight, TMerRecset* Recset
   const int N = Recset ? std::max(Recset->RecCount(), 0) : 0;
   const TMerRecsetCol* Col = Weight ? Weight->Column.get() : nullptr;
   FWeights.assign(N, Col ? 0.0 : 1.0);
-  if (N > 0 && Col && Col->Recset) {
-    std::vector<double> Values;
-    Col->LoadInto(Values);
-    // A missing weight counts as 0 from the start, so that it never enters a sum or the
-    // scaling across a join.
+  // A missing weight counts as 0 from the start, so that it never enters a sum or the
+  // scaling across a join.
+  auto ZeroMissing = [](std::vector<double>& Values) {
     for (double& V : Values)
       if (V == GimValueNoData) V = 0;
-    if (Col->Recset == Recset) {
-      std::copy_n(Values.begin(), std::min(N, static_cast<int>(Values.size())),
-                  FWeights.begin());
-    } else if (Survey && Survey->RecsetList) {
+  };
+  if (N > 0 && Col && Col->Recset == Recset) {
+    // Loaded straight into the vector, as stored.
+    Col->LoadInto(FWeights);
+    FWeights.resize(N, 0.0);
+    ZeroMissing(FWeights);
+  } else if (N > 0 && Col && Col->Recset) {
+    std::vector<double> Values;
+    Col->LoadInto(Values);
+    ZeroMissing(Values);
+    if (Survey && Survey->RecsetList) {
       const int Source = Survey->RecsetList->IndexOf(Col->Recset);
       const int Target = Survey->RecsetList->IndexOf(Recset);
       if (Source >= 0 && Target >= 0) CarryAcrossJoin(Values, Source, Target, N);

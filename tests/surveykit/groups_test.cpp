@@ -25,7 +25,7 @@ struct TScan {
 };
 
 TEST(GimRegions, RegionsReadWithTheirMessagesAndExactLookup) {
-  TScan S(Lines({"  def region id = North; name = \"<PLK>Północ<ENU>North\"; end;",  // 1
+  TScan S(Lines({"  def region id = North; name = \"<PLK>Mazury<ENU>Masuria\"; end;",  // 1
                  "  def region id = north; name = \"Again\"; end;",                  // 2
                  "  def region def x end; end;",                                     // 3
                  "  def city end;",                                                  // 4

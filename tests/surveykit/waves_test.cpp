@@ -53,7 +53,7 @@ TFormatSettings English() {
 
 TEST(GimWaves, TwoWavesWithDatesIdentityAndPeriodText) {
   TRead R(WavesText({"  id = fale; name = \"<PLK>Fale<ENU>Waves\"; minSelCount = 2;",  // 2
-                     "  def wave id = Jan; name = \"<PLK>Styczeń<ENU>January\";",       // 3
+                     "  def wave id = Jan; name = \"<PLK>Zima<ENU>Winter\";",       // 3
                      "    dateStart = 2005/1/3; dateEnd = 2005/1/30; end;",
                      "  def wave dateStart = 2005/3; end;"}));                         // 5
   EXPECT_FALSE(R.Fatal);
