@@ -105,7 +105,10 @@ void TMerInfoPage::SetFileName(std::string_view AName) {
 
 // ---- TMerInfo
 
-TMerInfo::TMerInfo() { PageTree.SetRoot(New<TMerInfoPage>()); }
+TMerInfo::TMerInfo() {
+  PageTree.SetRoot(New<TMerInfoPage>());
+  for (const TGimStatKind& K : GimStatKinds()) StatCatalogue.Add(K.Create());
+}
 
 bool TMerInfo::EnableWizards(std::string_view Key, std::vector<const TOrvMsgClass*>& Warnings) {
   const int Kind = FindWizKind(Key);
@@ -127,8 +130,12 @@ bool TMerInfo::SelectStdStats(std::string_view Key, std::vector<const TOrvMsgCla
   const std::vector<int> Kinds = SelectStatKinds(Key);
   for (int K : Kinds) {
     if (Contains(AdvStats, K)) Warnings.push_back(&TMerWarning_StatInAdvStats);
-    if (Contains(StdStats, K)) Warnings.push_back(&TMerWarning_StatAlreadyDefined);
-    else StdStats.push_back(K);
+    if (Contains(StdStats, K)) {
+      Warnings.push_back(&TMerWarning_StatAlreadyDefined);
+    } else {
+      StdStats.push_back(K);
+      StdStatList.Add(StatCatalogue.GetItem(K));
+    }
   }
   return !Kinds.empty();
 }
@@ -136,8 +143,12 @@ bool TMerInfo::SelectStdStats(std::string_view Key, std::vector<const TOrvMsgCla
 bool TMerInfo::SelectAdvStats(std::string_view Key, std::vector<const TOrvMsgClass*>& Warnings) {
   const std::vector<int> Kinds = SelectStatKinds(Key);
   for (int K : Kinds) {
-    if (Contains(AdvStats, K)) Warnings.push_back(&TMerWarning_StatAlreadyDefined);
-    else AdvStats.push_back(K);
+    if (Contains(AdvStats, K)) {
+      Warnings.push_back(&TMerWarning_StatAlreadyDefined);
+    } else {
+      AdvStats.push_back(K);
+      AdvStatList.Add(StatCatalogue.GetItem(K));
+    }
     if (Contains(StdStats, K)) Warnings.push_back(&TMerWarning_StatInStdStats);
   }
   return !Kinds.empty();

@@ -10,6 +10,7 @@
 
 #include "base/langmanager.h"
 #include "base/orvclasses.h"
+#include "surveykit/gimstat.h"
 #include "surveykit/merkeys.h"
 
 namespace quin {
@@ -60,6 +61,9 @@ class TMerInfo : public TOrvPersistent {
   QUIN_CLASS(TMerInfo, TOrvPersistent)
  public:
   TMerInfo();
+  // The std/adv lists point into this info's own catalogue.
+  TMerInfo(const TMerInfo&) = delete;
+  TMerInfo& operator=(const TMerInfo&) = delete;
   std::string ID;
   std::string Namespace;
   std::string Name;       // bilingual
@@ -76,7 +80,14 @@ class TMerInfo : public TOrvPersistent {
   // The icon file's bytes once loaded and recognised; empty otherwise.
   TDynByteArr IconImage;
 
-  // Statistic kinds as catalogue indices (0..19, the order of MerStatKeys).
+  // One instance of each of the 20 statistic kinds, in catalogue order (cntA, cntW, pctLayer,
+  // ..., indCol).
+  TGimStatList StatCatalogue{true};
+  // The standard and the advanced kinds offered to users: kinds of the catalogue, in the
+  // order they were selected.
+  TGimStatList StdStatList{false};
+  TGimStatList AdvStatList{false};
+  // The same kinds as catalogue indices (0..19, the order of MerStatKeys).
   std::vector<int> StdStats;
   std::vector<int> AdvStats;
   // One flag per template kind.

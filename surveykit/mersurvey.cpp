@@ -87,12 +87,16 @@ void SkipSection(TRixScanner& Scanner, const TOrvTextPos& Pos, const char* Key) 
 }  // namespace
 
 void TMerSurvey::ReadWeights(TRixScanner& Scanner, const TOrvTextPos& Pos) {
-  SkipSection(Scanner, Pos, "weights");
+  if (!Weights) Weights = CreateWeightList();
+  // A survey class without a weighting list cannot hold the block.
+  if (!Weights) return SkipSection(Scanner, Pos, "weights");
+  Weights->Read(Scanner, RecsetList.get());
 }
 
 void TMerSurvey::ReadWaves(TRixScanner& Scanner, const TOrvTextPos& Pos) {
   if (!Waves) Waves = CreateWaveList();
-  SkipSection(Scanner, Pos, "waves");
+  if (!Waves) return SkipSection(Scanner, Pos, "waves");
+  Waves->Read(Scanner, RecsetList.get());
 }
 
 void TMerSurvey::ReadData(TRixScanner& Scanner, const TOrvTextPos& Pos) {

@@ -1,0 +1,106 @@
+// Regions and groups: the media definitions classify their titles and stations by the region
+// they serve and by named groups. Also the block reading shared by the survey kit's readers
+// of simple survey objects.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "surveykit/gimdataobj.h"
+
+namespace quin {
+
+class TRixScanner;
+struct TOrvTextPos;
+
+// ---- Block reading
+
+// Reads one of the common keys of a survey object: "id" (lower-cased identifier), "name",
+// and with AllTexts also "nick" and "info" (strings, not empty; "info" may span lines). True
+// when the instruction was one of them (read or reported).
+bool ReadDataObjectKey(TRixScanner& Scanner, TGimSimpleDataObject& Obj, bool AllTexts);
+
+// The body of a block whose "def" and key are read, through its "end". Until "end":
+// - a nested "def": Block (when given) may read it (it receives the position of "def" and
+//   reads the block after ReadDefComplexStart); otherwise UnexpectedDef is reported at the
+//   "def" (or "Unknown key." at the block's key when Block is given) and the block is skipped
+//   whole;
+// - another instruction: Key may read it; otherwise "Unknown key." at its first token and
+//   the instruction is skipped;
+// - the end of the text: the fatal "Unexpected end of file." (reading ends here also when the
+//   message list raises nothing).
+// "end" must be followed by ";" ('";" expected.' at the end of "end" otherwise). Every step
+// consumes at least one token, so reading always ends.
+struct TGimBlockReader {
+  std::function<bool(TRixScanner&)> Key;
+  std::function<bool(TRixScanner&, const TOrvTextPos&)> Block;
+  // False when the end of the text ended the block.
+  bool Read(TRixScanner& Scanner) const;
+};
+
+// The missing-identifier and missing-name checks at the end of the last token read.
+void CheckIDAndName(TRixScanner& Scanner, const TGimSimpleDataObject& Obj);
+
+// ---- Regions
+
+class TGimRegion : public TGimSimpleDataObject {
+  QUIN_CLASS(TGimRegion, TGimSimpleDataObject)
+  QUIN_COPY(TGimRegion)
+ public:
+  TGimRegion() = default;
+  TGimRegion(const TGimRegion&) = default;
+  // The "region" body after "def region": "id", "name"; then the identity checks.
+  virtual void Read(TRixScanner& Scanner);
+};
+
+class TGimRegionList : public TOrvTypedList<TGimRegion> {
+  QUIN_CLASS(TGimRegionList, TOrvObjectList)
+ public:
+  explicit TGimRegionList(TMerSurvey* ASurvey = nullptr)
+      : TOrvTypedList(true), Survey(ASurvey) {}
+  std::unique_ptr<TOrvObjectList> CreateCopy() const override {
+    return std::unique_ptr<TOrvObjectList>(new TGimRegionList(*this));
+  }
+  TMerSurvey* Survey;
+  // The first region whose ID is exactly AID (letter case counts); null when none.
+  TGimRegion* FindByID(std::string_view AID) const;
+  // The "regions" body after "def regions" (Pos: the block's key): "region" blocks appended in
+  // reading order; a repeated ID is reported and kept.
+  virtual void Read(TRixScanner& Scanner, const TOrvTextPos& Pos);
+};
+
+// ---- Groups
+
+class TGimGroup : public TGimSimpleDataObject {
+  QUIN_CLASS(TGimGroup, TGimSimpleDataObject)
+  QUIN_COPY(TGimGroup)
+ public:
+  TGimGroup() = default;
+  TGimGroup(const TGimGroup&) = default;
+  // The "group" body after "def group": "id", "name".
+  virtual void Read(TRixScanner& Scanner);
+};
+
+class TGimGroupList : public TOrvTypedList<TGimGroup> {
+  QUIN_CLASS(TGimGroupList, TOrvObjectList)
+ public:
+  explicit TGimGroupList(TMerSurvey* ASurvey = nullptr) : TOrvTypedList(true), Survey(ASurvey) {}
+  std::unique_ptr<TOrvObjectList> CreateCopy() const override {
+    return std::unique_ptr<TOrvObjectList>(new TGimGroupList(*this));
+  }
+  TMerSurvey* Survey;
+  std::string Name;  // bilingual
+  // The first group whose ID is exactly AID; null when none.
+  TGimGroup* FindByID(std::string_view AID) const;
+  // A "groups" body after "def groups": "name" and "group" blocks until "end" ";". Anything
+  // else is reported ("Unknown key.") and ends the reading at that token, which is left for
+  // the caller.
+  virtual void Read(TRixScanner& Scanner, TMerSurvey* ASurvey);
+};
+
+// Over the group lists among Lists, in order: the first group that FindByID finds.
+TGimGroup* FindGroupInLists(const TOrvObjectList& Lists, std::string_view AID);
+
+}  // namespace quin
