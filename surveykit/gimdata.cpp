@@ -127,7 +127,8 @@ TGimQuestion* TGimData::FindQuestion(std::string_view QualifiedID,
     QID = QualifiedID.substr(0, Mid);
   } else if (!NS.empty() && EndsWithText(QualifiedID, "." + NS)) {
     QID = QualifiedID.substr(0, QualifiedID.size() - NS.size() - 1);
-    if (!SID.empty() && EndsWithText(QID, "." + SID)) QID = QID.substr(0, QID.size() - SID.size() - 1);
+    if (!SID.empty() && EndsWithText(QID, "." + SID))
+      QID = QID.substr(0, QID.size() - SID.size() - 1);
     else if (RaiseIfOtherSurvey) throw EGimWrongSurveyException();
   }
   return As<TGimQuestion>(Root->FindObject(TGimQuestion::StaticClass(), QID));

@@ -18,8 +18,8 @@ QUIN_IMPLEMENT_CLASS(TMerResponseList, TGimDataObject)
 
 #define QUIN_MSG(Name, Kind, Text) const TOrvMsgClass Name{#Name, &Kind, Text};
 QUIN_MSG(TMerMsgWarning_SimilarCodeCol, TOrvMsgKind_Warning,
-         "<PLK>Opis kodów i kolumn podobny do innej odpowiedzi w tym pytaniu.<ENU>Code and column "
-         "spec. similar to another response in this question.")
+         "<PLK>Opis kodów i kolumn podobny do innej odpowiedzi w tym pytaniu.<ENU>Code and "
+         "column spec. similar to another response in this question.")
 QUIN_MSG(TMerMsgWarning_CodeOverlaps, TOrvMsgKind_Warning,
          "<PLK>Niektóre kody występują w więcej niż jednej odpowiedzi.<ENU>The are overlaps of "
          "codes between responses.")
@@ -243,7 +243,8 @@ void TGimResponse::AddToListView(TGimListView& View) {
 
 bool TGimResponse::MatchesValue(double V) const {
   if (V == GimValueNoData) return false;
-  if (Codes) return CodeListInRange(*Codes, V) && (!NumericCodes || CodeListInRange(*NumericCodes, V));
+  if (Codes)
+    return CodeListInRange(*Codes, V) && (!NumericCodes || CodeListInRange(*NumericCodes, V));
   return HasSingleCode && V == SingleCode;
 }
 
