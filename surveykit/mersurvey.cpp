@@ -73,6 +73,14 @@ std::unique_ptr<TMerRecsetCol> TMerSurvey::CreateCol(TRixScanner*, std::string_v
   return std::make_unique<TMerRecsetCol>(this, Spec, Default);
 }
 
+std::unique_ptr<TGimResponse> TMerSurvey::CreateResponse(TGimDataObject* Parent) {
+  return NewInSurvey<TGimResponse>(this, Parent);
+}
+
+std::unique_ptr<TMerResponseList> TMerSurvey::CreateResponseList(TGimDataObject* Parent) {
+  return NewInSurvey<TMerResponseList>(this, Parent);
+}
+
 void TMerSurvey::LinkRecsets() {
   RecsetList->Survey = this;
   for (int I = 0; I < RecsetList->Count(); ++I) Recset(I)->Survey = this;
@@ -102,7 +110,7 @@ void TMerSurvey::ReadWaves(TRixScanner& Scanner, const TOrvTextPos& Pos) {
 void TMerSurvey::ReadData(TRixScanner& Scanner, const TOrvTextPos& Pos) {
   Data.reset();
   Data = std::make_unique<TGimData>(this);
-  SkipSection(Scanner, Pos, "data");
+  Data->Read(Scanner, Pos);
 }
 
 void TMerSurvey::ReadPress(TRixScanner& Scanner, const TOrvTextPos& Pos) {

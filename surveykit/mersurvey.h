@@ -61,6 +61,10 @@ class TMerSurvey : public TOrvPersistent {
   virtual bool AfterOpen() { return true; }
   // False cancels closing.
   virtual bool SaveGlobalDefs() { return true; }
+  // Factories of the responses and response lists that the data tree's readers create below
+  // Parent (not appended).
+  virtual std::unique_ptr<TGimResponse> CreateResponse(TGimDataObject* Parent);
+  virtual std::unique_ptr<TMerResponseList> CreateResponseList(TGimDataObject* Parent);
   // Sets the survey reference of every record set.
   virtual void LinkRecsets();
 

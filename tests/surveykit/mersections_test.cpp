@@ -39,9 +39,9 @@ TEST(MerSections, WavesAndDataReadEveryOptionalSectionSkippedWithWarning) {
   EXPECT_FALSE(R.Fatal);
   EXPECT_EQ(MsgSummary(R.Msgs),
             (std::vector<std::string>{
-                "TMerWarning_SectionSkipped@5:5", "TMerWarning_SectionSkipped@6:5",
-                "TMerWarning_SectionSkipped@7:5", "TMerWarning_SectionSkipped@8:5"}));
-  EXPECT_EQ(R.Msgs.GetItem(3)->MessageText(),
+                "TMerWarning_SectionSkipped@6:5", "TMerWarning_SectionSkipped@7:5",
+                "TMerWarning_SectionSkipped@8:5"}));
+  EXPECT_EQ(R.Msgs.GetItem(2)->MessageText(),
             "Section \"tv\" skipped: this version of the program does not read it.");
   EXPECT_EQ(R.Msgs.ErrorCount(), 0);
   ASSERT_TRUE(R.Survey->Waves);

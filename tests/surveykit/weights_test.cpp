@@ -103,7 +103,7 @@ TEST(GimWeights, ReaderBuildsWeightingsAndReportsEachProblem) {
                    "TMerError_ColNotDefined@6:41",
                    // Without a column it is one more "off".
                    "TMerError_IDNotUnique@6:40", "TRixMsgError_UnknownKey@7:3",
-                   "TRixMsgError_UnknownKey@8:7", "TMerWarning_SectionSkipped@11:5"}));
+                   "TRixMsgError_UnknownKey@8:7"}));
   const TGimWeightList& L = *S.Survey->Weights;
   ASSERT_EQ(L.Count(), 4);  // the repeated ID and the incomplete weighting are kept
   EXPECT_EQ(L.CountWeighted(), 2);
