@@ -82,13 +82,14 @@ int PelCompressionMaxDictionary(int Compression) {
 }
 
 uint8_t PelDoubleToByte(double X) {
-  if (X == kPelMissingDouble || !std::isfinite(X) || std::fabs(X) >= 9223372036854775808.0)
-    return kPelMissingByte;
-  // floor is exact; the tie goes to the even neighbour without regard to the rounding mode.
-  double F = std::floor(X);
-  double Diff = X - F;
-  auto I = static_cast<int64_t>(F);
+  // Also false for NaN and for the missing marker.
+  if (!(std::fabs(X) < 9223372036854775808.0)) return kPelMissingByte;
+  // The truncation is exact; the tie goes to the even neighbour without regard to the
+  // floating-point rounding mode.
+  auto I = static_cast<int64_t>(X);
+  double Diff = X - static_cast<double>(I);
   if (Diff > 0.5 || (Diff == 0.5 && (I & 1) != 0)) ++I;
+  else if (Diff < -0.5 || (Diff == -0.5 && (I & 1) != 0)) --I;
   return static_cast<uint8_t>(static_cast<uint64_t>(I) & 0xFF);
 }
 
@@ -285,22 +286,30 @@ void DecodeValues(const uint8_t* Src, int Layout, int64_t Count, T* Dst) {
 [[noreturn]] void CodesEnded() { throw EPelDamagedData("column codes end before the records"); }
 [[noreturn]] void BadIndex() { throw EPelDamagedData("column code past the dictionary"); }
 
-// Writes decoded values into an array of RecordCount values.
+// Writes decoded values into an array of RecordCount values. The dictionary array has all 256
+// entries (those past the dictionary filled), so an index is checked once at the end through
+// the largest index used: a damaged block still raises, and nothing is read out of bounds.
 template <class T>
 struct TArraySink {
   const T* Dict;
-  int Count;  // dictionary size
   T* Out;
   int64_t Pos = 0;
   int64_t N;
+  int MaxIdx = 0;
   void Single(int Idx) {
-    if (Idx >= Count) BadIndex();
+    MaxIdx = std::max(MaxIdx, Idx);
     Out[Pos++] = Dict[Idx];
   }
   void Run(int Idx, int64_t Copies) {
-    if (Idx >= Count) BadIndex();
+    MaxIdx = std::max(MaxIdx, Idx);
     Copies = std::min(Copies, N - Pos);
-    std::fill_n(Out + Pos, Copies, Dict[Idx]);
+    const T V = Dict[Idx];
+    T* P = Out + Pos;
+    if (Copies <= 4) {
+      for (int64_t K = 0; K < Copies; ++K) P[K] = V;
+    } else {
+      std::fill_n(P, Copies, V);
+    }
     Pos += Copies;
   }
 };
@@ -308,18 +317,18 @@ struct TArraySink {
 // Writes one pair per code.
 struct TRunSink {
   const uint8_t* Dict;
-  int Count;
   TPelColRun* Out;
   int64_t Pairs = 0;
   int64_t Pos = 0;
   int64_t N;
+  int MaxIdx = 0;
   void Single(int Idx) {
-    if (Idx >= Count) BadIndex();
+    MaxIdx = std::max(MaxIdx, Idx);
     Out[Pairs++] = TPelColRun{Dict[Idx], 1};
     ++Pos;
   }
   void Run(int Idx, int64_t Copies) {
-    if (Idx >= Count) BadIndex();
+    MaxIdx = std::max(MaxIdx, Idx);
     Copies = std::min(Copies, N - Pos);
     Out[Pairs++] = TPelColRun{Dict[Idx], static_cast<int32_t>(Copies)};
     Pos += Copies;
@@ -329,12 +338,12 @@ struct TRunSink {
 // The RLE families; stops as soon as RecordCount records are produced (so padding codes in the
 // last byte are never read), a code that would be read beyond CodeSize raises.
 template <class Sink>
-void DecodeRLE(const TPelColBlock& B, Sink& S) {
+void DecodeRLE(const TPelColBlock& B, Sink& S, int64_t StartByte = 0) {
   const uint8_t* C = B.Codes.data();
   const int64_t Size = B.CodeSize;
   switch (B.Compression) {
     case cdcfRLE_1_2: {
-      for (int64_t U = 0; S.Pos < S.N; ++U) {
+      for (int64_t U = StartByte * 4; S.Pos < S.N; ++U) {
         if ((U >> 2) >= Size) CodesEnded();
         int V = (C[U >> 2] >> ((U & 3) * 2)) & 3;
         if (V & 2) S.Single(1 + (V & 1)); else S.Run(0, (V & 1) + 1);
@@ -390,6 +399,46 @@ void DecodeRLE(const TPelColBlock& B, Sink& S) {
     default:
       throw EVERErr();
   }
+}
+
+// RLE_1_2 a code byte at a time: each of the 256 code bytes stands for up to 8 values, kept
+// in a table built for the block's dictionary. Stops 8 values before the end; returns the code
+// bytes used (the rest goes through DecodeRLE).
+template <class T>
+int64_t FastRle12(const TPelColBlock& B, const T* Dict, TArraySink<T>& S) {
+  struct TEntry {
+    T V[8];
+    uint8_t Len;
+    uint8_t Max;
+  };
+  TEntry Tab[256];
+  for (int Byte = 0; Byte < 256; ++Byte) {
+    TEntry& E = Tab[Byte];
+    E.Len = 0;
+    E.Max = 0;
+    for (int U = 0; U < 4; ++U) {
+      int V = (Byte >> (U * 2)) & 3;
+      int Idx = V & 2 ? 1 + (V & 1) : 0;
+      int Copies = V & 2 ? 1 : (V & 1) + 1;
+      E.Max = static_cast<uint8_t>(std::max<int>(E.Max, Idx));
+      for (int K = 0; K < Copies; ++K) E.V[E.Len++] = Dict[Idx];
+    }
+  }
+  const uint8_t* C = B.Codes.data();
+  const int64_t Size = B.CodeSize;
+  int64_t K = 0;
+  int64_t Pos = S.Pos;
+  int Max = S.MaxIdx;
+  T* Out = S.Out;
+  while (K < Size && Pos + 8 <= S.N) {
+    const TEntry& E = Tab[C[K++]];
+    std::memcpy(Out + Pos, E.V, sizeof(E.V));
+    Pos += E.Len;
+    Max = std::max<int>(Max, E.Max);
+  }
+  S.Pos = Pos;
+  S.MaxIdx = Max;
+  return K;
 }
 
 // The codes of an IDX or zlib block as one code per record: packed codes are checked for
@@ -477,10 +526,14 @@ void DecodeToArray(TPelColBlock& B, T* Out, int RecordCount) {
   }
   T Dict[kPelMaxDictionary];
   DecodeValues<T>(B.Values.data(), B.Layout, B.Count, Dict);
+  std::fill(Dict + B.Count, Dict + kPelMaxDictionary, T{});
   const int64_t N = RecordCount;
   if (IsRLE(B.Compression)) {
-    TArraySink<T> S{Dict, B.Count, Out, 0, N};
-    DecodeRLE(B, S);
+    TArraySink<T> S{Dict, Out, 0, N};
+    int64_t Start = 0;
+    if (B.Compression == cdcfRLE_1_2 && N >= 8192) Start = FastRle12(B, Dict, S);
+    DecodeRLE(B, S, Start);
+    if (N > 0 && S.MaxIdx >= B.Count) BadIndex();
     return;
   }
   if (B.Compression < cdcfIDX_1 || B.Compression > cdcfZLib) throw EVERErr();
@@ -492,14 +545,27 @@ void DecodeToArray(TPelColBlock& B, T* Out, int RecordCount) {
   }
   const int Bits = PackedBits(B.Compression);
   const uint8_t* C = B.Codes.data();
-  // Codes past the dictionary are caught through a table whose unused entries are flagged.
-  bool Valid[16];
-  for (int K = 0; K < 16; ++K) Valid[K] = K < B.Count;
-  for (int64_t I = 0; I < N; ++I) {
-    int Code = PackedCode(C, Bits, I);
-    if (!Valid[Code]) BadIndex();
-    Out[I] = Dict[Code];
+  int Max = 0;
+  if (Bits == 1) {
+    for (int64_t I = 0; I < N; ++I) {
+      int Code = (C[I >> 3] >> (I & 7)) & 1;
+      Max |= Code;
+      Out[I] = Dict[Code];
+    }
+  } else if (Bits == 2) {
+    for (int64_t I = 0; I < N; ++I) {
+      int Code = (C[I >> 2] >> ((I & 3) * 2)) & 3;
+      Max = std::max(Max, Code);
+      Out[I] = Dict[Code];
+    }
+  } else {
+    for (int64_t I = 0; I < N; ++I) {
+      int Code = (C[I >> 1] >> ((I & 1) * 4)) & 15;
+      Max = std::max(Max, Code);
+      Out[I] = Dict[Code];
+    }
   }
+  if (N > 0 && Max >= B.Count) BadIndex();
 }
 
 }  // namespace
@@ -530,9 +596,11 @@ int DecodeColumnRuns(TPelColBlock& B, TPelColRun* Runs, int RecordCount) {
   }
   uint8_t Dict[kPelMaxDictionary];
   DecodeValues<uint8_t>(B.Values.data(), B.Layout, B.Count, Dict);
+  std::fill(Dict + B.Count, Dict + kPelMaxDictionary, uint8_t{0});
   if (IsRLE(B.Compression)) {
-    TRunSink S{Dict, B.Count, Runs, 0, 0, N};
+    TRunSink S{Dict, Runs, 0, 0, N};
     DecodeRLE(B, S);
+    if (N > 0 && S.MaxIdx >= B.Count) BadIndex();
     return static_cast<int>(S.Pairs);
   }
   if (B.Compression < cdcfIDX_1 || B.Compression > cdcfZLib) throw EVERErr();
