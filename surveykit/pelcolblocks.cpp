@@ -454,6 +454,10 @@ const uint8_t* ByteCodes(TPelColBlock& B, int64_t N) {
     if (B.CodeSize < (N * Bits + 7) / 8) CodesEnded();
     return nullptr;
   }
+  // A deflate stream cannot expand beyond kMaxInflateRatio: a record count far above that is
+  // refused before the scratch buffer is sized for it.
+  if (N > static_cast<int64_t>(B.CodeSize) * kMaxInflateRatio + 64)
+    throw EPelDamagedData("zlib column codes too short for the records");
   if (B.Scratch.size() < static_cast<size_t>(N) + 1) B.Scratch.resize(N + 1);
   z_stream Z{};
   if (inflateInit(&Z) != Z_OK) throw EDecompressionError();

@@ -115,7 +115,11 @@ int32_t ReadBufferVarint(const uint8_t* Data, int64_t Size, int64_t& Pos);
 void ReadColumnBlock(TStream& Stream, TPelColBlock& Block, int RecordCount);
 
 // Decode a block read by ReadColumnBlock into RecordCount bytes (missing 255), doubles
-// (missing kPelMissingDouble) or runs (room for RecordCount pairs; returns the pairs made).
+// (missing kPelMissingDouble) or runs (room for RecordCount pairs; returns the pairs made, which
+// cover exactly RecordCount records). A block of an unknown kind raises EVERErr in all three
+// (the runs decoder never answers -1) and leaves the caller's buffer untouched. Codes that end
+// before RecordCount records, or an index past the dictionary, raise EPelDamagedData; a run
+// reaching past the last record is cut there, and codes after the last record are not read.
 void DecodeColumnBytes(TPelColBlock& Block, uint8_t* Buffer, int RecordCount);
 void DecodeColumnDoubles(TPelColBlock& Block, double* Values, int RecordCount);
 int DecodeColumnRuns(TPelColBlock& Block, TPelColRun* Runs, int RecordCount);

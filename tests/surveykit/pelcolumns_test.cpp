@@ -241,6 +241,8 @@ TEST(PelColBlock, DamagedBlocksRaiseAndWriteNothing) {
                         std::string{char(Bomb.size() & 0xFF), char(Bomb.size() >> 8)} +
                         Bytes({0}) + Bomb, 100, Err::Damaged},
       {"zlib short", Bytes({1, 2, 2, 1, 11, int(ZShort.size()), 0}) + ZShort, 6, Err::Damaged},
+      {"zlib codes far too short", Bytes({1, 2, 2, 1, 11, 1, 0, 0x78}), 0x7FFFFFFF,
+       Err::Damaged},
       {"zlib garbage", Bytes({1, 2, 2, 1, 11, 4, 0, 1, 2, 3, 4}), 4, Err::Inflate},
   };
   for (const Case& C : Cases) {
