@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cfenv>
 #include <cstring>
 
 #include "base/orvbinary.h"
@@ -275,7 +276,21 @@ void DecodeValues(const uint8_t* Src, int Layout, int64_t Count, T* Dst) {
       if constexpr (std::is_same_v<T, double>) {
         if (Count > 0) std::memcpy(Dst, Src, static_cast<size_t>(Count) * 8);
       } else {
-        for (int64_t I = 0; I < Count; ++I) Dst[I] = PelDoubleToByte(LoadF64(Src + 8 * I));
+        if (std::fegetround() == FE_TONEAREST) {
+          // In the default mode adding and taking away 2^52 rounds ties to even in hardware.
+          for (int64_t I = 0; I < Count; ++I) {
+            double X = LoadF64(Src + 8 * I);
+            double A = std::fabs(X);
+            if (A < 4503599627370496.0) {
+              auto R = static_cast<int64_t>((A + 4503599627370496.0) - 4503599627370496.0);
+              Dst[I] = static_cast<uint8_t>(static_cast<uint64_t>(X < 0 ? -R : R) & 0xFF);
+            } else {
+              Dst[I] = PelDoubleToByte(X);
+            }
+          }
+        } else {
+          for (int64_t I = 0; I < Count; ++I) Dst[I] = PelDoubleToByte(LoadF64(Src + 8 * I));
+        }
       }
       break;
     default:

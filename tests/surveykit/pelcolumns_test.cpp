@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cfenv>
 #include <cstring>
 #include <functional>
 #include <random>
@@ -149,6 +150,22 @@ TEST(PelColBlock, LayoutsMarkersAndConversions) {
     for (int I = 0; I < N; ++I) Codes += static_cast<char>(I);
     std::string K = Bytes({0x01, 0x02, C.Layout, N, cdcfIDX_8, N}) + C.Values + Codes;
     EXPECT_EQ(DecodeBytes(K, N), C.AsBytes);
+  }
+}
+
+// Flt8 values as bytes round ties to even, whatever rounding mode another part has set.
+TEST(PelColBlock, Flt8BytesIndependentOfTheRoundingMode) {
+  const double X[] = {2.5, 3.5, -2.5, -1.5, -0.5, 0.5, 255.5, 1.4999999999999998, -7.6, 1e17 + 8};
+  const std::vector<uint8_t> Want = {2, 4, 254, 254, 0, 0, 0, 1, 248,
+                                     static_cast<uint8_t>(int64_t(1e17 + 8) & 0xFF)};
+  std::string Values;
+  for (double V : X) Values += F64(V);
+  std::string B = Bytes({1, 1, cdlfFlt8, int(Want.size())}) + Values;
+  for (int Mode : {FE_TONEAREST, FE_UPWARD, FE_DOWNWARD, FE_TOWARDZERO}) {
+    ASSERT_EQ(std::fesetround(Mode), 0);
+    std::vector<uint8_t> Got = DecodeBytes(B, static_cast<int>(Want.size()));
+    std::fesetround(FE_TONEAREST);
+    EXPECT_EQ(Got, Want) << "mode " << Mode;
   }
 }
 
@@ -549,9 +566,9 @@ TEST(PelColumns, NamesRoundTripThroughTheEncoder) {
   for (int I = 0; I < 130; ++I) Names.push_back(std::string(140, 'p') + std::to_string(I));
   std::vector<int64_t> Lengths(Names.size(), 4);
   TGimFileHeader H;
-  auto P = ReadDirectory(DirectoryFile(static_cast<int>(Names.size()), EncodeColumnLengths(Lengths),
-                                       EncodeColumnNames(Names), H, 1000),
-                         H);
+  std::string File = DirectoryFile(static_cast<int>(Names.size()), EncodeColumnLengths(Lengths),
+                                   EncodeColumnNames(Names), H, 1000);
+  auto P = ReadDirectory(File, H);
   ASSERT_EQ(P.size(), Names.size());
   for (size_t I = 0; I < Names.size(); ++I) EXPECT_EQ(P[I].Name, Names[I]) << I;
 }
@@ -650,7 +667,8 @@ TEST(PelColumns, ChainOfDataFilesReadsBack) {
                {"wave 2", 3,
                 {{"age", EncodeColumnBlock(cdlfUInt2, cdcfZLib, Age2)},
                  {"weight", EncodeColumnBlock(cdlfFlt8, cdcfNoCompression, W2)}}}}};
-  TSwRecset Other{"panel", {{"wave 1", 1, {{"id", EncodeColumnBlock(cdlfUInt4, cdcfNoCompression, {7})}}}}};
+  TSwRecset Other{
+      "panel", {{"wave 1", 1, {{"id", EncodeColumnBlock(cdlfUInt4, cdcfNoCompression, {7})}}}}};
   TMemoryStream S;
   S.WriteBuffer("header", 6);
   int64_t First = WriteRecsetChain(S, {R, Other});

@@ -82,7 +82,8 @@ struct TSwRecset {
 // Writes one data file at the stream's position: the file header, the column blocks, the
 // lengths block and the names block. Header.Next is written as given; the other fields are
 // filled in. Returns the header's Position.
-int64_t WriteDataFile(TStream& Stream, const TSwDataFile& File, int32_t Next, TGimFileHeader& Header);
+int64_t WriteDataFile(TStream& Stream, const TSwDataFile& File, int32_t Next,
+                      TGimFileHeader& Header);
 // Writes the record sets' chain at the stream's position, each record-set header followed by
 // its data files; returns the absolute offset of the first record-set header.
 int64_t WriteRecsetChain(TStream& Stream, const std::vector<TSwRecset>& Recsets);
