@@ -405,31 +405,37 @@ bool TOrvScanner::ReadNumber() {
   return true;
 }
 
-bool TOrvScanner::ReadStringText(std::string& AText) {
+TOrvScanner::TCloser TOrvScanner::StepAtCloser(const std::string& Close, std::string& AText) {
   // Generic over delimiters of any length: a doubled closer stands for one, and a closer
   // followed one character later by another full closer closes at the later one.
-  AText.clear();
-  const std::string& Close = StringEnd;
   const size_t N = Close.size();
+  if (N == 0 || Text[Pos.Offset - 1] != Close[0] || !AtText(Close)) return TCloser::None;
+  if (TextAt(Pos.Offset + static_cast<int32_t>(N), Close)) {
+    AText.append(Close);
+    AdvanceBy(static_cast<int32_t>(2 * N));
+    return TCloser::Text;
+  }
+  if (N > 1 && TextAt(Pos.Offset + 1, Close)) {
+    AText.push_back(Close[0]);
+    Advance();
+    return TCloser::Text;
+  }
+  AdvanceBy(static_cast<int32_t>(N));
+  return TCloser::Closed;
+}
+
+bool TOrvScanner::ReadStringText(std::string& AText) {
+  AText.clear();
   while (!AtEnd()) {
     const char C = Text[Pos.Offset - 1];
     if (EOLText.find(C) != std::string::npos) {
       AddMsg(TOrvMsg_Error_StringExceedsEOLn);
       return false;
     }
-    if (C == Close[0] && AtText(Close)) {
-      if (TextAt(Pos.Offset + static_cast<int32_t>(N), Close)) {
-        AText.append(Close);
-        AdvanceBy(static_cast<int32_t>(2 * N));
-        continue;
-      }
-      if (N > 1 && TextAt(Pos.Offset + 1, Close)) {
-        AText.push_back(C);
-        Advance();
-        continue;
-      }
-      AdvanceBy(static_cast<int32_t>(N));
-      return true;
+    switch (StepAtCloser(StringEnd, AText)) {
+      case TCloser::Closed: return true;
+      case TCloser::Text: continue;
+      case TCloser::None: break;
     }
     AText.push_back(C);
     Advance();
@@ -450,28 +456,17 @@ bool TOrvScanner::ReadString() {
 bool TOrvScanner::ReadMultiLineText(std::string& AText) {
   AText.clear();
   const std::string& Close = MultiLineClose;
-  const size_t N = Close.size();
   const char* P = Text.data();
   while (!AtEnd()) {
-    const char C = P[Pos.Offset - 1];
-    if (C == Close[0] && AtText(Close)) {
-      if (TextAt(Pos.Offset + static_cast<int32_t>(N), Close)) {
-        AText.append(Close);
-        AdvanceBy(static_cast<int32_t>(2 * N));
-        continue;
-      }
-      if (N > 1 && TextAt(Pos.Offset + 1, Close)) {
-        AText.push_back(C);
-        Advance();
-        continue;
-      }
-      AdvanceBy(static_cast<int32_t>(N));
-      return true;
+    switch (StepAtCloser(Close, AText)) {
+      case TCloser::Closed: return true;
+      case TCloser::Text: continue;
+      case TCloser::None: break;
     }
     // Copy the run up to the next possible closer at once.
     const int32_t From = Pos.Offset;
     Advance();
-    while (!AtEnd() && P[Pos.Offset - 1] != Close[0]) Advance();
+    while (!AtEnd() && (Close.empty() || P[Pos.Offset - 1] != Close[0])) Advance();
     AText.append(P + From - 1, static_cast<size_t>(Pos.Offset - From));
   }
   AddMsg(TOrvMsg_FatalError_UnexpectedEOF);

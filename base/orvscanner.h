@@ -383,6 +383,10 @@ class TOrvScanner : public TOrvObject {
   char CurChar() const { return AtEnd() || Pos.Offset < 1 ? '\0' : Text[Pos.Offset - 1]; }
   // True when S begins at Pos (entirely inside the text); false for an empty S.
   bool AtText(std::string_view S) const { return TextAt(Pos.Offset, S); }
+  // At a possible closing delimiter of a string or text (Close not empty): None when it is
+  // not one; Text when a doubled or shifted closer was taken into AText; Closed when it ended.
+  enum class TCloser { None, Text, Closed };
+  TCloser StepAtCloser(const std::string& Close, std::string& AText);
   bool TextAt(int32_t Offset, std::string_view S) const;
 
  protected:
