@@ -99,14 +99,7 @@ bool TGimResponseAxis::ConsistentKinds() const {
 void TGimResponseAxis::Read(TRixScanner& Scanner) {
   auto Body = [&] {
     for (;;) {
-      if (Scanner.Token->Is<TOrvTokenEOF>()) {
-        GimUnexpectedEOF(Scanner);
-        return;
-      }
-      if (Scanner.Token->Is<TRixTokenDefEnd>()) {
-        GimReadBlockEnd(Scanner);
-        return;
-      }
+      if (GimAtBlockEnd(Scanner)) return;
       if (Scanner.ReadDefComplexStart("responseList")) {
         Responses->Read(Scanner, this, false, false, Responses.get());
         continue;
@@ -119,8 +112,7 @@ void TGimResponseAxis::Read(TRixScanner& Scanner) {
         GimSkipBlock(Scanner);
         continue;
       }
-      TOrvTextPos Pos;
-      if (GimReadObjectText(Scanner, *this, Pos)) continue;
+      if (GimReadObjectText(Scanner, *this, true)) continue;
       GimUnknownKey(Scanner);
     }
   };
@@ -183,14 +175,7 @@ void TGimResponseAxisList::CheckAxis(TRixScanner& Scanner, const TGimResponseAxi
 void TGimResponseAxisList::Read(TRixScanner& Scanner, TGimQuestion* Question) {
   auto Body = [&] {
     for (;;) {
-      if (Scanner.Token->Is<TOrvTokenEOF>()) {
-        GimUnexpectedEOF(Scanner);
-        return;
-      }
-      if (Scanner.Token->Is<TRixTokenDefEnd>()) {
-        GimReadBlockEnd(Scanner);
-        return;
-      }
+      if (GimAtBlockEnd(Scanner)) return;
       if (Scanner.ReadDefComplexStart("responseAxis")) {
         std::unique_ptr<TGimResponseAxis> A = NewInSurvey<TGimResponseAxis>(Survey, Question);
         TGimResponseAxis* P = Add(std::move(A));

@@ -102,14 +102,7 @@ void TGimQuestion::EvaluateResponses(const std::vector<TGimResponse*>& AResponse
 void TGimQuestion::Read(TRixScanner& Scanner, TGimModule* Root) {
   auto Body = [&] {
     for (;;) {
-      if (Scanner.Token->Is<TOrvTokenEOF>()) {
-        GimUnexpectedEOF(Scanner);
-        return;
-      }
-      if (Scanner.Token->Is<TRixTokenDefEnd>()) {
-        GimReadBlockEnd(Scanner);
-        return;
-      }
+      if (GimAtBlockEnd(Scanner)) return;
       if (Scanner.Token->Is<TRixTokenDefStart>()) {
         const TOrvTextPos DefPos = Scanner.Token->StartPos;
         if (Scanner.ReadDefComplexStart("responseGrid")) {
@@ -141,9 +134,9 @@ void TGimQuestion::Read(TRixScanner& Scanner, TGimModule* Root) {
         GimSkipBlock(Scanner);
         continue;
       }
-      TOrvTextPos Pos;
+      const TOrvTextPos Pos = Scanner.Token->StartPos;
       const std::string OldID = ID;
-      if (GimReadObjectText(Scanner, *this, Pos)) {
+      if (GimReadObjectText(Scanner, *this, true)) {
         if (ID != OldID && Root) {
           TGimSimpleDataObject* O = Root->FindObject(TGimQuestion::StaticClass(), ID);
           if (O && O != this) Scanner.AddMsgAt(TMerError_IDNotUnique, Pos);

@@ -25,64 +25,9 @@ QUIN_MSG(TMerMsgWarning_CodeOverlaps, TOrvMsgKind_Warning,
          "codes between responses.")
 QUIN_MSG(TMerMsgError_NoMeanInconsistent, TOrvMsgKind_Error,
          "<PLK>Niespójna definicja noMean.<ENU>Inconsistent definition of noMean.")
-QUIN_MSG(TGimError_NestedTooDeep, TOrvMsgKind_Error,
-         "<PLK>Bloki zagnieżdżone zbyt głęboko.<ENU>Blocks nested too deeply.")
 #undef QUIN_MSG
 
-// ---- Shared reading steps
-
-void GimSkipBlock(TRixScanner& Scanner, const TOrvMsgClass* MsgClass) {
-  const TOrvTextPos DefPos = Scanner.Token->StartPos;
-  Scanner.NextToken();  // "def"
-  const TOrvTextPos KeyPos =
-      Scanner.Token->Is<TOrvTokenEOF>() ? DefPos : Scanner.Token->StartPos;
-  Scanner.AddMsgAt(MsgClass ? *MsgClass : TRixMsgError_UnknownKey, KeyPos);
-  if (!Scanner.Token->Is<TOrvTokenEOF>() && !Scanner.Token->Is<TRixTokenDefStart>())
-    Scanner.NextToken();  // the key
-  Scanner.SkipDef(KeyPos);
-}
-
-void GimReadBlockEnd(TRixScanner& Scanner) {
-  Scanner.NextToken();  // "end"
-  if (!Scanner.Accept(TRixTokenInstrSep::StaticClass()))
-    Scanner.AddMsgAt(TRixMsgError_InstrSepExpected, Scanner.LastTokenEnd());
-}
-
-void GimUnexpectedEOF(TRixScanner& Scanner) {
-  Scanner.AddMsgAt(TOrvMsg_FatalError_UnexpectedEOF, Scanner.Token->StartPos);
-}
-
-void GimUnknownKey(TRixScanner& Scanner) {
-  Scanner.AddMsgAt(TRixMsgError_UnknownKey, Scanner.Token->StartPos);
-  if (Scanner.Token->Is<TRixTokenInstrSep>()) Scanner.NextToken();
-  else Scanner.SkipStatement(false);
-}
-
-bool GimReadObjectText(TRixScanner& Scanner, TGimSimpleDataObject& Obj, TOrvTextPos& Pos) {
-  Pos = Scanner.Token->StartPos;
-  const TOrvLangManager* Lang = SurveyLangManager(Obj.Survey);
-  std::string V;
-  if (Scanner.ReadIdentifier("id", V)) {
-    Obj.ID = V;
-    return true;
-  }
-  if (Scanner.LastReadResult() != TRixReadResult::NoMatch) return true;
-  if (Scanner.ReadString("name", V, false, false, Lang)) {
-    Obj.Name = V;
-    return true;
-  }
-  if (Scanner.LastReadResult() != TRixReadResult::NoMatch) return true;
-  if (Scanner.ReadString("nick", V, false, false, Lang)) {
-    Obj.Nick = V;
-    return true;
-  }
-  if (Scanner.LastReadResult() != TRixReadResult::NoMatch) return true;
-  if (Scanner.ReadString("info", V, true, false, Lang)) {
-    Obj.Info = V;
-    return true;
-  }
-  return Scanner.LastReadResult() != TRixReadResult::NoMatch;
-}
+// ---- Attributes
 
 bool GimReadAttributes(TRixScanner& Scanner, uint8_t& Attributes) {
   std::unique_ptr<TRixTextList> Words;
@@ -467,21 +412,14 @@ void TGimResponse::Read(TRixScanner& Scanner, TGimDataObject* Context, bool Plai
   (void)Context;
   auto Body = [&] {
     for (;;) {
-      if (Scanner.Token->Is<TOrvTokenEOF>()) {
-        GimUnexpectedEOF(Scanner);
-        return;
-      }
-      if (Scanner.Token->Is<TRixTokenDefEnd>()) {
-        GimReadBlockEnd(Scanner);
-        return;
-      }
+      if (GimAtBlockEnd(Scanner)) return;
       if (Scanner.Token->Is<TRixTokenDefStart>()) {
         GimSkipBlock(Scanner, &TMerMsgError_UnexpectedDef);
         continue;
       }
-      TOrvTextPos KeyPos;
+      const TOrvTextPos KeyPos = Scanner.Token->StartPos;
       const std::string OldID = ID;
-      if (GimReadObjectText(Scanner, *this, KeyPos)) {
+      if (GimReadObjectText(Scanner, *this, true)) {
         if (ID != OldID && List) {
           for (int I = 0; I < List->Count(); ++I) {
             TGimResponse* O = List->GetItem(I);
@@ -764,21 +702,10 @@ void TMerResponseList::Read(TRixScanner& Scanner, TGimDataObject* Context, bool 
   TCodeKind Kind = TCodeKind::None;
   uint8_t DefAttr = 0;
   for (;;) {
-    if (Scanner.Token->Is<TOrvTokenEOF>()) {
-      GimUnexpectedEOF(Scanner);
-      return;
-    }
-    if (Scanner.Token->Is<TRixTokenDefEnd>()) {
-      GimReadBlockEnd(Scanner);
-      return;
-    }
+    if (GimAtBlockEnd(Scanner)) return;
     if (Scanner.ReadDefComplexStart("responseList")) {
-      if (Depth + 1 >= GimMaxNesting) {
-        Scanner.AddMsgAt(TGimError_NestedTooDeep, Scanner.PrevToken->StartPos);
-        Scanner.SkipDef(Scanner.PrevToken->StartPos);
-      } else {
+      if (!GimSkipTooDeep(Scanner, Depth + 1))
         Read(Scanner, Context, PlainQuestion, HasCode, this, Depth + 1);
-      }
       continue;
     }
     if (Scanner.ReadDefComplexStart("response")) {

@@ -10,6 +10,7 @@
 
 #include "deflang/rixcodes.h"
 #include "surveykit/gimdataobj.h"
+#include "surveykit/gimreading.h"
 #include "surveykit/merrecset.h"
 
 namespace quin {
@@ -20,24 +21,6 @@ class TMerResponseList;
 extern const TOrvMsgClass TMerMsgWarning_SimilarCodeCol;
 extern const TOrvMsgClass TMerMsgWarning_CodeOverlaps;
 extern const TOrvMsgClass TMerMsgError_NoMeanInconsistent;
-// A block nested deeper than the readers follow; it is skipped whole.
-extern const TOrvMsgClass TGimError_NestedTooDeep;
-
-// Blocks of the data tree nest at most this deep (modules in modules, lists in lists).
-inline constexpr int GimMaxNesting = 64;
-
-// Skips the rest of a block whose "def" is the current token: "Unknown key." at its key (or
-// MsgClass when given) and the block skipped whole.
-void GimSkipBlock(TRixScanner& Scanner, const TOrvMsgClass* MsgClass = nullptr);
-// At "end": consumes it and expects ";" (reported at the end of "end" when missing).
-void GimReadBlockEnd(TRixScanner& Scanner);
-// The end of the text inside a block: the fatal "Unexpected end of file.".
-void GimUnexpectedEOF(TRixScanner& Scanner);
-// "id", "name", "nick" or "info" of a survey object; False when none of them was there (the
-// instruction is still current). Pos receives the key's position.
-bool GimReadObjectText(TRixScanner& Scanner, TGimSimpleDataObject& Obj, TOrvTextPos& Pos);
-// An unknown key: "Unknown key." at it and the instruction skipped.
-void GimUnknownKey(TRixScanner& Scanner);
 
 // "attr": the attribute words of a response added to Attributes ("Unknown key." at another
 // word); False when the key was not there.
