@@ -75,17 +75,7 @@ void TGimData::ReadModule(TRixScanner& Scanner, TGimModule* Module, int Depth) {
   auto Close = [&] {
     if (Module->Name.empty()) Scanner.AddMsgAt(TMerError_NameNotDefined, Scanner.LastTokenEnd());
   };
-  // Closing runs also when reading is cut by an exception; the first exception wins.
-  try {
-    Body();
-  } catch (...) {
-    try {
-      Close();
-    } catch (...) {
-    }
-    throw;
-  }
-  Close();
+  GimReadAndClose(Body, Close);
 }
 
 namespace {

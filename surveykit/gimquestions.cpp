@@ -32,10 +32,7 @@ EGimWrongSurveyException::EGimWrongSurveyException()
 TGimQuestion::TGimQuestion(const TGimQuestion& Source)
     : TGimDataObject(Source),
       Axes(Source.Axes ? std::make_unique<TGimResponseAxisList>(*Source.Axes) : nullptr),
-      Responses(Source.Responses
-                    ? std::unique_ptr<TMerResponseList>(
-                          static_cast<TMerResponseList*>(Source.Responses->CreateCopy().release()))
-                    : nullptr),
+      Responses(Source.Responses ? CopyOf(*Source.Responses) : nullptr),
       Scale(Source.Scale),
       GridRead(Source.GridRead) {
   if (Responses) Responses->Owner = this;
@@ -45,8 +42,7 @@ TGimQuestion::TGimQuestion(const TGimQuestion& Source)
 void TGimQuestion::CreateInSurvey(TMerSurvey* ASurvey, TOrvPersistent* AParent) {
   TGimDataObject::CreateInSurvey(ASurvey, AParent);
   Axes = std::make_unique<TGimResponseAxisList>(ASurvey);
-  Responses = ASurvey ? ASurvey->CreateResponseList(this)
-                      : NewInSurvey<TMerResponseList>(nullptr, this);
+  Responses = GimCreateResponseList(ASurvey, this);
 }
 
 int TGimQuestion::ImageIndex() const {
@@ -156,17 +152,7 @@ void TGimQuestion::Read(TRixScanner& Scanner, TGimModule* Root) {
       GimUnknownKey(Scanner);
     }
   };
-  // Closing runs also when reading is cut by an exception; the first exception wins.
-  try {
-    Body();
-  } catch (...) {
-    try {
-      Close(Scanner);
-    } catch (...) {
-    }
-    throw;
-  }
-  Close(Scanner);
+  GimReadAndClose(Body, [&] { Close(Scanner); });
 }
 
 void TGimQuestion::Close(TRixScanner& Scanner) {
@@ -188,8 +174,7 @@ void TGimQuestion::Close(TRixScanner& Scanner) {
     }
     Responses->BuildBaseResponses();
   }
-  if (ID.empty()) Scanner.AddMsgAt(TMerError_IDNotDefined, At);
-  if (Name.empty()) Scanner.AddMsgAt(TMerError_NameNotDefined, At);
+  GimCheckIDAndName(Scanner, *this);
 }
 
 }  // namespace quin

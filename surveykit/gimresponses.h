@@ -16,11 +16,22 @@
 namespace quin {
 
 class TRixScanner;
+class TGimResponse;
 class TMerResponseList;
 
 extern const TOrvMsgClass TMerMsgWarning_SimilarCodeCol;
 extern const TOrvMsgClass TMerMsgWarning_CodeOverlaps;
 extern const TOrvMsgClass TMerMsgError_NoMeanInconsistent;
+
+// The column Spec names: made by the survey (CreateCol) or, without survey, a plain reference.
+std::unique_ptr<TMerRecsetCol> GimCreateCol(TMerSurvey* Survey, TRixScanner* Scanner,
+                                            const std::string& Spec);
+// A new response below Parent (not appended): the survey's CreateResponse, or the plain class
+// without survey.
+std::unique_ptr<TGimResponse> GimCreateResponse(TMerSurvey* Survey, TGimDataObject* Parent);
+// A new empty response list below Parent: the survey's CreateResponseList, or the plain class.
+std::unique_ptr<TMerResponseList> GimCreateResponseList(TMerSurvey* Survey,
+                                                        TGimDataObject* Parent);
 
 // "attr": the attribute words of a response added to Attributes ("Unknown key." at another
 // word); False when the key was not there.
@@ -145,6 +156,8 @@ class TMerResponseList : public TGimDataObject {
   // Reads the body of a "responseList" block (after "def responseList") into this list.
   void Read(TRixScanner& Scanner, TGimDataObject* Context, bool PlainQuestion, bool HasCode,
             TMerResponseList* List, int Depth = 0);
+  // A new response of the survey, appended.
+  TGimResponse* AppendResponse();
   // Reads one "response" block (after "def response") and appends it.
   TGimResponse* ReadResponse(TRixScanner& Scanner, TGimDataObject* Context, bool PlainQuestion,
                              bool HasCode);

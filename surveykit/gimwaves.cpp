@@ -271,18 +271,8 @@ void TGimWaveList::ReadBody(TRixScanner& Scanner, TMerRecsetList* Recsets) {
 }
 
 void TGimWaveList::Read(TRixScanner& Scanner, TMerRecsetList* Recsets) {
-  // AfterRead runs however the block is left. When the reading raises, its exception wins:
-  // one raised by AfterRead meanwhile is dropped.
-  try {
-    ReadBody(Scanner, Recsets);
-  } catch (...) {
-    try {
-      AfterRead(Scanner, Recsets);
-    } catch (...) {
-    }
-    throw;
-  }
-  AfterRead(Scanner, Recsets);
+  // AfterRead runs however the block is left.
+  GimReadAndClose([&] { ReadBody(Scanner, Recsets); }, [&] { AfterRead(Scanner, Recsets); });
 }
 
 }  // namespace quin

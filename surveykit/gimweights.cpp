@@ -52,19 +52,11 @@ void TGimWeight::Read(TRixScanner& Scanner, TMerRecsetList* Recsets) {
     }
     return S.LastReadResult() != TRixReadResult::NoMatch;
   };
-  // The checks run however the block ended; an exception from the reading wins over theirs.
-  try {
-    R.Read(Scanner);
-  } catch (...) {
-    try {
-      GimCheckIDAndName(Scanner, *this);
-      if (!Column) Scanner.AddMsgAt(TMerError_ColNotDefined, Scanner.LastTokenEnd());
-    } catch (...) {
-    }
-    throw;
-  }
-  GimCheckIDAndName(Scanner, *this);
-  if (!Column) Scanner.AddMsgAt(TMerError_ColNotDefined, Scanner.LastTokenEnd());
+  // The checks run however the block ended.
+  GimReadAndClose([&] { R.Read(Scanner); }, [&] {
+    GimCheckIDAndName(Scanner, *this);
+    if (!Column) Scanner.AddMsgAt(TMerError_ColNotDefined, Scanner.LastTokenEnd());
+  });
 }
 
 // ---- TGimWeightList
