@@ -56,17 +56,13 @@ QUIN_MSG(TGimError_GridTooLarge, TOrvMsgKind_Error,
 
 TGimResponseAxis::TGimResponseAxis(const TGimResponseAxis& Source)
     : TGimDataObject(Source),
-      Responses(Source.Responses
-                    ? std::unique_ptr<TMerResponseList>(
-                          static_cast<TMerResponseList*>(Source.Responses->CreateCopy().release()))
-                    : nullptr) {
+      Responses(Source.Responses ? CopyOf(*Source.Responses) : nullptr) {
   if (Responses) Responses->Owner = this;
 }
 
 void TGimResponseAxis::CreateInSurvey(TMerSurvey* ASurvey, TOrvPersistent* AParent) {
   TGimDataObject::CreateInSurvey(ASurvey, AParent);
-  Responses = ASurvey ? ASurvey->CreateResponseList(this)
-                      : NewInSurvey<TMerResponseList>(nullptr, this);
+  Responses = GimCreateResponseList(ASurvey, this);
 }
 
 bool TGimResponseAxis::IsCodeAxis() const {
@@ -99,14 +95,7 @@ bool TGimResponseAxis::ConsistentKinds() const {
 void TGimResponseAxis::Read(TRixScanner& Scanner) {
   auto Body = [&] {
     for (;;) {
-      if (Scanner.Token->Is<TOrvTokenEOF>()) {
-        GimUnexpectedEOF(Scanner);
-        return;
-      }
-      if (Scanner.Token->Is<TRixTokenDefEnd>()) {
-        GimReadBlockEnd(Scanner);
-        return;
-      }
+      if (GimAtBlockEnd(Scanner)) return;
       if (Scanner.ReadDefComplexStart("responseList")) {
         Responses->Read(Scanner, this, false, false, Responses.get());
         continue;
@@ -119,28 +108,16 @@ void TGimResponseAxis::Read(TRixScanner& Scanner) {
         GimSkipBlock(Scanner);
         continue;
       }
-      TOrvTextPos Pos;
-      if (GimReadObjectText(Scanner, *this, Pos)) continue;
+      if (GimReadObjectText(Scanner, *this, true)) continue;
       GimUnknownKey(Scanner);
     }
   };
   auto Close = [&] {
     const TOrvTextPos At = Scanner.LastTokenEnd();
     if (Responses->Count() == 0) Scanner.AddMsgAt(TGimError_ResponsesNotDefined, At);
-    if (ID.empty()) Scanner.AddMsgAt(TMerError_IDNotDefined, At);
-    if (Name.empty()) Scanner.AddMsgAt(TMerError_NameNotDefined, At);
+    GimCheckIDAndName(Scanner, *this);
   };
-  // Closing runs also when reading is cut by an exception; the first exception wins.
-  try {
-    Body();
-  } catch (...) {
-    try {
-      Close();
-    } catch (...) {
-    }
-    throw;
-  }
-  Close();
+  GimReadAndClose(Body, Close);
 }
 
 // ---- TGimResponseAxisList
@@ -183,14 +160,7 @@ void TGimResponseAxisList::CheckAxis(TRixScanner& Scanner, const TGimResponseAxi
 void TGimResponseAxisList::Read(TRixScanner& Scanner, TGimQuestion* Question) {
   auto Body = [&] {
     for (;;) {
-      if (Scanner.Token->Is<TOrvTokenEOF>()) {
-        GimUnexpectedEOF(Scanner);
-        return;
-      }
-      if (Scanner.Token->Is<TRixTokenDefEnd>()) {
-        GimReadBlockEnd(Scanner);
-        return;
-      }
+      if (GimAtBlockEnd(Scanner)) return;
       if (Scanner.ReadDefComplexStart("responseAxis")) {
         std::unique_ptr<TGimResponseAxis> A = NewInSurvey<TGimResponseAxis>(Survey, Question);
         TGimResponseAxis* P = Add(std::move(A));
@@ -236,17 +206,8 @@ void TGimResponseAxisList::Read(TRixScanner& Scanner, TGimQuestion* Question) {
       GimUnknownKey(Scanner);
     }
   };
-  // The grid is closed also when reading is cut by an exception; the first exception wins.
-  try {
-    Body();
-  } catch (...) {
-    try {
-      Close(Scanner, Question);
-    } catch (...) {
-    }
-    throw;
-  }
-  Close(Scanner, Question);
+  // The grid is closed however its block is left.
+  GimReadAndClose(Body, [&] { Close(Scanner, Question); });
 }
 
 void TGimResponseAxisList::Close(TRixScanner& Scanner, TGimQuestion* Question) {
@@ -322,12 +283,10 @@ void TGimResponseAxisList::Expand(TRixScanner& Scanner, TGimQuestion* Question) 
       }
     }
     TGimResponse& Last = *Axes[K - 1][Index[K - 1]];
-    std::unique_ptr<TMerRecsetCol> C = Survey ? Survey->CreateCol(&Scanner, Col)
-                                              : std::make_unique<TMerRecsetCol>(nullptr, Col,
-                                                                                nullptr);
+    std::unique_ptr<TMerRecsetCol> C = GimCreateCol(Survey, &Scanner, Col);
     std::unique_ptr<TGimResponse> G;
     if (!Last.ColumnText.empty()) {
-      G = Survey ? Survey->CreateResponse(&Out) : NewInSurvey<TGimResponse>(nullptr, &Out);
+      G = GimCreateResponse(Survey, &Out);
     } else {
       G = std::make_unique<TGimResponse>(Last);
       G->Owner = &Out;

@@ -16,14 +16,7 @@ TGimData::TGimData(TMerSurvey* ASurvey)
 
 void TGimData::Read(TRixScanner& Scanner, const TOrvTextPos&) {
   for (;;) {
-    if (Scanner.Token->Is<TOrvTokenEOF>()) {
-      GimUnexpectedEOF(Scanner);
-      return;
-    }
-    if (Scanner.Token->Is<TRixTokenDefEnd>()) {
-      GimReadBlockEnd(Scanner);
-      return;
-    }
+    if (GimAtBlockEnd(Scanner)) return;
     if (Scanner.ReadDefComplexStart("module")) {
       auto M = NewInSurvey<TGimModule>(Survey, Root.get());
       TGimModule* P = static_cast<TGimModule*>(Root->AddChild(std::move(M)));
@@ -51,21 +44,9 @@ void TGimData::ReadQuestion(TRixScanner& Scanner, TGimModule* Parent) {
 void TGimData::ReadModule(TRixScanner& Scanner, TGimModule* Module, int Depth) {
   auto Body = [&] {
     for (;;) {
-      if (Scanner.Token->Is<TOrvTokenEOF>()) {
-        GimUnexpectedEOF(Scanner);
-        return;
-      }
-      if (Scanner.Token->Is<TRixTokenDefEnd>()) {
-        GimReadBlockEnd(Scanner);
-        return;
-      }
+      if (GimAtBlockEnd(Scanner)) return;
       if (Scanner.ReadDefComplexStart("module")) {
-        const TOrvTextPos KeyPos = Scanner.PrevToken->StartPos;
-        if (Depth + 1 >= GimMaxNesting) {
-          Scanner.AddMsgAt(TGimError_NestedTooDeep, KeyPos);
-          Scanner.SkipDef(KeyPos);
-          continue;
-        }
+        if (GimSkipTooDeep(Scanner, Depth + 1)) continue;
         auto M = NewInSurvey<TGimModule>(Survey, Module);
         TGimModule* P = static_cast<TGimModule*>(Module->AddChild(std::move(M)));
         ReadModule(Scanner, P, Depth + 1);
@@ -79,9 +60,9 @@ void TGimData::ReadModule(TRixScanner& Scanner, TGimModule* Module, int Depth) {
         GimSkipBlock(Scanner);
         continue;
       }
-      TOrvTextPos Pos;
+      const TOrvTextPos Pos = Scanner.Token->StartPos;
       const std::string OldID = Module->ID;
-      if (GimReadObjectText(Scanner, *Module, Pos)) {
+      if (GimReadObjectText(Scanner, *Module, true)) {
         if (Module->ID != OldID) {
           TGimSimpleDataObject* O = Root->FindObject(TGimModule::StaticClass(), Module->ID);
           if (O && O != Module) Scanner.AddMsgAt(TMerError_IDNotUnique, Pos);
@@ -94,17 +75,7 @@ void TGimData::ReadModule(TRixScanner& Scanner, TGimModule* Module, int Depth) {
   auto Close = [&] {
     if (Module->Name.empty()) Scanner.AddMsgAt(TMerError_NameNotDefined, Scanner.LastTokenEnd());
   };
-  // Closing runs also when reading is cut by an exception; the first exception wins.
-  try {
-    Body();
-  } catch (...) {
-    try {
-      Close();
-    } catch (...) {
-    }
-    throw;
-  }
-  Close();
+  GimReadAndClose(Body, Close);
 }
 
 namespace {

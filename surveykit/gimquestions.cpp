@@ -32,10 +32,7 @@ EGimWrongSurveyException::EGimWrongSurveyException()
 TGimQuestion::TGimQuestion(const TGimQuestion& Source)
     : TGimDataObject(Source),
       Axes(Source.Axes ? std::make_unique<TGimResponseAxisList>(*Source.Axes) : nullptr),
-      Responses(Source.Responses
-                    ? std::unique_ptr<TMerResponseList>(
-                          static_cast<TMerResponseList*>(Source.Responses->CreateCopy().release()))
-                    : nullptr),
+      Responses(Source.Responses ? CopyOf(*Source.Responses) : nullptr),
       Scale(Source.Scale),
       GridRead(Source.GridRead) {
   if (Responses) Responses->Owner = this;
@@ -45,8 +42,7 @@ TGimQuestion::TGimQuestion(const TGimQuestion& Source)
 void TGimQuestion::CreateInSurvey(TMerSurvey* ASurvey, TOrvPersistent* AParent) {
   TGimDataObject::CreateInSurvey(ASurvey, AParent);
   Axes = std::make_unique<TGimResponseAxisList>(ASurvey);
-  Responses = ASurvey ? ASurvey->CreateResponseList(this)
-                      : NewInSurvey<TMerResponseList>(nullptr, this);
+  Responses = GimCreateResponseList(ASurvey, this);
 }
 
 int TGimQuestion::ImageIndex() const {
@@ -102,14 +98,7 @@ void TGimQuestion::EvaluateResponses(const std::vector<TGimResponse*>& AResponse
 void TGimQuestion::Read(TRixScanner& Scanner, TGimModule* Root) {
   auto Body = [&] {
     for (;;) {
-      if (Scanner.Token->Is<TOrvTokenEOF>()) {
-        GimUnexpectedEOF(Scanner);
-        return;
-      }
-      if (Scanner.Token->Is<TRixTokenDefEnd>()) {
-        GimReadBlockEnd(Scanner);
-        return;
-      }
+      if (GimAtBlockEnd(Scanner)) return;
       if (Scanner.Token->Is<TRixTokenDefStart>()) {
         const TOrvTextPos DefPos = Scanner.Token->StartPos;
         if (Scanner.ReadDefComplexStart("responseGrid")) {
@@ -141,9 +130,9 @@ void TGimQuestion::Read(TRixScanner& Scanner, TGimModule* Root) {
         GimSkipBlock(Scanner);
         continue;
       }
-      TOrvTextPos Pos;
+      const TOrvTextPos Pos = Scanner.Token->StartPos;
       const std::string OldID = ID;
-      if (GimReadObjectText(Scanner, *this, Pos)) {
+      if (GimReadObjectText(Scanner, *this, true)) {
         if (ID != OldID && Root) {
           TGimSimpleDataObject* O = Root->FindObject(TGimQuestion::StaticClass(), ID);
           if (O && O != this) Scanner.AddMsgAt(TMerError_IDNotUnique, Pos);
@@ -163,17 +152,7 @@ void TGimQuestion::Read(TRixScanner& Scanner, TGimModule* Root) {
       GimUnknownKey(Scanner);
     }
   };
-  // Closing runs also when reading is cut by an exception; the first exception wins.
-  try {
-    Body();
-  } catch (...) {
-    try {
-      Close(Scanner);
-    } catch (...) {
-    }
-    throw;
-  }
-  Close(Scanner);
+  GimReadAndClose(Body, [&] { Close(Scanner); });
 }
 
 void TGimQuestion::Close(TRixScanner& Scanner) {
@@ -195,8 +174,7 @@ void TGimQuestion::Close(TRixScanner& Scanner) {
     }
     Responses->BuildBaseResponses();
   }
-  if (ID.empty()) Scanner.AddMsgAt(TMerError_IDNotDefined, At);
-  if (Name.empty()) Scanner.AddMsgAt(TMerError_NameNotDefined, At);
+  GimCheckIDAndName(Scanner, *this);
 }
 
 }  // namespace quin

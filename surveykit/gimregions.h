@@ -1,9 +1,7 @@
 // Regions and groups: the media definitions classify their titles and stations by the region
-// they serve and by named groups. Also the block reading shared by the survey kit's readers
-// of simple survey objects.
+// they serve and by named groups.
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -14,34 +12,6 @@ namespace quin {
 
 class TRixScanner;
 struct TOrvTextPos;
-
-// ---- Block reading
-
-// Reads one of the common keys of a survey object: "id" (lower-cased identifier), "name",
-// and with AllTexts also "nick" and "info" (strings, not empty; "info" may span lines). True
-// when the instruction was one of them (read or reported).
-bool ReadDataObjectKey(TRixScanner& Scanner, TGimSimpleDataObject& Obj, bool AllTexts);
-
-// The body of a block whose "def" and key are read, through its "end". Until "end":
-// - a nested "def": Block (when given) may read it (it receives the position of "def" and
-//   reads the block after ReadDefComplexStart); otherwise UnexpectedDef is reported at the
-//   "def" (or "Unknown key." at the block's key when Block is given) and the block is skipped
-//   whole;
-// - another instruction: Key may read it; otherwise "Unknown key." at its first token and
-//   the instruction is skipped;
-// - the end of the text: the fatal "Unexpected end of file." (reading ends here also when the
-//   message list raises nothing).
-// "end" must be followed by ";" ('";" expected.' at the end of "end" otherwise). Every step
-// consumes at least one token, so reading always ends.
-struct TGimBlockReader {
-  std::function<bool(TRixScanner&)> Key;
-  std::function<bool(TRixScanner&, const TOrvTextPos&)> Block;
-  // False when the end of the text ended the block.
-  bool Read(TRixScanner& Scanner) const;
-};
-
-// The missing-identifier and missing-name checks at the end of the last token read.
-void CheckIDAndName(TRixScanner& Scanner, const TGimSimpleDataObject& Obj);
 
 // ---- Regions
 

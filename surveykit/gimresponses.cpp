@@ -1,6 +1,7 @@
 #include "surveykit/gimresponses.h"
 
 #include <algorithm>
+#include <tuple>
 
 #include "base/format.h"
 #include "base/langmanager.h"
@@ -25,64 +26,77 @@ QUIN_MSG(TMerMsgWarning_CodeOverlaps, TOrvMsgKind_Warning,
          "codes between responses.")
 QUIN_MSG(TMerMsgError_NoMeanInconsistent, TOrvMsgKind_Error,
          "<PLK>Niespójna definicja noMean.<ENU>Inconsistent definition of noMean.")
-QUIN_MSG(TGimError_NestedTooDeep, TOrvMsgKind_Error,
-         "<PLK>Bloki zagnieżdżone zbyt głęboko.<ENU>Blocks nested too deeply.")
 #undef QUIN_MSG
 
-// ---- Shared reading steps
+// ---- Shared steps of the response readers
 
-void GimSkipBlock(TRixScanner& Scanner, const TOrvMsgClass* MsgClass) {
-  const TOrvTextPos DefPos = Scanner.Token->StartPos;
-  Scanner.NextToken();  // "def"
-  const TOrvTextPos KeyPos =
-      Scanner.Token->Is<TOrvTokenEOF>() ? DefPos : Scanner.Token->StartPos;
-  Scanner.AddMsgAt(MsgClass ? *MsgClass : TRixMsgError_UnknownKey, KeyPos);
-  if (!Scanner.Token->Is<TOrvTokenEOF>() && !Scanner.Token->Is<TRixTokenDefStart>())
-    Scanner.NextToken();  // the key
-  Scanner.SkipDef(KeyPos);
+std::unique_ptr<TMerRecsetCol> GimCreateCol(TMerSurvey* Survey, TRixScanner* Scanner,
+                                            const std::string& Spec) {
+  if (Survey) return Survey->CreateCol(Scanner, Spec);
+  return std::make_unique<TMerRecsetCol>(nullptr, Spec, nullptr);
 }
 
-void GimReadBlockEnd(TRixScanner& Scanner) {
-  Scanner.NextToken();  // "end"
-  if (!Scanner.Accept(TRixTokenInstrSep::StaticClass()))
-    Scanner.AddMsgAt(TRixMsgError_InstrSepExpected, Scanner.LastTokenEnd());
+std::unique_ptr<TGimResponse> GimCreateResponse(TMerSurvey* Survey, TGimDataObject* Parent) {
+  return Survey ? Survey->CreateResponse(Parent) : NewInSurvey<TGimResponse>(nullptr, Parent);
 }
 
-void GimUnexpectedEOF(TRixScanner& Scanner) {
-  Scanner.AddMsgAt(TOrvMsg_FatalError_UnexpectedEOF, Scanner.Token->StartPos);
+std::unique_ptr<TMerResponseList> GimCreateResponseList(TMerSurvey* Survey,
+                                                        TGimDataObject* Parent) {
+  return Survey ? Survey->CreateResponseList(Parent)
+                : NewInSurvey<TMerResponseList>(nullptr, Parent);
 }
 
-void GimUnknownKey(TRixScanner& Scanner) {
-  Scanner.AddMsgAt(TRixMsgError_UnknownKey, Scanner.Token->StartPos);
-  if (Scanner.Token->Is<TRixTokenInstrSep>()) Scanner.NextToken();
-  else Scanner.SkipStatement(false);
-}
+namespace {
 
-bool GimReadObjectText(TRixScanner& Scanner, TGimSimpleDataObject& Obj, TOrvTextPos& Pos) {
-  Pos = Scanner.Token->StartPos;
-  const TOrvLangManager* Lang = SurveyLangManager(Obj.Survey);
-  std::string V;
-  if (Scanner.ReadIdentifier("id", V)) {
-    Obj.ID = V;
+// "column" or "columnList": Cols becomes a new list of the columns named; False when the
+// instruction is neither (a key whose value failed counts as read and changes nothing).
+bool ReadColumns(TRixScanner& Scanner, TMerSurvey* Survey,
+                 std::unique_ptr<TMerRecsetColList>& Cols) {
+  std::string S;
+  if (Scanner.ReadIdentifier("column", S)) {
+    Cols = std::make_unique<TMerRecsetColList>(Survey);
+    Cols->Add(GimCreateCol(Survey, &Scanner, S));
     return true;
   }
   if (Scanner.LastReadResult() != TRixReadResult::NoMatch) return true;
-  if (Scanner.ReadString("name", V, false, false, Lang)) {
-    Obj.Name = V;
-    return true;
-  }
-  if (Scanner.LastReadResult() != TRixReadResult::NoMatch) return true;
-  if (Scanner.ReadString("nick", V, false, false, Lang)) {
-    Obj.Nick = V;
-    return true;
-  }
-  if (Scanner.LastReadResult() != TRixReadResult::NoMatch) return true;
-  if (Scanner.ReadString("info", V, true, false, Lang)) {
-    Obj.Info = V;
-    return true;
-  }
-  return Scanner.LastReadResult() != TRixReadResult::NoMatch;
+  std::unique_ptr<TRixTextList> Names;
+  if (!Scanner.ReadIdentifierList("columnList", Names))
+    return Scanner.LastReadResult() != TRixReadResult::NoMatch;
+  Cols = std::make_unique<TMerRecsetColList>(Survey);
+  for (int I = 0; Names && I < Names->Count(); ++I)
+    Cols->Add(GimCreateCol(Survey, &Scanner, Names->GetItem(I)->Text()));
+  return true;
 }
+
+enum class TCodeKind { None, Single, Range, Numeric };
+
+// "code" into Code, "range" into Range or "numeric" into Numeric (a new list, filled as it is
+// read); Kind tells which (None when the key's value failed). False when the instruction is
+// none of them.
+bool ReadCodes(TRixScanner& Scanner, double& Code, std::unique_ptr<TRixCodeList>& Range,
+               std::unique_ptr<TRixCodeList>& Numeric, TCodeKind& Kind) {
+  Kind = TCodeKind::None;
+  if (Scanner.ReadNumber("code", Code)) {
+    Kind = TCodeKind::Single;
+    return true;
+  }
+  if (Scanner.LastReadResult() != TRixReadResult::NoMatch) return true;
+  for (auto [Key, List, K] : {std::tuple{"range", &Range, TCodeKind::Range},
+                              std::tuple{"numeric", &Numeric, TCodeKind::Numeric}}) {
+    if (Scanner.ReadDefSimpleStart(Key)) {
+      *List = std::make_unique<TRixCodeList>();
+      ParseCodeList(**List, Scanner, &TRixTokenInstrSep::StaticClass());
+      Kind = K;
+      return true;
+    }
+    if (Scanner.LastReadResult() != TRixReadResult::NoMatch) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+// ---- Attributes
 
 bool GimReadAttributes(TRixScanner& Scanner, uint8_t& Attributes) {
   std::unique_ptr<TRixTextList> Words;
@@ -268,8 +282,7 @@ bool TGimResponse::SameColumnsAs(const TGimResponse& Other) const {
 void TGimResponse::SetColumn(TRixScanner* Scanner, const std::string& Spec) {
   if (!Columns) Columns = std::make_unique<TMerRecsetColList>(Survey);
   Columns->Clear();
-  if (Survey) Columns->Add(Survey->CreateCol(Scanner, Spec));
-  else Columns->Add(std::make_unique<TMerRecsetCol>(nullptr, Spec, nullptr));
+  Columns->Add(GimCreateCol(Survey, Scanner, Spec));
 }
 
 const std::vector<double>* TGimResponse::GetNumericValues(TMerRecset* Recset) {
@@ -467,21 +480,14 @@ void TGimResponse::Read(TRixScanner& Scanner, TGimDataObject* Context, bool Plai
   (void)Context;
   auto Body = [&] {
     for (;;) {
-      if (Scanner.Token->Is<TOrvTokenEOF>()) {
-        GimUnexpectedEOF(Scanner);
-        return;
-      }
-      if (Scanner.Token->Is<TRixTokenDefEnd>()) {
-        GimReadBlockEnd(Scanner);
-        return;
-      }
+      if (GimAtBlockEnd(Scanner)) return;
       if (Scanner.Token->Is<TRixTokenDefStart>()) {
         GimSkipBlock(Scanner, &TMerMsgError_UnexpectedDef);
         continue;
       }
-      TOrvTextPos KeyPos;
+      const TOrvTextPos KeyPos = Scanner.Token->StartPos;
       const std::string OldID = ID;
-      if (GimReadObjectText(Scanner, *this, KeyPos)) {
+      if (GimReadObjectText(Scanner, *this, true)) {
         if (ID != OldID && List) {
           for (int I = 0; I < List->Count(); ++I) {
             TGimResponse* O = List->GetItem(I);
@@ -493,24 +499,8 @@ void TGimResponse::Read(TRixScanner& Scanner, TGimDataObject* Context, bool Plai
         }
         continue;
       }
+      if (ReadColumns(Scanner, Survey, Columns)) continue;
       std::string S;
-      if (Scanner.ReadIdentifier("column", S)) {
-        SetColumn(&Scanner, S);
-        continue;
-      }
-      if (Scanner.LastReadResult() != TRixReadResult::NoMatch) continue;
-      std::unique_ptr<TRixTextList> Names;
-      if (Scanner.ReadIdentifierList("columnList", Names)) {
-        if (!Columns) Columns = std::make_unique<TMerRecsetColList>(Survey);
-        Columns->Clear();
-        for (int I = 0; Names && I < Names->Count(); ++I) {
-          const std::string Spec = Names->GetItem(I)->Text();
-          if (Survey) Columns->Add(Survey->CreateCol(&Scanner, Spec));
-          else Columns->Add(std::make_unique<TMerRecsetCol>(nullptr, Spec, nullptr));
-        }
-        continue;
-      }
-      if (Scanner.LastReadResult() != TRixReadResult::NoMatch) continue;
       if (!PlainQuestion) {
         if (Scanner.ReadString("columnMask", S, false, true, nullptr)) {
           ColumnMask = S;
@@ -523,29 +513,15 @@ void TGimResponse::Read(TRixScanner& Scanner, TGimDataObject* Context, bool Plai
         }
         if (Scanner.LastReadResult() != TRixReadResult::NoMatch) continue;
       }
-      double D;
-      if (Scanner.ReadNumber("code", D)) {
-        SingleCode = D;
-        HasSingleCode = true;
+      TCodeKind Kind;
+      if (ReadCodes(Scanner, SingleCode, Codes, NumericCodes, Kind)) {
+        // A code list replaces the other list and the single code.
+        if (Kind == TCodeKind::Single) HasSingleCode = true;
+        if (Kind == TCodeKind::Range || Kind == TCodeKind::Numeric) HasSingleCode = false;
+        if (Kind == TCodeKind::Range) NumericCodes.reset();
+        if (Kind == TCodeKind::Numeric) Codes.reset();
         continue;
       }
-      if (Scanner.LastReadResult() != TRixReadResult::NoMatch) continue;
-      if (Scanner.ReadDefSimpleStart("range")) {
-        Codes = std::make_unique<TRixCodeList>();
-        ParseCodeList(*Codes, Scanner, &TRixTokenInstrSep::StaticClass());
-        HasSingleCode = false;
-        NumericCodes.reset();
-        continue;
-      }
-      if (Scanner.LastReadResult() != TRixReadResult::NoMatch) continue;
-      if (Scanner.ReadDefSimpleStart("numeric")) {
-        NumericCodes = std::make_unique<TRixCodeList>();
-        ParseCodeList(*NumericCodes, Scanner, &TRixTokenInstrSep::StaticClass());
-        HasSingleCode = false;
-        Codes.reset();
-        continue;
-      }
-      if (Scanner.LastReadResult() != TRixReadResult::NoMatch) continue;
       if (GimReadAttributes(Scanner, Attributes)) continue;
       GimUnknownKey(Scanner);
     }
@@ -574,17 +550,7 @@ void TGimResponse::Read(TRixScanner& Scanner, TGimDataObject* Context, bool Plai
       }
     }
   };
-  // Closing runs also when reading is cut by an exception; the first exception wins.
-  try {
-    Body();
-  } catch (...) {
-    try {
-      Close();
-    } catch (...) {
-    }
-    throw;
-  }
-  Close();
+  GimReadAndClose(Body, Close);
 }
 
 // ---- TMerResponseList
@@ -745,11 +711,13 @@ void TMerResponseList::CheckOverlaps(TRixScanner* Scanner) {
   }
 }
 
+TGimResponse* TMerResponseList::AppendResponse() {
+  return static_cast<TGimResponse*>(AddChild(GimCreateResponse(Survey, this)));
+}
+
 TGimResponse* TMerResponseList::ReadResponse(TRixScanner& Scanner, TGimDataObject* Context,
                                              bool PlainQuestion, bool HasCode) {
-  std::unique_ptr<TGimResponse> R =
-      Survey ? Survey->CreateResponse(this) : NewInSurvey<TGimResponse>(nullptr, this);
-  TGimResponse* P = static_cast<TGimResponse*>(AddChild(std::move(R)));
+  TGimResponse* P = AppendResponse();
   P->Read(Scanner, Context, PlainQuestion, HasCode, this);
   return P;
 }
@@ -757,34 +725,20 @@ TGimResponse* TMerResponseList::ReadResponse(TRixScanner& Scanner, TGimDataObjec
 void TMerResponseList::Read(TRixScanner& Scanner, TGimDataObject* Context, bool PlainQuestion,
                             bool HasCode, TMerResponseList* List, int Depth) {
   (void)List;
-  enum class TCodeKind { None, Single, Range, Numeric };
   std::unique_ptr<TMerRecsetColList> DefCols;
   double DefCode = 0;
   std::unique_ptr<TRixCodeList> DefRange, DefNumeric;
   TCodeKind Kind = TCodeKind::None;
   uint8_t DefAttr = 0;
   for (;;) {
-    if (Scanner.Token->Is<TOrvTokenEOF>()) {
-      GimUnexpectedEOF(Scanner);
-      return;
-    }
-    if (Scanner.Token->Is<TRixTokenDefEnd>()) {
-      GimReadBlockEnd(Scanner);
-      return;
-    }
+    if (GimAtBlockEnd(Scanner)) return;
     if (Scanner.ReadDefComplexStart("responseList")) {
-      if (Depth + 1 >= GimMaxNesting) {
-        Scanner.AddMsgAt(TGimError_NestedTooDeep, Scanner.PrevToken->StartPos);
-        Scanner.SkipDef(Scanner.PrevToken->StartPos);
-      } else {
+      if (!GimSkipTooDeep(Scanner, Depth + 1))
         Read(Scanner, Context, PlainQuestion, HasCode, this, Depth + 1);
-      }
       continue;
     }
     if (Scanner.ReadDefComplexStart("response")) {
-      std::unique_ptr<TGimResponse> R =
-          Survey ? Survey->CreateResponse(this) : NewInSurvey<TGimResponse>(nullptr, this);
-      TGimResponse* P = static_cast<TGimResponse*>(AddChild(std::move(R)));
+      TGimResponse* P = AppendResponse();
       if (DefCols) P->Columns = std::make_unique<TMerRecsetColList>(*DefCols);
       P->Attributes |= DefAttr;
       if (Kind == TCodeKind::Single) {
@@ -802,46 +756,13 @@ void TMerResponseList::Read(TRixScanner& Scanner, TGimDataObject* Context, bool 
       GimSkipBlock(Scanner);
       continue;
     }
-    std::string S;
-    if (Scanner.ReadIdentifier("column", S)) {
-      DefCols = std::make_unique<TMerRecsetColList>(Survey);
-      DefCols->Add(Survey ? Survey->CreateCol(&Scanner, S)
-                          : std::make_unique<TMerRecsetCol>(nullptr, S, nullptr));
+    if (ReadColumns(Scanner, Survey, DefCols)) continue;
+    // The last of "code", "range" and "numeric" decides which default applies.
+    TCodeKind Read;
+    if (ReadCodes(Scanner, DefCode, DefRange, DefNumeric, Read)) {
+      if (Read != TCodeKind::None) Kind = Read;
       continue;
     }
-    if (Scanner.LastReadResult() != TRixReadResult::NoMatch) continue;
-    std::unique_ptr<TRixTextList> Names;
-    if (Scanner.ReadIdentifierList("columnList", Names)) {
-      DefCols = std::make_unique<TMerRecsetColList>(Survey);
-      for (int I = 0; Names && I < Names->Count(); ++I) {
-        const std::string Spec = Names->GetItem(I)->Text();
-        DefCols->Add(Survey ? Survey->CreateCol(&Scanner, Spec)
-                            : std::make_unique<TMerRecsetCol>(nullptr, Spec, nullptr));
-      }
-      continue;
-    }
-    if (Scanner.LastReadResult() != TRixReadResult::NoMatch) continue;
-    double D;
-    if (Scanner.ReadNumber("code", D)) {
-      DefCode = D;
-      Kind = TCodeKind::Single;
-      continue;
-    }
-    if (Scanner.LastReadResult() != TRixReadResult::NoMatch) continue;
-    if (Scanner.ReadDefSimpleStart("range")) {
-      DefRange = std::make_unique<TRixCodeList>();
-      ParseCodeList(*DefRange, Scanner, &TRixTokenInstrSep::StaticClass());
-      Kind = TCodeKind::Range;
-      continue;
-    }
-    if (Scanner.LastReadResult() != TRixReadResult::NoMatch) continue;
-    if (Scanner.ReadDefSimpleStart("numeric")) {
-      DefNumeric = std::make_unique<TRixCodeList>();
-      ParseCodeList(*DefNumeric, Scanner, &TRixTokenInstrSep::StaticClass());
-      Kind = TCodeKind::Numeric;
-      continue;
-    }
-    if (Scanner.LastReadResult() != TRixReadResult::NoMatch) continue;
     if (GimReadAttributes(Scanner, DefAttr)) continue;
     GimUnknownKey(Scanner);
   }

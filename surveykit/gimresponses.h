@@ -10,34 +10,28 @@
 
 #include "deflang/rixcodes.h"
 #include "surveykit/gimdataobj.h"
+#include "surveykit/gimreading.h"
 #include "surveykit/merrecset.h"
 
 namespace quin {
 
 class TRixScanner;
+class TGimResponse;
 class TMerResponseList;
 
 extern const TOrvMsgClass TMerMsgWarning_SimilarCodeCol;
 extern const TOrvMsgClass TMerMsgWarning_CodeOverlaps;
 extern const TOrvMsgClass TMerMsgError_NoMeanInconsistent;
-// A block nested deeper than the readers follow; it is skipped whole.
-extern const TOrvMsgClass TGimError_NestedTooDeep;
 
-// Blocks of the data tree nest at most this deep (modules in modules, lists in lists).
-inline constexpr int GimMaxNesting = 64;
-
-// Skips the rest of a block whose "def" is the current token: "Unknown key." at its key (or
-// MsgClass when given) and the block skipped whole.
-void GimSkipBlock(TRixScanner& Scanner, const TOrvMsgClass* MsgClass = nullptr);
-// At "end": consumes it and expects ";" (reported at the end of "end" when missing).
-void GimReadBlockEnd(TRixScanner& Scanner);
-// The end of the text inside a block: the fatal "Unexpected end of file.".
-void GimUnexpectedEOF(TRixScanner& Scanner);
-// "id", "name", "nick" or "info" of a survey object; False when none of them was there (the
-// instruction is still current). Pos receives the key's position.
-bool GimReadObjectText(TRixScanner& Scanner, TGimSimpleDataObject& Obj, TOrvTextPos& Pos);
-// An unknown key: "Unknown key." at it and the instruction skipped.
-void GimUnknownKey(TRixScanner& Scanner);
+// The column Spec names: made by the survey (CreateCol) or, without survey, a plain reference.
+std::unique_ptr<TMerRecsetCol> GimCreateCol(TMerSurvey* Survey, TRixScanner* Scanner,
+                                            const std::string& Spec);
+// A new response below Parent (not appended): the survey's CreateResponse, or the plain class
+// without survey.
+std::unique_ptr<TGimResponse> GimCreateResponse(TMerSurvey* Survey, TGimDataObject* Parent);
+// A new empty response list below Parent: the survey's CreateResponseList, or the plain class.
+std::unique_ptr<TMerResponseList> GimCreateResponseList(TMerSurvey* Survey,
+                                                        TGimDataObject* Parent);
 
 // "attr": the attribute words of a response added to Attributes ("Unknown key." at another
 // word); False when the key was not there.
@@ -162,6 +156,8 @@ class TMerResponseList : public TGimDataObject {
   // Reads the body of a "responseList" block (after "def responseList") into this list.
   void Read(TRixScanner& Scanner, TGimDataObject* Context, bool PlainQuestion, bool HasCode,
             TMerResponseList* List, int Depth = 0);
+  // A new response of the survey, appended.
+  TGimResponse* AppendResponse();
   // Reads one "response" block (after "def response") and appends it.
   TGimResponse* ReadResponse(TRixScanner& Scanner, TGimDataObject* Context, bool PlainQuestion,
                              bool HasCode);

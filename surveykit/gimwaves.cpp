@@ -7,7 +7,7 @@
 #include "base/text.h"
 #include "deflang/rixscanner.h"
 #include "deflang/rixtokens.h"
-#include "surveykit/gimregions.h"
+#include "surveykit/gimreading.h"
 #include "surveykit/mermessages.h"
 #include "surveykit/mersurvey.h"
 
@@ -133,7 +133,7 @@ void TGimWave::Read(TRixScanner& Scanner, TMerRecsetList*) {
   bool HasStart = false;
   TGimBlockReader R;
   R.Key = [this, &HasStart](TRixScanner& S) {
-    if (ReadDataObjectKey(S, *this, true)) return true;
+    if (GimReadObjectText(S, *this, true)) return true;
     TOrvTextPos Last;
     TRixReadResult Res = ReadWaveDate(S, "dateStart", StartDate, Last);
     if (Res == TRixReadResult::Ok) {
@@ -235,7 +235,7 @@ int TGimWaveList::RecCount(TMerRecset* Recset) const {
 void TGimWaveList::ReadBody(TRixScanner& Scanner, TMerRecsetList* Recsets) {
   TGimBlockReader R;
   R.Key = [this](TRixScanner& S) {
-    if (ReadDataObjectKey(S, *this, true)) return true;
+    if (GimReadObjectText(S, *this, true)) return true;
     const TOrvTextPos KeyPos = S.Token->StartPos;
     int32_t V = 0;
     if (S.ReadInteger("minSelCount", V)) {
@@ -271,18 +271,8 @@ void TGimWaveList::ReadBody(TRixScanner& Scanner, TMerRecsetList* Recsets) {
 }
 
 void TGimWaveList::Read(TRixScanner& Scanner, TMerRecsetList* Recsets) {
-  // AfterRead runs however the block is left. When the reading raises, its exception wins:
-  // one raised by AfterRead meanwhile is dropped.
-  try {
-    ReadBody(Scanner, Recsets);
-  } catch (...) {
-    try {
-      AfterRead(Scanner, Recsets);
-    } catch (...) {
-    }
-    throw;
-  }
-  AfterRead(Scanner, Recsets);
+  // AfterRead runs however the block is left.
+  GimReadAndClose([&] { ReadBody(Scanner, Recsets); }, [&] { AfterRead(Scanner, Recsets); });
 }
 
 }  // namespace quin

@@ -6,7 +6,7 @@
 #include "base/orvmessages.h"
 #include "base/text.h"
 #include "deflang/rixscanner.h"
-#include "surveykit/gimregions.h"
+#include "surveykit/gimreading.h"
 #include "surveykit/gimstat.h"
 #include "surveykit/mermessages.h"
 #include "surveykit/mersurvey.h"
@@ -42,7 +42,7 @@ void TGimWeight::SetColumn(TRixScanner& Scanner, TMerRecsetList* Recsets,
 void TGimWeight::Read(TRixScanner& Scanner, TMerRecsetList* Recsets) {
   TGimBlockReader R;
   R.Key = [this, Recsets](TRixScanner& S) {
-    if (ReadDataObjectKey(S, *this, true)) return true;
+    if (GimReadObjectText(S, *this, true)) return true;
     if (S.ReadNumber("population", Population)) return true;
     if (S.LastReadResult() != TRixReadResult::NoMatch) return true;
     std::string Spec;
@@ -52,19 +52,11 @@ void TGimWeight::Read(TRixScanner& Scanner, TMerRecsetList* Recsets) {
     }
     return S.LastReadResult() != TRixReadResult::NoMatch;
   };
-  // The checks run however the block ended; an exception from the reading wins over theirs.
-  try {
-    R.Read(Scanner);
-  } catch (...) {
-    try {
-      CheckIDAndName(Scanner, *this);
-      if (!Column) Scanner.AddMsgAt(TMerError_ColNotDefined, Scanner.LastTokenEnd());
-    } catch (...) {
-    }
-    throw;
-  }
-  CheckIDAndName(Scanner, *this);
-  if (!Column) Scanner.AddMsgAt(TMerError_ColNotDefined, Scanner.LastTokenEnd());
+  // The checks run however the block ended.
+  GimReadAndClose([&] { R.Read(Scanner); }, [&] {
+    GimCheckIDAndName(Scanner, *this);
+    if (!Column) Scanner.AddMsgAt(TMerError_ColNotDefined, Scanner.LastTokenEnd());
+  });
 }
 
 // ---- TGimWeightList

@@ -5,20 +5,12 @@
 #include <string>
 
 #include "base/format.h"
+#include "rix_fixture.h"
 
 namespace quin {
 namespace {
 
-std::string MsgText(const TOrvMsgList& L) {
-  std::string R;
-  for (int I = 0; I < L.Count(); ++I) {
-    const TOrvMsg* M = L.GetItem(I);
-    if (!R.empty()) R += " | ";
-    R += std::to_string(M->Pos.Line) + ":" + std::to_string(M->Pos.Column) + " " +
-         M->MessageText();
-  }
-  return R;
-}
+using testing::MsgText;
 
 std::string End(double X) {
   if (X == RixCodeMin) return "min";
@@ -42,7 +34,7 @@ std::string Describe(const TRixCodeList& L) {
   return R;
 }
 
-class RixCodeReaderTest : public ::testing::Test {
+class RixCodeReaderTest : public testing::TRixTest {
  protected:
   // Reads Text as a code list; Next receives what the reader left as the current token.
   std::string Read(const char* Text, const ClassInfo* Terminator, std::string* Next = nullptr) {
@@ -54,10 +46,6 @@ class RixCodeReaderTest : public ::testing::Test {
     if (Next) *Next = S->Token->Is<TOrvTokenEOF>() ? "<eof>" : S->Token->GetText();
     return Describe(L);
   }
-
-  std::unique_ptr<TOrvLangManager> En = New<TOrvLangManager>("enu");
-  TLangManagerBinding Bind{En.get()};
-  TOrvMsgList Msgs;
 };
 
 TEST_F(RixCodeReaderTest, FormsOfCodes) {

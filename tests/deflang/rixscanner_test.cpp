@@ -8,23 +8,14 @@
 
 #include "base/format.h"
 #include "base/text.h"
+#include "rix_fixture.h"
 
 namespace quin {
 namespace {
 
-// Messages as "line:column text" in English, joined by " | ".
-std::string MsgText(const TOrvMsgList& L) {
-  std::string R;
-  for (int I = 0; I < L.Count(); ++I) {
-    const TOrvMsg* M = L.GetItem(I);
-    if (!R.empty()) R += " | ";
-    R += std::to_string(M->Pos.Line) + ":" + std::to_string(M->Pos.Column) + " " +
-         M->MessageText();
-  }
-  return R;
-}
+using testing::MsgText;
 
-class RixScannerTest : public ::testing::Test {
+class RixScannerTest : public testing::TRixTest {
  protected:
   TRixScanner& Scan(std::string Text) {
     S = TRixScanner::CreateFromText(std::move(Text), &Msgs);
@@ -36,9 +27,6 @@ class RixScannerTest : public ::testing::Test {
     return S->Token->Is<TOrvTokenEOF>() ? "<eof>" : S->Token->GetText();
   }
 
-  std::unique_ptr<TOrvLangManager> En = New<TOrvLangManager>("enu");
-  TLangManagerBinding Bind{En.get()};
-  TOrvMsgList Msgs;
   std::unique_ptr<TRixScanner> S;
 };
 

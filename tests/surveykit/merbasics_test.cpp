@@ -1,8 +1,6 @@
 // Survey-kit messages, expression operators, key tables and column references.
 #include <gtest/gtest.h>
 
-#include <map>
-
 #include "base/text.h"
 #include "surveykit/gimexpr.h"
 #include "surveykit/merkeys.h"
@@ -12,6 +10,7 @@
 namespace quin {
 namespace {
 
+using testing::TMemRecset;
 using testing::TTestSurvey;
 
 TEST(MerMessages, KindsTextsAndArguments) {
@@ -91,26 +90,11 @@ TEST(MerKeys, TemplateAndStatisticTables) {
   EXPECT_TRUE(SelectStatKinds("total").empty());
 }
 
-// A record set with columns in memory.
-class TFakeRecset : public TMerRecset {
- public:
-  int Records = 0;
-  std::map<std::string, std::vector<double>> Columns;
-  int Loads = 0;
-  int RecCount() const override { return Records; }
-  void LoadColumn(const std::string& Name, std::vector<double>& Values) override {
-    ++Loads;
-    auto It = Columns.find(Name);
-    if (It == Columns.end()) return;
-    for (size_t I = 0; I < Values.size() && I < It->second.size(); ++I) Values[I] = It->second[I];
-  }
-};
-
 TEST(MerRecsetCol, LoadIntoFreeAndCompare) {
   auto S = New<TTestSurvey>("s.zos");
-  auto* Resp = S->RecsetList->Add(std::make_unique<TFakeRecset>());
+  auto* Resp = S->RecsetList->Add(std::make_unique<TMemRecset>());
   Resp->ID = "resp";
-  auto* Diary = S->RecsetList->Add(std::make_unique<TFakeRecset>());
+  auto* Diary = S->RecsetList->Add(std::make_unique<TMemRecset>());
   Diary->ID = "diary";
   Diary->Records = 3;
   Diary->Columns["q5"] = {1, 2, 3};

@@ -2,8 +2,6 @@
 // the prepared weight vector within a record set and across the respondent join.
 #include <gtest/gtest.h>
 
-#include <map>
-
 #include "base/text.h"
 #include "surveykit/gimstat.h"
 #include "surveykit/mermessages.h"
@@ -14,23 +12,9 @@ namespace {
 
 using testing::Lines;
 using testing::MsgSummary;
+using testing::TMemRecset;
 using testing::TTestSurvey;
 using TMsgs = std::vector<std::string>;
-
-// A record set with columns in memory; counts its column loads.
-class TMemRecset : public TMerRecset {
- public:
-  int Records = 0;
-  std::map<std::string, std::vector<double>> Columns;
-  int Loads = 0;
-  int RecCount() const override { return Records; }
-  void LoadColumn(const std::string& Name, std::vector<double>& Values) override {
-    ++Loads;
-    auto It = Columns.find(Name);
-    if (It == Columns.end()) return;
-    for (size_t I = 0; I < Values.size() && I < It->second.size(); ++I) Values[I] = It->second[I];
-  }
-};
 
 // Respondents (record set 0) and two panels, each joined by respondent ranges.
 struct TJoinedSurvey {
