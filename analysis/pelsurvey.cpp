@@ -36,7 +36,8 @@ const TGUID& PelDefinitionSignature() {
 }
 
 const std::string& EPelSurveyLoadError::DefaultTemplate() {
-  static const std::string T = Cp1250("<PLK>Błąd otwarcia badania.<ENU>Error loading the survey.");
+  static const std::string T =
+      Cp1250("<PLK>Błąd otwarcia badania.<ENU>Error loading the survey.");
   return T;
 }
 EPelSurveyLoadError::EPelSurveyLoadError() : EOrvException(DefaultTemplate()) {}
@@ -483,7 +484,9 @@ int StatKeyIndex(const TGimStat* S) {
   return -1;
 }
 
-void EraseIndex(std::vector<int>& V, int K) { V.erase(std::remove(V.begin(), V.end(), K), V.end()); }
+void EraseIndex(std::vector<int>& V, int K) {
+  V.erase(std::remove(V.begin(), V.end(), K), V.end());
+}
 
 }  // namespace
 

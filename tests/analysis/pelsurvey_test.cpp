@@ -285,7 +285,8 @@ TEST(PelSurvey, ColumnNamesWavesAndBasedOn) {
   O.HiddenPanel = true;
   TOpened<> S(SurveyFileBytes(
       Definition(O),
-      {{"resp", {Wave({{"q1", {1}}, {"q10", {1}}, {"Age", {1}}}), Wave({{"q2", {1}}, {"q1", {2}}})}},
+      {{"resp",
+        {Wave({{"q1", {1}}, {"q10", {1}}, {"Age", {1}}}), Wave({{"q2", {1}}, {"q1", {2}}})}},
        {"pan", {Wave({{"id", {1}}})}}}));
   TPelRecset& R = S.R(0);
   using V = std::vector<std::string>;
