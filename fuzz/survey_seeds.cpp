@@ -1,0 +1,70 @@
+// Writes the seed corpus of the survey-file fuzz target: small survey files of every version,
+// with a panel record set, several waves and columns in every compression. The second argument
+// names the fuzzer's working corpus, emptied here so that every run starts from the seeds
+// alone.
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "tools/surveywriter/zoswriter.h"
+
+using namespace quin;
+
+namespace {
+
+const char* const kDefinition =
+    "def environ languages = plk, enu; end;\r\n"
+    "def survey namespace = ns; id = s; name = \"S\"; wizards = table1d; advStats = cntW; end;\r\n"
+    "def recordset id = resp; name = \"R\"; def files colSpec = \"x\"; dataFile = \"y\"; end; "
+    "end;\r\n"
+    "def recordset id = pan; name = \"P\"; join = id; def files colSpec = \"x\"; "
+    "dataFile = \"y\"; end; end;\r\n"
+    "def waves def wave id = w1; name = \"1\"; end; def wave id = w2; name = \"2\"; end; "
+    "end;\r\ndef data end;\r\n";
+
+TSwSurveyWave Wave(int Records, int Compression, int Seed) {
+  TSwSurveyWave W;
+  W.Records = Records;
+  TSwSurveyColumn Id{"id", {}, {}};
+  TSwSurveyColumn Q{"q" + std::to_string(Compression), {}, {cdlfUInt1,
+                    static_cast<TPelColDataCompression>(Compression)}};
+  const int Dict = Compression == cdcfNoCompression ? 5
+                                                    : std::min(5, PelCompressionMaxDictionary(
+                                                                      Compression));
+  for (int I = 0; I < Records; ++I) {
+    Id.Values.push_back(1 + I / 2 + Seed);
+    Q.Values.push_back(I % 7 == 0 ? kPelMissingDouble : (I / 3 + Seed) % (Dict - 1));
+  }
+  W.Columns = {Id, Q};
+  return W;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: quin_survey_seeds <seed folder> <working corpus folder>\n");
+    return 2;
+  }
+  std::filesystem::path Seeds = argv[1], Work = argv[2];
+  std::filesystem::remove_all(Seeds);
+  std::filesystem::remove_all(Work);
+  std::filesystem::create_directories(Seeds);
+  std::filesystem::create_directories(Work);
+  for (int V = 0; V <= 8; ++V) {
+    TSwSurveyOptions O;
+    O.Version = V;
+    O.Version6Text = "6";
+    O.Version8Text = "8";
+    O.ExtraBlock = "xyz";
+    O.DataDate = 40000;
+    const int C = V % kPelColDataCompressionCount;
+    const TSwSurveyRecset Resp{"resp", {Wave(6, C, 0), Wave(4, C + 3, 10)}};
+    const TSwSurveyRecset Pan{"pan", {Wave(8, C + 1, 0)}};
+    std::ofstream(Seeds / ("survey" + std::to_string(V)), std::ios::binary)
+        << SurveyFileBytes(kDefinition, {Resp, Pan}, O);
+  }
+  return 0;
+}
