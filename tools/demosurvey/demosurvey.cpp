@@ -351,4 +351,36 @@ std::string DemoWaveCsv(const TDemoWave& Wave) {
   return Out;
 }
 
+const char* const kDemoSurveyFileName = "media2024.zos";
+
+TSwSurveyRecset DemoSurveyRecset(const std::vector<TDemoWave>& Waves) {
+  TSwSurveyRecset Recset;
+  Recset.Name = "resp";
+  for (const TDemoWave& W : Waves) {
+    TSwSurveyWave Out;
+    Out.Records = W.Records;
+    for (const TDemoColumn& C : W.Columns) {
+      TSwSurveyColumn Col;
+      Col.Name = C.Name;
+      Col.Values = C.Values;
+      if (C.Name == "wgt") {
+        Col.Spec.Layout = cdlfFlt8;
+      } else if (C.Name != "respid") {
+        Col.Spec.Compression = cdcfZLib;
+      }
+      Out.Columns.push_back(std::move(Col));
+    }
+    Recset.Waves.push_back(std::move(Out));
+  }
+  return Recset;
+}
+
+std::string DemoSurveyFileBytes(std::string_view DefinitionUtf8, std::string_view ParamsText) {
+  const std::vector<TDemoWave> Waves = GenerateDemoSurvey(TDemoParams::Parse(ParamsText));
+  TSwSurveyOptions Options;
+  Options.DataDate = 45580;  // 15 October 2024
+  return SurveyFileBytes(DemoSurveyDefinition(DefinitionUtf8), {DemoSurveyRecset(Waves)},
+                         Options);
+}
+
 }  // namespace quin

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/exception.h"
+#include "tools/surveywriter/zoswriter.h"
 
 namespace quin {
 
@@ -60,5 +61,17 @@ std::string DemoSurveyDefinition(std::string_view Utf8Text);
 // A wave as comma-separated text: a header line of the column names, then one line per
 // respondent; missing values are empty fields, weights have six decimals.
 std::string DemoWaveCsv(const TDemoWave& Wave);
+
+// The file name of the demonstration survey in the users' survey folders.
+extern const char* const kDemoSurveyFileName;
+
+// The respondent record set "resp" for the survey-file writer: one data file per wave;
+// categorical columns as zlib-coded dictionaries in the smallest layout, the respondent number
+// and the weight as plain blocks.
+TSwSurveyRecset DemoSurveyRecset(const std::vector<TDemoWave>& Waves);
+
+// The whole survey file from the UTF-8 definition and the parameters text; the data date is
+// fixed (the end of the second wave's processing), so every build writes the same bytes.
+std::string DemoSurveyFileBytes(std::string_view DefinitionUtf8, std::string_view ParamsText);
 
 }  // namespace quin
