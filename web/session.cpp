@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "analysis/pelsurvey.h"
 #include "base/format.h"
 #include "base/orvstrings.h"
 #include "base/text.h"
@@ -65,8 +66,38 @@ TZepSessionModule* GetSessionModuleBase() {
   return S ? As<TZepSessionModule>(S->Data()) : nullptr;
 }
 
+namespace {
+
+// The analysis survey behind a session's survey object.
+TPelSurvey& PelSurveyOf(TObject& Survey) {
+  TPelSurvey* S = As<TPelSurvey>(&Survey);
+  if (!S) throw Exception("The session's survey is not an analysis survey.");
+  return *S;
+}
+
+// Opening surveys for analysis; the choice pages fill the page hooks.
+TSessionSurveyHooks AnalysisSurveyHooks() {
+  TSessionSurveyHooks H;
+  H.LoadSurvey = [](THobSessionModule&, const std::string& Path) -> std::unique_ptr<TObject> {
+    auto Survey = New<TPelSurvey>(Path, 1);
+    Survey->LoadFromFile(Path);
+    if (!Survey->AfterOpen()) throw EPelSurveyLoadError();
+    return Survey;
+  };
+  H.SurveyTitle = [](TObject& Survey) {
+    TPelSurvey& S = PelSurveyOf(Survey);
+    return S.Info ? S.Environ->LangManager->TranslateText(S.Info->Name) : std::string();
+  };
+  H.SurveyLangManager = [](TObject& Survey) -> TOrvLangManager* {
+    return PelSurveyOf(Survey).Environ->LangManager.get();
+  };
+  return H;
+}
+
+}  // namespace
+
 TSessionSurveyHooks& SessionSurveyHooks() {
-  static TSessionSurveyHooks Hooks;
+  static TSessionSurveyHooks Hooks = AnalysisSurveyHooks();
   return Hooks;
 }
 

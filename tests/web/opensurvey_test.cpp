@@ -1,0 +1,130 @@
+// Opening and closing surveys in a web session: the demonstration survey opens for analysis,
+// the status line names it in the session's language, closing frees it, and a damaged file
+// is answered with an alert.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "analysis/pelsurvey.h"
+#include "base/text.h"
+#include "platform/charset.h"
+#include "tools/userswriter.h"
+#include "web/controller.h"
+#include "web/logon.h"
+#include "web/session.h"
+#include "web/zepform.h"
+
+namespace quin {
+namespace {
+
+namespace fs = std::filesystem;
+
+class OpenSurveyTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char T[] = "/tmp/quinopenXXXXXX";
+    ASSERT_NE(mkdtemp(T), nullptr);
+    App = std::string(T) + "/";
+    const std::string Guest = App + "Files/Quin/Surveys/Guest/";
+    fs::create_directories(Guest);
+    fs::copy_file(std::string(QUIN_DEMO_SURVEYS) + "/Guest/media2024.zos",
+                  Guest + "media2024.zos");
+    std::ofstream(Guest + "broken.zos", std::ios::binary) << "not a survey file";
+    std::ofstream(App + "Files/Quin/Quin.pwd", std::ios::binary)
+        << UsersFileXml({{"qazo", "qazo", Cp1250("Gość"), "Guest"}});
+    Controller = New<THobServerController>();
+    Controller->AppPath = App;
+    Controller->Host = "127.0.0.1";
+    Controller->Port = 0;
+    Controller->SessionTimeoutSpan = std::chrono::milliseconds(60000);
+    Server = Controller->CreateServer();
+    auto Inner = Server->OnNewSession;
+    Server->OnNewSession = [this, Inner](TWebSession& S) {
+      Session = &S;
+      Inner(S);
+    };
+    // An English session, logged on as the guest through the demonstration button.
+    TWebResponse R = Server->Handle({"GET", "/", {{{"lang", "en"}}}});
+    ASSERT_EQ(R.Status, 302);
+    Sid = R.Header("Location").substr(3, 32);
+    Page();
+    auto* F = As<THobLogonForm>(Session->ActiveForm());
+    ASSERT_TRUE(F);
+    Fire(*F->DemoButton, "click");
+    ASSERT_EQ(Module().SurveyFiles, (std::vector<std::string>{"broken.zos", "media2024.zos"}));
+  }
+  void TearDown() override {
+    Server.reset();
+    Controller.reset();
+    fs::remove_all(App);
+  }
+  THobSessionModule& Module() { return *As<THobSessionModule>(Session->Data()); }
+  std::string Page() {
+    return Iso88592ToCp1250(Server->Handle({"GET", "/s/" + Sid + "/", {}}).Body);
+  }
+  std::string Fire(const TWebControl& C, const std::string& Kind) {
+    TWebValues V;
+    V.Add("__page", Session->ActiveForm()->PageId());
+    V.Add("__evt", C.Id() + ":" + Kind + ":");
+    return Iso88592ToCp1250(Server->Handle({"POST", "/s/" + Sid + "/", std::move(V)}).Body);
+  }
+  // Runs F as the session's own code runs: the session and its language bound to the thread.
+  template <class F>
+  auto InSession(F Fn) {
+    TWebSessionBinding Bind(Session);
+    TLangManagerBinding Lang(Module().LangManager.get());
+    return Fn();
+  }
+  // The language link: the pages are refreshed and their status lines written anew.
+  std::string ToggleLanguage() {
+    return Fire(*As<TZepForm>(Session->ActiveForm())->LangLink, "click");
+  }
+
+  std::string App, Sid;
+  std::unique_ptr<THobServerController> Controller;
+  std::unique_ptr<TWebServer> Server;
+  TWebSession* Session = nullptr;
+};
+
+TEST_F(OpenSurveyTest, OpenNamesTheSurveyInTheStatusLineAndCloseFreesIt) {
+  ASSERT_TRUE(InSession([&] { return Module().OpenSurvey("media2024.zos"); }));
+  THobSessionModule& M = Module();
+  ASSERT_TRUE(M.Survey);
+  auto* S = As<TPelSurvey>(M.Survey.get());
+  ASSERT_TRUE(S);
+  EXPECT_EQ(M.SurveyPath, App + "Files/Quin/Surveys/Guest/media2024.zos");
+  EXPECT_EQ(S->PelRecset(0)->RecCount(), 5000);
+  EXPECT_EQ(M.GetReportsFolder(), App + "Files/Quin/Surveys/Guest/media2024.reports/");
+  // The survey's own texts follow the session's language, there and back.
+  EXPECT_EQ(S->Environ->LangManager->Current(), "enu");
+  std::string P = ToggleLanguage();
+  EXPECT_NE(P.find(Cp1250("Badanie: <b>Zwyczaje medialne Polaków 2024</b>")), std::string::npos);
+  EXPECT_EQ(S->Environ->LangManager->Current(), "plk");
+  P = ToggleLanguage();
+  EXPECT_NE(P.find("Survey: <b>Media usage habits in Poland 2024</b>"), std::string::npos);
+  EXPECT_EQ(P.find("alert('"), std::string::npos);
+
+  InSession([&] { Module().CloseSurvey(); });
+  EXPECT_FALSE(M.Survey);
+  EXPECT_TRUE(M.SurveyPath.empty());
+  P = ToggleLanguage();
+  EXPECT_NE(P.find("Badanie nie otwarte"), std::string::npos);
+}
+
+TEST_F(OpenSurveyTest, DamagedFileOrForeignPathGivesAnAlertAndNoSurvey) {
+  ASSERT_TRUE(InSession([&] { return Module().OpenSurvey("media2024.zos"); }));
+  // A failed opening closes the survey that was open.
+  EXPECT_FALSE(InSession([&] { return Module().OpenSurvey("broken.zos"); }));
+  EXPECT_FALSE(Module().Survey);
+  EXPECT_TRUE(Module().SurveyPath.empty());
+  std::string P = Page();
+  EXPECT_NE(P.find("alert('This survey cannot be opened:"), std::string::npos);
+  EXPECT_NE(P.find("No survey opened"), std::string::npos);
+  EXPECT_FALSE(InSession([&] { return Module().OpenSurvey("../Guest/media2024.zos"); }));
+  EXPECT_FALSE(Module().Survey);
+}
+
+}  // namespace
+}  // namespace quin
