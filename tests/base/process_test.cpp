@@ -3,6 +3,8 @@
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+
+#include <atomic>
 #include <httplib.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -161,6 +163,12 @@ class URLProbe : public ::testing::Test {
     Server.Get("/loop", [](const httplib::Request&, httplib::Response& R) {
       R.set_redirect("/loop");
     });
+    // Answers only after the probe's 10 s in all have run out (or when the test ends).
+    Server.Get("/slow", [this](const httplib::Request&, httplib::Response& R) {
+      for (int I = 0; I < 150 && !Stopping; ++I)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      R.set_content("late", "text/plain");
+    });
     Server.Get("/agent", [](const httplib::Request& Q, httplib::Response& R) {
       R.status = Q.get_header_value("User-Agent") == ApplicationTitle() ? 200 : 404;
     });
@@ -172,6 +180,7 @@ class URLProbe : public ::testing::Test {
     ASSERT_TRUE(Server.is_running());
   }
   void TearDown() override {
+    Stopping = true;
     Server.stop();
     if (Thread.joinable()) Thread.join();
     SetURLProbing(true);
@@ -183,6 +192,7 @@ class URLProbe : public ::testing::Test {
   httplib::Server Server;
   std::thread Thread;
   int Port = 0;
+  std::atomic<bool> Stopping{false};
 };
 
 TEST_F(URLProbe, AnswersBy200Or401) {
@@ -193,6 +203,10 @@ TEST_F(URLProbe, AnswersBy200Or401) {
                {"/error", false},    {"/redirect", true},  {"/to-ftp", false},
                {"/loop", false},     {"/agent", true}};
   for (const auto& C : Cases) EXPECT_EQ(URLExists(Url(C.Path)), C.Exists) << C.Path;
+}
+
+TEST_F(URLProbe, AnAnswerThatComesTooLateCountsAsMissing) {
+  EXPECT_FALSE(URLExists(Url("/slow")));
 }
 
 TEST_F(URLProbe, PutsHttpInFrontOfAnAddressWithoutScheme) {
