@@ -507,6 +507,20 @@ void TWebServer::Start() {
   int Threads = FSettings.ThreadPoolSize;
   Svr.new_task_queue = [Threads] { return new httplib::ThreadPool(static_cast<size_t>(Threads)); };
   Svr.set_payload_max_length(FSettings.MaxBodySize);
+  // A body is read only when its length is declared (httplib refuses one over the limit
+  // itself). A body sent in chunks, or up to the end of the connection, would be read whole
+  // before any limit applied, so such requests are answered from their head alone.
+  Svr.set_pre_routing_handler([](const httplib::Request& Req, httplib::Response& Res) {
+    bool Undeclared = Req.has_header("Transfer-Encoding") ||
+                      (Req.method != "GET" && Req.method != "HEAD" &&
+                       !Req.has_header("Content-Length"));
+    if (!Undeclared) return httplib::Server::HandlerResponse::Unhandled;
+    TWebResponse W = TextResponse(411, "Length required.");
+    Res.status = W.Status;
+    Res.set_header("Connection", "close");
+    Res.set_content(W.Body, W.ContentType.c_str());
+    return httplib::Server::HandlerResponse::Handled;
+  });
   auto Serve = [this](const httplib::Request& Req, httplib::Response& Res) {
     TWebRequest R;
     R.Method = Req.method;

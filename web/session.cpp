@@ -7,6 +7,7 @@
 #include "base/format.h"
 #include "base/orvstrings.h"
 #include "base/text.h"
+#include "platform/html.h"
 #include "web/controller.h"
 #include "web/logon.h"
 #include "web/zepform.h"
@@ -149,8 +150,9 @@ std::string THobSessionModule::GetStatusText() const {
   const TOrvLangManager& LM = CurrentLangManager();
   if (Survey) {
     std::string Name = H.SurveyTitle ? H.SurveyTitle(*Survey) : TextAfterLast(SurveyPath, "/");
-    return Format(LM.TranslateText("<PLK>Badanie: <b>%s</b><ENU>Survey: <b>%s</b>"), {Name},
-                  LM.FormatSettings);
+    // The name comes from the survey file: it is shown as text inside the line's markup.
+    return Format(LM.TranslateText("<PLK>Badanie: <b>%s</b><ENU>Survey: <b>%s</b>"),
+                  {HtmlEscape(Name)}, LM.FormatSettings);
   }
   return LM.TranslateText("<PLK>Badanie nie otwarte<ENU>No survey opened");
 }

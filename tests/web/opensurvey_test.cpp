@@ -126,5 +126,31 @@ TEST_F(OpenSurveyTest, DamagedFileOrForeignPathGivesAnAlertAndNoSurvey) {
   EXPECT_FALSE(Module().Survey);
 }
 
+TEST_F(OpenSurveyTest, TheSurveyTitleIsTextInTheStatusLine) {
+  // A survey file names itself; its name is shown as text, never taken as markup.
+  TSessionSurveyHooks Saved = SessionSurveyHooks();
+  struct TRestore {
+    TSessionSurveyHooks& Hooks;
+    TSessionSurveyHooks Saved;
+    ~TRestore() { Hooks = Saved; }
+  } Restore{SessionSurveyHooks(), Saved};
+  TSessionSurveyHooks& H = SessionSurveyHooks();
+  struct TFakeSurvey : TObject {};
+  H.LoadSurvey = [](THobSessionModule&, const std::string&) -> std::unique_ptr<TObject> {
+    return std::make_unique<TFakeSurvey>();
+  };
+  H.SurveyTitle = [](TObject&) {
+    return std::string("<img src=x onerror=alert(1)>Press \"A\" & B</b><script>x()</script>");
+  };
+  H.SurveyLangManager = [](TObject&) -> TOrvLangManager* { return nullptr; };
+  ASSERT_TRUE(InSession([&] { return Module().OpenSurvey("media2024.zos"); }));
+  std::string P = ToggleLanguage();
+  EXPECT_NE(P.find("Badanie: <b>&lt;img src=x onerror=alert(1)&gt;Press &quot;A&quot; &amp; "
+                   "B&lt;/b&gt;&lt;script&gt;x()&lt;/script&gt;</b>"),
+            std::string::npos);
+  EXPECT_EQ(P.find("<img src=x"), std::string::npos);
+  EXPECT_EQ(P.find("<script>x()"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace quin

@@ -1,0 +1,164 @@
+// Requests an attacker would send to the web server over real sockets on 127.0.0.1: request
+// bodies whose length is not declared up front, and what stays of the connection afterwards.
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <mutex>
+
+#include "base/text.h"
+#include "platform/webserver.h"
+
+namespace quin {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Sends Raw, then reads until the server closes the connection (or 10 s pass); returns the
+// status codes of every answer read, in order.
+std::vector<int> Statuses(int Port, const std::string& Raw) {
+  std::vector<int> R;
+  int Fd = socket(AF_INET, SOCK_STREAM, 0);
+  if (Fd < 0) return R;
+  timeval Tv{10, 0};
+  setsockopt(Fd, SOL_SOCKET, SO_RCVTIMEO, &Tv, sizeof Tv);
+  sockaddr_in A{};
+  A.sin_family = AF_INET;
+  A.sin_port = htons(static_cast<uint16_t>(Port));
+  A.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (connect(Fd, reinterpret_cast<sockaddr*>(&A), sizeof A) != 0) {
+    close(Fd);
+    return R;
+  }
+  size_t Sent = 0;
+  while (Sent < Raw.size()) {
+    ssize_t N = send(Fd, Raw.data() + Sent, Raw.size() - Sent, MSG_NOSIGNAL);
+    if (N <= 0) break;
+    Sent += static_cast<size_t>(N);
+  }
+  std::string In;
+  char Buf[4096];
+  for (ssize_t N; (N = recv(Fd, Buf, sizeof Buf, 0)) > 0;) In.append(Buf, static_cast<size_t>(N));
+  close(Fd);
+  for (size_t Pos = In.find("HTTP/1.1 "); Pos != std::string::npos;
+       Pos = In.find("HTTP/1.1 ", Pos + 9))
+    R.push_back(std::atoi(In.substr(Pos + 9, 3).c_str()));
+  return R;
+}
+
+class TSecForm : public TWebForm {
+ public:
+  void AfterConstruction() override {
+    Button = Add<TWebButton>("Button");
+    Button->OnClick = [this](TWebControl&) { ++Clicks; };
+  }
+  TWebButton* Button;
+  int Clicks = 0;
+};
+
+class WebSecurityLoopback : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char Tmpl[] = "/tmp/quinsecXXXXXX";
+    ASSERT_NE(mkdtemp(Tmpl), nullptr);
+    App = std::string(Tmpl) + "/";
+    fs::create_directories(App + "Files/Quin");
+    std::ofstream(App + "Files/Quin/Quin.css") << "body{}";
+    TWebServerSettings S;
+    S.AppPath = App;
+    S.Host = "127.0.0.1";
+    S.Port = 0;
+    S.ThreadPoolSize = 4;
+    S.MaxBodySize = 16 * 1024;
+    Server = std::make_unique<TWebServer>(S);
+    Server->OnNewSession = [this](TWebSession& Ses) {
+      std::lock_guard<std::mutex> G(FormsLock);
+      Form = Ses.CreateForm<TSecForm>();
+      Form->Show();
+      Base = Ses.UrlBase();
+    };
+    Server->Start();
+    Port = Server->Port();
+    ASSERT_GT(Port, 0);
+    ASSERT_EQ(Statuses(Port, "GET / HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n"),
+              std::vector<int>{302});
+    ASSERT_TRUE(Form);
+  }
+  void TearDown() override {
+    Server.reset();
+    fs::remove_all(App);
+  }
+  std::string EventBody() const {
+    return "__page=" + Form->PageId() + "&__evt=" + Form->Button->Id() + "%3Aclick%3A";
+  }
+
+  std::string App, Base;
+  std::unique_ptr<TWebServer> Server;
+  int Port = 0;
+  std::mutex FormsLock;
+  TSecForm* Form = nullptr;
+};
+
+std::string Chunked(const std::string& Body, size_t Piece) {
+  std::string R;
+  static const char Hex[] = "0123456789abcdef";
+  for (size_t I = 0; I < Body.size(); I += Piece) {
+    size_t N = std::min(Piece, Body.size() - I);
+    std::string Len;
+    for (size_t V = N; V; V >>= 4) Len.insert(Len.begin(), Hex[V & 0xF]);
+    R += Len + "\r\n" + Body.substr(I, N) + "\r\n";
+  }
+  return R + "0\r\n\r\n";
+}
+
+TEST_F(WebSecurityLoopback, BodiesOfUndeclaredLengthAreRefusedBeforeTheyAreRead) {
+  // The body is sent only in part and never ended: the answer must come from the head alone,
+  // without waiting for (or keeping) a body of unknown size.
+  std::string Big = EventBody() + "&x=" + std::string(200 * 1024, 'a');
+  std::string Event = Chunked(EventBody(), 7);
+  struct Case {
+    const char* What;
+    std::string Request;
+  } Cases[] = {
+      {"chunked post over the limit",
+       "POST " + Base + " HTTP/1.1\r\nHost: x\r\nContent-Type: application/octet-stream\r\n"
+       "Transfer-Encoding: chunked\r\n\r\n" + Chunked(Big, 4096).substr(0, 150 * 1024)},
+      {"chunked event post",
+       "POST " + Base + " HTTP/1.1\r\nHost: x\r\nContent-Type: "
+       "application/x-www-form-urlencoded\r\nTransfer-Encoding: chunked\r\n\r\n" +
+           Event.substr(0, Event.size() - 5)},
+      {"chunked get",
+       "GET " + Base + " HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\n\r\n" +
+           Chunked(Big, 4096).substr(0, 150 * 1024)},
+      {"post without a length",
+       "POST " + Base + " HTTP/1.1\r\nHost: x\r\nContent-Type: text/plain\r\n\r\n" +
+           Big.substr(0, 150 * 1024)},
+  };
+  for (const Case& C : Cases) {
+    std::vector<int> S = Statuses(Port, C.Request);
+    ASSERT_FALSE(S.empty()) << C.What;
+    EXPECT_EQ(S[0], 411) << C.What;
+    for (int Status : S) EXPECT_GE(Status, 400) << C.What;
+    EXPECT_EQ(Form->Clicks, 0) << C.What;
+  }
+  // A declared length still works, and one over the limit is refused.
+  std::string Ok = EventBody();
+  EXPECT_EQ(Statuses(Port, "POST " + Base + " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n"
+                           "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: " +
+                               std::to_string(Ok.size()) + "\r\n\r\n" + Ok),
+            std::vector<int>{200});
+  EXPECT_EQ(Form->Clicks, 1);
+  EXPECT_EQ(Statuses(Port, "POST " + Base + " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n"
+                           "Content-Type: application/octet-stream\r\nContent-Length: " +
+                               std::to_string(Big.size()) + "\r\n\r\n" + Big),
+            std::vector<int>{413});
+}
+
+}  // namespace
+}  // namespace quin
