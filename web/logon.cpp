@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <mutex>
 
 #include "base/digest.h"
 #include "base/format.h"
@@ -52,6 +53,19 @@ std::string ChildText(xmlNode* N, const char* Name) {
   return {};
 }
 
+// A user's survey folder must stay below the surveys folder: no ".." step, in either kind of
+// separator.
+bool IsSurveysSubfolder(std::string_view Path) {
+  std::size_t Start = 0;
+  for (;;) {
+    std::size_t Sep = Path.find_first_of("/\\", Start);
+    bool Last = Sep == std::string_view::npos;
+    if (Path.substr(Start, Last ? Sep : Sep - Start) == "..") return false;
+    if (Last) return true;
+    Start = Sep + 1;
+  }
+}
+
 }  // namespace
 
 bool CheckUserLogon(const std::string& FileName, std::string_view Login,
@@ -67,6 +81,9 @@ bool CheckUserLogon(const std::string& FileName, std::string_view Login,
     std::ifstream In(FileName, std::ios::binary);
     if (!In.read(Data.data(), std::streamsize(Size))) return false;
   }
+  // The parser's global state is set up once, before any two logons can race to do it.
+  static std::once_flag ParserReady;
+  std::call_once(ParserReady, [] { xmlInitParser(); });
   // No network, no external entities, no entity expansion; the declared encoding is honoured.
   std::unique_ptr<xmlDoc, TXmlDocFree> Doc(
       xmlReadMemory(Data.data(), int(Data.size()), "Quin.pwd", nullptr,
@@ -83,8 +100,10 @@ bool CheckUserLogon(const std::string& FileName, std::string_view Login,
       if (UserLogin != Login) continue;
       std::string Stored = Attribute(User, "Password", HasPassword);
       if (!HasPassword || !DigestsEqual(Stored, PasswordDigest(Login, Password))) continue;
+      std::string Path = ChildText(User, "SurveysPath");
+      if (!IsSurveysSubfolder(Path)) return false;
       Name = ChildText(User, "Name");
-      SurveysPath = ChildText(User, "SurveysPath");
+      SurveysPath = std::move(Path);
       return true;
     }
   }

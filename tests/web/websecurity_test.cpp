@@ -1,0 +1,40 @@
+// The web application against hostile or careless input: users files whose survey folder
+// leads out of the surveys folder.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "base/text.h"
+#include "tools/userswriter.h"
+#include "web/logon.h"
+
+namespace quin {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(UsersFileSecurity, SurveyFolderStaysBelowTheSurveysFolder) {
+  char T[] = "/tmp/quinwebsecXXXXXX";
+  ASSERT_NE(mkdtemp(T), nullptr);
+  std::string File = std::string(T) + "/Quin.pwd";
+  struct Case {
+    std::string Path;
+    bool Ok;
+  } Cases[] = {
+      {"Guest", true},           {"Guest\\", true},          {"Press/2024/", true},
+      {"..", false},             {"..\\..\\..\\etc", false}, {"../Other", false},
+      {"Guest\\..\\..", false},  {"Guest/../../x", false},   {"a..b\\c", true},
+  };
+  for (const Case& C : Cases) {
+    std::ofstream(File, std::ios::binary) << UsersFileXml({{"jan", "pw", "Jan", C.Path}});
+    std::string Name, Path;
+    EXPECT_EQ(CheckUserLogon(File, "jan", "pw", Name, Path), C.Ok) << C.Path;
+    EXPECT_EQ(Path, C.Ok ? C.Path : "") << C.Path;
+  }
+  fs::remove_all(T);
+}
+
+}  // namespace
+}  // namespace quin
