@@ -2,6 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <memory>
+#include <set>
+#include <vector>
 
 #include "base/format.h"
 #include "base/random.h"
@@ -71,16 +75,22 @@ TBounds BoundsOf(const TRixCode& Code) {
   return {V, V, false, false};
 }
 
-bool BothBoundsIn(const TBounds& B, const TRixCode& Code) {
-  return Code.InRange(B.Lower) && Code.InRange(B.Upper);
+// V in the code with bounds C, as the code's InRange tells (a single code: V equals it).
+bool InBounds(double V, const TBounds& C) {
+  return (V > C.Lower || (V == C.Lower && !C.LowerExclusive)) &&
+         (V < C.Upper || (V == C.Upper && !C.UpperExclusive));
 }
 
-bool SomeBoundIn(const TBounds& B, const TRixCode& Code) {
-  return Code.InRange(B.Lower) || Code.InRange(B.Upper);
+bool BothBoundsIn(const TBounds& B, const TBounds& Code) {
+  return InBounds(B.Lower, Code) && InBounds(B.Upper, Code);
+}
+
+bool SomeBoundIn(const TBounds& B, const TBounds& Code) {
+  return InBounds(B.Lower, Code) || InBounds(B.Upper, Code);
 }
 
 // The union of two overlapping codes; an end both share is exclusive only when it is in both.
-std::unique_ptr<TRixCodeRange> Union(const TBounds& A, const TBounds& B) {
+TBounds Union(const TBounds& A, const TBounds& B) {
   double Lower, Upper;
   bool LowerExcl, UpperExcl;
   if (A.Lower < B.Lower) {
@@ -97,7 +107,7 @@ std::unique_ptr<TRixCodeRange> Union(const TBounds& A, const TBounds& B) {
   } else {
     Upper = A.Upper, UpperExcl = A.UpperExclusive && B.UpperExclusive;
   }
-  return std::make_unique<TRixCodeRange>(Lower, Upper, LowerExcl, UpperExcl);
+  return {Lower, Upper, LowerExcl, UpperExcl};
 }
 
 }  // namespace
@@ -277,51 +287,181 @@ double CodeListMaxValue(const TRixCodeList& List) {
   return R;
 }
 
-void NormalizeCodeList(TRixCodeList& List) {
-  // One downward pass: the code at I is compared with the codes before it until it is dropped,
-  // drops one of them, or is merged with one of them.
-  for (int I = List.Count() - 1; I >= 1; --I) {
-    for (int J = I - 1; J >= 0; --J) {
-      const TRixCode& CI = *List[I];
-      const TRixCode& CJ = *List[J];
-      const TBounds BI = BoundsOf(CI), BJ = BoundsOf(CJ);
-      if (BothBoundsIn(BI, CJ)) {
-        List.Delete(I);
-        break;
-      }
-      if (BothBoundsIn(BJ, CI)) {
-        List.Delete(J);
-        break;
-      }
-      if (SomeBoundIn(BI, CJ) || SomeBoundIn(BJ, CI)) {
-        std::unique_ptr<TRixCodeRange> U = Union(BI, BJ);
-        List.Delete(I);
-        List.Delete(J);
-        List.Insert(J, U.release());
-        break;
-      }
+namespace {
+
+// The codes of a list by their bound values, for the normalising pass: which code before a
+// given one holds a value, and which holds a bound within a range of values. Every bound the
+// pass meets is a bound of the list's codes (a merged range takes the ends of its two codes),
+// so the values are indexed once. A NaN holds nothing and lies in nothing.
+class TCodeIndex {
+ public:
+  explicit TCodeIndex(const std::vector<TBounds>& B) : FB(B) {
+    for (const TBounds& X : B)
+      for (double V : {X.Lower, X.Upper})
+        if (!std::isnan(V)) FValues.push_back(V);
+    std::sort(FValues.begin(), FValues.end());
+    FValues.erase(std::unique(FValues.begin(), FValues.end()), FValues.end());
+    FSize = std::max<int>(1, static_cast<int>(FValues.size()));
+    FCover.resize(size_t(4 * FSize));
+    FAt.resize(size_t(FSize));
+    FAtMax.assign(size_t(4 * FSize), -1);
+  }
+  void Insert(int K) { Update(K, true); }
+  void Erase(int K) { Update(K, false); }
+  // The last indexed code that holds a bound of code K, or that has a bound in code K; -1 when
+  // none.
+  int LastMeeting(int K) const {
+    const TBounds& X = FB[size_t(K)];
+    int R = std::max(Holding(X.Lower), Holding(X.Upper));
+    int L = 0, H = -1;
+    if (Span(X, L, H)) R = std::max(R, AtMax(1, 0, FSize - 1, L, H));
+    return R;
+  }
+
+ private:
+  const std::vector<TBounds>& FB;
+  std::vector<double> FValues;
+  int FSize = 1;
+  std::vector<std::set<int>> FCover;  // codes whose span covers a tree node whole
+  std::vector<std::set<int>> FAt;     // codes with a bound at a value
+  std::vector<int> FAtMax;            // the last code with a bound below a tree node
+
+  int IndexOf(double V) const {
+    return static_cast<int>(std::lower_bound(FValues.begin(), FValues.end(), V) -
+                            FValues.begin());
+  }
+  // The indexes of the values that lie in code X.
+  bool Span(const TBounds& X, int& L, int& H) const {
+    if (std::isnan(X.Lower) || std::isnan(X.Upper)) return false;
+    L = IndexOf(X.Lower) + (X.LowerExclusive ? 1 : 0);
+    H = IndexOf(X.Upper) - (X.UpperExclusive ? 1 : 0);
+    return L <= H;
+  }
+  int Holding(double V) const {
+    if (std::isnan(V)) return -1;
+    const int P = IndexOf(V);
+    int R = -1;
+    for (int Node = 1, Lo = 0, Hi = FSize - 1;;) {
+      const std::set<int>& S = FCover[size_t(Node)];
+      if (!S.empty()) R = std::max(R, *S.rbegin());
+      if (Lo == Hi) return R;
+      const int Mid = (Lo + Hi) / 2;
+      if (P <= Mid) Node = 2 * Node, Hi = Mid;
+      else Node = 2 * Node + 1, Lo = Mid + 1;
     }
   }
-  // Ranges of one value become single codes, or vanish when an end is exclusive; reversed
-  // ranges vanish.
-  for (int I = List.Count() - 1; I >= 0; --I) {
-    const auto* R = As<TRixCodeRange>(List[I]);
-    if (!R) continue;
-    if (R->Lower() == R->Upper()) {
-      if (R->LowerExclusive() || R->UpperExclusive())
-        List.Delete(I);
-      else
-        List.SetItem(I, new TRixCodeSingle(R->Lower()));
-    } else if (R->Lower() > R->Upper()) {
-      List.Delete(I);
+  void Cover(int Node, int Lo, int Hi, int L, int H, int K, bool Add) {
+    if (H < Lo || Hi < L) return;
+    if (L <= Lo && Hi <= H) {
+      if (Add) FCover[size_t(Node)].insert(K);
+      else FCover[size_t(Node)].erase(K);
+      return;
+    }
+    const int Mid = (Lo + Hi) / 2;
+    Cover(2 * Node, Lo, Mid, L, H, K, Add);
+    Cover(2 * Node + 1, Mid + 1, Hi, L, H, K, Add);
+  }
+  void SetAt(int Node, int Lo, int Hi, int P) {
+    if (Lo == Hi) {
+      const std::set<int>& S = FAt[size_t(P)];
+      FAtMax[size_t(Node)] = S.empty() ? -1 : *S.rbegin();
+      return;
+    }
+    const int Mid = (Lo + Hi) / 2;
+    if (P <= Mid) SetAt(2 * Node, Lo, Mid, P);
+    else SetAt(2 * Node + 1, Mid + 1, Hi, P);
+    FAtMax[size_t(Node)] = std::max(FAtMax[size_t(2 * Node)], FAtMax[size_t(2 * Node + 1)]);
+  }
+  int AtMax(int Node, int Lo, int Hi, int L, int H) const {
+    if (H < Lo || Hi < L || FAtMax[size_t(Node)] < 0) return -1;
+    if (L <= Lo && Hi <= H) return FAtMax[size_t(Node)];
+    const int Mid = (Lo + Hi) / 2;
+    return std::max(AtMax(2 * Node, Lo, Mid, L, H), AtMax(2 * Node + 1, Mid + 1, Hi, L, H));
+  }
+  void Update(int K, bool Add) {
+    const TBounds& X = FB[size_t(K)];
+    int L = 0, H = -1;
+    if (Span(X, L, H)) Cover(1, 0, FSize - 1, L, H, K, Add);
+    for (double V : {X.Lower, X.Upper}) {
+      if (std::isnan(V)) continue;
+      const int P = IndexOf(V);
+      if (Add) FAt[size_t(P)].insert(K);
+      else FAt[size_t(P)].erase(K);
+      SetAt(1, 0, FSize - 1, P);
+    }
+  }
+};
+
+}  // namespace
+
+void NormalizeCodeList(TRixCodeList& List) {
+  // The pass runs over the codes' bounds. A code at I meets the codes before it from the
+  // nearest on; only a code that holds one of its bounds or has a bound in it can be the one
+  // met, so the index yields that code at once. A code dropped before I lets I meet the codes
+  // before it again: the next such code. The index holds the codes still in the list before I.
+  const int N = List.Count();
+  std::vector<TBounds> B(static_cast<size_t>(N));
+  std::vector<uint8_t> Live(static_cast<size_t>(N), 1), Merged(static_cast<size_t>(N), 0);
+  for (int K = 0; K < N; ++K) B[size_t(K)] = BoundsOf(*List[K]);
+  TCodeIndex Index(B);
+  for (int K = 0; K < N; ++K) Index.Insert(K);
+  for (int I = N - 1; I >= 1; --I) {
+    if (!Live[size_t(I)]) continue;
+    Index.Erase(I);
+    for (;;) {
+      const int J = Index.LastMeeting(I);
+      if (J < 0) break;
+      const TBounds& BI = B[size_t(I)];
+      TBounds& BJ = B[size_t(J)];
+      if (BothBoundsIn(BI, BJ)) {
+        Live[size_t(I)] = 0;
+        break;
+      }
+      Index.Erase(J);
+      if (BothBoundsIn(BJ, BI)) {
+        Live[size_t(J)] = 0;
+        continue;
+      }
+      BJ = Union(BI, BJ);
+      Merged[size_t(J)] = 1;
+      Index.Insert(J);
+      Live[size_t(I)] = 0;
+      break;
+    }
+  }
+  // The codes left, in order; ranges of one value become single codes, or vanish when an end is
+  // exclusive; reversed ranges vanish. A code the pass left alone stays the same object.
+  std::vector<std::unique_ptr<TRixCode>> Own;
+  Own.reserve(static_cast<size_t>(N));
+  for (int K = 0; K < N; ++K) Own.emplace_back(List[K]);
+  List.OwnsObjects = false;
+  List.Clear();
+  List.OwnsObjects = true;
+  std::vector<std::unique_ptr<TRixCode>> Kept;
+  Kept.reserve(static_cast<size_t>(N));
+  for (int K = 0; K < N; ++K) {
+    if (!Live[size_t(K)]) continue;
+    const TBounds& X = B[size_t(K)];
+    const bool Range = Merged[size_t(K)] || As<TRixCodeRange>(Own[size_t(K)].get()) != nullptr;
+    if (!Range || (!Merged[size_t(K)] && !(X.Lower == X.Upper) && !(X.Lower > X.Upper))) {
+      Kept.push_back(std::move(Own[size_t(K)]));
+    } else if (X.Lower == X.Upper) {
+      if (!X.LowerExclusive && !X.UpperExclusive)
+        Kept.push_back(std::make_unique<TRixCodeSingle>(X.Lower));
+    } else if (!(X.Lower > X.Upper)) {
+      Kept.push_back(
+          std::make_unique<TRixCodeRange>(X.Lower, X.Upper, X.LowerExclusive, X.UpperExclusive));
     }
   }
   // A NaN (never read from a text) sorts first, so that the order stays strict.
-  const auto Key = [](const TObject* P) {
-    const double V = BoundsOf(*static_cast<const TRixCode*>(P)).Lower;
+  const auto Key = [](const std::unique_ptr<TRixCode>& P) {
+    const double V = BoundsOf(*P).Lower;
     return std::isnan(V) ? -HUGE_VAL : V;
   };
-  List.Sort([&Key](const TObject* A, const TObject* B) { return Key(A) < Key(B); });
+  std::stable_sort(Kept.begin(), Kept.end(),
+                   [&Key](const auto& A, const auto& C) { return Key(A) < Key(C); });
+  List.SetCapacity(static_cast<int>(Kept.size()));
+  for (auto& C : Kept) List.Add(std::move(C));
 }
 
 bool CodeListsEqual(TRixCodeList* A, TRixCodeList* B) {

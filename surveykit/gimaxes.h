@@ -68,8 +68,9 @@ class TGimResponseAxisList : public TGimDataObjectList {
   TGridCode GridCodeKind = TGridCode::None;
   double GridCode = 0;
   std::unique_ptr<TRixCodeList> GridCodes;
-  // The most responses a grid may generate.
-  static inline size_t MaxGridResponses = 1000000;
+  // The most responses a grid may generate: each costs about a kilobyte, and a short text of
+  // three axes could otherwise ask for gigabytes.
+  static inline size_t MaxGridResponses = 100000;
 
   TGimResponseAxis* GetItem(int Index) const { return As<TGimResponseAxis>(Items(Index)); }
   // Exact comparison of the ID.

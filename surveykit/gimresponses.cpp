@@ -1,7 +1,11 @@
 #include "surveykit/gimresponses.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <map>
 #include <tuple>
+#include <utility>
+#include <vector>
 
 #include "base/format.h"
 #include "base/langmanager.h"
@@ -630,16 +634,42 @@ int TMerResponseList::CountBaseResponses() const {
 }
 
 void TMerResponseList::BuildBaseResponses() {
+  // A response joins the group of the first earlier response with the same columns
+  // (SameColumnsAs). A first response that names no column twice is found by its set of
+  // columns at once: only a response with that very set matches it. The few first responses
+  // that name a column twice are tried one by one.
+  using TColKey = std::vector<std::pair<std::string, uintptr_t>>;
+  auto KeyOf = [](const TGimResponse& R, bool& Repeats) {
+    TColKey Key;
+    for (int C = 0; C < R.ColumnCount(); ++C) {
+      const TMerRecsetCol& Col = *R.Columns->GetItem(C);
+      Key.emplace_back(Col.Name, reinterpret_cast<uintptr_t>(Col.Recset));
+    }
+    std::sort(Key.begin(), Key.end());
+    Repeats = std::adjacent_find(Key.begin(), Key.end()) != Key.end();
+    return Key;
+  };
   std::vector<TGimResponse*> Firsts;
+  std::map<TColKey, size_t> FirstByColumns;
+  std::vector<size_t> FirstsWithRepeats;
   for (int I = 0; I < Count(); ++I) {
     TGimResponse* R = GetItem(I);
     if (!R) continue;
-    TGimResponse* Group = nullptr;
-    for (TGimResponse* F : Firsts)
-      if (F->SameColumnsAs(*R)) {
-        Group = F;
+    bool Repeats = false;
+    TColKey Key = KeyOf(*R, Repeats);
+    size_t Found = Firsts.size();
+    if (!Repeats) {
+      auto It = FirstByColumns.find(Key);
+      if (It != FirstByColumns.end()) Found = It->second;
+    }
+    for (size_t F : FirstsWithRepeats) {
+      if (F >= Found) break;
+      if (Firsts[F]->SameColumnsAs(*R)) {
+        Found = F;
         break;
       }
+    }
+    TGimResponse* Group = Found < Firsts.size() ? Firsts[Found] : nullptr;
     const bool NoMean = R->Attributes & GimAttrNoMean;
     if (Group) {
       TGimResponse& B = *Group->BaseResponse;
@@ -665,6 +695,8 @@ void TMerResponseList::BuildBaseResponses() {
     }
     R->BaseResponse = std::move(B);
     R->HasBase = true;
+    if (Repeats) FirstsWithRepeats.push_back(Firsts.size());
+    else FirstByColumns.emplace(std::move(Key), Firsts.size());
     Firsts.push_back(R);
   }
   for (TGimResponse* F : Firsts) {

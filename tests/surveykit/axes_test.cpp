@@ -19,9 +19,10 @@ struct TGrid {
   TOrvMsgList Msgs{100, 100};
   TGimQuestion* Q = nullptr;
   // A question "g" whose grid block holds the given lines.
-  explicit TGrid(std::initializer_list<const char*> L) {
+  explicit TGrid(std::initializer_list<const char*> L) : TGrid(Lines(L)) {}
+  explicit TGrid(const std::string& Body) {
     std::string Text = "def data def question id = g; name = \"G\"; def responseGrid\r\n" +
-                       Lines(L) + "end; end; end;\r\n";
+                       Body + "end; end; end;\r\n";
     auto Scanner = TRixScanner::CreateFromText(Text, &Msgs);
     Scanner->NextToken();
     Scanner->ReadDefComplexStart("data");
@@ -183,6 +184,36 @@ TEST(GimResponseAxis, GridTooLargeGeneratesNothing) {
            "  def response id = y1; name = \"Y1\"; columnText = \"a\"; end;",
            "  def response id = y2; name = \"Y2\"; columnText = \"b\"; end; end;"});
   TGimResponseAxisList::MaxGridResponses = Saved;
+  EXPECT_EQ(G.Names(), (std::vector<std::string>{"TGimError_GridTooLarge"}));
+  EXPECT_EQ(G.Q->Responses->Count(), 0);
+}
+
+// Axes of N responses each ("a0" .. ), for a mask with one "*" per axis.
+std::string Axes(const char* Mask, int Axes, int N) {
+  std::string S = std::string("columnMask = \"") + Mask + "\"; code = 1;\r\n";
+  for (int A = 0; A < Axes; ++A) {
+    const std::string K(1, char('a' + A));
+    S += "def responseAxis id = " + K + "; name = \"" + K + "\";\r\n";
+    for (int I = 0; I < N; ++I)
+      S += "  def response id = " + K + std::to_string(I) + "; name = \"x\"; columnText = \"" +
+           std::to_string(I) + "\"; end;\r\n";
+    S += "end;\r\n";
+  }
+  return S;
+}
+
+TEST(GimResponseAxis, LargeGridGivesEveryColumnItsOwnBase) {
+  // Every generated response reads its own column: each is the first of its group.
+  TGrid G(Axes("q*_*", 2, 100));
+  EXPECT_EQ(G.Names(), std::vector<std::string>{});
+  ASSERT_EQ(G.Q->Responses->Count(), 10000);
+  EXPECT_EQ(G.Q->Responses->GetItem(9999)->Columns->GetItem(0)->Name, "q99_99");
+  EXPECT_EQ(G.Q->CountBaseResponses(), 10000);
+}
+
+TEST(GimResponseAxis, ShortTextCannotAskForAHugeGrid) {
+  // 47 * 47 * 47 responses from three short axes: refused before anything is generated.
+  TGrid G(Axes("q*_*_*", 3, 47));
   EXPECT_EQ(G.Names(), (std::vector<std::string>{"TGimError_GridTooLarge"}));
   EXPECT_EQ(G.Q->Responses->Count(), 0);
 }

@@ -264,5 +264,40 @@ TEST(GimResponse, ReaderMessages) {
   EXPECT_EQ(F.Msgs.GetItem(5)->MessageText(), "Inconsistent definition of noMean.");
 }
 
+TEST(GimResponseList, BaseGroupOfAResponseNamingAColumnTwice) {
+  // A response joins the first earlier one all of whose columns it names, with as many
+  // columns: "a, a" takes "a, b" and "b, a", not "b".
+  TFixture F;
+  F.Read({"def question id = q; name = \"Q\";",
+          "  def response id = aa; name = \"AA\"; columnList = a, a; code = 1; end;",
+          "  def response id = b; name = \"B\"; column = b; code = 1; end;",
+          "  def response id = ab; name = \"AB\"; columnList = a, b; code = 2; end;",
+          "  def response id = ba; name = \"BA\"; columnList = b, a; code = 3; end;",
+          "  def response id = b2; name = \"B2\"; column = b; code = 2; end;",
+          "end;"});
+  TGimResponse* AA = F.R("q", "aa");
+  TGimResponse* B = F.R("q", "b");
+  ASSERT_TRUE(AA->HasBase && B->HasBase);
+  EXPECT_EQ(CodeListAsUSAString(*AA->BaseResponse->Codes), "1, 2, 3");
+  EXPECT_EQ(CodeListAsUSAString(*B->BaseResponse->Codes), "1, 2");
+  for (const char* ID : {"ab", "ba", "b2"}) EXPECT_FALSE(F.R("q", ID)->HasBase) << ID;
+  EXPECT_EQ(F.Q("q")->CountBaseResponses(), 2);
+}
+
+TEST(GimResponseList, LongCodeListUnderOneRangeNormalises) {
+  // A range over all codes written before them: every later code is met against it.
+  std::string Codes = "0:90000";
+  for (int I = 0; I < 30000; ++I) Codes += ", " + std::to_string(3 * I + 1);
+  const std::string Line = "  def response id = r; name = \"R\"; column = c; range = " + Codes +
+                           "; end;";
+  TFixture F;
+  F.Read({"def question id = q; name = \"Q\";", Line.c_str(), "end;"});
+  EXPECT_TRUE(F.Msgs.Empty()) << ::testing::PrintToString(MsgSummary(F.Msgs));
+  TGimResponse* R = F.R("q", "r");
+  ASSERT_TRUE(R->HasBase);
+  EXPECT_EQ(CodeListAsUSAString(*R->BaseResponse->Codes), "0 : 90000");
+  EXPECT_EQ(R->Codes->Count(), 30001);  // the response keeps its codes as written
+}
+
 }  // namespace
 }  // namespace quin
