@@ -15,6 +15,11 @@ TGimData::TGimData(TMerSurvey* ASurvey)
     : Root(NewInSurvey<TGimModule>(ASurvey, nullptr)), Survey(ASurvey) {}
 
 void TGimData::Read(TRixScanner& Scanner, const TOrvTextPos&) {
+  struct TClearIDs {
+    TGimIDIndex& IDs;
+    ~TClearIDs() { IDs.Clear(); }
+  } ClearAtEnd{FReadIDs};
+  FReadIDs.Clear();
   for (;;) {
     if (GimAtBlockEnd(Scanner)) return;
     if (Scanner.ReadDefComplexStart("module")) {
@@ -38,7 +43,7 @@ void TGimData::Read(TRixScanner& Scanner, const TOrvTextPos&) {
 void TGimData::ReadQuestion(TRixScanner& Scanner, TGimModule* Parent) {
   auto Q = NewInSurvey<TGimQuestion>(Survey, Parent);
   TGimQuestion* P = static_cast<TGimQuestion*>(Parent->AddChild(std::move(Q)));
-  P->Read(Scanner, Root.get());
+  P->Read(Scanner, &FReadIDs);
 }
 
 void TGimData::ReadModule(TRixScanner& Scanner, TGimModule* Module, int Depth) {
@@ -64,8 +69,9 @@ void TGimData::ReadModule(TRixScanner& Scanner, TGimModule* Module, int Depth) {
       const std::string OldID = Module->ID;
       if (GimReadObjectText(Scanner, *Module, true)) {
         if (Module->ID != OldID) {
-          TGimSimpleDataObject* O = Root->FindObject(TGimModule::StaticClass(), Module->ID);
-          if (O && O != Module) Scanner.AddMsgAt(TMerError_IDNotUnique, Pos);
+          if (FReadIDs.FindsOther(TGimModule::StaticClass(), Module, Module->ID))
+            Scanner.AddMsgAt(TMerError_IDNotUnique, Pos);
+          FReadIDs.Add(Module);
         }
         continue;
       }

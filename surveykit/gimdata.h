@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "surveykit/gimquestions.h"
+#include "surveykit/gimreading.h"
 
 namespace quin {
 
@@ -35,6 +36,9 @@ class TGimData : public TOrvObject {
   void ReadModule(TRixScanner& Scanner, TGimModule* Module, int Depth);
   // Appends a question to Parent and reads it.
   void ReadQuestion(TRixScanner& Scanner, TGimModule* Parent);
+  // The identifiers of the tree's modules and questions while the block is read (empty
+  // otherwise).
+  TGimIDIndex FReadIDs;
 };
 
 }  // namespace quin

@@ -95,7 +95,7 @@ void TGimQuestion::EvaluateResponses(const std::vector<TGimResponse*>& AResponse
   Cols.FreeValues();
 }
 
-void TGimQuestion::Read(TRixScanner& Scanner, TGimModule* Root) {
+void TGimQuestion::Read(TRixScanner& Scanner, TGimIDIndex* IDs) {
   auto Body = [&] {
     for (;;) {
       if (GimAtBlockEnd(Scanner)) return;
@@ -133,9 +133,10 @@ void TGimQuestion::Read(TRixScanner& Scanner, TGimModule* Root) {
       const TOrvTextPos Pos = Scanner.Token->StartPos;
       const std::string OldID = ID;
       if (GimReadObjectText(Scanner, *this, true)) {
-        if (ID != OldID && Root) {
-          TGimSimpleDataObject* O = Root->FindObject(TGimQuestion::StaticClass(), ID);
-          if (O && O != this) Scanner.AddMsgAt(TMerError_IDNotUnique, Pos);
+        if (ID != OldID && IDs) {
+          if (IDs->FindsOther(TGimQuestion::StaticClass(), this, ID))
+            Scanner.AddMsgAt(TMerError_IDNotUnique, Pos);
+          IDs->Add(this);
         }
         continue;
       }

@@ -11,6 +11,8 @@
 
 namespace quin {
 
+class TGimIDIndex;
+
 extern const TOrvMsgClass TGimError_DefInvalidInSingleAxis;
 extern const TOrvMsgClass TGimError_DefInvalidInMultiAxis;
 extern const TOrvMsgClass TGimWarning_NoMeanNotInterval;
@@ -58,7 +60,7 @@ class TGimQuestion : public TGimDataObject {
   int CountBaseResponses() const { return Responses ? Responses->CountBaseResponses() : 0; }
   // Reads the body of a "question" block (after "def question"); Root is the tree's root
   // module for the uniqueness of the ID. The question is closed also when an exception passes.
-  void Read(TRixScanner& Scanner, TGimModule* Root);
+  void Read(TRixScanner& Scanner, TGimIDIndex* IDs);
 
  private:
   void Close(TRixScanner& Scanner);

@@ -1,6 +1,7 @@
 #include "surveykit/gimreading.h"
 
 #include "base/orvscanner.h"
+#include "base/text.h"
 #include "deflang/rixscanner.h"
 #include "deflang/rixtokens.h"
 #include "surveykit/mermessages.h"
@@ -94,6 +95,23 @@ bool TGimBlockReader::Read(TRixScanner& Scanner) const {
     if (Key && Key(Scanner)) continue;
     GimUnknownKey(Scanner);
   }
+}
+
+void TGimIDIndex::Add(TGimSimpleDataObject* Obj) {
+  if (Obj) FByID.emplace(LowerCase(Obj->ID), Obj);
+}
+
+bool TGimIDIndex::FindsOther(const ClassInfo& C, const TGimSimpleDataObject* Self,
+                             std::string_view ID) const {
+  const auto [First, Last] = FByID.equal_range(LowerCase(ID));
+  for (auto It = First; It != Last; ++It) {
+    const TGimSimpleDataObject* O = It->second;
+    if (O == Self || !O->Is(C) || !SameText(O->ID, ID)) continue;
+    bool BelowSelf = false;
+    for (const TOrvPersistent* P = O->Owner; P && !BelowSelf; P = P->Owner) BelowSelf = P == Self;
+    if (!BelowSelf) return true;
+  }
+  return false;
 }
 
 }  // namespace quin

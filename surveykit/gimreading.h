@@ -5,6 +5,9 @@
 #pragma once
 
 #include <functional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
 
 #include "base/orvmessages.h"
 #include "surveykit/gimdataobj.h"
@@ -78,6 +81,24 @@ struct TGimBlockReader {
   std::function<bool(TRixScanner&, const TOrvTextPos&)> Block;
   // False when the end of the text ended the block.
   bool Read(TRixScanner& Scanner) const;
+};
+
+// The identifiers given to the objects of one tree while it is read, so that the "ID not
+// unique" check does not walk the whole tree for every object. Every object of the tree is
+// added once its identifier is read, and stays in the tree while the index is used.
+class TGimIDIndex {
+ public:
+  // Indexes Obj under its current identifier (an object whose identifier changes is indexed
+  // again; the old entry no longer matches).
+  void Add(TGimSimpleDataObject* Obj);
+  // Whether a depth-first search of the tree for class C and identifier ID (case ignored)
+  // finds an object other than Self. The tree is read in depth-first order, so every object
+  // that exists while Self is read lies before Self in that order, except Self's descendants.
+  bool FindsOther(const ClassInfo& C, const TGimSimpleDataObject* Self, std::string_view ID) const;
+  void Clear() { FByID.clear(); }
+
+ private:
+  std::unordered_multimap<std::string, TGimSimpleDataObject*> FByID;
 };
 
 }  // namespace quin

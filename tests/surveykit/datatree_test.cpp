@@ -137,6 +137,30 @@ TEST(GimData, ReaderMessages) {
   EXPECT_EQ(R.Q("q")->Responses->Count(), 2);
 }
 
+// An identifier is not unique when a depth-first search of the tree finds another object of the
+// class first: an earlier module or question anywhere, not one inside the object itself.
+TEST(GimData, IdentifiersAreUniquePerClassAcrossTheTree) {
+  TReadData R(Lines({
+      "def data",
+      "  def module name = \"A\";",
+      "    def module id = inner; name = \"I\";",
+      "      def question id = q; name = \"Q\"; def response code = 1; end; end;",
+      "    end;",
+      "    id = inner;",                                           // 6: its own child has it
+      "  end;",
+      "  def module id = b; name = \"B\";",
+      "    def question id = Q; name = \"Q2\"; def response code = 1; end; end;",  // 9
+      "    def question id = inner; name = \"Q3\"; def response code = 1; end; end;",
+      "  end;",
+      "  def module id = INNER; name = \"C\"; end;",              // 12
+      "  def module name = \"D\"; id = d; id = b; end;",          // 13: renamed onto b
+      "end;"}));
+  EXPECT_EQ(R.Exceptions, 0);
+  EXPECT_EQ(MsgSummary(R.Msgs),
+            (std::vector<std::string>{"TMerError_IDNotUnique@9:18", "TMerError_IDNotUnique@12:14",
+                                      "TMerError_IDNotUnique@13:34"}));
+}
+
 TEST(GimData, NoMeanOnNonIntervalScaleWarnsOncePerQuestion) {
   TReadData R(Lines({"def data def question id = q; name = \"Q\"; scale = ORDINAL;",
                      "  def response id = a; column = q; code = 1; attr = noMean; end;",
