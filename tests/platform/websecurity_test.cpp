@@ -1,11 +1,6 @@
 // Requests an attacker would send to the web server over real sockets on 127.0.0.1: request
 // bodies whose length is not declared up front, and what stays of the connection afterwards.
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <sys/time.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -14,6 +9,7 @@
 
 #include "base/text.h"
 #include "platform/webserver.h"
+#include "tests/platform/loopback.h"
 
 namespace quin {
 namespace {
@@ -24,28 +20,7 @@ namespace fs = std::filesystem;
 // status codes of every answer read, in order.
 std::vector<int> Statuses(int Port, const std::string& Raw) {
   std::vector<int> R;
-  int Fd = socket(AF_INET, SOCK_STREAM, 0);
-  if (Fd < 0) return R;
-  timeval Tv{10, 0};
-  setsockopt(Fd, SOL_SOCKET, SO_RCVTIMEO, &Tv, sizeof Tv);
-  sockaddr_in A{};
-  A.sin_family = AF_INET;
-  A.sin_port = htons(static_cast<uint16_t>(Port));
-  A.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (connect(Fd, reinterpret_cast<sockaddr*>(&A), sizeof A) != 0) {
-    close(Fd);
-    return R;
-  }
-  size_t Sent = 0;
-  while (Sent < Raw.size()) {
-    ssize_t N = send(Fd, Raw.data() + Sent, Raw.size() - Sent, MSG_NOSIGNAL);
-    if (N <= 0) break;
-    Sent += static_cast<size_t>(N);
-  }
-  std::string In;
-  char Buf[4096];
-  for (ssize_t N; (N = recv(Fd, Buf, sizeof Buf, 0)) > 0;) In.append(Buf, static_cast<size_t>(N));
-  close(Fd);
+  const std::string In = testing::LoopbackExchange(Port, Raw);
   for (size_t Pos = In.find("HTTP/1.1 "); Pos != std::string::npos;
        Pos = In.find("HTTP/1.1 ", Pos + 9))
     R.push_back(std::atoi(In.substr(Pos + 9, 3).c_str()));

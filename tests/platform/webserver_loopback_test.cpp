@@ -1,10 +1,5 @@
 // The web server over real sockets on 127.0.0.1 with a port the system chooses.
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <sys/time.h>
-#include <unistd.h>
 
 #include <condition_variable>
 #include <filesystem>
@@ -15,6 +10,7 @@
 
 #include "base/text.h"
 #include "platform/webserver.h"
+#include "tests/platform/loopback.h"
 
 namespace quin {
 namespace {
@@ -30,28 +26,7 @@ struct THttpReply {
 // Sends one raw HTTP/1.1 request with "Connection: close" and reads the whole answer.
 THttpReply Exchange(int Port, const std::string& Raw) {
   THttpReply R;
-  int Fd = socket(AF_INET, SOCK_STREAM, 0);
-  if (Fd < 0) return R;
-  timeval Tv{10, 0};
-  setsockopt(Fd, SOL_SOCKET, SO_RCVTIMEO, &Tv, sizeof Tv);
-  sockaddr_in A{};
-  A.sin_family = AF_INET;
-  A.sin_port = htons(static_cast<uint16_t>(Port));
-  A.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (connect(Fd, reinterpret_cast<sockaddr*>(&A), sizeof A) != 0) {
-    close(Fd);
-    return R;
-  }
-  size_t Sent = 0;
-  while (Sent < Raw.size()) {
-    ssize_t N = send(Fd, Raw.data() + Sent, Raw.size() - Sent, MSG_NOSIGNAL);
-    if (N <= 0) break;
-    Sent += static_cast<size_t>(N);
-  }
-  std::string In;
-  char Buf[4096];
-  for (ssize_t N; (N = recv(Fd, Buf, sizeof Buf, 0)) > 0;) In.append(Buf, static_cast<size_t>(N));
-  close(Fd);
+  const std::string In = testing::LoopbackExchange(Port, Raw);
   size_t End = In.find("\r\n\r\n");
   if (In.compare(0, 9, "HTTP/1.1 ") != 0 || End == std::string::npos) return R;
   R.Status = std::stoi(In.substr(9, 3));
