@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/orvstreams.h"
+#include "fuzz/corpus_folders.h"
 #include "tools/surveywriter/pelcolwriter.h"
 
 using namespace quin;
@@ -37,15 +38,10 @@ std::vector<double> Column(int Layout, int N, int Distinct) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: quin_column_seeds <seed folder> <working corpus folder>\n");
+  std::filesystem::path Seeds, Work;
+  if (!PrepareCorpusFolders(argc, argv, 2, "quin_column_seeds <seed folder> <working corpus folder>", Seeds,
+                            Work))
     return 2;
-  }
-  std::filesystem::path Seeds = argv[1], Work = argv[2];
-  std::filesystem::remove_all(Seeds);
-  std::filesystem::remove_all(Work);
-  std::filesystem::create_directories(Seeds);
-  std::filesystem::create_directories(Work);
   int Count = 0;
   const int N = 40;
   for (int L = 0; L < kPelColDataLayoutCount; ++L) {

@@ -10,6 +10,7 @@
 #include <sstream>
 #include <string>
 
+#include "fuzz/corpus_folders.h"
 #include "tools/demosurvey/demosurvey.h"
 
 using namespace quin;
@@ -142,11 +143,11 @@ const std::string kFaults = Lines({
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 4) {
-    std::fprintf(stderr,
-                 "usage: quin_definition_seeds <demo.def> <seed folder> <working corpus folder>\n");
+  std::filesystem::path Seeds, Work;
+  if (!PrepareCorpusFolders(argc, argv, 3,
+                            "quin_definition_seeds <demo.def> <seed folder> <working corpus folder>",
+                            Seeds, Work))
     return 2;
-  }
   std::ifstream In(argv[1], std::ios::binary);
   if (!In) {
     std::fprintf(stderr, "cannot read %s\n", argv[1]);
@@ -154,11 +155,6 @@ int main(int argc, char** argv) {
   }
   std::ostringstream Demo;
   Demo << In.rdbuf();
-  std::filesystem::path Seeds = argv[2], Work = argv[3];
-  std::filesystem::remove_all(Seeds);
-  std::filesystem::remove_all(Work);
-  std::filesystem::create_directories(Seeds);
-  std::filesystem::create_directories(Work);
   const struct {
     const char* Name;
     std::string Text;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "fuzz/corpus_folders.h"
 #include "tools/surveywriter/zoswriter.h"
 
 using namespace quin;
@@ -44,15 +45,10 @@ TSwSurveyWave Wave(int Records, int Compression, int Seed) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: quin_survey_seeds <seed folder> <working corpus folder>\n");
+  std::filesystem::path Seeds, Work;
+  if (!PrepareCorpusFolders(argc, argv, 2, "quin_survey_seeds <seed folder> <working corpus folder>", Seeds,
+                            Work))
     return 2;
-  }
-  std::filesystem::path Seeds = argv[1], Work = argv[2];
-  std::filesystem::remove_all(Seeds);
-  std::filesystem::remove_all(Work);
-  std::filesystem::create_directories(Seeds);
-  std::filesystem::create_directories(Work);
   for (int V = 0; V <= 8; ++V) {
     TSwSurveyOptions O;
     O.Version = V;
