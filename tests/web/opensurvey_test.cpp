@@ -2,14 +2,13 @@
 // the status line names it in the session's language, closing frees it, and a damaged file
 // is answered with an alert.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 
 #include "analysis/pelsurvey.h"
 #include "base/text.h"
-#include "platform/charset.h"
+#include "tests/web/web_fixture.h"
 #include "tools/userswriter.h"
 #include "web/controller.h"
 #include "web/logon.h"
@@ -21,54 +20,28 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class OpenSurveyTest : public ::testing::Test {
+class OpenSurveyTest : public testing::TWebAppTest {
  protected:
   void SetUp() override {
-    char T[] = "/tmp/quinopenXXXXXX";
-    ASSERT_NE(mkdtemp(T), nullptr);
-    App = std::string(T) + "/";
-    const std::string Guest = App + "Files/Quin/Surveys/Guest/";
+    TWebAppTest::SetUp();
+    const std::string Guest = Files + "Surveys/Guest/";
     fs::create_directories(Guest);
     fs::copy_file(std::string(QUIN_DEMO_SURVEYS) + "/Guest/media2024.zos",
                   Guest + "media2024.zos");
-    std::ofstream(Guest + "broken.zos", std::ios::binary) << "not a survey file";
-    std::ofstream(App + "Files/Quin/Quin.pwd", std::ios::binary)
-        << UsersFileXml({{"qazo", "qazo", Cp1250("Gość"), "Guest"}});
-    Controller = New<THobServerController>();
-    Controller->AppPath = App;
-    Controller->Host = "127.0.0.1";
-    Controller->Port = 0;
-    Controller->SessionTimeoutSpan = std::chrono::milliseconds(60000);
-    Server = Controller->CreateServer();
-    auto Inner = Server->OnNewSession;
-    Server->OnNewSession = [this, Inner](TWebSession& S) {
-      Session = &S;
-      Inner(S);
-    };
+    Write(Guest + "broken.zos", "not a survey file");
+    Write(Files + "Quin.pwd", UsersFileXml({{"qazo", "qazo", Cp1250("Gość"), "Guest"}}));
+    StartServer();
     // An English session, logged on as the guest through the demonstration button.
-    TWebResponse R = Server->Handle({"GET", "/", {{{"lang", "en"}}}});
-    ASSERT_EQ(R.Status, 302);
-    Sid = R.Header("Location").substr(3, 32);
-    Page();
+    Sid = Open({{{"lang", "en"}}});
+    Session = Sessions.at(Sid);
     auto* F = As<THobLogonForm>(Session->ActiveForm());
     ASSERT_TRUE(F);
     Fire(*F->DemoButton, "click");
     ASSERT_EQ(Module().SurveyFiles, (std::vector<std::string>{"broken.zos", "media2024.zos"}));
   }
-  void TearDown() override {
-    Server.reset();
-    Controller.reset();
-    fs::remove_all(App);
-  }
-  THobSessionModule& Module() { return *As<THobSessionModule>(Session->Data()); }
-  std::string Page() {
-    return Iso88592ToCp1250(Server->Handle({"GET", "/s/" + Sid + "/", {}}).Body);
-  }
+  THobSessionModule& Module() { return TWebAppTest::Module(Sid); }
   std::string Fire(const TWebControl& C, const std::string& Kind) {
-    TWebValues V;
-    V.Add("__page", Session->ActiveForm()->PageId());
-    V.Add("__evt", C.Id() + ":" + Kind + ":");
-    return Iso88592ToCp1250(Server->Handle({"POST", "/s/" + Sid + "/", std::move(V)}).Body);
+    return TWebAppTest::Fire(Sid, C, Kind);
   }
   // Runs F as the session's own code runs: the session and its language bound to the thread.
   template <class F>
@@ -82,9 +55,7 @@ class OpenSurveyTest : public ::testing::Test {
     return Fire(*As<TZepForm>(Session->ActiveForm())->LangLink, "click");
   }
 
-  std::string App, Sid;
-  std::unique_ptr<THobServerController> Controller;
-  std::unique_ptr<TWebServer> Server;
+  std::string Sid;
   TWebSession* Session = nullptr;
 };
 
@@ -119,7 +90,7 @@ TEST_F(OpenSurveyTest, DamagedFileOrForeignPathGivesAnAlertAndNoSurvey) {
   EXPECT_FALSE(InSession([&] { return Module().OpenSurvey("broken.zos"); }));
   EXPECT_FALSE(Module().Survey);
   EXPECT_TRUE(Module().SurveyPath.empty());
-  std::string P = Page();
+  std::string P = Page(Sid);
   EXPECT_NE(P.find("alert('This survey cannot be opened:"), std::string::npos);
   EXPECT_NE(P.find("No survey opened"), std::string::npos);
   EXPECT_FALSE(InSession([&] { return Module().OpenSurvey("../Guest/media2024.zos"); }));

@@ -2,14 +2,13 @@
 // languages, logon success and failure, the menu line, the help and preferences pages, and the
 // session's end.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <map>
 
 #include "base/text.h"
-#include "platform/charset.h"
+#include "tests/web/web_fixture.h"
 #include "tools/userswriter.h"
 #include "web/controller.h"
 #include "web/logon.h"
@@ -21,13 +20,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class PagesTest : public ::testing::Test {
+class PagesTest : public testing::TWebAppTest {
  protected:
   void SetUp() override {
-    char T[] = "/tmp/quinpagesXXXXXX";
-    ASSERT_NE(mkdtemp(T), nullptr);
-    App = std::string(T) + "/";
-    Files = App + "Files/Quin/";
+    TWebAppTest::SetUp();
     fs::create_directories(Files + "Surveys/Guest");
     fs::create_directories(Files + "Surveys/Empty");
     Write(Files + "Surveys/Guest/Press.zos", "x");
@@ -38,51 +34,7 @@ class PagesTest : public ::testing::Test {
     Write(Files + "Help/HobLogon_enu.hlp", "<p>Log on&nbsp;here {$mail}</p>");
     Write(Files + "Help/HobLogon_plk.hlp", Cp1250("<p>Zaloguj się</p>"));
     Write(Files + "Help/HobAbout_enu.hlp", "%s|%s|%s|%s|%s|{$comments}");
-    Controller = New<THobServerController>();
-    Controller->AppPath = App;
-    Controller->Host = "127.0.0.1";
-    Controller->Port = 0;
-    Controller->SessionTimeoutSpan = std::chrono::milliseconds(60000);
-    Server = Controller->CreateServer();
-    auto Inner = Server->OnNewSession;
-    Server->OnNewSession = [this, Inner](TWebSession& S) {
-      Sessions[S.Id()] = &S;
-      Inner(S);
-    };
-  }
-  void TearDown() override {
-    Server.reset();
-    Controller.reset();
-    fs::remove_all(App);
-  }
-  static void Write(const std::string& Path, const std::string& Data) {
-    fs::create_directories(fs::path(Path).parent_path());
-    std::ofstream(Path, std::ios::binary) << Data;
-  }
-  std::string Open(TWebValues Params = {}) {
-    TWebResponse R = Server->Handle({"GET", "/", std::move(Params)});
-    EXPECT_EQ(R.Status, 302);
-    std::string Sid = R.Header("Location").substr(3, 32);
-    Page(Sid);  // the first request shows the start page
-    return Sid;
-  }
-  // The page as the browser gets it, recoded to Windows-1250 for comparisons.
-  std::string Page(const std::string& Sid) {
-    TWebResponse R = Server->Handle({"GET", "/s/" + Sid + "/", {}});
-    EXPECT_EQ(R.ContentType, "text/html; charset=iso-8859-2");
-    return Iso88592ToCp1250(R.Body);
-  }
-  TWebForm* Active(const std::string& Sid) { return Sessions.at(Sid)->ActiveForm(); }
-  THobSessionModule& Module(const std::string& Sid) {
-    return *As<THobSessionModule>(Sessions.at(Sid)->Data());
-  }
-  // Posts an event of control C (values in ISO-8859-2 as a browser sends them); returns the
-  // page answered, recoded to Windows-1250.
-  std::string Fire(const std::string& Sid, const TWebControl& C, std::string Kind,
-                   std::string Arg = {}, TWebValues V = {}) {
-    V.Add("__page", Active(Sid)->PageId());
-    V.Add("__evt", C.Id() + ":" + Kind + ":" + Arg);
-    return Iso88592ToCp1250(Server->Handle({"POST", "/s/" + Sid + "/", std::move(V)}).Body);
+    StartServer();
   }
   std::string ClickMenu(const std::string& Sid, TWebMenuItem* Item) {
     auto* F = As<TZepForm>(Active(Sid));
@@ -91,11 +43,6 @@ class PagesTest : public ::testing::Test {
       if (&(*F->MainMenu)[I] == Item) Index = I;
     return Fire(Sid, *F->IWMenu, "click", std::to_string(Index));
   }
-
-  std::string App, Files;
-  std::unique_ptr<THobServerController> Controller;
-  std::unique_ptr<TWebServer> Server;
-  std::map<std::string, TWebSession*> Sessions;
 };
 
 TEST_F(PagesTest, LogonPageInPolishThenEnglishAndBack) {

@@ -1,0 +1,89 @@
+// A server of the web application over a temporary application folder, driven through the
+// layer's in-process request seam (no sockets).
+#pragma once
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "base/metaclass.h"
+#include "platform/charset.h"
+#include "platform/webserver.h"
+#include "platform/websession.h"
+#include "web/controller.h"
+#include "web/session.h"
+
+namespace quin::testing {
+
+class TWebAppTest : public ::testing::Test {
+ protected:
+  // Makes the application folder; the test fills it, then calls StartServer.
+  void SetUp() override {
+    char T[] = "/tmp/quinwebappXXXXXX";
+    ASSERT_NE(mkdtemp(T), nullptr);
+    App = std::string(T) + "/";
+    Files = App + "Files/Quin/";
+  }
+  void StartServer() {
+    Controller = New<THobServerController>();
+    Controller->AppPath = App;
+    Controller->Host = "127.0.0.1";
+    Controller->Port = 0;
+    Controller->SessionTimeoutSpan = std::chrono::milliseconds(60000);
+    Server = Controller->CreateServer();
+    auto Inner = Server->OnNewSession;
+    Server->OnNewSession = [this, Inner](TWebSession& S) {
+      Sessions[S.Id()] = &S;
+      Inner(S);
+    };
+  }
+  void TearDown() override {
+    Server.reset();
+    Controller.reset();
+    std::filesystem::remove_all(App);
+  }
+
+  static void Write(const std::string& Path, const std::string& Data) {
+    std::filesystem::create_directories(std::filesystem::path(Path).parent_path());
+    std::ofstream(Path, std::ios::binary) << Data;
+  }
+  // A new session (start parameters Params) with its start page shown; its identifier.
+  std::string Open(TWebValues Params = {}) {
+    TWebResponse R = Server->Handle({"GET", "/", std::move(Params)});
+    EXPECT_EQ(R.Status, 302);
+    std::string Sid = R.Header("Location").substr(3, 32);
+    Page(Sid);  // the first request shows the start page
+    return Sid;
+  }
+  // The page as the browser gets it, recoded to Windows-1250 for comparisons.
+  std::string Page(const std::string& Sid) {
+    TWebResponse R = Server->Handle({"GET", "/s/" + Sid + "/", {}});
+    EXPECT_EQ(R.ContentType, "text/html; charset=iso-8859-2");
+    return Iso88592ToCp1250(R.Body);
+  }
+  TWebForm* Active(const std::string& Sid) { return Sessions.at(Sid)->ActiveForm(); }
+  THobSessionModule& Module(const std::string& Sid) {
+    return *As<THobSessionModule>(Sessions.at(Sid)->Data());
+  }
+  // Posts an event of control C (values in ISO-8859-2 as a browser sends them); returns the
+  // page answered, recoded to Windows-1250.
+  std::string Fire(const std::string& Sid, const TWebControl& C, std::string Kind,
+                   std::string Arg = {}, TWebValues V = {}) {
+    V.Add("__page", Active(Sid)->PageId());
+    V.Add("__evt", C.Id() + ":" + Kind + ":" + Arg);
+    return Iso88592ToCp1250(Server->Handle({"POST", "/s/" + Sid + "/", std::move(V)}).Body);
+  }
+
+  std::string App, Files;
+  std::unique_ptr<THobServerController> Controller;
+  std::unique_ptr<TWebServer> Server;
+  std::map<std::string, TWebSession*> Sessions;
+};
+
+}  // namespace quin::testing
