@@ -36,16 +36,15 @@ const TGUID& PelDefinitionSignature() {
 }
 
 const std::string& EPelSurveyLoadError::DefaultTemplate() {
-  static const std::string T =
-      Cp1250("<PLK>Błąd otwarcia badania.<ENU>Error loading the survey.");
+  static const std::string T = Cp1250("<PLK>Błąd otwarcia badania.<ENU>Error loading the survey.");
   return T;
 }
 EPelSurveyLoadError::EPelSurveyLoadError() : EOrvException(DefaultTemplate()) {}
 
 const std::string& EPelInternalSurvey::DefaultTemplate() {
-  static const std::string T =
-      Cp1250("<PLK>Badania wewnętrzne (internal) nie są już obsługiwane.<ENU>Internal surveys "
-             "are not supported anymore.");
+  static const std::string T = Cp1250(
+      "<PLK>Badania wewnętrzne (internal) nie są już obsługiwane.<ENU>Internal surveys "
+      "are not supported anymore.");
   return T;
 }
 EPelInternalSurvey::EPelInternalSurvey() : EOrvException(DefaultTemplate()) {}
@@ -151,10 +150,9 @@ void TPelRecset::ReadColumn(const TPelCol* Col, T* Out, T Missing, Decode Fn) {
 
 void TPelRecset::ReadColumnBytes(const TPelCol* Col, std::vector<uint8_t>& Buffer) {
   Buffer.resize(FRecCount);
-  ReadColumn<uint8_t>(Col, Buffer.data(), kPelMissingByte,
-                      [](TStream& S, uint8_t* P, int N, TPelColBlock& B) {
-                        quin::ReadColumnBytes(S, P, N, B);
-                      });
+  ReadColumn<uint8_t>(
+      Col, Buffer.data(), kPelMissingByte,
+      [](TStream& S, uint8_t* P, int N, TPelColBlock& B) { quin::ReadColumnBytes(S, P, N, B); });
 }
 
 void TPelRecset::ReadColumnDoubles(const TPelCol* Col, std::vector<double>& Values) {
@@ -172,10 +170,9 @@ void TPelRecset::ReadColumnDoubles(const TPelCol* Col, std::vector<double>& Valu
     return;
   }
   CacheCol = nullptr;
-  ReadColumn<double>(Col, Values.data(), kPelMissingDouble,
-                     [](TStream& S, double* P, int N, TPelColBlock& B) {
-                       quin::ReadColumnDoubles(S, P, N, B);
-                     });
+  ReadColumn<double>(
+      Col, Values.data(), kPelMissingDouble,
+      [](TStream& S, double* P, int N, TPelColBlock& B) { quin::ReadColumnDoubles(S, P, N, B); });
   std::copy(Values.begin(), Values.end(), CacheValues.begin());
   CacheCol = Col;
 }
@@ -268,9 +265,7 @@ int TPelWave::RecCount(TMerRecset* Recset) const {
   return R->FileRecCounts[F];
 }
 
-std::unique_ptr<TGimWave> TPelWaveList::CreateWave() {
-  return NewInSurvey<TPelWave>(Survey, this);
-}
+std::unique_ptr<TGimWave> TPelWaveList::CreateWave() { return NewInSurvey<TPelWave>(Survey, this); }
 
 // ---- parser
 
@@ -444,8 +439,7 @@ void TPelSurvey::PrepareRecsets() {
         if (F + 1 >= RH.Files) throw EPelDamagedData("more data files than stated");
         const int64_t NextFile = RH.Position + static_cast<int64_t>(FH.Next);
         // Forward only: a chain that points back would never end.
-        if (NextFile <= FH.Position || NextFile >= Size)
-          throw EPelDamagedData("data-file chain");
+        if (NextFile <= FH.Position || NextFile >= Size) throw EPelDamagedData("data-file chain");
         FilePos = NextFile;
       }
     }

@@ -71,11 +71,11 @@ class TPelRecset : public TMerRecset {
   TPelRecset();
   ~TPelRecset() override;
 
-  std::unique_ptr<TPelColList> Cols;  // the merged column directory
-  TPelBegFinIdxArr FileRanges;        // per data file
-  std::vector<int32_t> FileRecCounts; // per data file
-  std::vector<double> CacheValues;    // empty until the first double read
-  const TPelCol* CacheCol = nullptr;  // the column CacheValues holds; not owned
+  std::unique_ptr<TPelColList> Cols;   // the merged column directory
+  TPelBegFinIdxArr FileRanges;         // per data file
+  std::vector<int32_t> FileRecCounts;  // per data file
+  std::vector<double> CacheValues;     // empty until the first double read
+  const TPelCol* CacheCol = nullptr;   // the column CacheValues holds; not owned
   // Columns decoded from the file so far (cache hits and absent columns do not count).
   int64_t ColumnDecodes = 0;
 

@@ -51,8 +51,7 @@ struct MdCtxFree {
 
 }  // namespace
 
-std::string SaltedDigest(std::string_view Text1, std::string_view Salt,
-                         std::string_view Text2) {
+std::string SaltedDigest(std::string_view Text1, std::string_view Salt, std::string_view Text2) {
   std::unique_ptr<EVP_MD_CTX, MdCtxFree> Ctx(EVP_MD_CTX_new());
   unsigned char Md[EVP_MAX_MD_SIZE];
   unsigned int MdLen = 0;

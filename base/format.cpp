@@ -187,8 +187,7 @@ void AppendUnsigned(std::string& Out, unsigned long long V, int Base, int MinDig
 
 class TFormatter {
  public:
-  TFormatter(std::string_view Fmt, const TFormatArg* Args, size_t Count,
-             const TFormatSettings& FS)
+  TFormatter(std::string_view Fmt, const TFormatArg* Args, size_t Count, const TFormatSettings& FS)
       : Fmt_(Fmt), Args_(Args), Count_(Count), FS_(FS) {}
 
   std::string Run();
@@ -447,7 +446,7 @@ bool TryStrToFloat(std::string_view S, double& V, const TFormatSettings& FS) {
     } else {
       const long long Magnitude = IntDigits - 1 - LeadingZeros + Exp;
       if (Magnitude >= 0) return false;  // beyond the largest double
-      R = 0;                              // below the smallest: zero
+      R = 0;                             // below the smallest: zero
     }
     R = Neg ? -R : R;
   } else if (Res.ec != std::errc()) {

@@ -14,8 +14,10 @@ QUIN_IMPLEMENT_CLASS(TOrvLangManager, TObject)
 void TOrvLangManager::AfterConstruction() {
   FormatSettings = SystemLocale().FormatSettings;
   RegisterLanguages();
-  if (!FCreateCode.empty()) SetLanguage(FCreateCode);
-  else SetSystemLanguage();
+  if (!FCreateCode.empty())
+    SetLanguage(FCreateCode);
+  else
+    SetSystemLanguage();
 }
 
 void TOrvLangManager::AddLanguage(std::string_view Code) {
@@ -154,8 +156,10 @@ std::vector<std::string>& Arguments() {
 std::string CommandLineLanguage() {
   std::string Lang;
   for (const std::string& A : Arguments()) {
-    if (A == "-lang:enu") Lang = "enu";
-    else if (A == "-lang:plk") Lang = "plk";
+    if (A == "-lang:enu")
+      Lang = "enu";
+    else if (A == "-lang:plk")
+      Lang = "plk";
   }
   return Lang;
 }

@@ -17,7 +17,7 @@ class TPropTable;
 struct ClassInfo {
   const char* Name;
   const ClassInfo* Parent;
-  TObject* (*Factory)();                  // null for abstract classes
+  TObject* (*Factory)();                   // null for abstract classes
   const TPropTable* (*Props)() = nullptr;  // null when the class publishes nothing of its own
 
   // True when this class is `Other` or derives from it.
@@ -37,10 +37,16 @@ class TObject {
 
   // "is or derives from"
   bool Is(const ClassInfo& C) const { return ClassType().InheritsFrom(C); }
-  template <class T> bool Is() const { return Is(T::StaticClass()); }
+  template <class T>
+  bool Is() const {
+    return Is(T::StaticClass());
+  }
   // "is exactly"
   bool IsExactly(const ClassInfo& C) const { return &ClassType() == &C; }
-  template <class T> bool IsExactly() const { return IsExactly(T::StaticClass()); }
+  template <class T>
+  bool IsExactly() const {
+    return IsExactly(T::StaticClass());
+  }
 
   // Second phase of creation: runs after the constructor of the most derived class, so
   // overrides of virtual operations are reached. Every creation through New<T>() or a
@@ -87,22 +93,22 @@ class ClassRegistry {
 }  // namespace quin
 
 // Declares the class-model members inside a class body.
-#define QUIN_CLASS(Class, Parent)                                   \
- public:                                                            \
-  static const ::quin::ClassInfo& StaticClass();                    \
+#define QUIN_CLASS(Class, Parent)                \
+ public:                                         \
+  static const ::quin::ClassInfo& StaticClass(); \
   const ::quin::ClassInfo& ClassType() const override { return StaticClass(); }
 
 // Defines the descriptor of a creatable class (default-constructible) in its source file.
-#define QUIN_IMPLEMENT_CLASS(Class, Parent)                                          \
-  const ::quin::ClassInfo& Class::StaticClass() {                                    \
-    static const ::quin::ClassInfo Info{#Class, &Parent::StaticClass(),              \
+#define QUIN_IMPLEMENT_CLASS(Class, Parent)                                                \
+  const ::quin::ClassInfo& Class::StaticClass() {                                          \
+    static const ::quin::ClassInfo Info{#Class, &Parent::StaticClass(),                    \
                                         []() -> ::quin::TObject* { return new Class(); }}; \
-    return Info;                                                                     \
+    return Info;                                                                           \
   }
 
 // Defines the descriptor of an abstract (or not default-constructible) class.
-#define QUIN_IMPLEMENT_ABSTRACT_CLASS(Class, Parent)                                 \
-  const ::quin::ClassInfo& Class::StaticClass() {                                    \
-    static const ::quin::ClassInfo Info{#Class, &Parent::StaticClass(), nullptr};    \
-    return Info;                                                                     \
+#define QUIN_IMPLEMENT_ABSTRACT_CLASS(Class, Parent)                              \
+  const ::quin::ClassInfo& Class::StaticClass() {                                 \
+    static const ::quin::ClassInfo Info{#Class, &Parent::StaticClass(), nullptr}; \
+    return Info;                                                                  \
   }

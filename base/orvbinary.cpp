@@ -92,8 +92,7 @@ int ReadStreamGUIDHeader(TStream& Stream, const TGUID& Signature, int MinVersion
   return CheckStreamVersion(Header.Version, MinVersion, MaxVersion);
 }
 
-int ReadStreamGUIDHeader(TStream& Stream, const TGUID& Signature, int MinVersion,
-                         int MaxVersion) {
+int ReadStreamGUIDHeader(TStream& Stream, const TGUID& Signature, int MinVersion, int MaxVersion) {
   TOrvStreamGUIDHeader Header;
   return ReadStreamGUIDHeader(Stream, Signature, MinVersion, MaxVersion, Header);
 }
@@ -213,8 +212,8 @@ void InflateInto(const uint8_t* In, int64_t InSize, int64_t Estimate, int64_t Li
     }
     if (R == Z_STREAM_END) break;
     if (R != Z_OK && R != Z_BUF_ERROR) throw EDecompressionError();  // also Z_NEED_DICT
-    if (Z.avail_out == 0) continue;                 // more room needed
-    if (Z.avail_in == 0 && !AllIn) continue;        // more input to hand over
+    if (Z.avail_out == 0) continue;                                  // more room needed
+    if (Z.avail_in == 0 && !AllIn) continue;                         // more input to hand over
     throw EDecompressionError();  // all input consumed, room left, no end: truncated
   }
 }

@@ -57,8 +57,7 @@ int ReadStreamHeader(TStream& Stream, uint32_t Signature, int MinVersion, int Ma
 int ReadStreamHeader(TStream& Stream, uint32_t Signature, int MinVersion, int MaxVersion);
 int ReadStreamGUIDHeader(TStream& Stream, const TGUID& Signature, int MinVersion, int MaxVersion,
                          TOrvStreamGUIDHeader& Header);
-int ReadStreamGUIDHeader(TStream& Stream, const TGUID& Signature, int MinVersion,
-                         int MaxVersion);
+int ReadStreamGUIDHeader(TStream& Stream, const TGUID& Signature, int MinVersion, int MaxVersion);
 
 // The length of a length-prefixed string: one byte for 0..254, else the byte 255, the escape
 // header (signature kLongStringSignature, version exactly 0: ESIGErr / EVERErr otherwise) and

@@ -40,10 +40,10 @@ std::unique_ptr<T> CopyOf(const T& Source) {
 }  // namespace quin
 
 // Defines CreateCopy of a concrete class through its copy constructor.
-#define QUIN_COPY(Class)                                                    \
- public:                                                                    \
-  std::unique_ptr<::quin::TOrvObject> CreateCopy() const override {         \
-    return std::unique_ptr<::quin::TOrvObject>(new Class(*this));           \
+#define QUIN_COPY(Class)                                            \
+ public:                                                            \
+  std::unique_ptr<::quin::TOrvObject> CreateCopy() const override { \
+    return std::unique_ptr<::quin::TOrvObject>(new Class(*this));   \
   }
 
 namespace quin {
@@ -121,8 +121,9 @@ class TOrvTypedList : public Base {
   T* GetItem(int Index) const {
     TObject* P = this->Items(Index);
     T* R = As<T>(P);
-    if (P && !R) throw EListError("List item of class " + std::string(P->ClassName()) +
-                                  " where " + T::StaticClass().Name + " is expected");
+    if (P && !R)
+      throw EListError("List item of class " + std::string(P->ClassName()) + " where " +
+                       T::StaticClass().Name + " is expected");
     return R;
   }
   T* operator[](int Index) const { return GetItem(Index); }

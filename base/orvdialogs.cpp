@@ -7,9 +7,8 @@
 
 #include "base/exception.h"
 #include "base/langmanager.h"
-#include "base/text.h"
-
 #include "base/settingsstore.h"
+#include "base/text.h"
 
 namespace quin {
 
@@ -76,9 +75,12 @@ int THeadlessDialogHandler::MessageBox(const std::string& Text, const std::strin
       std::fwrite(Line.data(), 1, Line.size(), stderr);  // one call: lines never interleave
       return IDOK;
     }
-    case MB_YESNO: return IDNO;
-    case MB_ABORTRETRYIGNORE: return IDABORT;
-    default: return IDCANCEL;
+    case MB_YESNO:
+      return IDNO;
+    case MB_ABORTRETRYIGNORE:
+      return IDABORT;
+    default:
+      return IDCANCEL;
   }
 }
 
@@ -107,8 +109,7 @@ int ShowMessageBox(const std::string& Text, const std::string& Caption, unsigned
 void ErrorBox(std::string_view Msg) {
   static const std::string Caption = Cp1250("<PLK>Błąd<ENU>Error");
   const TOrvLangManager& Lang = CurrentLangManager();
-  ShowMessageBox(Lang.TranslateText(Msg), Lang.TranslateText(Caption),
-                 MB_OK | MB_ICONEXCLAMATION);
+  ShowMessageBox(Lang.TranslateText(Msg), Lang.TranslateText(Caption), MB_OK | MB_ICONEXCLAMATION);
 }
 
 int ConfirmYesNoCancel(std::string_view Msg) {
@@ -160,9 +161,8 @@ bool SaveLastDirSetting(ISettingsStore& Settings, std::string_view Key) {
 // ----- File dialogs
 
 bool ExecuteFileDialog(int Kind, std::string_view Title, std::string_view Filter,
-                       std::string_view InitialName, std::string& FileName,
-                       TDynStringArr* Files, int* FilterIndex, TOpenOptions RemoveOptions,
-                       TOpenOptions AddOptions) {
+                       std::string_view InitialName, std::string& FileName, TDynStringArr* Files,
+                       int* FilterIndex, TOpenOptions RemoveOptions, TOpenOptions AddOptions) {
   TFileDialogParams Dialog;
   if (Kind == FileDialogOpen) {
     Dialog.Options |= ofPathMustExist;
@@ -197,12 +197,11 @@ bool ExecuteFileDialog(int Kind, std::string_view Title, std::string_view Filter
   }
 }
 
-bool ExecuteSaveDialog(std::string_view Title, std::string_view Filter,
-                       std::string_view DefaultExt, std::string_view InitialName,
-                       std::string& FileName, int* FilterIndex, TOpenOptions RemoveOptions,
-                       TOpenOptions AddOptions) {
-  if (!ExecuteFileDialog(FileDialogSave, Title, Filter, InitialName, FileName, nullptr,
-                         FilterIndex, RemoveOptions, AddOptions))
+bool ExecuteSaveDialog(std::string_view Title, std::string_view Filter, std::string_view DefaultExt,
+                       std::string_view InitialName, std::string& FileName, int* FilterIndex,
+                       TOpenOptions RemoveOptions, TOpenOptions AddOptions) {
+  if (!ExecuteFileDialog(FileDialogSave, Title, Filter, InitialName, FileName, nullptr, FilterIndex,
+                         RemoveOptions, AddOptions))
     return false;
   if (!DefaultExt.empty() && !FileName.empty() && !HasExtension(FileName)) {
     if (DefaultExt.front() != '.') FileName += '.';

@@ -85,8 +85,7 @@ class TDialogHandler {
  public:
   virtual ~TDialogHandler() = default;
   // The id of the pressed button.
-  virtual int MessageBox(const std::string& Text, const std::string& Caption,
-                         unsigned Flags) = 0;
+  virtual int MessageBox(const std::string& Text, const std::string& Caption, unsigned Flags) = 0;
   // True when the user confirmed.
   virtual bool FileDialog(TFileDialogParams& Dialog) = 0;
 };
@@ -137,10 +136,10 @@ bool ExecuteFileDialog(int Kind, std::string_view Title, std::string_view Filter
                        TOpenOptions RemoveOptions = 0, TOpenOptions AddOptions = 0);
 // ExecuteFileDialog with Kind 1; when DefaultExt is given ("zor" or ".zor") and the chosen
 // name has no extension, DefaultExt is appended.
-bool ExecuteSaveDialog(std::string_view Title, std::string_view Filter,
-                       std::string_view DefaultExt, std::string_view InitialName,
-                       std::string& FileName, int* FilterIndex = nullptr,
-                       TOpenOptions RemoveOptions = 0, TOpenOptions AddOptions = 0);
+bool ExecuteSaveDialog(std::string_view Title, std::string_view Filter, std::string_view DefaultExt,
+                       std::string_view InitialName, std::string& FileName,
+                       int* FilterIndex = nullptr, TOpenOptions RemoveOptions = 0,
+                       TOpenOptions AddOptions = 0);
 
 // Read or write LastDialogDir as the string value "LastDir" of the key Key + "Files" (created
 // when missing). The key is closed again in every case. Whether the key could be opened (and,

@@ -13,8 +13,10 @@ std::string FillStringPlaceholders(std::string Text, const TDynStringArr& Args) 
   while (Pos >= 1) {
     if (Text[Pos - 1] == '%' && Text[Pos] == 's') {
       const std::string& Arg = Args[static_cast<size_t>(NextArg >= 0 ? NextArg : 0)];
-      if (NextArg > 0) --NextArg;
-      else NextArg = -1;
+      if (NextArg > 0)
+        --NextArg;
+      else
+        NextArg = -1;
       Text.replace(Pos - 1, 2, Arg);
       if (Pos < 2) break;
       Pos -= 2;
@@ -69,10 +71,12 @@ EVERErr::EVERErr() : EOrvException(DefaultTemplate()) {}
 namespace {
 std::string InvalidBinDataTemplate(EOrvInvalidBinData::TReason Reason) {
   return Reason == EOrvInvalidBinData::kInvalidSize
-             ? Cp1250("<PLK>Nieprawidłowa wielkość danych binarnych.<ENU>Invalid binary data "
-                      "size.")
-             : Cp1250("<PLK>Nieprawidłowe znaki w danych binarnych.<ENU>Invalid characters in "
-                      "binary data.");
+             ? Cp1250(
+                   "<PLK>Nieprawidłowa wielkość danych binarnych.<ENU>Invalid binary data "
+                   "size.")
+             : Cp1250(
+                   "<PLK>Nieprawidłowe znaki w danych binarnych.<ENU>Invalid characters in "
+                   "binary data.");
 }
 }  // namespace
 

@@ -20,7 +20,8 @@ bool IsSep(char C) { return C == '\\' || C == '/'; }
 // Length of the root of Path: "X:\" (or "X:/"), or a leading run of separators; 0 for a
 // relative path.
 size_t RootLength(std::string_view Path) {
-  if (Path.size() >= 3 && ((Path[0] >= 'A' && Path[0] <= 'Z') || (Path[0] >= 'a' && Path[0] <= 'z')) &&
+  if (Path.size() >= 3 &&
+      ((Path[0] >= 'A' && Path[0] <= 'Z') || (Path[0] >= 'a' && Path[0] <= 'z')) &&
       Path[1] == ':' && IsSep(Path[2]))
     return 3;
   size_t N = 0;
@@ -56,8 +57,8 @@ std::string TranslateIOError(int ErrorCode) {
 }
 
 std::string BackupErrorText(const std::string& FileName, int ErrorCode) {
-  static const std::string Template = Cp1250(
-      "<PLK>Nie można utworzyć kopii zapasowej %s.<ENU>Cannot make the backup copy %s.");
+  static const std::string Template =
+      Cp1250("<PLK>Nie można utworzyć kopii zapasowej %s.<ENU>Cannot make the backup copy %s.");
   std::string Msg = FormatTemplate(CurrentLangManager(), Template, {FileName});
   const std::string Reason = TranslateIOError(ErrorCode);
   if (!Reason.empty()) Msg += " " + Reason;
@@ -125,7 +126,8 @@ std::string BackupFileName(std::string_view FileName) {
 }
 
 EBackupError::EBackupError(std::string AFileName, int AErrorCode)
-    : Exception(BackupErrorText(AFileName, AErrorCode)), FileName(std::move(AFileName)),
+    : Exception(BackupErrorText(AFileName, AErrorCode)),
+      FileName(std::move(AFileName)),
       ErrorCode(AErrorCode) {}
 
 void BackupFile(const std::string& FileName, bool Copy) {
@@ -200,8 +202,7 @@ constexpr TRawEntry kIOErrors[] = {
     {"IOErr0015", "<PLK>Nieprawidłowy numer dysku.<ENU>Invalid drive number."},
     {"IOErr0016",
      "<PLK>Nie można usunąć aktualnego katalogu.<ENU>Cannot remove current directory."},
-    {"IOErr0017",
-     "<PLK>Nie można zmienić nazwy między dyskami.<ENU>Cannot rename across drives."},
+    {"IOErr0017", "<PLK>Nie można zmienić nazwy między dyskami.<ENU>Cannot rename across drives."},
     {"IOErr0018", "<PLK>Nie ma więcej plików.<ENU>No more files."},
     {"IOErr0021", "<PLK>Brak dysku w kieszeni.<ENU>No disk in drive."},
     {"IOErr0032",
@@ -216,8 +217,7 @@ constexpr TRawEntry kIOErrors[] = {
     {"IOErr0106", "<PLK>Nieprawidłowy format numeryczny.<ENU>Invalid numeric format."},
     {"IOErr0112", "<PLK>Prawdopodobnie brak miejsca na dysku.<ENU>Probably disk out of space."},
     {"IOErr0150", "<PLK>Dysk jest zabezpieczony przed pisaniem.<ENU>Disk is write-protected."},
-    {"IOErr0151",
-     "<PLK>Zła struktura żądania do dysku.<ENU>Bad drive request structure length."},
+    {"IOErr0151", "<PLK>Zła struktura żądania do dysku.<ENU>Bad drive request structure length."},
     {"IOErr0152", "<PLK>Dysk nie jest gotowy.<ENU>Drive not ready."},
     {"IOErr0154", "<PLK>Błąd CRC w danych.<ENU>CRC error in data."},
     {"IOErr0156", "<PLK>Błąd szukania na dysku.<ENU>Disk seek error."},
@@ -258,8 +258,7 @@ constexpr TRawEntry kColorNames[] = {
     {"clBtnText", "<PLK>Tekst przycisku<ENU>Button text"},
     {"clCaptionText", "<PLK>Tekst tytułu okna<ENU>Caption text"},
     {"clDefault", "<PLK>Domyślny<ENU>Default"},
-    {"clGradientActiveCaption",
-     "<PLK>Gradient tytułu aktywnego okna<ENU>Gradient active caption"},
+    {"clGradientActiveCaption", "<PLK>Gradient tytułu aktywnego okna<ENU>Gradient active caption"},
     {"clGradientInactiveCaption",
      "<PLK>Gradient tytułu nieaktywnego okna<ENU>Gradient inactive caption"},
     {"clGrayText", "<PLK>Tekst niedostępny<ENU>Gray text"},
@@ -268,8 +267,7 @@ constexpr TRawEntry kColorNames[] = {
     {"clHotLight", "<PLK>Hiperłącze<ENU>Hot light"},
     {"clInactiveBorder", "<PLK>Ramka nieaktywnego okna<ENU>Inactive border"},
     {"clInactiveCaption", "<PLK>Tytuł nieaktywnego okna<ENU>Inactive caption"},
-    {"clInactiveCaptionText",
-     "<PLK>Tekst tytułu nieaktywnego okna<ENU>Inactive caption text"},
+    {"clInactiveCaptionText", "<PLK>Tekst tytułu nieaktywnego okna<ENU>Inactive caption text"},
     {"clInfoBk", "<PLK>Tło podpowiedzi<ENU>Info background"},
     {"clInfoText", "<PLK>Tekst podpowiedzi<ENU>Info text"},
     {"clMenu", "<PLK>Menu<ENU>Menu"},
@@ -325,20 +323,33 @@ std::string IOErrorText(int Code) {
 
 int IOErrorCodeOfErrno(int Errno, bool Writing) {
   switch (Errno) {
-    case ENOENT: return 2;
-    case ENOTDIR: return 3;
-    case EMFILE: return 4;
+    case ENOENT:
+      return 2;
+    case ENOTDIR:
+      return 3;
+    case EMFILE:
+      return 4;
     case EACCES:
-    case EPERM: return 5;
-    case EBADF: return 6;
-    case ENOMEM: return 8;
-    case EXDEV: return 17;
-    case EBUSY: return 32;
-    case EIO: return Writing ? 101 : 100;
-    case ENOSPC: return 112;
-    case EROFS: return 150;
-    case ENAMETOOLONG: return 161;
-    default: return 0;
+    case EPERM:
+      return 5;
+    case EBADF:
+      return 6;
+    case ENOMEM:
+      return 8;
+    case EXDEV:
+      return 17;
+    case EBUSY:
+      return 32;
+    case EIO:
+      return Writing ? 101 : 100;
+    case ENOSPC:
+      return 112;
+    case EROFS:
+      return 150;
+    case ENAMETOOLONG:
+      return 161;
+    default:
+      return 0;
   }
 }
 

@@ -32,8 +32,7 @@ const TOrvMsgKind kKindRoot{"TOrvMsgKind", nullptr, "", ""};
 const TOrvMsgKind kError{"TOrvMsgKind_Error", &kKindRoot, "E", "<PLK>Błąd<ENU>Error"};
 const TOrvMsgKind kFatal{"TOrvMsgKind_FatalError", &kError, "FE",
                          "<PLK>Błąd krytyczny<ENU>Fatal error"};
-const TOrvMsgKind kWarning{"TOrvMsgKind_Warning", &kKindRoot, "W",
-                           "<PLK>Ostrzeżenie<ENU>Warning"};
+const TOrvMsgKind kWarning{"TOrvMsgKind_Warning", &kKindRoot, "W", "<PLK>Ostrzeżenie<ENU>Warning"};
 const TOrvMsgKind kHint{"TOrvMsgKind_Hint", &kKindRoot, "H", "<PLK>Uwaga<ENU>Hint"};
 const TOrvMsgKind kInfo{"TOrvMsgKind_Info", &kKindRoot, "I", "<PLK>Informacja<ENU>Information"};
 }  // namespace

@@ -64,8 +64,8 @@ class TOrvMsg : public TOrvObject {
   // Create(Pos) of the message class: stores Pos, then the class sets Kind and Template.
   TOrvMsg(const TOrvMsgClass& AClass, const TOrvTextPos& APos);
   static std::unique_ptr<TOrvMsg> Create(const TOrvMsgClass& AClass, const TOrvTextPos& APos);
-  static std::unique_ptr<TOrvMsg> CreateFromText(const TOrvMsgClass& AClass,
-                                                 std::string AText, const TOrvTextPos& APos);
+  static std::unique_ptr<TOrvMsg> CreateFromText(const TOrvMsgClass& AClass, std::string AText,
+                                                 const TOrvTextPos& APos);
   static std::unique_ptr<TOrvMsg> CreateFromArgs(const TOrvMsgClass& AClass,
                                                  const TOrvTextPos& APos, TDynStringArr AArgs);
 

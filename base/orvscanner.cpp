@@ -215,13 +215,11 @@ TOrvScanner::~TOrvScanner() = default;
 
 void TOrvScanner::AfterConstruction() { SetDefaults(); }
 
-std::unique_ptr<TOrvScanner> TOrvScanner::CreateFromText(std::string AText,
-                                                         TOrvMsgList* AMsgList) {
+std::unique_ptr<TOrvScanner> TOrvScanner::CreateFromText(std::string AText, TOrvMsgList* AMsgList) {
   return New<TOrvScanner>(std::move(AText), AMsgList);
 }
 
-std::unique_ptr<TOrvScanner> TOrvScanner::CreateFromStream(TStream& Stream,
-                                                           TOrvMsgList* AMsgList) {
+std::unique_ptr<TOrvScanner> TOrvScanner::CreateFromStream(TStream& Stream, TOrvMsgList* AMsgList) {
   return New<TOrvScanner>(ReadRestOfStream(Stream), AMsgList);
 }
 
@@ -433,9 +431,12 @@ bool TOrvScanner::ReadStringText(std::string& AText) {
       return false;
     }
     switch (StepAtCloser(StringEnd, AText)) {
-      case TCloser::Closed: return true;
-      case TCloser::Text: continue;
-      case TCloser::None: break;
+      case TCloser::Closed:
+        return true;
+      case TCloser::Text:
+        continue;
+      case TCloser::None:
+        break;
     }
     AText.push_back(C);
     Advance();
@@ -459,9 +460,12 @@ bool TOrvScanner::ReadMultiLineText(std::string& AText) {
   const char* P = Text.data();
   while (!AtEnd()) {
     switch (StepAtCloser(Close, AText)) {
-      case TCloser::Closed: return true;
-      case TCloser::Text: continue;
-      case TCloser::None: break;
+      case TCloser::Closed:
+        return true;
+      case TCloser::Text:
+        continue;
+      case TCloser::None:
+        break;
     }
     // Copy the run up to the next possible closer at once.
     const int32_t From = Pos.Offset;
@@ -494,8 +498,8 @@ bool TOrvScanner::ReadBinData() {
   const int32_t From = Pos.Offset;
   while (!AtEnd()) {
     const char C = Text[Pos.Offset - 1];
-    if (!((C >= '0' && C <= '9') || (C >= 'A' && C <= 'Z') || (C >= 'a' && C <= 'z') ||
-          C == '_' || C == '.'))
+    if (!((C >= '0' && C <= '9') || (C >= 'A' && C <= 'Z') || (C >= 'a' && C <= 'z') || C == '_' ||
+          C == '.'))
       break;
     Advance();
   }
@@ -518,8 +522,8 @@ bool TOrvScanner::ReadTerminal() {
   if (!C) return false;
   const TOrvTextPos Start = Pos;
   AdvanceBy(Len);
-  SetToken(*C, Start)->SetText(std::string_view(Text.data() + Start.Offset - 1,
-                                                static_cast<size_t>(Len)));
+  SetToken(*C, Start)->SetText(
+      std::string_view(Text.data() + Start.Offset - 1, static_cast<size_t>(Len)));
   return true;
 }
 

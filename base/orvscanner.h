@@ -143,8 +143,8 @@ class TOrvTokenInteger : public TOrvTokenNumber {
   QUIN_COPY(TOrvTokenInteger)
  public:
   TOrvTokenInteger() = default;
-  TOrvTokenInteger(const TOrvTextPos& AStartPos, const TOrvTextPos& AEndPos,
-                   std::string_view AText, int32_t AValue)
+  TOrvTokenInteger(const TOrvTextPos& AStartPos, const TOrvTextPos& AEndPos, std::string_view AText,
+                   int32_t AValue)
       : TOrvTokenNumber(AStartPos, AEndPos, AText), Value(AValue) {}
   int32_t Value = 0;
   // The decimal text of Value.
@@ -159,8 +159,8 @@ class TOrvTokenFloat : public TOrvTokenNumber {
   QUIN_COPY(TOrvTokenFloat)
  public:
   TOrvTokenFloat() = default;
-  TOrvTokenFloat(const TOrvTextPos& AStartPos, const TOrvTextPos& AEndPos,
-                 std::string_view AText, double AValue)
+  TOrvTokenFloat(const TOrvTextPos& AStartPos, const TOrvTextPos& AEndPos, std::string_view AText,
+                 double AValue)
       : TOrvTokenNumber(AStartPos, AEndPos, AText), Value(AValue) {}
   double Value = 0;
   // "%g" with "." as decimal separator: 15 significant digits, shortest form, "1E20".
@@ -262,7 +262,6 @@ class TOrvTerminalList : public TOrvObjectList {
 };
 
 // ---- Character sets
-
 
 // ---- Diagnostics
 

@@ -13,7 +13,7 @@ namespace {
 
 constexpr double Pi = 3.14159265358979323846;
 constexpr double Sqrt2Pi = 2.5066282746310007;
-constexpr double LnGammaCoef[6] = {76.18009173,  -86.50532033,    24.01409822,
+constexpr double LnGammaCoef[6] = {76.18009173,  -86.50532033,  24.01409822,
                                    -1.231739516, 0.00120858003, -0.00000536382};
 
 constexpr int GammaMaxSteps = 100;
@@ -51,12 +51,8 @@ double CheckResult(double R, const char* Routine) {
 
 // Zero counts as either sign, as in the product test FA * FB >= 0, but without the product's
 // underflow to zero for two tiny values of opposite sign.
-bool SameSignOrZero(double FA, double FB) {
-  return !((FA < 0 && FB > 0) || (FA > 0 && FB < 0));
-}
-bool StrictlySameSign(double FA, double FB) {
-  return (FA > 0 && FB > 0) || (FA < 0 && FB < 0);
-}
+bool SameSignOrZero(double FA, double FB) { return !((FA < 0 && FB > 0) || (FA > 0 && FB < 0)); }
+bool StrictlySameSign(double FA, double FB) { return (FA > 0 && FB > 0) || (FA < 0 && FB < 0); }
 
 // Lanczos series for X >= 1.
 double LnGammaAtLeastOne(double X) {
@@ -264,8 +260,8 @@ void BisectRootImpl(double A, double B, double& Root, double Tol, const TStatsPa
   Root = A * 0.5 + B * 0.5;
 }
 
-double FindQuantile(double A, double B, double Tol, TStatsFunction F,
-                    const TStatsParams& Params, double Target, const char* Routine) {
+double FindQuantile(double A, double B, double Tol, TStatsFunction F, const TStatsParams& Params,
+                    double Target, const char* Routine) {
   if (!BracketRootImpl(A, B, F, Params, Target)) {
     StatsError(Routine, "the quantile could not be enclosed");
   }
@@ -319,9 +315,7 @@ double ProportionHalfWidthImpl(double N, double Level) {
   return (Upper - Lower) / 2;
 }
 
-double NormalUpperBound(double Level) {
-  return NormalQuantileImpl(Level + (1 - Level) / 2);
-}
+double NormalUpperBound(double Level) { return NormalQuantileImpl(Level + (1 - Level) / 2); }
 
 // Upper bounds for the levels last asked for; a table uses one or two levels.
 struct TBoundsCacheEntry {
@@ -434,8 +428,7 @@ double TwoSampleTestPValue(double Alpha, double MeanA, double VarA, double NA, d
   SetStatsFPUMode();
   const char* Routine = "TwoSampleTestPValue";
   for (double V : {Alpha, MeanA, VarA, NA, MeanB, VarB, NB}) CheckFinite(V, Routine);
-  if (VarA < TestMinVariance || VarB < TestMinVariance || NA < TestMinCount ||
-      NB < TestMinCount) {
+  if (VarA < TestMinVariance || VarB < TestMinVariance || NA < TestMinCount || NB < TestMinCount) {
     return 0;
   }
   // Variance check: the larger ratio against F, compared through its square root.

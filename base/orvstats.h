@@ -50,8 +50,7 @@ double FDistQuantile(double P, double D1, double D2);
 
 // Widens [A, B] (at most 1000 times) until F - seen from Target - changes sign. False when no
 // change of sign was found; A and B then hold the last interval tried.
-bool BracketRoot(double& A, double& B, TStatsFunction F, const TStatsParams& Params,
-                 double Target);
+bool BracketRoot(double& A, double& B, TStatsFunction F, const TStatsParams& Params, double Target);
 // A root of F in [A, B] by halving the interval until it is narrower than Tol (at most 2000
 // halvings, and never past the resolution of a double).
 void BisectRoot(double A, double B, double& Root, double Tol, const TStatsParams& Params,

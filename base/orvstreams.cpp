@@ -42,7 +42,8 @@ int64_t SeekTarget(int64_t Offset, TSeekOrigin Origin, int64_t Current, int64_t 
 }  // namespace
 
 EFOpenError::EFOpenError(std::string AFileName, int AErrorCode)
-    : EStreamError(OpenErrorText(AFileName)), FileName(std::move(AFileName)),
+    : EStreamError(OpenErrorText(AFileName)),
+      FileName(std::move(AFileName)),
       ErrorCode(AErrorCode) {}
 
 // ----- TStream
@@ -142,10 +143,17 @@ TFileStream::TFileStream(const std::string& AFileName, uint32_t Mode) : FFileNam
     Flags = O_RDWR | O_CREAT;  // truncated only once the lock is held
   } else {
     switch (Mode & 0x3) {
-      case fmOpenRead: Flags = O_RDONLY; break;
-      case fmOpenWrite: Flags = O_WRONLY; break;
-      case fmOpenReadWrite: Flags = O_RDWR; break;
-      default: throw EFOpenError(AFileName, EINVAL);
+      case fmOpenRead:
+        Flags = O_RDONLY;
+        break;
+      case fmOpenWrite:
+        Flags = O_WRONLY;
+        break;
+      case fmOpenReadWrite:
+        Flags = O_RDWR;
+        break;
+      default:
+        throw EFOpenError(AFileName, EINVAL);
     }
   }
   // Not blocking on a pipe; the flag is cleared once the file is known to be regular.
@@ -159,8 +167,10 @@ TFileStream::TFileStream(const std::string& AFileName, uint32_t Mode) : FFileNam
   }
   ::fcntl(Fd, F_SETFL, ::fcntl(Fd, F_GETFL) & ~O_NONBLOCK);
   int Lock = 0;
-  if (Mode & fmShareExclusive) Lock = LOCK_EX;
-  else if (Mode & fmShareDenyWrite) Lock = LOCK_SH;
+  if (Mode & fmShareExclusive)
+    Lock = LOCK_EX;
+  else if (Mode & fmShareDenyWrite)
+    Lock = LOCK_SH;
   if (Lock != 0 && ::flock(Fd, Lock | LOCK_NB) != 0) {
     int Err = errno;
     ::close(Fd);
@@ -204,8 +214,7 @@ int64_t TFileStream::Write(const void* Buffer, int64_t Count) {
 int64_t TFileStream::Seek(int64_t Offset, TSeekOrigin Origin) {
   int64_t Current = ::lseek(FHandle, 0, SEEK_CUR);
   if (Current < 0) throw EStreamError("Stream seek error");
-  int64_t Target =
-      SeekTarget(Offset, Origin, Current, Origin == TSeekOrigin::soEnd ? Size() : 0);
+  int64_t Target = SeekTarget(Offset, Origin, Current, Origin == TSeekOrigin::soEnd ? Size() : 0);
   if (::lseek(FHandle, static_cast<off_t>(Target), SEEK_SET) < 0)
     throw EStreamError("Stream seek error");
   return Target;

@@ -106,7 +106,7 @@ class TMemoryStream : public TStream {
 
 // Open modes of a file stream; one of the first four, optionally or-ed with a share mode.
 enum : uint32_t {
-  fmCreate = 0xFF00,      // create or truncate, read and write
+  fmCreate = 0xFF00,  // create or truncate, read and write
   fmOpenRead = 0x0000,
   fmOpenWrite = 0x0001,
   fmOpenReadWrite = 0x0002,

@@ -262,10 +262,14 @@ std::vector<TMaskElem> ParseMask(std::string_view Mask, bool Wildcards, bool Set
 
 bool ElemMatches(const TMaskElem& E, char C) {
   switch (E.Kind) {
-    case TMaskElem::Literal: return E.Ch == C;
-    case TMaskElem::AnyChar: return true;
-    case TMaskElem::Set: return E.Members.test(Byte(C));
-    default: return false;
+    case TMaskElem::Literal:
+      return E.Ch == C;
+    case TMaskElem::AnyChar:
+      return true;
+    case TMaskElem::Set:
+      return E.Members.test(Byte(C));
+    default:
+      return false;
   }
 }
 
@@ -274,7 +278,7 @@ bool ElemMatches(const TMaskElem& E, char C) {
 bool MatchesWildcard(std::string_view S, std::string_view Mask, bool Wildcards, bool Sets) {
   const std::vector<TMaskElem> Elems = ParseMask(Mask, Wildcards, Sets);
   if (!Elems.empty() && Elems.front().Kind == TMaskElem::Broken) return false;
-  size_t M = 0, I = 0;            // next mask element, next character of S
+  size_t M = 0, I = 0;             // next mask element, next character of S
   size_t StarM = npos, StarI = 0;  // the latest "*" and where its run would end next
   while (I < S.size()) {
     if (M < Elems.size() && Elems[M].Kind == TMaskElem::AnyRun) {

@@ -185,8 +185,7 @@ int RunProcessAndWait(std::string_view WorkDir, std::string_view CmdLine, int Sh
 // ---------------------------------------------------------------------------------------------
 // Desktop shell
 
-int ShellOpen(void* Window, std::string_view FileName, std::string_view Parameters,
-              int ShowCmd) {
+int ShellOpen(void* Window, std::string_view FileName, std::string_view Parameters, int ShowCmd) {
   constexpr int NoAssociation = 31, FileNotFound = 2, Success = 42;
   const char* Display = std::getenv("DISPLAY");
   if (!Display || !Display[0]) return NoAssociation;
@@ -294,9 +293,8 @@ void RegisterFileType(TOrvRegistry& R, std::string_view Ext, std::string_view Pr
   }
 }
 
-void RegisterFileType(std::string_view Ext, std::string_view ProgID,
-                      std::string_view Description, std::string_view IconPath,
-                      std::string_view ExePath) {
+void RegisterFileType(std::string_view Ext, std::string_view ProgID, std::string_view Description,
+                      std::string_view IconPath, std::string_view ExePath) {
   TOrvRegistry R;
   RegisterFileType(R, Ext, ProgID, Description, IconPath, ExePath);
 }

@@ -46,8 +46,7 @@ int RunProcessAndWait(std::string_view WorkDir, const std::vector<std::string>& 
 // display is known ($DISPLAY set) and waits for xdg-open. Results follow the shell's codes:
 // above 32 is success; 2 when the file is not found; 31 (no association) when there is no
 // display, xdg-open is missing or fails. Window, Parameters and ShowCmd are not used here.
-int ShellOpen(void* Window, std::string_view FileName, std::string_view Parameters,
-              int ShowCmd);
+int ShellOpen(void* Window, std::string_view FileName, std::string_view Parameters, int ShowCmd);
 
 // Registers a file extension for the desktop program in the emulated registry: the classes
 // root first; when that cannot be written, the current user's OpenWithList for the extension
@@ -56,9 +55,8 @@ void RegisterFileType(TOrvRegistry& Registry, std::string_view Ext, std::string_
                       std::string_view Description, std::string_view IconPath,
                       std::string_view ExePath);
 // The same on the store in the settings folder.
-void RegisterFileType(std::string_view Ext, std::string_view ProgID,
-                      std::string_view Description, std::string_view IconPath,
-                      std::string_view ExePath);
+void RegisterFileType(std::string_view Ext, std::string_view ProgID, std::string_view Description,
+                      std::string_view IconPath, std::string_view ExePath);
 // The command line registered to open files with Ext; empty when none is found.
 std::string GetOpenCommand(TOrvRegistry& Registry, std::string_view Ext);
 std::string GetOpenCommand(std::string_view Ext);

@@ -43,8 +43,7 @@ std::string PropSetToText(uint64_t Bits, const std::vector<std::string>& Names) 
   return R;
 }
 
-bool PropTextToSet(std::string_view Text, const std::vector<std::string>& Names,
-                   uint64_t& Bits) {
+bool PropTextToSet(std::string_view Text, const std::vector<std::string>& Names, uint64_t& Bits) {
   uint64_t R = 0;
   size_t I = 0;
   while (I <= Text.size()) {

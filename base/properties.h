@@ -93,8 +93,8 @@ class TPropTableBuilder {
   }
 
   template <class I>
-    requires std::is_integral_v<I> && (!std::is_same_v<I, bool>)
-  void Int(const char* Name, I C::*Member) {
+  requires std::is_integral_v<I> &&
+      (!std::is_same_v<I, bool>)void Int(const char* Name, I C::*Member) {
     TPropInfo P = Base(Name, TPropKind::Int);
     P.GetInt = [Member](const TObject& O) { return static_cast<int64_t>(Self(O).*Member); };
     P.SetInt = [Member](TObject& O, int64_t V) {
@@ -147,7 +147,7 @@ class TPropTableBuilder {
   // A set of enumeration elements stored as bits (bit i = element i); read and written as the
   // names joined by ",".
   template <class B>
-    requires std::is_unsigned_v<B>
+  requires std::is_unsigned_v<B>
   void Set(const char* Name, B C::*Member, std::initializer_list<const char*> Names) {
     TPropInfo P = Base(Name, TPropKind::Set);
     for (const char* N : Names) P.EnumNames.emplace_back(N);
@@ -183,8 +183,10 @@ class TPropTableBuilder {
     TPropInfo P = Base(Name, TPropKind::ObjectList);
     P.GetObject = [Member](const TObject& O) -> TObject* {
       auto& Field = const_cast<C&>(Self(O)).*Member;
-      if constexpr (requires { Field.get(); }) return Field.get();
-      else return &Field;
+      if constexpr (requires { Field.get(); })
+        return Field.get();
+      else
+        return &Field;
     };
     FTable.Add(std::move(P));
   }
@@ -256,16 +258,16 @@ const TPropTable* PropTableOf() {
 // function void(TPropTableBuilder<Class>&).
 #define QUIN_IMPLEMENT_CLASS_WITH_PROPS(Class, Parent, Describe)                          \
   const ::quin::ClassInfo& Class::StaticClass() {                                         \
-    static const ::quin::ClassInfo Info{                                                  \
-        #Class, &Parent::StaticClass(), []() -> ::quin::TObject* { return new Class(); }, \
-        &::quin::PropTableOf<Class, Describe>};                                           \
+    static const ::quin::ClassInfo Info{#Class, &Parent::StaticClass(),                   \
+                                        []() -> ::quin::TObject* { return new Class(); }, \
+                                        &::quin::PropTableOf<Class, Describe>};           \
     return Info;                                                                          \
   }
 
 // The same for an abstract class (no factory).
-#define QUIN_IMPLEMENT_ABSTRACT_CLASS_WITH_PROPS(Class, Parent, Describe)            \
-  const ::quin::ClassInfo& Class::StaticClass() {                                    \
-    static const ::quin::ClassInfo Info{#Class, &Parent::StaticClass(), nullptr,     \
-                                        &::quin::PropTableOf<Class, Describe>};      \
-    return Info;                                                                     \
+#define QUIN_IMPLEMENT_ABSTRACT_CLASS_WITH_PROPS(Class, Parent, Describe)        \
+  const ::quin::ClassInfo& Class::StaticClass() {                                \
+    static const ::quin::ClassInfo Info{#Class, &Parent::StaticClass(), nullptr, \
+                                        &::quin::PropTableOf<Class, Describe>};  \
+    return Info;                                                                 \
   }

@@ -34,8 +34,7 @@ void FillInverse() {
 
 std::string Substitute(std::string_view S, const TScrambleTable& Table) {
   std::string R(S.size(), '\0');
-  for (size_t I = 0; I < S.size(); ++I)
-    R[I] = static_cast<char>(Table[static_cast<uint8_t>(S[I])]);
+  for (size_t I = 0; I < S.size(); ++I) R[I] = static_cast<char>(Table[static_cast<uint8_t>(S[I])]);
   return R;
 }
 

@@ -211,9 +211,7 @@ struct TOrvRegistry::TImpl {
   TRegRoot OpenRoot = TRegRoot::CurrentUser;
   TPath OpenPath;
 
-  std::string FileName() const {
-    return Folder.empty() ? std::string() : Folder + "/settings.txt";
-  }
+  std::string FileName() const { return Folder.empty() ? std::string() : Folder + "/settings.txt"; }
 
   void Clear() {
     for (std::size_t I = 0; I < Roots.size(); ++I) {
@@ -314,8 +312,7 @@ struct TOrvRegistry::TImpl {
     const int Fd = ::open(Name.c_str(), O_RDONLY | O_CLOEXEC);
     if (Fd < 0) return;
     std::string Text;
-    bool Ok = ::fstat(Fd, &St) == 0 && S_ISREG(St.st_mode) &&
-              St.st_size <= off_t(MaxFileSize);
+    bool Ok = ::fstat(Fd, &St) == 0 && S_ISREG(St.st_mode) && St.st_size <= off_t(MaxFileSize);
     if (Ok) {
       Stamp = StampOf(St);
       Text.resize(std::size_t(St.st_size));
@@ -354,8 +351,10 @@ struct TOrvRegistry::TImpl {
       while (Ok && Put < Out.size()) {
         const ssize_t N = ::write(Fd, Out.data() + Put, Out.size() - Put);
         if (N < 0 && errno == EINTR) continue;
-        if (N <= 0) Ok = false;
-        else Put += std::size_t(N);
+        if (N <= 0)
+          Ok = false;
+        else
+          Put += std::size_t(N);
       }
       if (Fd >= 0) {
         if (Ok && ::fsync(Fd) != 0) Ok = false;

@@ -18,25 +18,39 @@ struct LangRow {
 };
 
 const LangRow kLanguages[] = {
-    {"pl", "PLK", "Polish", "polski"},       {"en", "ENU", "English", "angielski"},
+    {"pl", "PLK", "Polish", "polski"},
+    {"en", "ENU", "English", "angielski"},
     {"", "ENG", "English (United Kingdom)", "angielski (Wielka Brytania)"},
     {"", "ENA", "English (Australia)", "angielski (Australia)"},
     {"", "ENC", "English (Canada)", "angielski (Kanada)"},
     {"", "ESN", "Spanish (International Sort)", "hiszpański (sortowanie międzynarodowe)"},
     {"", "PTG", "Portuguese (Portugal)", "portugalski (Portugalia)"},
-    {"de", "DEU", "German", "niemiecki"},     {"fr", "FRA", "French", "francuski"},
-    {"ru", "RUS", "Russian", "rosyjski"},     {"uk", "UKR", "Ukrainian", "ukraiński"},
-    {"cs", "CSY", "Czech", "czeski"},         {"sk", "SKY", "Slovak", "słowacki"},
-    {"hu", "HUN", "Hungarian", "węgierski"},  {"lt", "LTH", "Lithuanian", "litewski"},
-    {"lv", "LVI", "Latvian", "łotewski"},     {"et", "ETI", "Estonian", "estoński"},
-    {"it", "ITA", "Italian", "włoski"},       {"es", "ESP", "Spanish", "hiszpański"},
-    {"nl", "NLD", "Dutch", "niderlandzki"},   {"sv", "SVE", "Swedish", "szwedzki"},
-    {"da", "DAN", "Danish", "duński"},        {"fi", "FIN", "Finnish", "fiński"},
-    {"no", "NOR", "Norwegian", "norweski"},   {"pt", "PTB", "Portuguese (Brazil)", "portugalski (Brazylia)"},
-    {"ro", "ROM", "Romanian", "rumuński"},    {"bg", "BGR", "Bulgarian", "bułgarski"},
-    {"hr", "HRV", "Croatian", "chorwacki"},   {"sl", "SLV", "Slovenian", "słoweński"},
-    {"sr", "SRL", "Serbian", "serbski"},      {"el", "ELL", "Greek", "grecki"},
-    {"tr", "TRK", "Turkish", "turecki"},      {"be", "BEL", "Belarusian", "białoruski"},
+    {"de", "DEU", "German", "niemiecki"},
+    {"fr", "FRA", "French", "francuski"},
+    {"ru", "RUS", "Russian", "rosyjski"},
+    {"uk", "UKR", "Ukrainian", "ukraiński"},
+    {"cs", "CSY", "Czech", "czeski"},
+    {"sk", "SKY", "Slovak", "słowacki"},
+    {"hu", "HUN", "Hungarian", "węgierski"},
+    {"lt", "LTH", "Lithuanian", "litewski"},
+    {"lv", "LVI", "Latvian", "łotewski"},
+    {"et", "ETI", "Estonian", "estoński"},
+    {"it", "ITA", "Italian", "włoski"},
+    {"es", "ESP", "Spanish", "hiszpański"},
+    {"nl", "NLD", "Dutch", "niderlandzki"},
+    {"sv", "SVE", "Swedish", "szwedzki"},
+    {"da", "DAN", "Danish", "duński"},
+    {"fi", "FIN", "Finnish", "fiński"},
+    {"no", "NOR", "Norwegian", "norweski"},
+    {"pt", "PTB", "Portuguese (Brazil)", "portugalski (Brazylia)"},
+    {"ro", "ROM", "Romanian", "rumuński"},
+    {"bg", "BGR", "Bulgarian", "bułgarski"},
+    {"hr", "HRV", "Croatian", "chorwacki"},
+    {"sl", "SLV", "Slovenian", "słoweński"},
+    {"sr", "SRL", "Serbian", "serbski"},
+    {"el", "ELL", "Greek", "grecki"},
+    {"tr", "TRK", "Turkish", "turecki"},
+    {"be", "BEL", "Belarusian", "białoruski"},
 };
 
 std::mutex& LocaleLock() {
@@ -63,8 +77,9 @@ TSystemLocale LocaleFromName(std::string_view PosixName) {
   const std::string Prefix = LowerCase(PosixName.substr(0, 2));
   bool DecimalComma = false;
   for (const LangRow& R : kLanguages) {
-    if (*R.Posix && Prefix == R.Posix && (PosixName.size() == 2 || PosixName[2] == '_' ||
-                                          PosixName[2] == '.' || PosixName[2] == '@')) {
+    if (*R.Posix && Prefix == R.Posix &&
+        (PosixName.size() == 2 || PosixName[2] == '_' || PosixName[2] == '.' ||
+         PosixName[2] == '@')) {
       L.LanguageAbbrev = R.Abbrev;
       DecimalComma = Prefix != "en";
       break;

@@ -72,8 +72,10 @@ std::string Cp1250(std::string_view Utf8) {
     bool Ok = I + Len <= N;
     for (int K = 1; Ok && K < Len; ++K) {
       const auto C = static_cast<unsigned char>(Utf8[I + K]);
-      if ((C & 0xC0) != 0x80) Ok = false;
-      else Cp = (Cp << 6) | (C & 0x3F);
+      if ((C & 0xC0) != 0x80)
+        Ok = false;
+      else
+        Cp = (Cp << 6) | (C & 0x3F);
     }
     if (!Ok) {
       Out += '?';
@@ -91,8 +93,10 @@ std::string Cp1250ToUtf8(std::string_view Text) {
   Out.reserve(Text.size() + Text.size() / 4);
   for (char Ch : Text) {
     const auto B = static_cast<unsigned char>(Ch);
-    if (B < 0x80) Out += Ch;
-    else AppendUtf8(Out, kHighHalf[B - 0x80] ? kHighHalf[B - 0x80] : uint32_t('?'));
+    if (B < 0x80)
+      Out += Ch;
+    else
+      AppendUtf8(Out, kHighHalf[B - 0x80] ? kHighHalf[B - 0x80] : uint32_t('?'));
   }
   return Out;
 }

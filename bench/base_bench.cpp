@@ -13,7 +13,8 @@ void BM_ClassLookupByName(benchmark::State& State) {
 BENCHMARK(BM_ClassLookupByName);
 
 void BM_Cp1250Literal(benchmark::State& State) {
-  for (auto _ : State) benchmark::DoNotOptimize(quin::Cp1250("<PLK>Błąd krytyczny<ENU>Fatal error"));
+  for (auto _ : State)
+    benchmark::DoNotOptimize(quin::Cp1250("<PLK>Błąd krytyczny<ENU>Fatal error"));
 }
 BENCHMARK(BM_Cp1250Literal);
 

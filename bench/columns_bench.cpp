@@ -49,8 +49,8 @@ std::vector<double> ColumnFor(int Compression, int Layout) {
 
 struct TCase {
   std::string Block;
-  std::string Zlib;  // the yardstick's compressed bytes
-  int64_t Plain = 0; // their inflated size
+  std::string Zlib;   // the yardstick's compressed bytes
+  int64_t Plain = 0;  // their inflated size
 };
 
 const TCase& CaseFor(int Compression, int Layout) {

@@ -49,8 +49,8 @@ void BM_EvaluateResponseCodesAndRange(benchmark::State& State) {
     benchmark::ClobberMemory();
   }
   State.SetItemsProcessed(State.iterations() * kRecords);
-  State.counters["records/s"] = benchmark::Counter(
-      static_cast<double>(kRecords), benchmark::Counter::kIsIterationInvariantRate);
+  State.counters["records/s"] = benchmark::Counter(static_cast<double>(kRecords),
+                                                   benchmark::Counter::kIsIterationInvariantRate);
 }
 BENCHMARK(BM_EvaluateResponseCodesAndRange)->Unit(benchmark::kMillisecond);
 

@@ -23,8 +23,8 @@ class TBenchTerminals : public TOrvTerminalList {
   void RegisterTerminals() override {
     AddTerminal(";", TBenchSep::StaticClass());
     AddTerminal("=", TBenchEq::StaticClass());
-    for (const char* K : {"def", "end", "and", "or", "not", "in", "[", "]", ",", ":", "-", "/",
-                          "<", "<=", ">", ">=", "(", ")", "@"})
+    for (const char* K : {"def", "end", "and", "or", "not", "in", "[", "]", ",", ":", "-", "/", "<",
+                          "<=", ">", ">=", "(", ")", "@"})
       AddKeyword(K);
   }
 };
@@ -76,8 +76,8 @@ void BM_ScanDefinitionText(benchmark::State& State) {
   }
   State.SetBytesProcessed(static_cast<int64_t>(State.iterations()) *
                           static_cast<int64_t>(Text.size()));
-  State.counters["tokens"] = benchmark::Counter(static_cast<double>(Tokens),
-                                                benchmark::Counter::kIsRate);
+  State.counters["tokens"] =
+      benchmark::Counter(static_cast<double>(Tokens), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_ScanDefinitionText)->Arg(1)->Arg(8)->Unit(benchmark::kMillisecond);
 

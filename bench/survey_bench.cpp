@@ -81,7 +81,8 @@ const TBenchFile& BenchFile(int Respondents) {
     TSwSurveyWave Wave;
     Wave.Records = Respondents / kWaves;
     for (int C = 0; C < kColumns; ++C) {
-      TSwSurveyColumn Col{"q" + std::to_string(C), BenchColumn(C, Wave.Records, G),
+      TSwSurveyColumn Col{"q" + std::to_string(C),
+                          BenchColumn(C, Wave.Records, G),
                           {kSwSmallestLayout, kCompressions[C % std::size(kCompressions)]}};
       std::string Bytes(Col.Values.begin(), Col.Values.end());
       F.Zlib.push_back(ZlibCompress(Bytes));

@@ -11,9 +11,9 @@ void RegisterDeflangClasses() {
   RegisterBaseClasses();
   for (const ClassInfo* C :
        {&TRixCode::StaticClass(), &TRixCodeSingle::StaticClass(), &TRixCodeRange::StaticClass(),
-        &TRixCodeList::StaticClass(), &TRixListElem::StaticClass(),
-        &TRixIntegerElem::StaticClass(), &TRixTextElem::StaticClass(),
-        &TRixIntegerList::StaticClass(), &TRixTextList::StaticClass()})
+        &TRixCodeList::StaticClass(), &TRixListElem::StaticClass(), &TRixIntegerElem::StaticClass(),
+        &TRixTextElem::StaticClass(), &TRixIntegerList::StaticClass(),
+        &TRixTextList::StaticClass()})
     ClassRegistry::Register(*C);
 }
 

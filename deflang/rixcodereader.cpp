@@ -14,10 +14,10 @@ void ParseCodeList(TRixCodeList& List, TRixScanner& Scanner, const ClassInfo* Te
   for (;;) {
     std::unique_ptr<TRixCode> Code;
     if (At(Scanner, TRixTokenOpCmp::StaticClass())) {
-      const bool Below = At(Scanner, TRixTokenOpLT::StaticClass()) ||
-                         At(Scanner, TRixTokenOpLE::StaticClass());
-      const bool Exclusive = At(Scanner, TRixTokenOpLT::StaticClass()) ||
-                             At(Scanner, TRixTokenOpGT::StaticClass());
+      const bool Below =
+          At(Scanner, TRixTokenOpLT::StaticClass()) || At(Scanner, TRixTokenOpLE::StaticClass());
+      const bool Exclusive =
+          At(Scanner, TRixTokenOpLT::StaticClass()) || At(Scanner, TRixTokenOpGT::StaticClass());
       Scanner.NextToken();
       double X = 0;
       if (!Scanner.ParseNumber(X)) {

@@ -85,10 +85,6 @@ bool BothBoundsIn(const TBounds& B, const TBounds& Code) {
   return InBounds(B.Lower, Code) && InBounds(B.Upper, Code);
 }
 
-bool SomeBoundIn(const TBounds& B, const TBounds& Code) {
-  return InBounds(B.Lower, Code) || InBounds(B.Upper, Code);
-}
-
 // The union of two overlapping codes; an end both share is exclusive only when it is in both.
 TBounds Union(const TBounds& A, const TBounds& B) {
   double Lower, Upper;
@@ -172,8 +168,8 @@ std::string TRixCodeRange::AsUSAText() const {
 
 bool TRixCodeRange::Equals(const TRixCode* Other) const {
   const auto* R = As<TRixCodeRange>(Other);
-  return R && R->FLower == FLower && R->FUpper == FUpper &&
-         R->FLowerExclusive == FLowerExclusive && R->FUpperExclusive == FUpperExclusive;
+  return R && R->FLower == FLower && R->FUpper == FUpper && R->FLowerExclusive == FLowerExclusive &&
+         R->FUpperExclusive == FUpperExclusive;
 }
 
 std::string TRixCodeRange::GetQueryStr(std::string_view Name) const {
@@ -327,8 +323,7 @@ class TCodeIndex {
   std::vector<int> FAtMax;            // the last code with a bound below a tree node
 
   int IndexOf(double V) const {
-    return static_cast<int>(std::lower_bound(FValues.begin(), FValues.end(), V) -
-                            FValues.begin());
+    return static_cast<int>(std::lower_bound(FValues.begin(), FValues.end(), V) - FValues.begin());
   }
   // The indexes of the values that lie in code X.
   bool Span(const TBounds& X, int& L, int& H) const {
@@ -346,15 +341,19 @@ class TCodeIndex {
       if (!S.empty()) R = std::max(R, *S.rbegin());
       if (Lo == Hi) return R;
       const int Mid = (Lo + Hi) / 2;
-      if (P <= Mid) Node = 2 * Node, Hi = Mid;
-      else Node = 2 * Node + 1, Lo = Mid + 1;
+      if (P <= Mid)
+        Node = 2 * Node, Hi = Mid;
+      else
+        Node = 2 * Node + 1, Lo = Mid + 1;
     }
   }
   void Cover(int Node, int Lo, int Hi, int L, int H, int K, bool Add) {
     if (H < Lo || Hi < L) return;
     if (L <= Lo && Hi <= H) {
-      if (Add) FCover[size_t(Node)].insert(K);
-      else FCover[size_t(Node)].erase(K);
+      if (Add)
+        FCover[size_t(Node)].insert(K);
+      else
+        FCover[size_t(Node)].erase(K);
       return;
     }
     const int Mid = (Lo + Hi) / 2;
@@ -368,8 +367,10 @@ class TCodeIndex {
       return;
     }
     const int Mid = (Lo + Hi) / 2;
-    if (P <= Mid) SetAt(2 * Node, Lo, Mid, P);
-    else SetAt(2 * Node + 1, Mid + 1, Hi, P);
+    if (P <= Mid)
+      SetAt(2 * Node, Lo, Mid, P);
+    else
+      SetAt(2 * Node + 1, Mid + 1, Hi, P);
     FAtMax[size_t(Node)] = std::max(FAtMax[size_t(2 * Node)], FAtMax[size_t(2 * Node + 1)]);
   }
   int AtMax(int Node, int Lo, int Hi, int L, int H) const {
@@ -385,8 +386,10 @@ class TCodeIndex {
     for (double V : {X.Lower, X.Upper}) {
       if (std::isnan(V)) continue;
       const int P = IndexOf(V);
-      if (Add) FAt[size_t(P)].insert(K);
-      else FAt[size_t(P)].erase(K);
+      if (Add)
+        FAt[size_t(P)].insert(K);
+      else
+        FAt[size_t(P)].erase(K);
       SetAt(1, 0, FSize - 1, P);
     }
   }
@@ -491,8 +494,8 @@ std::unique_ptr<TRixCodeList> RandomCodeList(const TRixCodeList& Source) {
                        ? RixCodeMin
                        : std::round(Gen.RandomBetween(Lo, Hi - (Hi - Lo) / 10));
     const double From = Lower == RixCodeMin ? Lo : Lower;
-    double Upper = MaxOpen && Gen.RandomInt(2) != 0 ? RixCodeMax
-                                                    : std::round(Gen.RandomBetween(From, Hi));
+    double Upper =
+        MaxOpen && Gen.RandomInt(2) != 0 ? RixCodeMax : std::round(Gen.RandomBetween(From, Hi));
     if (Lower == Upper) {
       // Widen by one, but never beyond the source's own values: a range from 1 to 10 gives no 0.
       const bool CanLower = Lower - 1 >= Lo, CanRaise = Upper + 1 <= Hi;

@@ -56,7 +56,6 @@ class TRixCode : public TOrvObject {
   // The code's values have no fraction.
   virtual bool IsInt() const = 0;
 
-
  protected:
   TRixCode() = default;
   TRixCode(const TRixCode&) = default;

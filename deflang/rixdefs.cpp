@@ -39,10 +39,10 @@ const TOrvMsgClass TRixMsgError_DefNestedTooDeep{
     "<PLK>Zbyt głębokie zagnieżdżenie definicji.<ENU>Definitions nested too deeply."};
 
 namespace RixParserText {
-#define QUIN_RIX_TEXT(Name, Utf8)                  \
-  const std::string& Name() {                      \
-    static const std::string Text = Cp1250(Utf8);  \
-    return Text;                                   \
+#define QUIN_RIX_TEXT(Name, Utf8)                 \
+  const std::string& Name() {                     \
+    static const std::string Text = Cp1250(Utf8); \
+    return Text;                                  \
   }
 QUIN_RIX_TEXT(MissingListElement, "<PLK>Brak elementu listy.<ENU>Missing list element.")
 QUIN_RIX_TEXT(InvalidListElementType,
@@ -50,8 +50,7 @@ QUIN_RIX_TEXT(InvalidListElementType,
 QUIN_RIX_TEXT(MissingElement, "<PLK>Brak elementu.<ENU>Missing element.")
 QUIN_RIX_TEXT(InvalidElementType, "<PLK>Nieprawidłowy typ elementu.<ENU>Invalid element type.")
 QUIN_RIX_TEXT(MissingParameter, "<PLK>Brak parametru.<ENU>Missing parameter.")
-QUIN_RIX_TEXT(InvalidParameterType,
-              "<PLK>Nieprawidłowy typ parametru.<ENU>Invalid parameter type.")
+QUIN_RIX_TEXT(InvalidParameterType, "<PLK>Nieprawidłowy typ parametru.<ENU>Invalid parameter type.")
 QUIN_RIX_TEXT(InvalidValue, "<PLK>Nieprawidłowa wartość.<ENU>Invalid value.")
 QUIN_RIX_TEXT(EmptyOrBlankInAnyLanguage,
               "<PLK>Tekst w tym miejscu nie może być pusty lub składać się tylko ze znaków "
@@ -170,8 +169,7 @@ bool IsBlockBoundary(const TOrvToken& T) {
 TRixDef::TRixDef(std::string_view AKey, TRixDefFlags AFlags, std::string_view APropName)
     : Flags(AFlags), PropName(APropName), Key(AKey), UpperKey(UpperCase(AKey)) {}
 
-void TRixDef::Prepare(TOrvLangManager* const* ALangManager, TRixScanner* AScanner,
-                      bool AStrict) {
+void TRixDef::Prepare(TOrvLangManager* const* ALangManager, TRixScanner* AScanner, bool AStrict) {
   LangManager = ALangManager;
   Scanner = AScanner;
   Strict = AStrict;
@@ -187,16 +185,14 @@ void TRixDef::AddWarning(const TOrvTextPos& At, const std::string& Template) con
 
 // ---- TRixDefSimple
 
-TRixDefSimple::TRixDefSimple(std::string_view AKey, TRixDefFlags AFlags,
-                             std::string_view APropName)
+TRixDefSimple::TRixDefSimple(std::string_view AKey, TRixDefFlags AFlags, std::string_view APropName)
     : TRixDef(AKey, AFlags, APropName) {}
 
 void TRixDefSimple::ApplyValue(TObject& Target, const TOrvToken& Token) {
   SetPropertyText(Target, GetPropName(), Token.GetText());
 }
 
-void TRixDefSimple::Parse(TObject* Target, TRixNodeComplex* ParentNode,
-                          const TOrvToken& KeyToken) {
+void TRixDefSimple::Parse(TObject* Target, TRixNodeComplex* ParentNode, const TOrvToken& KeyToken) {
   TRixNodeSimple* Node = TRixNodeSimple::Create(ParentNode, this, &KeyToken);
   if (OnParseStart) OnParseStart(Node, Target);
   if (Scanner->Expect(TRixTokenDefSimple::StaticClass(), TRixMsgError_DefSimpleExpected, true)) {
@@ -381,14 +377,13 @@ bool TRixDefSimpleStringLong::CheckValue(const TOrvToken& Token) {
   const TOrvLangManager* LM = Lang();
   if (Has(rdfNotBlank)) {
     if (!AllLanguageTextsFilled(Scanner, Text, LM, true)) {
-      AddError(Token.StartPos, LM ? RixParserText::EmptyOrBlankInAnyLanguage()
-                                  : RixParserText::EmptyOrBlank());
+      AddError(Token.StartPos,
+               LM ? RixParserText::EmptyOrBlankInAnyLanguage() : RixParserText::EmptyOrBlank());
       return false;
     }
   } else if (Has(rdfNotEmpty)) {
     if (!AllLanguageTextsFilled(Scanner, Text, LM, false)) {
-      AddError(Token.StartPos,
-               LM ? RixParserText::EmptyInAnyLanguage() : RixParserText::Empty());
+      AddError(Token.StartPos, LM ? RixParserText::EmptyInAnyLanguage() : RixParserText::Empty());
       return false;
     }
   }

@@ -20,14 +20,14 @@ namespace quin {
 
 // Flags of a definition. Low byte:
 using TRixDefFlags = uint16_t;
-inline constexpr TRixDefFlags rdfMandatory = 0x0001;   // the key must occur in its block
-inline constexpr TRixDefFlags rdfOnce = 0x0002;        // at most once; single value or object
-inline constexpr TRixDefFlags rdfSelfNesting = 0x0004; // a block may hold a block of its kind
-inline constexpr TRixDefFlags rdfOrdered = 0x0008;     // keys in the declared order
-inline constexpr TRixDefFlags rdfList = 0x0010;        // the value is a list
-inline constexpr TRixDefFlags rdfEmptyList = 0x0020;   // the list may be "[]"
-inline constexpr TRixDefFlags rdfUnique = 0x0040;      // list elements unique (case ignored)
-inline constexpr TRixDefFlags rdfNotEmpty = 0x0080;    // string not empty in any language
+inline constexpr TRixDefFlags rdfMandatory = 0x0001;    // the key must occur in its block
+inline constexpr TRixDefFlags rdfOnce = 0x0002;         // at most once; single value or object
+inline constexpr TRixDefFlags rdfSelfNesting = 0x0004;  // a block may hold a block of its kind
+inline constexpr TRixDefFlags rdfOrdered = 0x0008;      // keys in the declared order
+inline constexpr TRixDefFlags rdfList = 0x0010;         // the value is a list
+inline constexpr TRixDefFlags rdfEmptyList = 0x0020;    // the list may be "[]"
+inline constexpr TRixDefFlags rdfUnique = 0x0040;       // list elements unique (case ignored)
+inline constexpr TRixDefFlags rdfNotEmpty = 0x0080;     // string not empty in any language
 // High byte:
 inline constexpr TRixDefFlags rdfNotBlank = 0x0100;    // string not empty or blank anywhere
 inline constexpr TRixDefFlags rdfInherit = 0x0200;     // copied from the nearest owner first
@@ -38,11 +38,11 @@ inline constexpr TRixDefFlags rdfDeprecated = 0x0400;  // read, checked and igno
 inline constexpr int RixMaxBlockDepth = 256;
 
 // Messages of the schema parser.
-extern const TOrvMsgClass TRixMsgError_IncorrectOrder;        // arg: the key to exchange with
-extern const TOrvMsgClass TRixMsgError_UniqueKeyRepeated;     // "Definition repeated."
-extern const TOrvMsgClass TRixMsgError_MandatoryDefOmitted;   // arg: the missing key
-extern const TOrvMsgClass TRixMsgError_InvalidDate;           // "Invalid date."
-extern const TOrvMsgClass TRixMsgError_DefNestedTooDeep;      // blocks nested too deeply
+extern const TOrvMsgClass TRixMsgError_IncorrectOrder;       // arg: the key to exchange with
+extern const TOrvMsgClass TRixMsgError_UniqueKeyRepeated;    // "Definition repeated."
+extern const TOrvMsgClass TRixMsgError_MandatoryDefOmitted;  // arg: the missing key
+extern const TOrvMsgClass TRixMsgError_InvalidDate;          // "Invalid date."
+extern const TOrvMsgClass TRixMsgError_DefNestedTooDeep;     // blocks nested too deeply
 // The plain texts of the value checks (bilingual, Windows-1250), added as messages of kind
 // Error (the inherited-value note: Warning).
 namespace RixParserText {
@@ -150,8 +150,7 @@ class TRixDefSimpleIdentifier : public TRixDefSimple {
 class TRixDefSimpleInteger : public TRixDefSimple {
   QUIN_CLASS(TRixDefSimpleInteger, TRixDefSimple)
  public:
-  TRixDefSimpleInteger(std::string_view AKey, TRixDefFlags AFlags,
-                       std::string_view APropName = "");
+  TRixDefSimpleInteger(std::string_view AKey, TRixDefFlags AFlags, std::string_view APropName = "");
   std::string GetGrammarType() const override { return "integer"; }
   void ApplyValue(TObject& Target, const TOrvToken& Token) override;
 };

@@ -11,18 +11,17 @@ QUIN_IMPLEMENT_CLASS(TRixScanner, TOrvScanner)
 
 // ---- Messages
 
-const TOrvMsgClass TRixMsgError_InstrSepExpected{
-    "TRixMsgError_InstrSepExpected", &TOrvMsgKind_Error,
-    "<PLK>Oczekiwany \";\".<ENU>\";\" expected."};
+const TOrvMsgClass TRixMsgError_InstrSepExpected{"TRixMsgError_InstrSepExpected",
+                                                 &TOrvMsgKind_Error,
+                                                 "<PLK>Oczekiwany \";\".<ENU>\";\" expected."};
 const TOrvMsgClass TRixMsgError_ListSepExpected{
     "TRixMsgError_ListSepExpected", &TOrvMsgKind_Error,
     "<PLK>Oczekiwany \",\" lub \";\".<ENU>\",\" or \";\" expected."};
-const TOrvMsgClass TRixMsgError_DefEndExpected{
-    "TRixMsgError_DefEndExpected", &TOrvMsgKind_Error,
-    "<PLK>Oczekiwany \"end\".<ENU>\"end\" expected."};
-const TOrvMsgClass TRixMsgError_DefSimpleExpected{
-    "TRixMsgError_DefSimpleExpected", &TOrvMsgKind_Error,
-    "<PLK>Oczekiwany \"=\".<ENU>\"=\" expected."};
+const TOrvMsgClass TRixMsgError_DefEndExpected{"TRixMsgError_DefEndExpected", &TOrvMsgKind_Error,
+                                               "<PLK>Oczekiwany \"end\".<ENU>\"end\" expected."};
+const TOrvMsgClass TRixMsgError_DefSimpleExpected{"TRixMsgError_DefSimpleExpected",
+                                                  &TOrvMsgKind_Error,
+                                                  "<PLK>Oczekiwany \"=\".<ENU>\"=\" expected."};
 const TOrvMsgClass TRixMsgError_Unknown{"TRixMsgError_Unknown", &TOrvMsgKind_Error,
                                         "<PLK>Nieznany błąd.<ENU>Unknown error."};
 const TOrvMsgClass TRixMsgError_UnknownKey{"TRixMsgError_UnknownKey", &TOrvMsgKind_Error,
@@ -40,15 +39,13 @@ const TOrvMsgClass TRixMsgError_GUIDExpected{
 const TOrvMsgClass TRixMsgError_IdentifierExpected{
     "TRixMsgError_IdentifierExpected", &TOrvMsgKind_Error,
     "<PLK>Oczekiwany identyfikator.<ENU>Identifier expected."};
-const TOrvMsgClass TRixMsgError_NumberExpected{
-    "TRixMsgError_NumberExpected", &TOrvMsgKind_Error,
-    "<PLK>Oczekiwana liczba.<ENU>Number expected."};
+const TOrvMsgClass TRixMsgError_NumberExpected{"TRixMsgError_NumberExpected", &TOrvMsgKind_Error,
+                                               "<PLK>Oczekiwana liczba.<ENU>Number expected."};
 const TOrvMsgClass TRixMsgError_IntegerExpected{
     "TRixMsgError_IntegerExpected", &TOrvMsgKind_Error,
     "<PLK>Oczekiwana liczba całkowita.<ENU>Integer expected."};
-const TOrvMsgClass TRixMsgError_StringExpected{
-    "TRixMsgError_StringExpected", &TOrvMsgKind_Error,
-    "<PLK>Oczekiwany tekst.<ENU>String expected."};
+const TOrvMsgClass TRixMsgError_StringExpected{"TRixMsgError_StringExpected", &TOrvMsgKind_Error,
+                                               "<PLK>Oczekiwany tekst.<ENU>String expected."};
 const TOrvMsgClass TRixMsgError_StringMultiLineNotAllowed{
     "TRixMsgError_StringMultiLineNotAllowed", &TOrvMsgKind_Error,
     "<PLK>Tekst wielolinijkowy w tym miejscu nie jest dozwolony."
@@ -137,13 +134,11 @@ bool AllLanguageTextsFilled(const TRixScanner* Scanner, std::string_view Text,
 
 // ---- Creation and lexical settings
 
-std::unique_ptr<TRixScanner> TRixScanner::CreateFromText(std::string AText,
-                                                         TOrvMsgList* AMsgList) {
+std::unique_ptr<TRixScanner> TRixScanner::CreateFromText(std::string AText, TOrvMsgList* AMsgList) {
   return New<TRixScanner>(std::move(AText), AMsgList);
 }
 
-std::unique_ptr<TRixScanner> TRixScanner::CreateFromStream(TStream& Stream,
-                                                           TOrvMsgList* AMsgList) {
+std::unique_ptr<TRixScanner> TRixScanner::CreateFromStream(TStream& Stream, TOrvMsgList* AMsgList) {
   return New<TRixScanner>(ReadRestOfStream(Stream), AMsgList);
 }
 
@@ -177,16 +172,15 @@ bool TRixScanner::ReadMultiLineText(std::string& AText) {
 
 // ---- Expectations and recovery
 
-bool TRixScanner::Expect(const ClassInfo& TokenClass, const TOrvMsgClass& MsgClass,
-                         bool Recover) {
+bool TRixScanner::Expect(const ClassInfo& TokenClass, const TOrvMsgClass& MsgClass, bool Recover) {
   if (Accept(TokenClass)) return true;
   AddMsgAt(MsgClass, Token->StartPos);
   if (Recover) SkipStatement(&TokenClass != &TRixTokenInstrSep::StaticClass());
   return false;
 }
 
-bool TRixScanner::ExpectText(const ClassInfo& TokenClass, const TOrvMsgKind& Kind,
-                             bool Recover, std::string_view Text) {
+bool TRixScanner::ExpectText(const ClassInfo& TokenClass, const TOrvMsgKind& Kind, bool Recover,
+                             std::string_view Text) {
   if (Accept(TokenClass)) return true;
   AddMsgText(Token->StartPos, Kind, std::string(Text));
   if (Recover) SkipStatement(&TokenClass != &TRixTokenInstrSep::StaticClass());
@@ -384,8 +378,7 @@ bool TRixScanner::ReadString(std::string_view Key, std::string& Value, bool Allo
   std::string V;
   // A missing string has already been skipped to the end of its instruction; skipping again
   // would swallow the next instruction.
-  if (!ParseString(V, AllowMultiLine, AllowEmpty, LangManager))
-    return Done(TRixReadResult::Failed);
+  if (!ParseString(V, AllowMultiLine, AllowEmpty, LangManager)) return Done(TRixReadResult::Failed);
   Value = std::move(V);
   Expect(TRixTokenInstrSep::StaticClass(), TRixMsgError_InstrSepExpected, false);
   return Done(TRixReadResult::Ok);
@@ -427,8 +420,7 @@ bool TRixScanner::ReadVersion(std::string_view Key, uint8_t Min, uint8_t Max) {
   return ReadVersion(Key, Min, Max, Version);
 }
 
-bool TRixScanner::ReadVersion(std::string_view Key, uint8_t Min, uint8_t Max,
-                              int32_t& Version) {
+bool TRixScanner::ReadVersion(std::string_view Key, uint8_t Min, uint8_t Max, int32_t& Version) {
   const TRixReadResult R = KeyAndEquals(Key);
   if (R != TRixReadResult::Ok) return Done(R);
   const auto* I = As<TOrvTokenInteger>(Token.get());
@@ -504,8 +496,7 @@ bool TRixScanner::ParseStringList(std::unique_ptr<TRixTextList>& List, bool Allo
 }
 
 bool TRixScanner::ParseIntegerList(std::unique_ptr<TRixIntegerList>& List) {
-  if (!Expect(TOrvTokenInteger::StaticClass(), TRixMsgError_IntegerExpected, true))
-    return false;
+  if (!Expect(TOrvTokenInteger::StaticClass(), TRixMsgError_IntegerExpected, true)) return false;
   try {
     if (List)
       List->Clear();
@@ -513,8 +504,7 @@ bool TRixScanner::ParseIntegerList(std::unique_ptr<TRixIntegerList>& List) {
       List = std::make_unique<TRixIntegerList>();
     List->Add(std::make_unique<TRixIntegerElem>(*PrevToken));
     while (Accept(TRixTokenListSep::StaticClass())) {
-      if (!Expect(TOrvTokenInteger::StaticClass(), TRixMsgError_IntegerExpected, true))
-        return true;
+      if (!Expect(TOrvTokenInteger::StaticClass(), TRixMsgError_IntegerExpected, true)) return true;
       List->Add(std::make_unique<TRixIntegerElem>(*PrevToken));
     }
     Expect(TRixTokenInstrSep::StaticClass(), TRixMsgError_InstrSepExpected, true);

@@ -19,24 +19,24 @@ namespace quin {
 
 // ---- Messages of the readers
 
-extern const TOrvMsgClass TRixMsgError_InstrSepExpected;  // '";" expected.'
-extern const TOrvMsgClass TRixMsgError_ListSepExpected;  // '"," or ";" expected.'
-extern const TOrvMsgClass TRixMsgError_DefEndExpected;  // '"end" expected.'
-extern const TOrvMsgClass TRixMsgError_DefSimpleExpected;  // '"=" expected.'
-extern const TOrvMsgClass TRixMsgError_Unknown;  // "Unknown error."
-extern const TOrvMsgClass TRixMsgError_UnknownKey;  // "Unknown key."
-extern const TOrvMsgClass TRixMsgError_BinDataExpected;  // "Binary data expected."
-extern const TOrvMsgClass TRixMsgError_BooleanExpected;  // '"0" or "1" expected.'
-extern const TOrvMsgClass TRixMsgError_GUIDExpected;  // 'GUID (...) expected.'
+extern const TOrvMsgClass TRixMsgError_InstrSepExpected;    // '";" expected.'
+extern const TOrvMsgClass TRixMsgError_ListSepExpected;     // '"," or ";" expected.'
+extern const TOrvMsgClass TRixMsgError_DefEndExpected;      // '"end" expected.'
+extern const TOrvMsgClass TRixMsgError_DefSimpleExpected;   // '"=" expected.'
+extern const TOrvMsgClass TRixMsgError_Unknown;             // "Unknown error."
+extern const TOrvMsgClass TRixMsgError_UnknownKey;          // "Unknown key."
+extern const TOrvMsgClass TRixMsgError_BinDataExpected;     // "Binary data expected."
+extern const TOrvMsgClass TRixMsgError_BooleanExpected;     // '"0" or "1" expected.'
+extern const TOrvMsgClass TRixMsgError_GUIDExpected;        // 'GUID (...) expected.'
 extern const TOrvMsgClass TRixMsgError_IdentifierExpected;  // "Identifier expected."
-extern const TOrvMsgClass TRixMsgError_NumberExpected;  // "Number expected."
-extern const TOrvMsgClass TRixMsgError_IntegerExpected;  // "Integer expected."
-extern const TOrvMsgClass TRixMsgError_StringExpected;  // "String expected."
+extern const TOrvMsgClass TRixMsgError_NumberExpected;      // "Number expected."
+extern const TOrvMsgClass TRixMsgError_IntegerExpected;     // "Integer expected."
+extern const TOrvMsgClass TRixMsgError_StringExpected;      // "String expected."
 extern const TOrvMsgClass TRixMsgError_StringMultiLineNotAllowed;
 extern const TOrvMsgClass TRixMsgError_ListRParExpected;  // "Closing parenthesis expected: ']'."
-extern const TOrvMsgClass TRixMsgError_ListRParInvalid;  // "Closing parenthesis invalid: ']'."
+extern const TOrvMsgClass TRixMsgError_ListRParInvalid;   // "Closing parenthesis invalid: ']'."
 extern const TOrvMsgClass TRixError_LanguageStringEmpty;  // "String empty in one of the languages."
-extern const TOrvMsgClass TRixWarning_Ignored;  // "Setting ignored; deprecated."
+extern const TOrvMsgClass TRixWarning_Ignored;            // "Setting ignored; deprecated."
 
 // What the last typed reader did with the instruction at hand.
 enum class TRixReadResult {
@@ -125,8 +125,8 @@ class TRixScanner : public TOrvScanner {
   // Integers without sign separated by "," and ended by ";".
   bool ParseIntegerList(std::unique_ptr<TRixIntegerList>& List);
   // Strings separated by "," and ended by ";", each normalised as ParseString does.
-  bool ParseStringList(std::unique_ptr<TRixTextList>& List, bool AllowMultiLine,
-                       bool AllowEmpty, const TOrvLangManager* LangManager);
+  bool ParseStringList(std::unique_ptr<TRixTextList>& List, bool AllowMultiLine, bool AllowEmpty,
+                       const TOrvLangManager* LangManager);
   // An optional "-" and an integer or floating-point number; nothing is skipped on failure.
   bool ParseNumber(double& Value);
   // A string or text: line breaks become blanks, blanks are trimmed and collapsed, "\n"
@@ -160,8 +160,8 @@ class TRixScanner : public TOrvScanner {
     FLastResult = R;
     return R == TRixReadResult::Ok;
   }
-  bool ParseTextList(std::unique_ptr<TRixTextList>& List, bool Identifiers,
-                     bool AllowMultiLine, bool AllowEmpty, const TOrvLangManager* LangManager);
+  bool ParseTextList(std::unique_ptr<TRixTextList>& List, bool Identifiers, bool AllowMultiLine,
+                     bool AllowEmpty, const TOrvLangManager* LangManager);
   bool ExpectDay(TOrvDay& Day, bool& Known);
 
   TRixReadResult FLastResult = TRixReadResult::NoMatch;

@@ -10,8 +10,7 @@ namespace quin {
 
 namespace {
 
-void WriteLineWithComment(TStream& Stream, int Indent, std::string Line,
-                          std::string_view Comment) {
+void WriteLineWithComment(TStream& Stream, int Indent, std::string Line, std::string_view Comment) {
   if (!Comment.empty()) {
     Line += " // ";
     Line += Comment;
@@ -37,8 +36,7 @@ void WriteIndentedLine(TStream& Stream, int& Indent, std::string_view Text) {
   WriteStreamLine(Stream, Spaces(Indent) + std::string(Text));
 }
 
-void WriteDefStart(TStream& Stream, int& Indent, std::string_view Key,
-                   std::string_view Comment) {
+void WriteDefStart(TStream& Stream, int& Indent, std::string_view Key, std::string_view Comment) {
   WriteLineWithComment(Stream, Indent, "def " + std::string(Key), Comment);
   Indent += 2;
 }
@@ -69,8 +67,8 @@ void WriteKeyBoolean(TStream& Stream, int& Indent, std::string_view Key, std::st
   WriteKeyInteger(Stream, Indent, Key, Comment, Value ? 1 : 0);
 }
 
-void WriteKeyDoubleBin(TStream& Stream, int& Indent, std::string_view Key,
-                       std::string_view Comment, double Value) {
+void WriteKeyDoubleBin(TStream& Stream, int& Indent, std::string_view Key, std::string_view Comment,
+                       double Value) {
   WriteKeyValue(Stream, Indent, Key, Comment, DoubleToHexText("$", Value));
 }
 
@@ -104,9 +102,9 @@ void WriteKeyGUID(TStream& Stream, int& Indent, std::string_view Key, std::strin
 
 void WriteObjectBlock(TStream& Stream, int& Indent, std::string_view ObjectName,
                       std::string_view Comment, std::string_view Text) {
-  WriteIndentedLine(Stream, Indent,
-                    ObjectName.empty() ? std::string("object <<")
-                                       : "object " + std::string(ObjectName) + " <<");
+  WriteIndentedLine(
+      Stream, Indent,
+      ObjectName.empty() ? std::string("object <<") : "object " + std::string(ObjectName) + " <<");
   size_t Begin = 0;
   while (Begin < Text.size() && (Text[Begin] == '\r' || Text[Begin] == '\n')) ++Begin;
   size_t End = Text.size();

@@ -33,8 +33,8 @@ void WriteKeyBoolean(TStream& Stream, int& Indent, std::string_view Key, std::st
                      bool Value);
 // "$" and the 16 upper-case hex digits of the double's bytes in memory order: it returns bit
 // for bit.
-void WriteKeyDoubleBin(TStream& Stream, int& Indent, std::string_view Key,
-                       std::string_view Comment, double Value);
+void WriteKeyDoubleBin(TStream& Stream, int& Indent, std::string_view Key, std::string_view Comment,
+                       double Value);
 // Key = "Text"; with every double quote doubled and line breaks written as "\n".
 void WriteKeyString(TStream& Stream, int& Indent, std::string_view Key, std::string_view Comment,
                     std::string_view Text);

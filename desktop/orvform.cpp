@@ -52,9 +52,9 @@ void PadItems(TWebMenuItem& Parent, bool PadThisLevel) {
 TOrvMenuItem* CreateMenuItem(TWebMenuItem& Parent, std::string Caption, TObject* Tag,
                              TOrvAction* Action, TMenuMeasureEvent OnMeasureItem,
                              TMenuDrawEvent OnDrawItem, TMenuClickEvent OnClick) {
-  return static_cast<TOrvMenuItem*>(Parent.Append(
-      NewItem(std::move(Caption), Tag, Action, std::move(OnMeasureItem), std::move(OnDrawItem),
-              std::move(OnClick))));
+  return static_cast<TOrvMenuItem*>(
+      Parent.Append(NewItem(std::move(Caption), Tag, Action, std::move(OnMeasureItem),
+                            std::move(OnDrawItem), std::move(OnClick))));
 }
 
 std::unique_ptr<TOrvMenuItem> CreateMenuItem(std::nullptr_t, std::string Caption, TObject* Tag,

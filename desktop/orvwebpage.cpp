@@ -65,8 +65,7 @@ std::string TrimBlanks(std::string_view S) {
 }  // namespace
 
 void TOrvWebPage::Emit(std::string_view Text, int IndentDelta, bool TrimLines) {
-  if (Text.find('\x85') != std::string_view::npos)
-    throw Exception("Embedded ... in page text.");
+  if (Text.find('\x85') != std::string_view::npos) throw Exception("Embedded ... in page text.");
   if (IndentDelta < 0) Indent = std::max(0, Indent + IndentDelta);
   std::vector<std::string> L;
   std::size_t Start = 0;
@@ -92,8 +91,9 @@ void TOrvWebPage::Emit(std::string_view Text, int IndentDelta, bool TrimLines) {
 }
 
 void TOrvWebPage::WriteDocType() {
-  Emit("<!DOCTYPE html PUBLIC \"-//W3C//DTD XHTML 1.0 Strict//EN\" "
-       "\"http://www.w3.org/TR/xhtml1/DTD/xhtml1-strict.dtd\">");
+  Emit(
+      "<!DOCTYPE html PUBLIC \"-//W3C//DTD XHTML 1.0 Strict//EN\" "
+      "\"http://www.w3.org/TR/xhtml1/DTD/xhtml1-strict.dtd\">");
 }
 
 void TOrvWebPage::WriteTopAnchor() { Emit("<a name=\"top\"></a>"); }
@@ -148,8 +148,8 @@ std::string TOrvWebPage::GetTitle() const {
 
 void TOrvWebPage::ExpandLangExt(std::string& Text) const {
   const TOrvLangManager& LM = CurrentLangManager();
-  std::string Ext = LM.TranslateText(".<PLK>po<ENU>en") + LM.TranslateText("<PLK>.cen<ENU>") +
-                    ".html";
+  std::string Ext =
+      LM.TranslateText(".<PLK>po<ENU>en") + LM.TranslateText("<PLK>.cen<ENU>") + ".html";
   Text = ReplaceText(Text, "[langext]", Ext);
 }
 
@@ -203,8 +203,8 @@ void TOrvWebPage::LoadFromXml(const TOrvWebPageList& Pages) {
   DebugTrace("Processing page: " + Name);
   std::error_code Ec;
   if (!fs::is_regular_file(File, Ec) || fs::file_size(File, Ec) > (16u << 20)) return;
-  std::unique_ptr<xmlDoc, TXmlDocFree> Doc(
-      xmlReadFile(File.c_str(), nullptr, XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING));
+  std::unique_ptr<xmlDoc, TXmlDocFree> Doc(xmlReadFile(
+      File.c_str(), nullptr, XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING));
   if (!Doc) throw Exception("The page file " + File + " is not well-formed XML.");
   xmlNode* Root = xmlDocGetRootElement(Doc.get());
   if (!Root) return;

@@ -11,8 +11,7 @@ void RegisterDesktopClasses() {
   RegisterBaseClasses();
   for (const ClassInfo* C :
        {&TOrvWebPage::StaticClass(), &TOrvControl::StaticClass(), &TOrvFormForm::StaticClass(),
-        &TOrvWindowForm::StaticClass(), &TOrvMenuItem::StaticClass(),
-        &TOrvAction::StaticClass()})
+        &TOrvWindowForm::StaticClass(), &TOrvMenuItem::StaticClass(), &TOrvAction::StaticClass()})
     ClassRegistry::Register(*C);
 }
 

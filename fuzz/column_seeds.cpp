@@ -29,8 +29,10 @@ std::vector<double> Column(int Layout, int N, int Distinct) {
   std::vector<double> V;
   for (int I = 0; I < N; ++I) {
     int K = (I / 5) % Distinct;
-    if (K == Distinct - 1 && Distinct > 1) V.push_back(kPelMissingDouble);
-    else V.push_back(Layout == cdlfFlt8 ? K * 1.5 : K);
+    if (K == Distinct - 1 && Distinct > 1)
+      V.push_back(kPelMissingDouble);
+    else
+      V.push_back(Layout == cdlfFlt8 ? K * 1.5 : K);
   }
   return V;
 }
@@ -39,8 +41,8 @@ std::vector<double> Column(int Layout, int N, int Distinct) {
 
 int main(int argc, char** argv) {
   std::filesystem::path Seeds, Work;
-  if (!PrepareCorpusFolders(argc, argv, 2, "quin_column_seeds <seed folder> <working corpus folder>", Seeds,
-                            Work))
+  if (!PrepareCorpusFolders(argc, argv, 2,
+                            "quin_column_seeds <seed folder> <working corpus folder>", Seeds, Work))
     return 2;
   int Count = 0;
   const int N = 40;
@@ -53,7 +55,8 @@ int main(int argc, char** argv) {
                             static_cast<TPelColDataCompression>(C), Column(L, N, Distinct)));
     }
   }
-  TSwDataFile File{"wave 1", N,
+  TSwDataFile File{"wave 1",
+                   N,
                    {{"age", EncodeColumnBlock(cdlfUInt1, cdcfRLE_1_8, Column(cdlfUInt1, N, 3))},
                     {"agegroup", EncodeColumnBlock(cdlfBit4, cdcfIDX_4, Column(cdlfBit4, N, 3))},
                     {"b", EncodeColumnBlock(cdlfFlt8, cdcfNoCompression, Column(cdlfFlt8, N, 3))},

@@ -60,7 +60,9 @@ void Directory(const uint8_t* Data, size_t Size) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   if (Size < 3) return 0;
   const int N = Data[1] | (Data[2] << 8);
-  if (Data[0] & 1) Directory(Data + 3, Size - 3);
-  else Blocks(Data + 3, Size - 3, N);
+  if (Data[0] & 1)
+    Directory(Data + 3, Size - 3);
+  else
+    Blocks(Data + 3, Size - 3, N);
   return 0;
 }

@@ -66,8 +66,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   auto Survey = New<TFuzzSurvey>("/nonexistent/quin-fuzz/fuzz.zos");
   Survey->ThoroughChecks = Size % 2 == 1;
   TOrvMsgList Msgs(50, 50);
-  auto Scanner = TRixScanner::CreateFromText(
-      std::string(reinterpret_cast<const char*>(Data), Size), &Msgs);
+  auto Scanner =
+      TRixScanner::CreateFromText(std::string(reinterpret_cast<const char*>(Data), Size), &Msgs);
   try {
     Survey->ReadDefinition(*Scanner);
   } catch (const EMsgList_FatalError&) {

@@ -29,11 +29,11 @@ TSwSurveyWave Wave(int Records, int Compression, int Seed) {
   TSwSurveyWave W;
   W.Records = Records;
   TSwSurveyColumn Id{"id", {}, {}};
-  TSwSurveyColumn Q{"q" + std::to_string(Compression), {}, {cdlfUInt1,
-                    static_cast<TPelColDataCompression>(Compression)}};
-  const int Dict = Compression == cdcfNoCompression ? 5
-                                                    : std::min(5, PelCompressionMaxDictionary(
-                                                                      Compression));
+  TSwSurveyColumn Q{"q" + std::to_string(Compression),
+                    {},
+                    {cdlfUInt1, static_cast<TPelColDataCompression>(Compression)}};
+  const int Dict =
+      Compression == cdcfNoCompression ? 5 : std::min(5, PelCompressionMaxDictionary(Compression));
   for (int I = 0; I < Records; ++I) {
     Id.Values.push_back(1 + I / 2 + Seed);
     Q.Values.push_back(I % 7 == 0 ? kPelMissingDouble : (I / 3 + Seed) % (Dict - 1));
@@ -46,8 +46,8 @@ TSwSurveyWave Wave(int Records, int Compression, int Seed) {
 
 int main(int argc, char** argv) {
   std::filesystem::path Seeds, Work;
-  if (!PrepareCorpusFolders(argc, argv, 2, "quin_survey_seeds <seed folder> <working corpus folder>", Seeds,
-                            Work))
+  if (!PrepareCorpusFolders(argc, argv, 2,
+                            "quin_survey_seeds <seed folder> <working corpus folder>", Seeds, Work))
     return 2;
   for (int V = 0; V <= 8; ++V) {
     TSwSurveyOptions O;

@@ -20,12 +20,23 @@ std::string HtmlEscape(std::string_view Text) {
   R.reserve(Text.size() + 16);
   for (char C : Text) {
     switch (C) {
-      case '&': R += "&amp;"; break;
-      case '<': R += "&lt;"; break;
-      case '>': R += "&gt;"; break;
-      case '"': R += "&quot;"; break;
-      case '\'': R += "&#39;"; break;
-      default: R += C;
+      case '&':
+        R += "&amp;";
+        break;
+      case '<':
+        R += "&lt;";
+        break;
+      case '>':
+        R += "&gt;";
+        break;
+      case '"':
+        R += "&quot;";
+        break;
+      case '\'':
+        R += "&#39;";
+        break;
+      default:
+        R += C;
     }
   }
   return R;
@@ -37,11 +48,23 @@ std::string JsEscape(std::string_view Text) {
   for (char C : Text) {
     unsigned char B = static_cast<unsigned char>(C);
     switch (C) {
-      case '\\': R += "\\\\"; break;
-      case '\n': R += "\\n"; break;
-      case '\r': R += "\\r"; break;
-      case '\t': R += "\\t"; break;
-      case '\'': case '"': case '<': case '>': case '&':
+      case '\\':
+        R += "\\\\";
+        break;
+      case '\n':
+        R += "\\n";
+        break;
+      case '\r':
+        R += "\\r";
+        break;
+      case '\t':
+        R += "\\t";
+        break;
+      case '\'':
+      case '"':
+      case '<':
+      case '>':
+      case '&':
         R += "\\x";
         R += Hex[B >> 4];
         R += Hex[B & 0xF];

@@ -102,8 +102,8 @@ std::string TWebControl::CommonAttributes(std::string_view ExtraStyle) const {
 
 std::string TWebControl::FireScript(std::string_view Kind, std::string_view Arg,
                                     std::string_view Question) const {
-  std::string R = "quinFire('" + JsEscape(FId + ":" + std::string(Kind) + ":" + std::string(Arg)) +
-                  "'";
+  std::string R =
+      "quinFire('" + JsEscape(FId + ":" + std::string(Kind) + ":" + std::string(Arg)) + "'";
   if (!Question.empty()) R += ",'" + JsEscape(Question) + "'";
   return R + ")";
 }
@@ -152,10 +152,9 @@ void TWebContainer::RenderChildren(std::string& Html) const {
 }
 
 void TWebContainer::Render(std::string& Html) const {
-  bool AnyPositioned = std::any_of(FControls.begin(), FControls.end(),
-                                   [](const auto& C) { return C->Positioned; });
-  Html += "<div" + CommonAttributes(AnyPositioned && !Positioned ? "position:relative;" : "") +
-          ">";
+  bool AnyPositioned =
+      std::any_of(FControls.begin(), FControls.end(), [](const auto& C) { return C->Positioned; });
+  Html += "<div" + CommonAttributes(AnyPositioned && !Positioned ? "position:relative;" : "") + ">";
   RenderChildren(Html);
   Html += "</div>\n";
 }
@@ -242,8 +241,10 @@ void TWebMemo::ApplyInput(const TWebValues& Values) {
   for (size_t I = 0; I < V->size(); ++I) {
     char C = (*V)[I];
     if (C == '\r') continue;
-    if (C == '\n') T += "\r\n";
-    else T += C;
+    if (C == '\n')
+      T += "\r\n";
+    else
+      T += C;
   }
   Text = std::move(T);
 }
@@ -344,8 +345,10 @@ bool TWebListBox::AcceptsEvent(std::string_view Kind, std::string_view Arg) cons
 }
 
 void TWebListBox::FireEvent(std::string_view Kind, std::string_view) {
-  if (Kind == "change") OnChange(*this);
-  else OnDblClick(*this);
+  if (Kind == "change")
+    OnChange(*this);
+  else
+    OnDblClick(*this);
 }
 
 // --- TWebImageFile ---
@@ -388,8 +391,8 @@ void TWebImageFile::FireEvent(std::string_view, std::string_view) { OnClick(*thi
 // --- TWebTreeView ---
 
 TWebTreeItem* TWebTreeView::AddItem(TWebTreeItem* Parent, std::string Caption, TObject* Object) {
-  if (Parent && (Parent->Index < 0 || Parent->Index >= Count() ||
-                 FItems[Parent->Index].get() != Parent))
+  if (Parent &&
+      (Parent->Index < 0 || Parent->Index >= Count() || FItems[Parent->Index].get() != Parent))
     throw EListError("The parent item belongs to another tree");
   auto P = std::make_unique<TWebTreeItem>();
   P->Caption = std::move(Caption);
@@ -474,8 +477,10 @@ bool TWebTreeView::AcceptsEvent(std::string_view Kind, std::string_view Arg) con
 
 void TWebTreeView::FireEvent(std::string_view Kind, std::string_view Arg) {
   TWebTreeItem& It = *FItems[ParseIndex(Arg)];
-  if (Kind == "toggle") It.Expanded = !It.Expanded;
-  else OnItemClick(*this, It);
+  if (Kind == "toggle")
+    It.Expanded = !It.Expanded;
+  else
+    OnItemClick(*this, It);
 }
 
 // --- TWebMenuItem, TWebMenu ---
@@ -503,8 +508,8 @@ TWebMenuItem& TWebMenuItem::operator[](int Index) const {
   return *FItems[Index];
 }
 
-void TWebMenu::RenderItems(std::string& Html, const TWebMenuItem& Parent,
-                           const std::string& Path, bool Top) const {
+void TWebMenu::RenderItems(std::string& Html, const TWebMenuItem& Parent, const std::string& Path,
+                           bool Top) const {
   for (int I = 0; I < Parent.Count(); ++I) {
     const TWebMenuItem& It = *Parent.Items()[I];
     if (!It.Visible) continue;
@@ -514,8 +519,9 @@ void TWebMenu::RenderItems(std::string& Html, const TWebMenuItem& Parent,
     if (!Top) Html += "<tr>";
     Html += "<td nowrap class=\"" + HtmlEscape(ItemClass) + "\"";
     if (Active && It.Count() > 0) {
-      Html += " style=\"position:relative\" onmouseover=\"this.lastElementChild.style.display="
-              "'block'\" onmouseout=\"this.lastElementChild.style.display='none'\"";
+      Html +=
+          " style=\"position:relative\" onmouseover=\"this.lastElementChild.style.display="
+          "'block'\" onmouseout=\"this.lastElementChild.style.display='none'\"";
     } else if (Active) {
       Html += " style=\"cursor:pointer\" onclick=\"" + FireScript("click", ItemPath) + "\"";
     }
@@ -628,12 +634,18 @@ std::string TWebForm::RenderPage() {
        "function quinFire(e,q){if(q&&!confirm(q))return;var f=document.getElementById('quinform');"
        "f.elements['__evt'].value=e;f.submit();}\n"
        "function quinAsync(e){var b=new URLSearchParams();b.append('__evt',e);"
-       "b.append('__page','" + JsEscape(FPageId) + "');"
-       "fetch('" + JsEscape(Action) + "async',{method:'POST',body:b})"
+       "b.append('__page','" +
+       JsEscape(FPageId) +
+       "');"
+       "fetch('" +
+       JsEscape(Action) +
+       "async',{method:'POST',body:b})"
        ".then(function(r){return r.ok?r.arrayBuffer():null;})"
-       ".then(function(a){if(a&&a.byteLength)alert(new TextDecoder('" + WebCharSet +
+       ".then(function(a){if(a&&a.byteLength)alert(new TextDecoder('" +
+       WebCharSet +
        "').decode(a));}).catch(function(){});}\n"
-       "</script>\n</head>\n<body style=\"background-color:" + HtmlEscape(BgColor) + "\">\n";
+       "</script>\n</head>\n<body style=\"background-color:" +
+       HtmlEscape(BgColor) + "\">\n";
   H += "<form id=\"quinform\" method=\"post\" action=\"" + HtmlEscape(Action) +
        "\" accept-charset=\"" + WebCharSet +
        "\" enctype=\"multipart/form-data\" onsubmit=\"return false;\">\n";

@@ -1,9 +1,8 @@
 #include "platform/webserver.h"
 
+#include <httplib.h>
 #include <sys/random.h>
 #include <sys/stat.h>
-
-#include <httplib.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -65,9 +64,11 @@ TWebResponse TextResponse(int Status, std::string_view Text) {
   TWebResponse R;
   R.Status = Status;
   R.ContentType = std::string("text/html; charset=") + WebCharSet;
-  R.Body = "<!DOCTYPE html>\n<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; "
-           "charset=" + std::string(WebCharSet) + "\"><title>" + std::to_string(Status) +
-           "</title></head><body><p>" + ToPageText(HtmlEscape(Text)) + "</p></body></html>\n";
+  R.Body =
+      "<!DOCTYPE html>\n<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; "
+      "charset=" +
+      std::string(WebCharSet) + "\"><title>" + std::to_string(Status) + "</title></head><body><p>" +
+      ToPageText(HtmlEscape(Text)) + "</p></body></html>\n";
   R.Headers.emplace_back("Cache-Control", "no-store");
   return R;
 }
@@ -370,8 +371,7 @@ TWebResponse TWebServer::AsyncRequest(TWebSession& Session, const TWebRequest& R
   std::string_view E = Evt ? std::string_view(*Evt) : std::string_view();
   size_t C1 = E.find(':');
   TWebControl* Target = C1 == std::string_view::npos ? nullptr : F->FindControl(E.substr(0, C1));
-  if (!Target || !Target->Is<TWebTimer>() || !Target->IsActive() ||
-      E.substr(C1 + 1) != "timer:")
+  if (!Target || !Target->Is<TWebTimer>() || !Target->IsActive() || E.substr(C1 + 1) != "timer:")
     return TextResponse(400, "The control cannot take this event.");
   RunHandler(Session, [Target] { Target->FireEvent("timer", {}); });
   std::string Text;
@@ -511,9 +511,9 @@ void TWebServer::Start() {
   // itself). A body sent in chunks, or up to the end of the connection, would be read whole
   // before any limit applied, so such requests are answered from their head alone.
   Svr.set_pre_routing_handler([](const httplib::Request& Req, httplib::Response& Res) {
-    bool Undeclared = Req.has_header("Transfer-Encoding") ||
-                      (Req.method != "GET" && Req.method != "HEAD" &&
-                       !Req.has_header("Content-Length"));
+    bool Undeclared =
+        Req.has_header("Transfer-Encoding") ||
+        (Req.method != "GET" && Req.method != "HEAD" && !Req.has_header("Content-Length"));
     if (!Undeclared) return httplib::Server::HandlerResponse::Unhandled;
     TWebResponse W = TextResponse(411, "Length required.");
     Res.status = W.Status;

@@ -20,7 +20,9 @@ TWebSessionBinding::TWebSessionBinding(TWebSession* Session) : FPrevious(GCurren
 TWebSessionBinding::~TWebSessionBinding() { GCurrentSession = FPrevious; }
 
 TWebSession::TWebSession(TWebServer& Server, std::string Id, std::vector<std::string> StartParams)
-    : FServer(Server), FId(std::move(Id)), FStartParams(std::move(StartParams)),
+    : FServer(Server),
+      FId(std::move(Id)),
+      FStartParams(std::move(StartParams)),
       FLastAccess(std::chrono::steady_clock::now()) {}
 
 TWebSession::~TWebSession() { CloseAll(); }
@@ -108,9 +110,9 @@ std::vector<TWebForm*> TWebSession::FormStack() const {
 }
 
 void TWebSession::FinishEvent() {
-  FStack.erase(std::remove_if(FStack.begin(), FStack.end(),
-                              [](TWebForm* F) { return F->FReleased; }),
-               FStack.end());
+  FStack.erase(
+      std::remove_if(FStack.begin(), FStack.end(), [](TWebForm* F) { return F->FReleased; }),
+      FStack.end());
   // Released pages are taken out of the list before they are freed, so a page's destructor
   // sees a consistent session.
   std::vector<std::unique_ptr<TWebForm>> Gone;

@@ -55,8 +55,7 @@ QUIN_MSG(TGimError_GridTooLarge, TOrvMsgKind_Error,
 // ---- TGimResponseAxis
 
 TGimResponseAxis::TGimResponseAxis(const TGimResponseAxis& Source)
-    : TGimDataObject(Source),
-      Responses(Source.Responses ? CopyOf(*Source.Responses) : nullptr) {
+    : TGimDataObject(Source), Responses(Source.Responses ? CopyOf(*Source.Responses) : nullptr) {
   if (Responses) Responses->Owner = this;
 }
 
@@ -152,9 +151,12 @@ int TGimResponseAxisList::CountColumnAxes() const {
 
 void TGimResponseAxisList::CheckAxis(TRixScanner& Scanner, const TGimResponseAxis& Axis) {
   const TOrvTextPos At = Scanner.LastTokenEnd();
-  if (!Axis.NoColumnsDefined()) Scanner.AddMsgAt(TGimError_ColDefsInvalid, At);
-  else if (!Axis.AllHaveCodesOrText()) Scanner.AddMsgAt(TGimError_ColCodeDefsInvalid, At);
-  else if (!Axis.ConsistentKinds()) Scanner.AddMsgAt(TGimError_ColCodeDefsInconsistent, At);
+  if (!Axis.NoColumnsDefined())
+    Scanner.AddMsgAt(TGimError_ColDefsInvalid, At);
+  else if (!Axis.AllHaveCodesOrText())
+    Scanner.AddMsgAt(TGimError_ColCodeDefsInvalid, At);
+  else if (!Axis.ConsistentKinds())
+    Scanner.AddMsgAt(TGimError_ColCodeDefsInconsistent, At);
 }
 
 void TGimResponseAxisList::Read(TRixScanner& Scanner, TGimQuestion* Question) {

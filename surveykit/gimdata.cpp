@@ -90,8 +90,7 @@ bool EndsWithText(std::string_view S, std::string_view End) {
 }
 }  // namespace
 
-TGimQuestion* TGimData::FindQuestion(std::string_view QualifiedID,
-                                     bool RaiseIfOtherSurvey) const {
+TGimQuestion* TGimData::FindQuestion(std::string_view QualifiedID, bool RaiseIfOtherSurvey) const {
   const std::string SID = Survey && Survey->Info ? Survey->Info->ID : std::string();
   const std::string NS = Survey && Survey->Info ? Survey->Info->Namespace : std::string();
   std::string_view QID = QualifiedID;
@@ -106,7 +105,8 @@ TGimQuestion* TGimData::FindQuestion(std::string_view QualifiedID,
     QID = QualifiedID.substr(0, QualifiedID.size() - NS.size() - 1);
     if (!SID.empty() && EndsWithText(QID, "." + SID))
       QID = QID.substr(0, QID.size() - SID.size() - 1);
-    else if (RaiseIfOtherSurvey) throw EGimWrongSurveyException();
+    else if (RaiseIfOtherSurvey)
+      throw EGimWrongSurveyException();
   }
   return As<TGimQuestion>(Root->FindObject(TGimQuestion::StaticClass(), QID));
 }

@@ -44,8 +44,10 @@ TGimViewNode* TGimViewModel::AddChild(TGimViewNode* Parent, const std::string& C
   N->Obj = Obj;
   N->ImageIndex = ImageIndex;
   TNode* Raw = N.get();
-  if (auto* P = dynamic_cast<TNode*>(Parent)) P->Children.push_back(std::move(N));
-  else Roots.push_back(std::move(N));
+  if (auto* P = dynamic_cast<TNode*>(Parent))
+    P->Children.push_back(std::move(N));
+  else
+    Roots.push_back(std::move(N));
   return Raw;
 }
 
@@ -149,8 +151,7 @@ TGimViewNode* TGimDataObject::AddToTreeView(TGimTreeView& Tree, TGimViewNode* Pa
   return N;
 }
 
-TGimSimpleDataObject* TGimDataObject::FindObject(const ClassInfo& ObjClass,
-                                                 std::string_view AID) {
+TGimSimpleDataObject* TGimDataObject::FindObject(const ClassInfo& ObjClass, std::string_view AID) {
   if (TGimSimpleDataObject* Self = TGimSimpleDataObject::FindObject(ObjClass, AID)) return Self;
   for (int I = 0; I < ChildCount(); ++I)
     if (TGimSimpleDataObject* Found = Child(I)->FindObject(ObjClass, AID)) return Found;
@@ -198,8 +199,10 @@ void TGimModule::CollectObjects(const ClassInfo& ObjClass, bool WithDescendants,
   for (int I = 0; I < ChildCount(); ++I) {
     TGimSimpleDataObject* C = Child(I);
     const bool Match = WithDescendants ? C->Is(ObjClass) : C->IsExactly(ObjClass);
-    if (Match) List->Add(C);
-    else if (const auto* M = As<TGimModule>(C)) M->CollectObjects(ObjClass, WithDescendants, List);
+    if (Match)
+      List->Add(C);
+    else if (const auto* M = As<TGimModule>(C))
+      M->CollectObjects(ObjClass, WithDescendants, List);
   }
 }
 

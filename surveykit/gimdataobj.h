@@ -78,13 +78,13 @@ class TGimSimpleDataObject : public TOrvPersistent {
   // nor the owner.
   TGimSimpleDataObject(const TGimSimpleDataObject& Source);
 
-  std::string FileName;  // a file of the object's own (press titles); empty otherwise
-  std::string ID;        // compared without regard to case
-  std::string Info;      // bilingual
-  std::string Name;      // bilingual
-  bool HiddenInPath = false;    // left out of the full names of the objects below
-  bool NameWithOwners = false;  // the full name continues through the owner
-  std::string Nick;             // bilingual
+  std::string FileName;          // a file of the object's own (press titles); empty otherwise
+  std::string ID;                // compared without regard to case
+  std::string Info;              // bilingual
+  std::string Name;              // bilingual
+  bool HiddenInPath = false;     // left out of the full names of the objects below
+  bool NameWithOwners = false;   // the full name continues through the owner
+  std::string Nick;              // bilingual
   TMerSurvey* Survey = nullptr;  // not owned; may be null
 
   virtual std::string GetID() const;

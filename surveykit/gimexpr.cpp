@@ -14,9 +14,7 @@ QUIN_IMPLEMENT_CLASS(TGimExprOperatorLogicConjunction, TGimExprOperatorLogic)
 QUIN_IMPLEMENT_CLASS(TGimExprOperatorLogicDisjunction, TGimExprOperatorLogic)
 
 namespace {
-std::string SessionText(const char* Utf8) {
-  return CurrentLangManager().Translate(Cp1250(Utf8));
-}
+std::string SessionText(const char* Utf8) { return CurrentLangManager().Translate(Cp1250(Utf8)); }
 }  // namespace
 
 int TGimExprOperator::ParamsCountMax() const {
@@ -28,9 +26,7 @@ int TGimExprOperator::ParamsCountMin() const {
 }
 
 std::string TGimExprOperatorLogicNegation::Name() const { return SessionText("<PLK>nie<ENU>not"); }
-std::string TGimExprOperatorLogicConjunction::Name() const {
-  return SessionText("<PLK>i<ENU>and");
-}
+std::string TGimExprOperatorLogicConjunction::Name() const { return SessionText("<PLK>i<ENU>and"); }
 std::string TGimExprOperatorLogicDisjunction::Name() const {
   return SessionText("<PLK>lub<ENU>or");
 }
@@ -46,10 +42,9 @@ const TGimExprOperator* ExprOperatorOf(const ClassInfo& C) {
 }
 
 const TGimExprOperator* FindExprOperator(std::string_view ID) {
-  for (const TGimExprOperator* Op :
-       {&ExprOperator<TGimExprOperatorLogicNegation>(),
-        &ExprOperator<TGimExprOperatorLogicConjunction>(),
-        &ExprOperator<TGimExprOperatorLogicDisjunction>()})
+  for (const TGimExprOperator* Op : {&ExprOperator<TGimExprOperatorLogicNegation>(),
+                                     &ExprOperator<TGimExprOperatorLogicConjunction>(),
+                                     &ExprOperator<TGimExprOperatorLogicDisjunction>()})
     if (SameText(Op->ID(), ID)) return Op;
   return nullptr;
 }

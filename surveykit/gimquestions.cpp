@@ -76,8 +76,8 @@ bool TGimQuestion::UsesRecset(const TMerRecset* Recset) const {
 }
 
 void TGimQuestion::EvaluateResponses(const std::vector<TGimResponse*>& AResponses,
-                                     std::vector<uint8_t>& Selected,
-                                     std::vector<uint8_t>& Missing, TMerRecset* Recset) {
+                                     std::vector<uint8_t>& Selected, std::vector<uint8_t>& Missing,
+                                     TMerRecset* Recset) {
   const int N = Recset ? std::max(0, Recset->RecCount()) : 0;
   Selected.assign(N, 0);
   Missing.assign(N, 1);
@@ -143,10 +143,14 @@ void TGimQuestion::Read(TRixScanner& Scanner, TGimIDIndex* IDs) {
       std::string S;
       const TOrvTextPos ValuePos = Scanner.Token->StartPos;
       if (Scanner.ReadIdentifier("scale", S)) {
-        if (SameText(S, "nominal")) Scale = TGimScale::Nominal;
-        else if (SameText(S, "ordinal")) Scale = TGimScale::Ordinal;
-        else if (SameText(S, "interval")) Scale = TGimScale::Interval;
-        else Scanner.AddMsgAt(TRixMsgError_UnknownKey, ValuePos);
+        if (SameText(S, "nominal"))
+          Scale = TGimScale::Nominal;
+        else if (SameText(S, "ordinal"))
+          Scale = TGimScale::Ordinal;
+        else if (SameText(S, "interval"))
+          Scale = TGimScale::Interval;
+        else
+          Scanner.AddMsgAt(TRixMsgError_UnknownKey, ValuePos);
         continue;
       }
       if (Scanner.LastReadResult() != TRixReadResult::NoMatch) continue;

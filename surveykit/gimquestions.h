@@ -35,7 +35,7 @@ class TGimQuestion : public TGimDataObject {
     return std::unique_ptr<TOrvObject>(new TGimQuestion(*this));
   }
 
-  std::unique_ptr<TGimResponseAxisList> Axes;  // owned
+  std::unique_ptr<TGimResponseAxisList> Axes;   // owned
   std::unique_ptr<TMerResponseList> Responses;  // owned; for a grid the generated ones
   TGimScale Scale = TGimScale::Interval;
   bool GridRead = false;  // a "responseGrid" block was read

@@ -88,8 +88,10 @@ bool TGimBlockReader::Read(TRixScanner& Scanner) const {
     if (Scanner.Token->Is<TRixTokenDefStart>()) {
       if (Block && Block(Scanner, Scanner.Token->StartPos)) continue;
       // A block nobody reads: reported, then skipped whole, its own nested blocks included.
-      if (Block) GimSkipBlock(Scanner);
-      else GimSkipBlock(Scanner, &TMerMsgError_UnexpectedDef, true);
+      if (Block)
+        GimSkipBlock(Scanner);
+      else
+        GimSkipBlock(Scanner, &TMerMsgError_UnexpectedDef, true);
       continue;
     }
     if (Key && Key(Scanner)) continue;

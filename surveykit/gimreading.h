@@ -35,8 +35,7 @@ bool GimAtBlockEnd(TRixScanner& Scanner);
 // (at the "def" with AtDef, or when the text ends after it), the key consumed when it is an
 // identifier, and the block skipped whole with its own nested blocks ('"end" expected.' where
 // the first message stands when the text ends inside).
-void GimSkipBlock(TRixScanner& Scanner, const TOrvMsgClass* MsgClass = nullptr,
-                  bool AtDef = false);
+void GimSkipBlock(TRixScanner& Scanner, const TOrvMsgClass* MsgClass = nullptr, bool AtDef = false);
 // A block whose key is read, Depth blocks deep: when it lies too deep, TGimError_NestedTooDeep
 // at its key (the last token read), the block skipped, and True.
 bool GimSkipTooDeep(TRixScanner& Scanner, int Depth);

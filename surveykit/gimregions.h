@@ -28,8 +28,7 @@ class TGimRegion : public TGimSimpleDataObject {
 class TGimRegionList : public TOrvTypedList<TGimRegion> {
   QUIN_CLASS(TGimRegionList, TOrvObjectList)
  public:
-  explicit TGimRegionList(TMerSurvey* ASurvey = nullptr)
-      : TOrvTypedList(true), Survey(ASurvey) {}
+  explicit TGimRegionList(TMerSurvey* ASurvey = nullptr) : TOrvTypedList(true), Survey(ASurvey) {}
   std::unique_ptr<TOrvObjectList> CreateCopy() const override {
     return std::unique_ptr<TOrvObjectList>(new TGimRegionList(*this));
   }

@@ -146,7 +146,8 @@ std::vector<TInterval> Flatten(const TRixCodeList* L) {
   R.reserve(L->Count());
   for (int I = 0; I < L->Count(); ++I) {
     const TRixCode* C = L->GetItem(I);
-    if (auto* S = As<TRixCodeSingle>(C)) R.push_back({S->Value(), S->Value(), false, false});
+    if (auto* S = As<TRixCodeSingle>(C))
+      R.push_back({S->Value(), S->Value(), false, false});
     else if (auto* G = As<TRixCodeRange>(C))
       R.push_back({G->Lower(), G->Upper(), G->LowerExclusive(), G->UpperExclusive()});
   }
@@ -256,7 +257,8 @@ void TGimResponse::AddToListView(TGimListView& View) {
     View.AddItem(CurrentLangManager().Translate(
                      Cp1250("<PLK>wybierz zakres wartości<ENU>select values range")),
                  this);
-  else TGimSimpleDataObject::AddToListView(View);
+  else
+    TGimSimpleDataObject::AddToListView(View);
 }
 
 bool TGimResponse::MatchesValue(double V) const {
@@ -320,8 +322,7 @@ void TGimResponse::RegisterColumns(TMerRecset*, TMerRecsetColList& Cols) {
 
 std::unique_ptr<TMerRecsetColList> TGimResponse::SelectColumns(std::vector<uint8_t>& Selected,
                                                                std::vector<uint8_t>& Missing,
-                                                               bool First,
-                                                               TMerRecsetColList& Cols,
+                                                               bool First, TMerRecsetColList& Cols,
                                                                TMerRecset* Recset) {
   auto L = std::make_unique<TMerRecsetColList>(Survey);
   L->OwnsObjects = false;
@@ -447,8 +448,10 @@ void TGimResponse::GetLabel(bool ForMeans, bool ShowCodes, bool MultiColumn, int
     if (V && ValueIndex >= 0 && static_cast<size_t>(ValueIndex) < V->size())
       Text += " " + Format("[%g]", {(*V)[ValueIndex]}, FS);
   } else if (ForMeans && ShowCodes) {
-    if (Codes) Text += " [" + CodeListAsString(*Codes, FS) + "]";
-    else if (HasSingleCode) Text += " " + Format("[%g]", {SingleCode}, FS);
+    if (Codes)
+      Text += " [" + CodeListAsString(*Codes, FS) + "]";
+    else if (HasSingleCode)
+      Text += " " + Format("[%g]", {SingleCode}, FS);
   }
 }
 
@@ -532,9 +535,12 @@ void TGimResponse::Read(TRixScanner& Scanner, TGimDataObject* Context, bool Plai
   };
   auto Close = [&] {
     if (ValidCodes) {
-      if (NumericCodes) CopyCodeList(*ValidCodes, *NumericCodes);
-      else if (Codes) CopyCodeList(*ValidCodes, *Codes);
-      else if (HasSingleCode) ValidCodes->Add(std::make_unique<TRixCodeSingle>(SingleCode));
+      if (NumericCodes)
+        CopyCodeList(*ValidCodes, *NumericCodes);
+      else if (Codes)
+        CopyCodeList(*ValidCodes, *Codes);
+      else if (HasSingleCode)
+        ValidCodes->Add(std::make_unique<TRixCodeSingle>(SingleCode));
       NormalizeCodeList(*ValidCodes);
     }
     if (!Survey || !Survey->ThoroughChecks) return;
@@ -546,8 +552,8 @@ void TGimResponse::Read(TRixScanner& Scanner, TGimDataObject* Context, bool Plai
       const bool Similar = (HasSingleCode && O->HasSingleCode && SingleCode == O->SingleCode) ||
                            EqualLists(Codes.get(), O->Codes.get()) ||
                            EqualLists(NumericCodes.get(), O->NumericCodes.get());
-      const bool SameCols = ColumnCount() == 0 ? O->ColumnCount() == 0
-                                               : Columns->SameCols(O->Columns.get());
+      const bool SameCols =
+          ColumnCount() == 0 ? O->ColumnCount() == 0 : Columns->SameCols(O->Columns.get());
       if (Similar && SameCols) {
         Scanner.AddMsgAt(TMerMsgWarning_SimilarCodeCol, Scanner.LastTokenEnd());
         break;
@@ -675,9 +681,12 @@ void TMerResponseList::BuildBaseResponses() {
       TGimResponse& B = *Group->BaseResponse;
       if (NoMean) continue;
       if (!B.Codes) B.Codes = std::make_unique<TRixCodeList>();
-      if (R->NumericCodes) CopyCodeList(*B.Codes, *R->NumericCodes);
-      else if (R->Codes) CopyCodeList(*B.Codes, *R->Codes);
-      else if (R->HasSingleCode) B.Codes->Add(std::make_unique<TRixCodeSingle>(R->SingleCode));
+      if (R->NumericCodes)
+        CopyCodeList(*B.Codes, *R->NumericCodes);
+      else if (R->Codes)
+        CopyCodeList(*B.Codes, *R->Codes);
+      else if (R->HasSingleCode)
+        B.Codes->Add(std::make_unique<TRixCodeSingle>(R->SingleCode));
       continue;
     }
     R->BaseResponse.reset();
@@ -695,8 +704,10 @@ void TMerResponseList::BuildBaseResponses() {
     }
     R->BaseResponse = std::move(B);
     R->HasBase = true;
-    if (Repeats) FirstsWithRepeats.push_back(Firsts.size());
-    else FirstByColumns.emplace(std::move(Key), Firsts.size());
+    if (Repeats)
+      FirstsWithRepeats.push_back(Firsts.size());
+    else
+      FirstByColumns.emplace(std::move(Key), Firsts.size());
     Firsts.push_back(R);
   }
   for (TGimResponse* F : Firsts) {
@@ -735,8 +746,7 @@ void TMerResponseList::CheckOverlaps(TRixScanner* Scanner) {
         if (Scanner) Scanner->AddMsgAt(TMerMsgWarning_CodeOverlaps, Scanner->LastTokenEnd());
       }
       if (((A->Attributes ^ B->Attributes) & GimAttrNoMean) != 0) {
-        if (Scanner)
-          Scanner->AddMsgAt(TMerMsgError_NoMeanInconsistent, Scanner->LastTokenEnd());
+        if (Scanner) Scanner->AddMsgAt(TMerMsgError_NoMeanInconsistent, Scanner->LastTokenEnd());
         return;
       }
     }

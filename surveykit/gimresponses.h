@@ -30,8 +30,7 @@ std::unique_ptr<TMerRecsetCol> GimCreateCol(TMerSurvey* Survey, TRixScanner* Sca
 // without survey.
 std::unique_ptr<TGimResponse> GimCreateResponse(TMerSurvey* Survey, TGimDataObject* Parent);
 // A new empty response list below Parent: the survey's CreateResponseList, or the plain class.
-std::unique_ptr<TMerResponseList> GimCreateResponseList(TMerSurvey* Survey,
-                                                        TGimDataObject* Parent);
+std::unique_ptr<TMerResponseList> GimCreateResponseList(TMerSurvey* Survey, TGimDataObject* Parent);
 
 // "attr": the attribute words of a response added to Attributes ("Unknown key." at another
 // word); False when the key was not there.
@@ -81,8 +80,8 @@ class TGimResponse : public TGimSimpleDataObject {
   virtual void RegisterColumns(TMerRecset* Recset, TMerRecsetColList& Cols);
   // Per record of Recset: Selected when some column matches, Missing while no column holds a
   // valid value; First assigns, later calls combine by "or" and "and". Cols are loaded.
-  virtual void Evaluate(std::vector<uint8_t>& Selected, std::vector<uint8_t>& Missing,
-                        bool First, TMerRecsetColList& Cols, TMerRecset* Recset);
+  virtual void Evaluate(std::vector<uint8_t>& Selected, std::vector<uint8_t>& Missing, bool First,
+                        TMerRecsetColList& Cols, TMerRecset* Recset);
   // One value per record of Recset (the missing value where there is none).
   virtual void FillValues(std::vector<double>& Values, TMerRecset* Recset);
   // The columns of Cols that are columns of this response (a non-owning list); null when
@@ -115,8 +114,7 @@ class TGimResponse : public TGimSimpleDataObject {
   void SetColumn(TRixScanner* Scanner, const std::string& Spec);
 
   // The label in tables, numbers in the session's format.
-  void GetLabel(bool ForMeans, bool ShowCodes, bool MultiColumn, int ValueIndex,
-                std::string& Text);
+  void GetLabel(bool ForMeans, bool ShowCodes, bool MultiColumn, int ValueIndex, std::string& Text);
   void GetBaseLabel(int Level, bool ShowCodes, std::string& Text) const;
 
  private:

@@ -71,9 +71,7 @@ bool SentinelText(double Value, std::string& Text) {
 }
 
 // "%1.<Decimals>f" with the decimals brought into range.
-std::string FixedFormat(int Decimals) {
-  return "%1." + IntToStr(GimStatDecimals(Decimals)) + "f";
-}
+std::string FixedFormat(int Decimals) { return "%1." + IntToStr(GimStatDecimals(Decimals)) + "f"; }
 
 std::vector<TGimStatKind> BuildKinds() {
   struct TRow {
@@ -100,17 +98,16 @@ std::vector<TGimStatKind> BuildKinds() {
   static const char* const IndSummaryEn =
       "\r\n\r\nSummary indicators:\r\nThe indicator's value for respondents defined by "
       "conditions in layers, rows and columns";
-  static const std::string IndLayerDesc = std::string("<PLK>") + IndPercentPl + "." +
-                                          IndSummaryPl + ".<ENU>" + IndPercentEn + "." +
-                                          IndSummaryEn + ".";
+  static const std::string IndLayerDesc = std::string("<PLK>") + IndPercentPl + "." + IndSummaryPl +
+                                          ".<ENU>" + IndPercentEn + "." + IndSummaryEn + ".";
   static const std::string IndRowDesc =
       std::string("<PLK>") + IndPercentPl + " i wierszach." + IndSummaryPl +
-      " (tożsama ze wskaźnikiem w warstwie).<ENU>" + IndPercentEn + " and rows." +
-      IndSummaryEn + " (equal to layer indicator).";
+      " (tożsama ze wskaźnikiem w warstwie).<ENU>" + IndPercentEn + " and rows." + IndSummaryEn +
+      " (equal to layer indicator).";
   static const std::string IndColDesc =
       std::string("<PLK>") + IndPercentPl + " i kolumnach." + IndSummaryPl +
-      " (tożsama ze wskaźnikiem w warstwie).<ENU>" + IndPercentEn + " and columns." +
-      IndSummaryEn + " (equal to layer indicator).";
+      " (tożsama ze wskaźnikiem w warstwie).<ENU>" + IndPercentEn + " and columns." + IndSummaryEn +
+      " (equal to layer indicator).";
 
   const TRow Rows[] = {
       {TGimStatCntA::StaticClass(), "cntA", "", "cnt", "Cnt",
@@ -290,8 +287,8 @@ std::string TGimStat::ValueFormat(int Decimals, bool Raw, bool PctSign) const {
 
 std::string TGimStat::RawFormat() const { return "%g"; }
 
-void TGimStat::FormatValueAs(const TFormatSettings& Settings, int Mode, double Value,
-                             int Decimals, bool Raw, bool PctSign, std::string& Text) const {
+void TGimStat::FormatValueAs(const TFormatSettings& Settings, int Mode, double Value, int Decimals,
+                             bool Raw, bool PctSign, std::string& Text) const {
   if (SentinelText(Value, Text)) return;
   if (Mode == 0) {
     AdjustValue(Value);
@@ -338,9 +335,7 @@ std::string TGimStat::FormatValue(const TFormatSettings& Settings, int Decimals,
 
 std::string TGimStat::ID() const { return Kind().ID; }
 std::string TGimStat::IDPrefix() const { return Kind().IDPrefix; }
-bool TGimStat::MatchesLegacyID(std::string_view AID) const {
-  return Kind().MatchesLegacyID(AID);
-}
+bool TGimStat::MatchesLegacyID(std::string_view AID) const { return Kind().MatchesLegacyID(AID); }
 bool TGimStat::DependsOnAxis(int Axis) const { return Kind().DependsOnAxis(Axis); }
 std::string TGimStat::Description() const { return Kind().Description(); }
 bool TGimStat::SummaryDependsOnAxis(int Axis) const { return false; }

@@ -54,8 +54,8 @@ struct TGimStatKind {
   std::string LegacyID;  // the identifier older files used; empty when none
   std::string IDPrefix;  // the group prefix ("cnt", "pct", "mean", ...); the ID when no group
   std::string ShortName;
-  std::string Names;         // bilingual, as "<PLK>...<ENU>..."
-  std::string Descriptions;  // bilingual
+  std::string Names;                      // bilingual, as "<PLK>...<ENU>..."
+  std::string Descriptions;               // bilingual
   const ClassInfo* Transposed = nullptr;  // the mirror kind across the diagonal; null when none
   std::uint8_t AxisMask = 0;              // bit 0: depends on axis 0 (row), bit 1: axis 1 (column)
 
@@ -84,8 +84,8 @@ class TGimStat : public TOrvObject {
   // The sentinels as shown; otherwise Mode 0: adjusted and formatted with ValueFormat under
   // Settings; Mode 1: adjusted only when not a percentage, formatted with RawFormat; any other
   // Mode leaves Text unchanged.
-  virtual void FormatValueAs(const TFormatSettings& Settings, int Mode, double Value,
-                             int Decimals, bool Raw, bool PctSign, std::string& Text) const;
+  virtual void FormatValueAs(const TFormatSettings& Settings, int Mode, double Value, int Decimals,
+                             bool Raw, bool PctSign, std::string& Text) const;
   virtual std::string NumberFormat(int Decimals) const = 0;
   // A spreadsheet number mask ("#,##0", "0.00%", ...); empty when the format is "!DEF".
   virtual std::string NumberMask(const TFormatSettings& Settings, int Decimals) const;

@@ -25,8 +25,7 @@ QUIN_MSG(TGimError_StartDefAfterEndDef, TOrvMsgKind_Error,
          "\"dateStart\" definition should be before \"dateEnd\" definition.")
 QUIN_MSG(TMerMsgError_StartLaterThanEnd, TOrvMsgKind_Error,
          "The starting date is later then the end date.")
-QUIN_MSG(TGimError_InvalidDate, TOrvMsgKind_Error,
-         "<PLK>Nieprawidłowa data.<ENU>Invalid date.")
+QUIN_MSG(TGimError_InvalidDate, TOrvMsgKind_Error, "<PLK>Nieprawidłowa data.<ENU>Invalid date.")
 QUIN_MSG(TGimError_MinSelCountInvalid, TOrvMsgKind_Error,
          "<PLK>minSelCount musi być większe lub równe 1.<ENU>minSelCount must be greater "
          "than or equal to 1.")
@@ -54,12 +53,16 @@ std::string ShortDateText(double Date, const TFormatSettings& Settings) {
            (C == 'y' || C == 'm' || C == 'd'))
       ++Run;
     if (C == 'y') {
-      if (Run <= 2) Two(Y % 100);
-      else Out += Format("%.4d", {Y}, Settings);
+      if (Run <= 2)
+        Two(Y % 100);
+      else
+        Out += Format("%.4d", {Y}, Settings);
     } else if (C == 'm' || C == 'd') {
       const int V = C == 'm' ? M : D;
-      if (Run >= 2) Two(V);
-      else Out += IntToStr(V);
+      if (Run >= 2)
+        Two(V);
+      else
+        Out += IntToStr(V);
     } else if (F[I] == '/') {
       Out += Settings.DateSeparator;
     } else {
@@ -90,8 +93,7 @@ namespace {
 // One part of a wave date: an integer within Min..Max. False after reporting; the rest of
 // the instruction is then skipped.
 bool ReadDatePart(TRixScanner& S, int Min, int Max, int& Value) {
-  if (!S.Expect(TOrvTokenInteger::StaticClass(), TRixMsgError_IntegerExpected, true))
-    return false;
+  if (!S.Expect(TOrvTokenInteger::StaticClass(), TRixMsgError_IntegerExpected, true)) return false;
   const auto* T = static_cast<const TOrvTokenInteger*>(S.PrevToken.get());
   if (T->Value < Min || T->Value > Max) {
     S.AddMsgAt(TMerMsgError_IntegerOutOfBounds, T->StartPos);
@@ -104,8 +106,7 @@ bool ReadDatePart(TRixScanner& S, int Min, int Max, int& Value) {
 
 // A wave date after "Key =": year[/month[/day]] ";". Date changes only when a valid date was
 // read; Last receives the position of its last part. NoMatch when the key is another.
-TRixReadResult ReadWaveDate(TRixScanner& S, std::string_view Key, double& Date,
-                            TOrvTextPos& Last) {
+TRixReadResult ReadWaveDate(TRixScanner& S, std::string_view Key, double& Date, TOrvTextPos& Last) {
   if (!S.ReadDefSimpleStart(Key)) return S.LastReadResult();
   int Y = 0;
   int M = 1;
@@ -187,22 +188,23 @@ std::unique_ptr<TGimWaveList> TGimWaveList::CreateSubset(TMerSurvey* ASurvey, bo
   if (AddAll && ASurvey && ASurvey->Waves) {
     const TGimWaveList& All = *ASurvey->Waves;
     for (int I = 0; I < All.Count(); ++I) {
-      if (OwnsWaves) L->AddChild(CopyOf(*All.GetItem(I)));
-      else L->Children->Add(All.Child(I));
+      if (OwnsWaves)
+        L->AddChild(CopyOf(*All.GetItem(I)));
+      else
+        L->Children->Add(All.Child(I));
     }
   }
   return L;
 }
 
-std::unique_ptr<TGimWave> TGimWaveList::CreateWave() {
-  return NewInSurvey<TGimWave>(Survey, this);
-}
+std::unique_ptr<TGimWave> TGimWaveList::CreateWave() { return NewInSurvey<TGimWave>(Survey, this); }
 
 TGimWave* TGimWaveList::GetItem(int Index) const {
   TGimSimpleDataObject* C = Child(Index);
   TGimWave* W = As<TGimWave>(C);
-  if (!W) throw EListError("List item of class " + std::string(C->ClassName()) +
-                           " where TGimWave is expected");
+  if (!W)
+    throw EListError("List item of class " + std::string(C->ClassName()) +
+                     " where TGimWave is expected");
   return W;
 }
 
@@ -239,8 +241,10 @@ void TGimWaveList::ReadBody(TRixScanner& Scanner, TMerRecsetList* Recsets) {
     const TOrvTextPos KeyPos = S.Token->StartPos;
     int32_t V = 0;
     if (S.ReadInteger("minSelCount", V)) {
-      if (V < 1) S.AddMsgAt(TGimError_MinSelCountInvalid, KeyPos);
-      else if (V == 1) S.AddMsgAt(TGimHint_MinSelCountDefault, KeyPos);
+      if (V < 1)
+        S.AddMsgAt(TGimError_MinSelCountInvalid, KeyPos);
+      else if (V == 1)
+        S.AddMsgAt(TGimHint_MinSelCountDefault, KeyPos);
       MinSelCount = V;
       return true;
     }

@@ -29,8 +29,7 @@ std::string TGimWeight::GetName() const {
 
 bool TGimWeight::IsWeighted() const { return !SameText(GetID(), "off"); }
 
-void TGimWeight::SetColumn(TRixScanner& Scanner, TMerRecsetList* Recsets,
-                           std::string_view Spec) {
+void TGimWeight::SetColumn(TRixScanner& Scanner, TMerRecsetList* Recsets, std::string_view Spec) {
   if (Survey) {
     Column = Survey->CreateCol(&Scanner, Spec);
     return;
@@ -53,10 +52,11 @@ void TGimWeight::Read(TRixScanner& Scanner, TMerRecsetList* Recsets) {
     return S.LastReadResult() != TRixReadResult::NoMatch;
   };
   // The checks run however the block ended.
-  GimReadAndClose([&] { R.Read(Scanner); }, [&] {
-    GimCheckIDAndName(Scanner, *this);
-    if (!Column) Scanner.AddMsgAt(TMerError_ColNotDefined, Scanner.LastTokenEnd());
-  });
+  GimReadAndClose([&] { R.Read(Scanner); },
+                  [&] {
+                    GimCheckIDAndName(Scanner, *this);
+                    if (!Column) Scanner.AddMsgAt(TMerError_ColNotDefined, Scanner.LastTokenEnd());
+                  });
 }
 
 // ---- TGimWeightList

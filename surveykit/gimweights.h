@@ -34,8 +34,7 @@ class TGimWeight : public TGimSimpleDataObject {
 class TGimWeightList : public TOrvTypedList<TGimWeight> {
   QUIN_CLASS(TGimWeightList, TOrvObjectList)
  public:
-  explicit TGimWeightList(TMerSurvey* ASurvey = nullptr)
-      : TOrvTypedList(true), Survey(ASurvey) {}
+  explicit TGimWeightList(TMerSurvey* ASurvey = nullptr) : TOrvTypedList(true), Survey(ASurvey) {}
   TGimWeightList(const TGimWeightList&) = delete;
   TGimWeightList& operator=(const TGimWeightList&) = delete;
   TMerSurvey* Survey;

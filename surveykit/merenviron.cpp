@@ -92,9 +92,12 @@ void TMerEnviron::ApplyLanguages() {
 // ---- TMerInfoPage
 
 void TMerInfoPage::SetCreationOwner(TObject* AOwner) {
-  if (auto* Page = As<TMerInfoPage>(AOwner)) Owner = Page;
-  else if (auto* Info = As<TMerInfo>(AOwner)) Owner = &Info->RootPage();
-  else Owner = nullptr;
+  if (auto* Page = As<TMerInfoPage>(AOwner))
+    Owner = Page;
+  else if (auto* Info = As<TMerInfo>(AOwner))
+    Owner = &Info->RootPage();
+  else
+    Owner = nullptr;
   if (Parent()) Tree = Parent()->Tree;
 }
 

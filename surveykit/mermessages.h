@@ -21,13 +21,13 @@ extern const TOrvMsgClass TMerMsgError_IntegerOutOfBounds;
 extern const TOrvMsgClass TMerMsgError_UnknownIndID;
 extern const TOrvMsgClass TMerMsgError_IndIDExpected;
 extern const TOrvMsgClass TMerError_ModuleNotFound;
-extern const TOrvMsgClass TMerError_ColNotFoundInAll;  // column name
-extern const TOrvMsgClass TMerRepInfo_PressNotFound;     // ID
-extern const TOrvMsgClass TMerRepInfo_RadioNotFound;     // ID
-extern const TOrvMsgClass TMerRepInfo_QuestionNotFound;  // ID
-extern const TOrvMsgClass TMerRepInfo_WaveNotFound;      // ID
-extern const TOrvMsgClass TMerRepInfo_ResponseNotFound;  // response ID, question ID
-extern const TOrvMsgClass TMerRepInfo_StatisticNotFound; // ID
+extern const TOrvMsgClass TMerError_ColNotFoundInAll;     // column name
+extern const TOrvMsgClass TMerRepInfo_PressNotFound;      // ID
+extern const TOrvMsgClass TMerRepInfo_RadioNotFound;      // ID
+extern const TOrvMsgClass TMerRepInfo_QuestionNotFound;   // ID
+extern const TOrvMsgClass TMerRepInfo_WaveNotFound;       // ID
+extern const TOrvMsgClass TMerRepInfo_ResponseNotFound;   // response ID, question ID
+extern const TOrvMsgClass TMerRepInfo_StatisticNotFound;  // ID
 extern const TOrvMsgClass TMerFatal_IncorrectSurvey;
 
 // The survey definition reader.

@@ -30,8 +30,7 @@ TMerRecset* TMerRecsetList::FindByID(std::string_view AID) const {
 
 // ---- TMerRecsetCol
 
-TMerRecsetCol::TMerRecsetCol(TMerSurvey* ASurvey, std::string_view Spec,
-                             TMerRecset* DefaultRecset)
+TMerRecsetCol::TMerRecsetCol(TMerSurvey* ASurvey, std::string_view Spec, TMerRecset* DefaultRecset)
     : Survey(ASurvey) {
   std::string_view ColName = Spec;
   Recset = DefaultRecset;

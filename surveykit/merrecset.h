@@ -37,8 +37,7 @@ class TMerRecset : public TGimSimpleDataObject {
 class TMerRecsetList : public TOrvTypedList<TMerRecset> {
   QUIN_CLASS(TMerRecsetList, TOrvObjectList)
  public:
-  explicit TMerRecsetList(TMerSurvey* ASurvey = nullptr)
-      : TOrvTypedList(true), Survey(ASurvey) {}
+  explicit TMerRecsetList(TMerSurvey* ASurvey = nullptr) : TOrvTypedList(true), Survey(ASurvey) {}
   std::unique_ptr<TOrvObjectList> CreateCopy() const override {
     return std::unique_ptr<TOrvObjectList>(new TMerRecsetList(*this));
   }

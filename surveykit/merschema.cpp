@@ -92,8 +92,10 @@ void TMerInfoStatsDef::ApplyValue(TObject& Target, const TOrvToken& Token) {
   auto* Info = As<TMerInfo>(&Target);
   if (!Info) return;
   std::vector<const TOrvMsgClass*> Warnings;
-  if (UpperKey == "ADVSTATS") Info->SelectAdvStats(Token.GetText(), Warnings);
-  else Info->SelectStdStats(Token.GetText(), Warnings);
+  if (UpperKey == "ADVSTATS")
+    Info->SelectAdvStats(Token.GetText(), Warnings);
+  else
+    Info->SelectStdStats(Token.GetText(), Warnings);
   AddWarnings(Scanner, Warnings, Token.StartPos);
 }
 
@@ -170,7 +172,8 @@ void TMerInfoPageDef::PageParsed(TRixNode* Node, TObject*) {
   }
   const int Given = (AddrNode ? 1 : 0) + (FileNode ? 1 : 0) + (TextNode ? 1 : 0);
   const TOrvTextPos EndPos = Block->EndToken() ? Block->EndToken()->StartPos : Scanner->Pos;
-  if (Given > 1) Scanner->AddMsgAt(TMerError_InfoPageTextAndAddr, EndPos);
+  if (Given > 1)
+    Scanner->AddMsgAt(TMerError_InfoPageTextAndAddr, EndPos);
   else if (Given == 0 && !Block->FindChild("infopage"))
     Scanner->AddMsgAt(TMerError_InfoPageEmpty, EndPos);
 }
@@ -192,8 +195,7 @@ TMerInfoDef::TMerInfoDef(std::string_view AFileName)
   auto* Icon = AddDef(std::make_unique<TRixDefSimpleStringShort>("icon", kOnce));
   Icon->OnParsed = [this](TRixNode* Node, TObject* Target) { IconParsed(Node, Target); };
   AddDef(std::make_unique<TRixDefSimpleStringShort>("logo", kOnce));
-  auto Placement =
-      std::make_unique<TRixDefSimpleEnum>("logoPlacement", kOnce | rdfDeprecated, "");
+  auto Placement = std::make_unique<TRixDefSimpleEnum>("logoPlacement", kOnce | rdfDeprecated, "");
   for (const char* N : {"statusbar", "surveyManager"}) Placement->AddName(N);
   AddDef(std::move(Placement));
   AddDef(std::make_unique<TMerInfoPageDef>(AFileName));
@@ -249,9 +251,12 @@ void TMerInfoDef::InfoParsed(TRixNode* Node, TObject*) {
         if (B0 == std::string::npos) continue;
         T = T.substr(B0, T.find_last_not_of(" \t\r\n") - B0 + 1);
         const std::string K = F->KeyToken()->GetText();
-        if (SameText(K, "addr") || SameText(K, "file")) Addrs.push_back({T, KeyPos(F)});
-        else if (SameText(K, "name")) Names.push_back({T, KeyPos(F)});
-        else if (SameText(K, "text")) Texts.push_back({T, KeyPos(F)});
+        if (SameText(K, "addr") || SameText(K, "file"))
+          Addrs.push_back({T, KeyPos(F)});
+        else if (SameText(K, "name"))
+          Names.push_back({T, KeyPos(F)});
+        else if (SameText(K, "text"))
+          Texts.push_back({T, KeyPos(F)});
       }
     }
   }

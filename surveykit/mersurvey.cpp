@@ -3,8 +3,8 @@
 #include "base/properties.h"
 #include "deflang/rixparser.h"
 #include "deflang/rixscanner.h"
-#include "surveykit/merschema.h"
 #include "surveykit/mermessages.h"
+#include "surveykit/merschema.h"
 
 namespace quin {
 
@@ -131,10 +131,14 @@ void TMerSurvey::ReadSections(TRixScanner& Scanner) {
     return Scanner.PrevToken ? Scanner.PrevToken->StartPos : Scanner.Pos;
   };
   if (Scanner.ReadDefComplexStart("weights")) ReadWeights(Scanner, KeyPos());
-  if (Scanner.ReadDefComplexStart("waves")) ReadWaves(Scanner, KeyPos());
-  else Scanner.AddMsgAt(TGimFatal_Waves_NotDefined, Scanner.Token->StartPos);
-  if (Scanner.ReadDefComplexStart("data")) ReadData(Scanner, KeyPos());
-  else Scanner.AddMsgAt(TGimFatal_Data_NotDefined, Scanner.Token->StartPos);
+  if (Scanner.ReadDefComplexStart("waves"))
+    ReadWaves(Scanner, KeyPos());
+  else
+    Scanner.AddMsgAt(TGimFatal_Waves_NotDefined, Scanner.Token->StartPos);
+  if (Scanner.ReadDefComplexStart("data"))
+    ReadData(Scanner, KeyPos());
+  else
+    Scanner.AddMsgAt(TGimFatal_Data_NotDefined, Scanner.Token->StartPos);
   if (Scanner.ReadDefComplexStart("press")) ReadPress(Scanner, KeyPos());
   if (Scanner.ReadDefComplexStart("radio")) ReadRadio(Scanner, KeyPos());
   if (Scanner.ReadDefComplexStart("tv")) ReadTV(Scanner, KeyPos());

@@ -33,7 +33,7 @@ class TMerSurvey : public TOrvPersistent {
 
   double DataDate = 0;  // days since 1899-12-30; set by the side that opens the survey file
   std::unique_ptr<TMerEnviron> Environ;
-  std::unique_ptr<TMerInfo> Info;  // made by the "survey" block
+  std::unique_ptr<TMerInfo> Info;              // made by the "survey" block
   std::unique_ptr<TMerRecsetList> RecsetList;  // item 0: the respondents
   std::unique_ptr<TGimWeightList> Weights;
   std::unique_ptr<TGimWaveList> Waves;

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 #include <bit>
-#include <cmath>
 #include <cfenv>
+#include <cmath>
 #include <cstring>
 
 #include "base/orvbinary.h"
@@ -17,17 +17,16 @@ static_assert(std::endian::native == std::endian::little,
               "column blocks are read with little-endian loads");
 
 const char* const PelColDataLayoutNames[kPelColDataLayoutCount] = {
-    "cdlfBit2", "cdlfBit4", "cdlfUInt1", "cdlfUInt2", "cdlfUInt4",
+    "cdlfBit2",  "cdlfBit4",  "cdlfUInt1", "cdlfUInt2", "cdlfUInt4",
     "cdlfSInt1", "cdlfSInt2", "cdlfSInt4", "cdlfFlt8"};
 
 const char* const PelColDataCompressionNames[kPelColDataCompressionCount] = {
-    "cdcfNoCompression", "cdcfRLE_1_2", "cdcfRLE_1_4", "cdcfRLE_1_8",
-    "cdcfRLE_1_16",      "cdcfRLE_3_4", "cdcfRLE_3_8", "cdcfIDX_1",
-    "cdcfIDX_2",         "cdcfIDX_4",   "cdcfIDX_8",   "cdcfZLib"};
+    "cdcfNoCompression", "cdcfRLE_1_2", "cdcfRLE_1_4", "cdcfRLE_1_8", "cdcfRLE_1_16", "cdcfRLE_3_4",
+    "cdcfRLE_3_8",       "cdcfIDX_1",   "cdcfIDX_2",   "cdcfIDX_4",   "cdcfIDX_8",    "cdcfZLib"};
 
 const std::string& EPelDamagedData::DefaultTemplate() {
-  static const std::string T = Cp1250(
-      "<PLK>Plik badania jest uszkodzony (%s).<ENU>The survey file is damaged (%s).");
+  static const std::string T =
+      Cp1250("<PLK>Plik badania jest uszkodzony (%s).<ENU>The survey file is damaged (%s).");
   return T;
 }
 
@@ -36,15 +35,24 @@ EPelDamagedData::EPelDamagedData(std::string Detail)
 
 uint64_t PelLayoutMissingBits(TPelColDataLayout Layout) {
   switch (Layout) {
-    case cdlfBit2: return 3;
-    case cdlfBit4: return 15;
-    case cdlfUInt1: return 255;
-    case cdlfUInt2: return 65535;
-    case cdlfUInt4: return 4294967295u;
-    case cdlfSInt1: return 127;
-    case cdlfSInt2: return 32767;
-    case cdlfSInt4: return 2147483647;
-    case cdlfFlt8: return std::bit_cast<uint64_t>(kPelMissingDouble);
+    case cdlfBit2:
+      return 3;
+    case cdlfBit4:
+      return 15;
+    case cdlfUInt1:
+      return 255;
+    case cdlfUInt2:
+      return 65535;
+    case cdlfUInt4:
+      return 4294967295u;
+    case cdlfSInt1:
+      return 127;
+    case cdlfSInt2:
+      return 32767;
+    case cdlfSInt4:
+      return 2147483647;
+    case cdlfFlt8:
+      return std::bit_cast<uint64_t>(kPelMissingDouble);
   }
   return 0;
 }
@@ -52,33 +60,50 @@ uint64_t PelLayoutMissingBits(TPelColDataLayout Layout) {
 int64_t PelLayoutStoredSize(int Layout, int64_t Count) {
   if (Count < 0) return -1;
   switch (Layout) {
-    case cdlfBit2: return (Count + 3) / 4;
-    case cdlfBit4: return (Count + 1) / 2;
+    case cdlfBit2:
+      return (Count + 3) / 4;
+    case cdlfBit4:
+      return (Count + 1) / 2;
     case cdlfUInt1:
-    case cdlfSInt1: return Count;
+    case cdlfSInt1:
+      return Count;
     case cdlfUInt2:
-    case cdlfSInt2: return 2 * Count;
+    case cdlfSInt2:
+      return 2 * Count;
     case cdlfUInt4:
-    case cdlfSInt4: return 4 * Count;
-    case cdlfFlt8: return 8 * Count;
-    default: return -1;
+    case cdlfSInt4:
+      return 4 * Count;
+    case cdlfFlt8:
+      return 8 * Count;
+    default:
+      return -1;
   }
 }
 
 int PelCompressionMaxDictionary(int Compression) {
   switch (Compression) {
-    case cdcfRLE_1_2: return 3;
-    case cdcfRLE_1_4: return 9;
+    case cdcfRLE_1_2:
+      return 3;
+    case cdcfRLE_1_4:
+      return 9;
     case cdcfRLE_1_8:
-    case cdcfRLE_1_16: return 129;
-    case cdcfRLE_3_4: return 7;
-    case cdcfRLE_3_8: return 67;
-    case cdcfIDX_1: return 2;
-    case cdcfIDX_2: return 4;
-    case cdcfIDX_4: return 16;
+    case cdcfRLE_1_16:
+      return 129;
+    case cdcfRLE_3_4:
+      return 7;
+    case cdcfRLE_3_8:
+      return 67;
+    case cdcfIDX_1:
+      return 2;
+    case cdcfIDX_2:
+      return 4;
+    case cdcfIDX_4:
+      return 16;
     case cdcfIDX_8:
-    case cdcfZLib: return 256;
-    default: return 0;
+    case cdcfZLib:
+      return 256;
+    default:
+      return 0;
   }
 }
 
@@ -89,8 +114,10 @@ uint8_t PelDoubleToByte(double X) {
   // floating-point rounding mode.
   auto I = static_cast<int64_t>(X);
   double Diff = X - static_cast<double>(I);
-  if (Diff > 0.5 || (Diff == 0.5 && (I & 1) != 0)) ++I;
-  else if (Diff < -0.5 || (Diff == -0.5 && (I & 1) != 0)) --I;
+  if (Diff > 0.5 || (Diff == 0.5 && (I & 1) != 0))
+    ++I;
+  else if (Diff < -0.5 || (Diff == -0.5 && (I & 1) != 0))
+    --I;
   return static_cast<uint8_t>(static_cast<uint64_t>(I) & 0xFF);
 }
 
@@ -144,8 +171,7 @@ void ReadColumnBlock(TStream& Stream, TPelColBlock& Block, int RecordCount) {
       throw EPelDamagedData("a plain column block does not hold one value per record");
   } else {
     Block.Compression = ReadStreamByte(Stream);
-    if (Block.Compression == cdcfNoCompression ||
-        Block.Compression >= kPelColDataCompressionCount)
+    if (Block.Compression == cdcfNoCompression || Block.Compression >= kPelColDataCompressionCount)
       throw EVERErr();
     if (Count > kPelMaxDictionary) throw EPelDamagedData("column dictionary above 256 values");
     CodeSize = ReadBlockVarint(Stream);
@@ -200,10 +226,18 @@ template <class T>
 void SmallTable(int Layout, T (&Tab)[256]) {
   for (int V = 0; V < 256; ++V) {
     switch (Layout) {
-      case cdlfBit2: Tab[V] = Target<T>((V & 3) == 3, V & 3); break;
-      case cdlfBit4: Tab[V] = Target<T>((V & 15) == 15, V & 15); break;
-      case cdlfUInt1: Tab[V] = Target<T>(V == 255, V); break;
-      default: Tab[V] = Target<T>(V == 127, static_cast<int8_t>(V)); break;  // cdlfSInt1
+      case cdlfBit2:
+        Tab[V] = Target<T>((V & 3) == 3, V & 3);
+        break;
+      case cdlfBit4:
+        Tab[V] = Target<T>((V & 15) == 15, V & 15);
+        break;
+      case cdlfUInt1:
+        Tab[V] = Target<T>(V == 255, V);
+        break;
+      default:
+        Tab[V] = Target<T>(V == 127, static_cast<int8_t>(V));
+        break;  // cdlfSInt1
     }
   }
 }
@@ -361,7 +395,10 @@ void DecodeRLE(const TPelColBlock& B, Sink& S, int64_t StartByte = 0) {
       for (int64_t U = StartByte * 4; S.Pos < S.N; ++U) {
         if ((U >> 2) >= Size) CodesEnded();
         int V = (C[U >> 2] >> ((U & 3) * 2)) & 3;
-        if (V & 2) S.Single(1 + (V & 1)); else S.Run(0, (V & 1) + 1);
+        if (V & 2)
+          S.Single(1 + (V & 1));
+        else
+          S.Run(0, (V & 1) + 1);
       }
       break;
     }
@@ -369,7 +406,10 @@ void DecodeRLE(const TPelColBlock& B, Sink& S, int64_t StartByte = 0) {
       for (int64_t U = 0; S.Pos < S.N; ++U) {
         if ((U >> 1) >= Size) CodesEnded();
         int V = (C[U >> 1] >> ((U & 1) * 4)) & 15;
-        if (V & 8) S.Single(1 + (V & 7)); else S.Run(0, (V & 7) + 1);
+        if (V & 8)
+          S.Single(1 + (V & 7));
+        else
+          S.Run(0, (V & 7) + 1);
       }
       break;
     }
@@ -377,7 +417,10 @@ void DecodeRLE(const TPelColBlock& B, Sink& S, int64_t StartByte = 0) {
       for (int64_t K = 0; S.Pos < S.N; ++K) {
         if (K >= Size) CodesEnded();
         int V = C[K];
-        if (V & 128) S.Single(1 + (V & 127)); else S.Run(0, V + 1);
+        if (V & 128)
+          S.Single(1 + (V & 127));
+        else
+          S.Run(0, V + 1);
       }
       break;
     }
@@ -399,7 +442,10 @@ void DecodeRLE(const TPelColBlock& B, Sink& S, int64_t StartByte = 0) {
       for (int64_t U = 0; S.Pos < S.N; ++U) {
         if ((U >> 1) >= Size) CodesEnded();
         int V = (C[U >> 1] >> ((U & 1) * 4)) & 15;
-        if ((V & 12) == 12) S.Single(3 + (V & 3)); else S.Run((V >> 2) & 3, (V & 3) + 1);
+        if ((V & 12) == 12)
+          S.Single(3 + (V & 3));
+        else
+          S.Run((V >> 2) & 3, (V & 3) + 1);
       }
       break;
     }
@@ -407,7 +453,10 @@ void DecodeRLE(const TPelColBlock& B, Sink& S, int64_t StartByte = 0) {
       for (int64_t K = 0; S.Pos < S.N; ++K) {
         if (K >= Size) CodesEnded();
         int V = C[K];
-        if (V > 191) S.Single(3 + (V & 63)); else S.Run(V >> 6, (V & 63) + 1);
+        if (V > 191)
+          S.Single(3 + (V & 63));
+        else
+          S.Run(V >> 6, (V & 63) + 1);
       }
       break;
     }
@@ -525,16 +574,13 @@ void CheckBlock(const TPelColBlock& B, int RecordCount) {
     if (B.Count != RecordCount)
       throw EPelDamagedData("a plain column block does not hold one value per record");
   } else {
-    if (B.Count > kPelMaxDictionary)
-      throw EPelDamagedData("column dictionary above 256 values");
+    if (B.Count > kPelMaxDictionary) throw EPelDamagedData("column dictionary above 256 values");
     if (B.Compression == cdcfNoCompression || B.Compression >= kPelColDataCompressionCount)
       throw EVERErr();
   }
 }
 
-bool IsRLE(int Compression) {
-  return Compression >= cdcfRLE_1_2 && Compression <= cdcfRLE_3_8;
-}
+bool IsRLE(int Compression) { return Compression >= cdcfRLE_1_2 && Compression <= cdcfRLE_3_8; }
 
 template <class T>
 void DecodeToArray(TPelColBlock& B, T* Out, int RecordCount) {

@@ -95,9 +95,9 @@ struct TPelColBlock {
   uint8_t Compression = 0;
   int32_t Count = 0;
   int32_t CodeSize = 0;
-  std::vector<uint8_t> Values;  // PelLayoutStoredSize(Layout, Count) bytes are valid
-  std::vector<uint8_t> Codes;   // CodeSize bytes are valid
-  std::vector<uint8_t> Scratch; // inflated codes
+  std::vector<uint8_t> Values;   // PelLayoutStoredSize(Layout, Count) bytes are valid
+  std::vector<uint8_t> Codes;    // CodeSize bytes are valid
+  std::vector<uint8_t> Scratch;  // inflated codes
 };
 
 // The block varint: one byte n; n = 255: a 16-bit unsigned m follows; m = 65535: an int32

@@ -88,8 +88,7 @@ void TMerRecsetHeader::Create(TStream& Stream) {
   Next = ReadInt32(Stream);
   FirstFile = ReadInt32(Stream);
   Files = ReadInt32(Stream);
-  if (Records < 0 || Files < 0)
-    throw EPelDamagedData("negative count in a record-set header");
+  if (Records < 0 || Files < 0) throw EPelDamagedData("negative count in a record-set header");
 }
 
 void TMerRecsetHeader::WriteToStream(TStream& Stream) const {
@@ -141,9 +140,9 @@ void ReadColumnDirectory(TStream& Stream, const TGimFileHeader& FileHeader,
   Result.reserve(static_cast<size_t>(Columns));
 
   TDynByteArr Data;
-  ReadDirectoryBlock(Stream, FileHeader.Position + FileHeader.LengthsOffset,
-                     kGimLengthsSignature, FileHeader.LengthsSize, kMaxLengthBytes * Columns,
-                     Data, "column lengths block");
+  ReadDirectoryBlock(Stream, FileHeader.Position + FileHeader.LengthsOffset, kGimLengthsSignature,
+                     FileHeader.LengthsSize, kMaxLengthBytes * Columns, Data,
+                     "column lengths block");
   int64_t Pos = 0;
   int64_t Sum = 0;
   const auto Size = static_cast<int64_t>(Data.size());

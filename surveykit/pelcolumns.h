@@ -39,12 +39,12 @@ class TMerRecsetHeader {
   virtual void Create(TStream& Stream);
   virtual void WriteToStream(TStream& Stream) const;
 
-  std::string Name;       // scrambled in the file; kept, not used
+  std::string Name;  // scrambled in the file; kept, not used
   int32_t Records = 0;
   int32_t Next = -1;      // absolute offset of the next record-set header; negative: last
   int32_t FirstFile = 0;  // relative to Position
   int32_t Files = 0;
-  int64_t Position = 0;   // where the header begins
+  int64_t Position = 0;  // where the header begins
 };
 
 // The header of one data file.
@@ -62,7 +62,7 @@ class TGimFileHeader {
   int32_t Columns = 0;
   int32_t LengthsOffset = 0;  // relative to Position
   int32_t LengthsSize = 0;
-  int32_t NamesOffset = 0;    // relative to Position
+  int32_t NamesOffset = 0;  // relative to Position
   int32_t NamesSize = 0;
   int64_t Position = 0;
 };

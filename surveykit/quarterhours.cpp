@@ -9,11 +9,9 @@ namespace quin {
 namespace {
 
 const char* const WidthNames[QuarterWidths.size()] = {
-    "<PLK>1/4 godziny<ENU>1/4 hour", "<PLK>1/2 godziny<ENU>1/2 hour",
-    "<PLK>1 godzina<ENU>1 hour",     "<PLK>2 godziny<ENU>2 hours",
-    "<PLK>3 godziny<ENU>3 hours",    "<PLK>4 godziny<ENU>4 hours",
-    "<PLK>6 godzin<ENU>6 hours",     "<PLK>8 godzin<ENU>8 hours",
-    "<PLK>12 godzin<ENU>12 hours",
+    "<PLK>1/4 godziny<ENU>1/4 hour", "<PLK>1/2 godziny<ENU>1/2 hour", "<PLK>1 godzina<ENU>1 hour",
+    "<PLK>2 godziny<ENU>2 hours",    "<PLK>3 godziny<ENU>3 hours",    "<PLK>4 godziny<ENU>4 hours",
+    "<PLK>6 godzin<ENU>6 hours",     "<PLK>8 godzin<ENU>8 hours",     "<PLK>12 godzin<ENU>12 hours",
 };
 
 const char* const StartMinutes[4] = {"00", "15", "30", "45"};

@@ -13,12 +13,23 @@ std::string XmlEscape(std::string_view S) {
   std::string R;
   for (char C : S) {
     switch (C) {
-      case '&': R += "&amp;"; break;
-      case '<': R += "&lt;"; break;
-      case '>': R += "&gt;"; break;
-      case '"': R += "&quot;"; break;
-      case '\'': R += "&apos;"; break;
-      default: R += C;
+      case '&':
+        R += "&amp;";
+        break;
+      case '<':
+        R += "&lt;";
+        break;
+      case '>':
+        R += "&gt;";
+        break;
+      case '"':
+        R += "&quot;";
+        break;
+      case '\'':
+        R += "&apos;";
+        break;
+      default:
+        R += C;
     }
   }
   return R;
@@ -26,7 +37,8 @@ std::string XmlEscape(std::string_view S) {
 
 void CheckField(std::string_view S, const char* What) {
   for (char C : S)
-    if ((unsigned char)C < 0x20) throw Exception(std::string("A control character in the ") + What + ".");
+    if ((unsigned char)C < 0x20)
+      throw Exception(std::string("A control character in the ") + What + ".");
 }
 
 }  // namespace
@@ -66,7 +78,8 @@ std::vector<TUserRow> ReadUserRows(std::string_view Utf8Text) {
     std::size_t P = 0;
     for (;;) {
       std::size_t T = Line.find('\t', P);
-      F.push_back(Cp1250(Line.substr(P, T == std::string_view::npos ? std::string_view::npos : T - P)));
+      F.push_back(
+          Cp1250(Line.substr(P, T == std::string_view::npos ? std::string_view::npos : T - P)));
       if (T == std::string_view::npos) break;
       P = T + 1;
     }

@@ -146,8 +146,7 @@ int TZepServerController::HeartbeatInterval() const {
   return int(std::clamp<long long>(Third, 100, 20000));
 }
 
-void TZepServerController::PostProcessText(const std::string& LangCode,
-                                           std::string& Text) const {
+void TZepServerController::PostProcessText(const std::string& LangCode, std::string& Text) const {
   quin::PostProcessText(LangCode, Text);
 }
 
@@ -250,23 +249,32 @@ void THobServerController::IWServerControllerBaseCloseSession(TWebSession& Sessi
 std::string GetProductInfoText(int Kind) {
   const TOrvLangManager& LM = CurrentLangManager();
   switch (Kind & 0x7F) {
-    case 0: return "Fennix";
-    case 2: return "1.0a";
-    case 3: return "2024-06-03";
-    case 4: return "1.0";
-    case 5: return "Orvsoft";
-    case 6: return "Copyright (C) 2024 Orvsoft";
+    case 0:
+      return "Fennix";
+    case 2:
+      return "1.0a";
+    case 3:
+      return "2024-06-03";
+    case 4:
+      return "1.0";
+    case 5:
+      return "Orvsoft";
+    case 6:
+      return "Copyright (C) 2024 Orvsoft";
     case 7:
       return LM.TranslateText(Cp1250(
           "<PLK>Program: zespół Orvsoft\\nDokumentacja i współpraca: zespół badawczy Quinview"
           "<ENU>Program: the Orvsoft team\\nDocumentation and cooperation: the Quinview "
           "research team"));
-    case 8: return "orvsoft.example";
+    case 8:
+      return "orvsoft.example";
     case 9:
       return LM.TranslateText(
           "<PLK>http://www.orvsoft.example/quinview/<ENU>http://www.orvsoft.example/en/quinview/");
-    case 11: return "support@orvsoft.example";
-    default: return {};
+    case 11:
+      return "support@orvsoft.example";
+    default:
+      return {};
   }
 }
 

@@ -68,8 +68,8 @@ bool IsSurveysSubfolder(std::string_view Path) {
 
 }  // namespace
 
-bool CheckUserLogon(const std::string& FileName, std::string_view Login,
-                    std::string_view Password, std::string& Name, std::string& SurveysPath) {
+bool CheckUserLogon(const std::string& FileName, std::string_view Login, std::string_view Password,
+                    std::string& Name, std::string& SurveysPath) {
   Name.clear();
   SurveysPath.clear();
   std::error_code Ec;

@@ -16,8 +16,8 @@ constexpr std::size_t MaxUsersFileSize = 4 << 20;
 // first "User" of a "Company" below the root "QuinPwd" whose "Login" equals Login and whose
 // "Password" equals the digest of both gives Name and SurveysPath (Windows-1250). Any failure
 // gives false.
-bool CheckUserLogon(const std::string& FileName, std::string_view Login,
-                    std::string_view Password, std::string& Name, std::string& SurveysPath);
+bool CheckUserLogon(const std::string& FileName, std::string_view Login, std::string_view Password,
+                    std::string& Name, std::string& SurveysPath);
 // The same on the running controller's users file.
 bool CheckUserLogon(std::string_view Login, std::string_view Password, std::string& Name,
                     std::string& SurveysPath);

@@ -85,9 +85,9 @@ void TZepPrefsForm::CreateControls() {
 void TZepPrefsForm::ApplyTexts() {
   TZepForm::ApplyTexts();
   AppLangLabel->Caption = Tr("<PLK>Język &aplikacji<ENU>&Application language");
-  AppLangHintLabel->Caption = Tr(
-      "<PLK>Wybierz język, w którym będą wyświetlane teksty programu:<ENU>Select the language "
-      "in which program texts will be displayed:");
+  AppLangHintLabel->Caption =
+      Tr("<PLK>Wybierz język, w którym będą wyświetlane teksty programu:<ENU>Select the language "
+         "in which program texts will be displayed:");
   OKButton->Caption = Tr("O&K");
   CancelButton->Caption = Tr("<PLK>Anuluj<ENU>Cancel");
   FillAppLanguages();
@@ -133,11 +133,11 @@ void THobPrefsForm::CreateExtraControls() {
 void THobPrefsForm::ApplyTexts() {
   TZepPrefsForm::ApplyTexts();
   SurveyLangLabel->Caption = Tr("<PLK>Język &badania<ENU>&Survey language");
-  SurveyLangHintLabel->Caption = Tr(
-      "<PLK>Wybierz język, w którym będą wyświetlane teksty badania,\\njak na przykład treść "
-      "pytań i odpowiedzi:<ENU>Select the language in which survey texts,\\nsuch as question "
-      "and response texts, will be displayed:",
-      "<br>");
+  SurveyLangHintLabel->Caption =
+      Tr("<PLK>Wybierz język, w którym będą wyświetlane teksty badania,\\njak na przykład treść "
+         "pytań i odpowiedzi:<ENU>Select the language in which survey texts,\\nsuch as question "
+         "and response texts, will be displayed:",
+         "<br>");
   FillSurveyLanguages();
 }
 
@@ -224,14 +224,13 @@ void TZepHelpForm::ShowTopic() {
   TZepServerController* C = GetZepServerController();
   const TOrvLangManager& LM = CurrentLangManager();
   // A topic names a file in the help folder, never a path.
-  bool Plain = !CurrentTopic.empty() &&
-               CurrentTopic.find_first_of("/\\.") == std::string::npos;
+  bool Plain = !CurrentTopic.empty() && CurrentTopic.find_first_of("/\\.") == std::string::npos;
   std::string File = C && Plain ? C->GetHelpFileName(CurrentTopic) : std::string();
   std::error_code Ec;
   if (File.empty() || !fs::is_regular_file(File, Ec) || fs::file_size(File, Ec) > (1u << 20)) {
-    ContentText->Text = Tr(
-        "<PLK>Przepraszamy<br>Brak tekstu pomocy do ninijszego tematu...<ENU>Sorry<br>No help "
-        "text available for this topic...");
+    ContentText->Text =
+        Tr("<PLK>Przepraszamy<br>Brak tekstu pomocy do ninijszego tematu...<ENU>Sorry<br>No help "
+           "text available for this topic...");
     return;
   }
   std::string Text;

@@ -17,11 +17,10 @@ void RegisterWebClasses() {
   for (const ClassInfo* C :
        {&TZepApp::StaticClass(), &TZepServerController::StaticClass(),
         &THobServerController::StaticClass(), &TZepSessionModule::StaticClass(),
-        &THobSessionModule::StaticClass(), &TZepForm::StaticClass(),
-        &TOrvFrameFrame::StaticClass(), &TZepFrame::StaticClass(),
-        &TZepLogonForm::StaticClass(), &THobLogonForm::StaticClass(),
-        &TZepPrefsForm::StaticClass(), &THobPrefsForm::StaticClass(),
-        &TZepHelpForm::StaticClass(), &THobHelpForm::StaticClass()})
+        &THobSessionModule::StaticClass(), &TZepForm::StaticClass(), &TOrvFrameFrame::StaticClass(),
+        &TZepFrame::StaticClass(), &TZepLogonForm::StaticClass(), &THobLogonForm::StaticClass(),
+        &TZepPrefsForm::StaticClass(), &THobPrefsForm::StaticClass(), &TZepHelpForm::StaticClass(),
+        &THobHelpForm::StaticClass()})
     ClassRegistry::Register(*C);
 }
 

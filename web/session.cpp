@@ -34,8 +34,10 @@ void TZepSessionModule::IWUserSessionBaseCreate() {
   }
   LangManager = New<TOrvLangManager>(Code);
   LangManager->Hook = [](const std::string& LangCode, std::string& Text) {
-    if (TZepServerController* C = GetZepServerController()) C->PostProcessText(LangCode, Text);
-    else PostProcessText(LangCode, Text);
+    if (TZepServerController* C = GetZepServerController())
+      C->PostProcessText(LangCode, Text);
+    else
+      PostProcessText(LangCode, Text);
   };
   LangManager->SetSeparatorsByLanguage(true);
 }
@@ -250,7 +252,8 @@ bool THobSessionModule::OpenSurvey(const std::string& FileName) {
     SurveyPath = UserFolder + FileName;
     Survey = H.LoadSurvey(*this, SurveyPath);
     if (H.SurveyLangManager && Survey && LangManager)
-      if (TOrvLangManager* SL = H.SurveyLangManager(*Survey)) SL->SetLanguage(LangManager->Current());
+      if (TOrvLangManager* SL = H.SurveyLangManager(*Survey))
+        SL->SetLanguage(LangManager->Current());
     return Survey != nullptr;
   } catch (const std::exception& E) {
     std::string Msg = LM.TranslateText(
@@ -268,8 +271,10 @@ void THobSessionModule::OpenSurveyAndShow(const std::string& FileName, bool Repl
   const TSessionSurveyHooks& H = SessionSurveyHooks();
   const ClassInfo* Next = H.NextPageClass ? H.NextPageClass(*this) : nullptr;
   if (!Next) return;
-  if (Replace) ReplaceCurrentForm(*Next);
-  else if (FSession) FSession->SetStartForm(Next);
+  if (Replace)
+    ReplaceCurrentForm(*Next);
+  else if (FSession)
+    FSession->SetStartForm(Next);
 }
 
 TObject* THobSessionModule::OpenReport(const std::string& FileName) {
@@ -285,8 +290,8 @@ TObject* THobSessionModule::OpenReport(const std::string& FileName) {
     return Report.get();
   } catch (const std::exception& E) {
     const TOrvLangManager& LM = CurrentLangManager();
-    std::string Msg = LM.TranslateText(Cp1250(
-        "<PLK>Nie można otworzyć tego raportu:\\n<ENU>This report cannot be opened:\\n"));
+    std::string Msg = LM.TranslateText(
+        Cp1250("<PLK>Nie można otworzyć tego raportu:\\n<ENU>This report cannot be opened:\\n"));
     if (FSession) FSession->Alert(Msg + LM.TranslateText(E.what()));
     Report.reset();
     return nullptr;
@@ -308,8 +313,10 @@ void THobSessionModule::CloseReportWindow() {
 void THobSessionModule::LogOff() {
   CloseSurvey();
   UserName.clear();
-  if (FSession && ReportWindow && FSession->ActiveForm() == ReportWindow) ReportWindow = nullptr;
-  else CloseReportWindow();
+  if (FSession && ReportWindow && FSession->ActiveForm() == ReportWindow)
+    ReportWindow = nullptr;
+  else
+    CloseReportWindow();
   Logout();
 }
 

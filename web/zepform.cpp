@@ -269,10 +269,14 @@ std::string FormatHtmlRowSpan(int N) {
 
 std::string FormatHtmlAlign(int Align) {
   switch (Align) {
-    case 0: return " align = \"left\"";
-    case 1: return " align = \"right\"";
-    case 2: return " align = \"center\"";
-    default: return {};
+    case 0:
+      return " align = \"left\"";
+    case 1:
+      return " align = \"right\"";
+    case 2:
+      return " align = \"center\"";
+    default:
+      return {};
   }
 }
 
@@ -293,8 +297,9 @@ std::string FormatHtmlCloseStyleTags(int Bits) {
 }
 
 std::string FormatConfirmMenuHtml(std::string_view Caption, std::string_view Question) {
-  std::string S = "<TABLE class=\"topmenu \"border=\"0\" width=\"100%\" height=\"100%\" "
-                  "cellspacing=\"0\" cellpadding=\"0\" onClick=\"event.cancelBubble=!confirm('";
+  std::string S =
+      "<TABLE class=\"topmenu \"border=\"0\" width=\"100%\" height=\"100%\" "
+      "cellspacing=\"0\" cellpadding=\"0\" onClick=\"event.cancelBubble=!confirm('";
   S += Question;
   S += "');\"><tr><td nowrap onMouseOver=\"this.className='curmenu'\" "
        "onMouseOut=\"this.className='topmenu'\">";

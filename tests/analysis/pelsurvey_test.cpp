@@ -1,6 +1,7 @@
 // Opening survey files for analysis: the file header of every version, column reads through
 // the record sets and their cache, the panel join, statistic lists, and damaged files.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cmath>
@@ -8,13 +9,11 @@
 #include <fstream>
 #include <map>
 
-#include <unistd.h>
-
 #include "base/orvbinary.h"
 #include "base/text.h"
+#include "survey_files.h"
 #include "surveykit/gimstat.h"
 #include "surveykit/merenviron.h"
-#include "survey_files.h"
 
 namespace quin {
 namespace {
@@ -25,15 +24,24 @@ constexpr double M = kPelMissingDouble;
 // The values a layout holds, missing among them, most varied first.
 std::vector<double> LayoutPool(int Layout) {
   switch (Layout) {
-    case cdlfBit2: return {0, 1, 2, M};
-    case cdlfBit4: return {0, 14, 3, M, 7, 1, 9, 2};
-    case cdlfUInt1: return {0, 254, M, 7, 100, 1, 2, 3};
-    case cdlfUInt2: return {0, 65534, M, 1000, 1, 2, 3, 4};
-    case cdlfUInt4: return {0, 4294967294.0, M, 4e9, 1, 2, 300, 4};
-    case cdlfSInt1: return {-128, 126, M, 5, 0, -1, 2, 3};
-    case cdlfSInt2: return {-32768, 32766, M, 300, 0, -1, 2, 3};
-    case cdlfSInt4: return {-2147483648.0, 2147483646.0, M, 70000, 0, -1, 2, 3};
-    default: return {2.5, -1.25, M, 1e10, 3.5, 0, 300, -1};
+    case cdlfBit2:
+      return {0, 1, 2, M};
+    case cdlfBit4:
+      return {0, 14, 3, M, 7, 1, 9, 2};
+    case cdlfUInt1:
+      return {0, 254, M, 7, 100, 1, 2, 3};
+    case cdlfUInt2:
+      return {0, 65534, M, 1000, 1, 2, 3, 4};
+    case cdlfUInt4:
+      return {0, 4294967294.0, M, 4e9, 1, 2, 300, 4};
+    case cdlfSInt1:
+      return {-128, 126, M, 5, 0, -1, 2, 3};
+    case cdlfSInt2:
+      return {-32768, 32766, M, 300, 0, -1, 2, 3};
+    case cdlfSInt4:
+      return {-2147483648.0, 2147483646.0, M, 70000, 0, -1, 2, 3};
+    default:
+      return {2.5, -1.25, M, 1e10, 3.5, 0, 300, -1};
   }
 }
 
@@ -67,7 +75,8 @@ TEST(PelSurvey, RoundTripOverLayoutsCompressionsAndVersions) {
         const size_t N = C == cdcfNoCompression
                              ? Pool.size()
                              : std::min<size_t>(Pool.size(), PelCompressionMaxDictionary(C));
-        TSwSurveyColumn Col{ColName(L, C), Pattern(Pool, N, Records[W], W + L + C),
+        TSwSurveyColumn Col{ColName(L, C),
+                            Pattern(Pool, N, Records[W], W + L + C),
                             {L, static_cast<TPelColDataCompression>(C)}};
         auto& E = Expected[Col.Name];
         E.insert(E.end(), Col.Values.begin(), Col.Values.end());
@@ -193,9 +202,10 @@ TEST(PelSurvey, LoadFromFileTakesTheFileTimeUnlessTheHeaderHasADate) {
   // A second session opens the same file while the first keeps it open.
   auto B = New<TPelSurvey>(V0.string(), 1);
   B->LoadFromFile(V0.string());
-  const double Today = std::chrono::duration<double>(std::chrono::system_clock::now()
-                                                         .time_since_epoch()).count() / 86400 +
-                       25569;
+  const double Today =
+      std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count() /
+          86400 +
+      25569;
   EXPECT_NEAR(A->DataDate, Today - 400, 1.0);
   EXPECT_EQ(A->DataDate, B->DataDate);
   auto C = New<TPelSurvey>(V1.string(), 1);
@@ -263,9 +273,9 @@ TEST(PelSurvey, PanelJoinByJoinValues) {
   // respondent ID against missing panel IDs, then an ID found. The panel has a third wave's
   // respondents nothing.
   TOpened<> S(SurveyFileBytes(
-      Definition(O), {{"resp", {Wave({{"id", {1, 1, 2, 3}}}), Wave({{"id", {M, 7}}}),
-                                Wave({{"id", {8}}})}},
-                      {"pan", {Wave({{"id", {1, 1, 3}}}), Wave({{"id", {M, M, 7}}})}}}));
+      Definition(O),
+      {{"resp", {Wave({{"id", {1, 1, 2, 3}}}), Wave({{"id", {M, 7}}}), Wave({{"id", {8}}})}},
+       {"pan", {Wave({{"id", {1, 1, 3}}}), Wave({{"id", {M, M, 7}}})}}}));
   auto* J = S.Survey->PanelJoins[1].get();
   ASSERT_NE(J, nullptr);
   EXPECT_EQ(S.Survey->PanelJoins[0], nullptr);
@@ -283,11 +293,10 @@ TEST(PelSurvey, ColumnNamesWavesAndBasedOn) {
   O.Waves = 3;
   O.Panels = {"pan"};
   O.HiddenPanel = true;
-  TOpened<> S(SurveyFileBytes(
-      Definition(O),
-      {{"resp",
-        {Wave({{"q1", {1}}, {"q10", {1}}, {"Age", {1}}}), Wave({{"q2", {1}}, {"q1", {2}}})}},
-       {"pan", {Wave({{"id", {1}}})}}}));
+  TOpened<> S(SurveyFileBytes(Definition(O), {{"resp",
+                                               {Wave({{"q1", {1}}, {"q10", {1}}, {"Age", {1}}}),
+                                                Wave({{"q2", {1}}, {"q1", {2}}})}},
+                                              {"pan", {Wave({{"id", {1}}})}}}));
   TPelRecset& R = S.R(0);
   using V = std::vector<std::string>;
   EXPECT_EQ(R.GetColumnNames("q?"), (V{"q1", "q2"}));
@@ -323,9 +332,9 @@ TEST(PelSurvey, StatisticListsFollowVersionMediaAndInfo) {
   const TMerInfo& I = *S.Survey->Info;
   // No sum or share before version 6, no media indicators without media; the standard list
   // is the catalogue without the advanced kinds.
-  const std::vector<std::string> Std = {"cntA", "pctLayer", "pctRow", "pctCol", "index",
-                                        "est", "meanRow", "meanCol", "varRow", "varCol",
-                                        "stdDevRow", "stdDevCol"};
+  const std::vector<std::string> Std = {"cntA",   "pctLayer", "pctRow",    "pctCol",
+                                        "index",  "est",      "meanRow",   "meanCol",
+                                        "varRow", "varCol",   "stdDevRow", "stdDevCol"};
   EXPECT_EQ(StatIDs(I.StdStatList), Std);
   EXPECT_EQ(StatIDs(I.AdvStatList), std::vector<std::string>{"cntW"});
   EXPECT_EQ(I.StatCatalogue.Count(), 13);
@@ -387,11 +396,10 @@ TEST(PelSurvey, DamagedChainsAndCountsRaiseTheirErrors) {
       {"fewer files than stated", C0.Files, 3, false},
       {"more files than stated", C0.Files, 1, false},
       {"record-set chain pointing back", C0.Next, static_cast<int32_t>(C0.Recset), false},
-      {"record-set chain to itself in the second", C1.Next, static_cast<int32_t>(C1.Recset),
-       false},
+      {"record-set chain to itself in the second", C1.Next, static_cast<int32_t>(C1.Recset), false},
       {"record-set chain past the end", C0.Next, INT32_MAX, false},
-      {"data-file chain pointing back", C0.FileNext,
-       static_cast<int32_t>(C0.File - C0.Recset), false},
+      {"data-file chain pointing back", C0.FileNext, static_cast<int32_t>(C0.File - C0.Recset),
+       false},
       {"first file before its record set", C0.FirstFile, -40, false},
       {"huge column count", C0.FileColumns, INT32_MAX, false},
       {"negative column count", C0.FileColumns, -1, false},
@@ -424,8 +432,8 @@ TEST(PelSurvey, DamagedChainsAndCountsRaiseTheirErrors) {
 // The offset of the definition block's sizes: after the file header of a version-0 file.
 int64_t DefinitionSizesAt(const std::string& Bytes) {
   int32_t DefOffset;
-  std::memcpy(&DefOffset, Bytes.data() + kOrvStreamGUIDHeaderSize + 1 +
-                              std::strlen(kSwSurveyProductText), 4);
+  std::memcpy(&DefOffset,
+              Bytes.data() + kOrvStreamGUIDHeaderSize + 1 + std::strlen(kSwSurveyProductText), 4);
   return DefOffset + kOrvStreamGUIDHeaderSize;
 }
 
@@ -478,9 +486,8 @@ TEST(PelSurvey, DictionaryIndexPastTheEndRaisesOnRead) {
   // A dictionary of two values with IDX_8 codes that reach index 5.
   std::string Dict;
   PutStoredValues(Dict, cdlfUInt1, {1, 2});
-  const std::string Block =
-      EncodeRawColumnBlock(kPelColBlockDictionary, cdlfUInt1, 2, cdcfIDX_8, Dict,
-                           std::string("\x00\x05", 2));
+  const std::string Block = EncodeRawColumnBlock(kPelColBlockDictionary, cdlfUInt1, 2, cdcfIDX_8,
+                                                 Dict, std::string("\x00\x05", 2));
   TSwRecset R{"resp", {{"resp.1", 2, {{"id", Block}}}}};
   TMemoryStream S;
   WriteSurveyFile(S, Definition(), std::vector<TSwRecset>{R}, TSwSurveyOptions{});
@@ -494,8 +501,7 @@ TEST(PelSurvey, DictionaryIndexPastTheEndRaisesOnRead) {
 }
 
 TEST(SurveyWriter, CsvAndSmallestLayouts) {
-  const TSwSurveyRecset R =
-      ParseSurveyCsv("resp", "id,wave,w\r\n1,1,0.5\r\n2,2,\r\n3,1,1.5\r\n");
+  const TSwSurveyRecset R = ParseSurveyCsv("resp", "id,wave,w\r\n1,1,0.5\r\n2,2,\r\n3,1,1.5\r\n");
   ASSERT_EQ(R.Waves.size(), 2u);
   EXPECT_EQ(R.Waves[0].Records, 2);
   EXPECT_EQ(R.Waves[0].Columns[0].Values, (std::vector<double>{1, 3}));
@@ -504,8 +510,8 @@ TEST(SurveyWriter, CsvAndSmallestLayouts) {
   EXPECT_THROW(ParseSurveyCsv("r", "id,wave\r\nx,1\r\n"), ESurveyWriterError);
   EXPECT_THROW(ParseSurveyCsv("r", "id\r\n1\r\n"), ESurveyWriterError);
   const std::pair<std::vector<double>, TPelColDataLayout> Layouts[] = {
-      {{0, 2, M}, cdlfBit2},         {{0, 14}, cdlfBit4},      {{0, 254}, cdlfUInt1},
-      {{-1, 126}, cdlfSInt1},        {{0, 65534}, cdlfUInt2},  {{-1, 32766}, cdlfSInt2},
+      {{0, 2, M}, cdlfBit2},          {{0, 14}, cdlfBit4},      {{0, 254}, cdlfUInt1},
+      {{-1, 126}, cdlfSInt1},         {{0, 65534}, cdlfUInt2},  {{-1, 32766}, cdlfSInt2},
       {{0, 4294967294.0}, cdlfUInt4}, {{-1, 70000}, cdlfSInt4}, {{0.5}, cdlfFlt8},
       {{0, 4294967295.0}, cdlfFlt8}};
   for (const auto& [V, L] : Layouts) EXPECT_EQ(SwSmallestLayout(V), L) << V.back();

@@ -51,7 +51,9 @@ TEST(Digest, DigestsEqualComparesWholeTexts) {
   EXPECT_FALSE(DigestsEqual(D, ""));
   std::string Lower = D;
   for (char& C : Lower) C = char(C >= 'A' && C <= 'F' ? C + 32 : C);
-  if (Lower != D) EXPECT_FALSE(DigestsEqual(D, Lower));  // case matters
+  if (Lower != D) {  // case matters
+    EXPECT_FALSE(DigestsEqual(D, Lower));
+  }
   EXPECT_TRUE(DigestsEqual("", ""));
 }
 

@@ -20,7 +20,11 @@ class LangManagerTest : public ::testing::Test {
 
 TEST_F(LangManagerTest, TranslatesSections) {
   auto M = New<TOrvLangManager>("plk");
-  struct Case { const char* Text; const char* Pl; const char* En; };
+  struct Case {
+    const char* Text;
+    const char* Pl;
+    const char* En;
+  };
   const Case Cases[] = {
       {"<PLK>Anuluj<ENU>Cancel", "Anuluj", "Cancel"},
       {"OK<PLK> (pl)<ENU> (en)<*>!", "OK (pl)!", "OK (en)!"},
@@ -48,7 +52,10 @@ TEST_F(LangManagerTest, LineBreaks) {
 TEST_F(LangManagerTest, ResolvesCodes) {
   auto M = New<TOrvLangManager>("en");
   EXPECT_EQ(M->Current(), "enu");
-  struct Case { const char* Code; const char* Resolved; };
+  struct Case {
+    const char* Code;
+    const char* Resolved;
+  };
   for (const Case& C : {Case{"pl", "plk"}, Case{"en", "enu"}, Case{"ENU", "enu"},
                         Case{"deu", "enu"}, Case{"p", "enu"}, Case{"", "enu"}})
     EXPECT_EQ(M->ResolveLanguage(C.Code), C.Resolved) << C.Code;

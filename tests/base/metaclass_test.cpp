@@ -12,7 +12,10 @@ class TAnimal : public TObject {
   int Created = 0;
   virtual std::string DefaultSound() const { return "..."; }
   // The after-create step reaches the override of the most derived class.
-  void AfterConstruction() override { Sound = DefaultSound(); ++Created; }
+  void AfterConstruction() override {
+    Sound = DefaultSound();
+    ++Created;
+  }
 };
 class TDog : public TAnimal {
   QUIN_CLASS(TDog, TAnimal)

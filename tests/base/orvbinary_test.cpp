@@ -38,8 +38,7 @@ TEST(Guid, TextForm) {
       "{3991C166-F2A3-4C70-B115-FB13D749140G}",   // not hex
       "{3991C166-F2A3-4C70-B115 FB13D7491403}",   // blank for a dash
       "{3991C16-6F2A3-4C70-B115-FB13D7491403}",   // dash out of place
-      "{ 991C166-F2A3-4C70-B115-FB13D7491403}",
-      "",
+      "{ 991C166-F2A3-4C70-B115-FB13D7491403}",  "",
   };
   for (const char* S : Bad) {
     TGUID G = kGuid;
@@ -75,9 +74,13 @@ TEST(OrvBinary, HeadersAreLittleEndianAndPacked) {
 }
 
 TEST(OrvBinary, HeaderChecksSignatureThenVersion) {
-  struct Case { uint32_t Sig; int Version; int Want; };  // Want: version, -1 ESIGErr, -2 EVERErr
+  struct Case {
+    uint32_t Sig;
+    int Version;
+    int Want;
+  };  // Want: version, -1 ESIGErr, -2 EVERErr
   const Case Cases[] = {
-      {0xABCD0001, 0, -2}, {0xABCD0001, 1, 1}, {0xABCD0001, 2, 2}, {0xABCD0001, 3, 3},
+      {0xABCD0001, 0, -2}, {0xABCD0001, 1, 1},  {0xABCD0001, 2, 2},  {0xABCD0001, 3, 3},
       {0xABCD0001, 4, -2}, {0xABCD0002, 2, -1}, {0xABCD0002, 9, -1},  // signature first
   };
   for (const Case& C : Cases) {
@@ -116,7 +119,10 @@ TEST(OrvBinary, HeaderChecksSignatureThenVersion) {
 }
 
 TEST(OrvBinary, LengthEncoding) {
-  struct Case { int32_t N; std::string Want; };
+  struct Case {
+    int32_t N;
+    std::string Want;
+  };
   const Case Cases[] = {
       {0, Bytes({0x00})},
       {1, Bytes({0x01})},
@@ -139,22 +145,31 @@ TEST(OrvBinary, LengthEncoding) {
 }
 
 TEST(OrvBinary, HostileLengths) {
-  struct Case { std::string Data; int Error; };  // 0 EReadError, 1 ESIGErr, 2 EVERErr
+  struct Case {
+    std::string Data;
+    int Error;
+  };  // 0 EReadError, 1 ESIGErr, 2 EVERErr
   const Case Cases[] = {
-      {Bytes({0xFF, 0xBE, 0x52, 0x2A, 0xF3, 0x01, 0x05, 0, 0, 0}), 2},     // escape version 1
-      {Bytes({0xFF, 0xBF, 0x52, 0x2A, 0xF3, 0x00, 0x05, 0, 0, 0}), 1},     // other signature
+      {Bytes({0xFF, 0xBE, 0x52, 0x2A, 0xF3, 0x01, 0x05, 0, 0, 0}), 2},           // escape version 1
+      {Bytes({0xFF, 0xBF, 0x52, 0x2A, 0xF3, 0x00, 0x05, 0, 0, 0}), 1},           // other signature
       {Bytes({0xFF, 0xBE, 0x52, 0x2A, 0xF3, 0x00, 0xFF, 0xFF, 0xFF, 0xFF}), 0},  // -1
       {Bytes({0xFF, 0xBE, 0x52, 0x2A, 0xF3, 0x00, 0x00, 0x00, 0x00, 0x80}), 0},  // INT32_MIN
-      {Bytes({0xFF, 0xBE, 0x52, 0x2A, 0xF3, 0x00, 0x05}), 0},               // cut in the length
-      {Bytes({0xFF, 0xBE, 0x52}), 0},                                       // cut in the header
+      {Bytes({0xFF, 0xBE, 0x52, 0x2A, 0xF3, 0x00, 0x05}), 0},  // cut in the length
+      {Bytes({0xFF, 0xBE, 0x52}), 0},                          // cut in the header
       {"", 0},
   };
   for (const Case& C : Cases) {
     TMemoryStream S(C.Data);
     switch (C.Error) {
-      case 0: EXPECT_THROW(ReadStreamString(S), EReadError); break;
-      case 1: EXPECT_THROW(ReadStreamString(S), ESIGErr); break;
-      default: EXPECT_THROW(ReadStreamString(S), EVERErr); break;
+      case 0:
+        EXPECT_THROW(ReadStreamString(S), EReadError);
+        break;
+      case 1:
+        EXPECT_THROW(ReadStreamString(S), ESIGErr);
+        break;
+      default:
+        EXPECT_THROW(ReadStreamString(S), EVERErr);
+        break;
     }
   }
 }
@@ -286,9 +301,9 @@ TEST(DecompressBuffer, BombStopsAtTheCap) {
   EXPECT_EQ(Out.capacity(), 0u);
   EXPECT_EQ(OutSize, 0);
   // A hostile estimate does not become the allocation: it is bounded by the input's size.
-  EXPECT_THROW(DecompressBuffer(Packed.data(), Packed.size(), int64_t{1} << 40, Out, OutSize,
-                                1 << 20),
-               EDecompressionError);
+  EXPECT_THROW(
+      DecompressBuffer(Packed.data(), Packed.size(), int64_t{1} << 40, Out, OutSize, 1 << 20),
+      EDecompressionError);
 }
 
 TEST(DecompressBuffer, DamagedStreamsRaise) {

@@ -173,8 +173,7 @@ TEST(OrvTree, LevelsTreesAndCopies) {
   auto TreeCopy = CopyOf(Tree);
   ASSERT_NE(TreeCopy->Root(), nullptr);
   EXPECT_NE(TreeCopy->Root(), Tree.Root());
-  EXPECT_EQ(TreeCopy->Root()->Children().GetItem(0)->Children().GetItem(0)->Tree,
-            TreeCopy.get());
+  EXPECT_EQ(TreeCopy->Root()->Children().GetItem(0)->Children().GetItem(0)->Tree, TreeCopy.get());
 
   TOrvTree NoRoot;
   EXPECT_EQ(CopyOf(NoRoot)->Root(), nullptr);
@@ -222,11 +221,20 @@ TEST(OrvHelpers, DoubleHexTextRoundTrip) {
 }
 
 TEST(OrvHelpers, CompareVersions) {
-  struct Case { const char* A; const char* B; int R; };
+  struct Case {
+    const char* A;
+    const char* B;
+    int R;
+  };
   const Case Cases[] = {
-      {"1.2", "1.10", 8},        {"2.0 beta", "2.0", 0}, {"1.10", "1.2", -8},
-      {"3.1.12.7", "3.1.12.9", 2}, {"1.2.3.4.5", "1.2.3.4.9", 0},  // four parts at most
-      {"x.1", "0.1", 0},         {"", "1", 1},           {"1.a", "1.0", 0},
+      {"1.2", "1.10", 8},
+      {"2.0 beta", "2.0", 0},
+      {"1.10", "1.2", -8},
+      {"3.1.12.7", "3.1.12.9", 2},
+      {"1.2.3.4.5", "1.2.3.4.9", 0},  // four parts at most
+      {"x.1", "0.1", 0},
+      {"", "1", 1},
+      {"1.a", "1.0", 0},
       {"-2147483648", "2147483647", 2147483647},
   };
   for (const Case& C : Cases) EXPECT_EQ(CompareVersions(C.A, C.B), C.R) << C.A << " / " << C.B;

@@ -10,7 +10,10 @@ namespace quin {
 namespace {
 
 TEST(OrvDays, KeysOfDaySets) {
-  struct Case { TOrvDaySet Days; const char* Keys; };
+  struct Case {
+    TOrvDaySet Days;
+    const char* Keys;
+  };
   const Case Cases[] = {
       {{dMon, dTue, dWed, dThu, dFri}, "mon:fri"},
       {{dMon, dTue, dThu}, "mon,tue,thu"},

@@ -160,8 +160,8 @@ TEST_F(DialogsTest, FileDialogSettingsAndResults) {
   H->ChosenFilter = 2;
   std::string Name;
   int Filter = 3;
-  ASSERT_TRUE(ExecuteFileDialog(FileDialogOpen, "Open", "A|*.a|B|*.b", "start.zor", Name,
-                                nullptr, &Filter, ofHideReadOnly, ofFileMustExist));
+  ASSERT_TRUE(ExecuteFileDialog(FileDialogOpen, "Open", "A|*.a|B|*.b", "start.zor", Name, nullptr,
+                                &Filter, ofHideReadOnly, ofFileMustExist));
   ASSERT_EQ(H->Dialogs.size(), 1u);
   const TFileDialogParams& D = H->Dialogs[0];
   EXPECT_EQ(D.Kind, FileDialogOpen);
@@ -202,8 +202,8 @@ TEST_F(DialogsTest, FileDialogMultipleSelectionAndErrors) {
   H->ChosenName = H->ChosenFiles[0];
   std::string Name = "kept";
   TDynStringArr Files = {"stale"};
-  ASSERT_TRUE(ExecuteFileDialog(FileDialogOpen, "", "", "", Name, &Files, nullptr, 0,
-                                ofAllowMultiSelect));
+  ASSERT_TRUE(
+      ExecuteFileDialog(FileDialogOpen, "", "", "", Name, &Files, nullptr, 0, ofAllowMultiSelect));
   EXPECT_EQ(Files, H->ChosenFiles);
   EXPECT_EQ(Name, "kept");
   EXPECT_EQ(LastDialogDir(), Dir + "/a");
@@ -217,9 +217,9 @@ TEST_F(DialogsTest, FileDialogMultipleSelectionAndErrors) {
   // An error in the dialog empties the list and passes on.
   H->Fail = true;
   Files = {"stale"};
-  EXPECT_THROW(ExecuteFileDialog(FileDialogOpen, "", "", "", Name, &Files, nullptr, 0,
-                                 ofAllowMultiSelect),
-               Exception);
+  EXPECT_THROW(
+      ExecuteFileDialog(FileDialogOpen, "", "", "", Name, &Files, nullptr, 0, ofAllowMultiSelect),
+      Exception);
   EXPECT_TRUE(Files.empty());
 }
 
@@ -254,12 +254,12 @@ TEST_F(DialogsTest, RememberDialogDir) {
     std::string Path;
     std::string Expected;
   } Cases[] = {
-      {Dir + "/sub", Dir + "/sub"},             // a folder
-      {Dir + "/sub/file.zos", Dir + "/sub"},    // a file: its folder
-      {Dir + "/sub/new.zos", Dir + "/sub"},     // a name still to be created
-      {Dir + "/missing/new.zos", "previous"},   // the folder does not exist
+      {Dir + "/sub", Dir + "/sub"},            // a folder
+      {Dir + "/sub/file.zos", Dir + "/sub"},   // a file: its folder
+      {Dir + "/sub/new.zos", Dir + "/sub"},    // a name still to be created
+      {Dir + "/missing/new.zos", "previous"},  // the folder does not exist
       {"", "previous"},
-      {"new.zos", "previous"},                  // no folder part
+      {"new.zos", "previous"},  // no folder part
   };
   for (const auto& C : Cases) {
     SetLastDialogDir("previous");

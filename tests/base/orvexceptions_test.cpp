@@ -9,7 +9,11 @@ namespace quin {
 namespace {
 
 TEST(OrvExceptions, PlaceholdersFillRightToLeft) {
-  struct Case { const char* Text; TDynStringArr Args; const char* Want; };
+  struct Case {
+    const char* Text;
+    TDynStringArr Args;
+    const char* Want;
+  };
   const Case Cases[] = {
       {"%s-%s-%s", {"x", "y"}, "x-x-y"},
       {"A %s", {"%s"}, "A %s"},  // inserted text is not scanned again
@@ -19,8 +23,7 @@ TEST(OrvExceptions, PlaceholdersFillRightToLeft) {
       {"%s", {}, "%s"},
       {"%", {"x"}, "%"},
   };
-  for (const Case& C : Cases)
-    EXPECT_EQ(FillStringPlaceholders(C.Text, C.Args), C.Want) << C.Text;
+  for (const Case& C : Cases) EXPECT_EQ(FillStringPlaceholders(C.Text, C.Args), C.Want) << C.Text;
 }
 
 TEST(OrvExceptions, MessageFixedAtCreationInTheCurrentLanguage) {
@@ -29,7 +32,7 @@ TEST(OrvExceptions, MessageFixedAtCreationInTheCurrentLanguage) {
   EOrvException E(Cp1250("<PLK>Plik %s nie istnieje.<ENU>File %s does not exist."), {"a.zos"});
   EXPECT_STREQ(E.what(), "File a.zos does not exist.");
   En->SetLanguage("plk");
-  EXPECT_STREQ(E.what(), "File a.zos does not exist.");  // fixed
+  EXPECT_STREQ(E.what(), "File a.zos does not exist.");    // fixed
   EXPECT_EQ(E.MessageText(), "Plik a.zos nie istnieje.");  // produced again on demand
   EXPECT_EQ(EOrvException("Line\\nLine").Message, "Line\r\nLine");
 }

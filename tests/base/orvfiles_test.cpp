@@ -104,7 +104,7 @@ TEST(OrvFilesTest, MakeRelativePath) {
       {R"(C:\Data\Surveys\a.zos)", R"(C:\DATA\)", R"(Surveys\a.zos)"},
       {"/home/u/data/a.zos", "/home/u", "data/a.zos"},
       {"/home/u/data/a.zos", "/home/u/", "data/a.zos"},
-      {R"(C:/Data\Surveys/a.zos)", R"(c:\data/surveys)", "a.zos"},  // separators are alike
+      {R"(C:/Data\Surveys/a.zos)", R"(c:\data/surveys)", "a.zos"},     // separators are alike
       {R"(C:\Database\a.zos)", R"(C:\Data)", R"(C:\Database\a.zos)"},  // not a folder prefix
       {R"(C:\Data)", R"(C:\Data)", R"(C:\Data)"},
       {R"(C:\Data\)", R"(C:\Data)", ""},
@@ -179,12 +179,10 @@ TEST(OrvFilesTest, ErrnoMapping) {
     bool Writing;
     int Code;
   } Cases[] = {
-      {ENOENT, false, 2},        {ENOTDIR, false, 3}, {EMFILE, false, 4},
-      {EACCES, false, 5},        {EPERM, true, 5},    {EBADF, false, 6},
-      {ENOMEM, false, 8},        {EBUSY, false, 32},  {EIO, false, 100},
-      {EIO, true, 101},          {ENOSPC, true, 112}, {EROFS, true, 150},
-      {ENAMETOOLONG, false, 161}, {EXDEV, false, 17},  {EINVAL, false, 0},
-      {0, false, 0},
+      {ENOENT, false, 2},         {ENOTDIR, false, 3}, {EMFILE, false, 4},  {EACCES, false, 5},
+      {EPERM, true, 5},           {EBADF, false, 6},   {ENOMEM, false, 8},  {EBUSY, false, 32},
+      {EIO, false, 100},          {EIO, true, 101},    {ENOSPC, true, 112}, {EROFS, true, 150},
+      {ENAMETOOLONG, false, 161}, {EXDEV, false, 17},  {EINVAL, false, 0},  {0, false, 0},
   };
   for (const auto& C : Cases) {
     EXPECT_EQ(IOErrorCodeOfErrno(C.Errno, C.Writing), C.Code) << C.Errno;

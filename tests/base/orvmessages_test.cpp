@@ -113,7 +113,9 @@ TEST_F(MessagesTest, UnlimitedListRaisesOnlyForFatal) {
 }
 
 TEST_F(MessagesTest, LimitsAreStoredAsGiven) {
-  struct Case { int Msgs, Errors, WantErrors; };
+  struct Case {
+    int Msgs, Errors, WantErrors;
+  };
   for (const Case& C : {Case{100, 100, 100}, Case{0, 1, 1}, Case{0, 0, 0}, Case{3, 10, 3},
                         Case{10, 3, 3}, Case{5, 0, 0}}) {
     TOrvMsgList L(C.Msgs, C.Errors);

@@ -91,8 +91,7 @@ struct TTok {
 };
 
 bool operator==(const TTok& A, const TTok& B) {
-  return A.Class == B.Class && A.Text == B.Text && A.Start == B.Start &&
-         A.EndOffset == B.EndOffset;
+  return A.Class == B.Class && A.Text == B.Text && A.Start == B.Start && A.EndOffset == B.EndOffset;
 }
 std::ostream& operator<<(std::ostream& S, const TTok& T) {
   return S << T.Class->Name << " '" << T.Text << "' @" << T.Start.Offset << "/" << T.Start.Line
@@ -109,8 +108,8 @@ std::vector<TTok> ScanAll(TOrvScanner& S) {
   std::vector<TTok> R;
   for (int Guard = 0; Guard < 100000; ++Guard) {
     S.NextToken();
-    R.push_back({&S.Token->ClassType(), S.Token->GetText(), S.Token->StartPos,
-                 S.Token->EndPos.Offset});
+    R.push_back(
+        {&S.Token->ClassType(), S.Token->GetText(), S.Token->StartPos, S.Token->EndPos.Offset});
     if (S.Token->Is<TOrvTokenEOF>()) break;
   }
   return R;
@@ -165,9 +164,8 @@ TEST_F(ScannerTest, TextsGiveTokenSequences) {
       {"12 1.5E+3 2147483648 1e-5 -7",
        {Tok<TOrvTokenInteger>("12", 1, 1, 1, 3), Tok<TOrvTokenFloat>("1.5E+3", 4, 1, 4, 10),
         Tok<TOrvTokenFloat>("2147483648", 11, 1, 11, 21),
-        Tok<TOrvTokenFloat>("1e-5", 22, 1, 22, 26),
-        Tok<TTestMinus>("-", 27, 1, 27, 28), Tok<TOrvTokenInteger>("7", 28, 1, 28, 29),
-        Tok<TOrvTokenEOF>("", 29, 1, 29, 29)}},
+        Tok<TOrvTokenFloat>("1e-5", 22, 1, 22, 26), Tok<TTestMinus>("-", 27, 1, 27, 28),
+        Tok<TOrvTokenInteger>("7", 28, 1, 28, 29), Tok<TOrvTokenEOF>("", 29, 1, 29, 29)}},
       {"$0A1f;",
        {Tok<TOrvTokenBinData>("0A1f", 1, 1, 1, 6), Tok<TTestSemicolon>(";", 6, 1, 6, 7),
         Tok<TOrvTokenEOF>("", 7, 1, 7, 7)}},
@@ -207,11 +205,10 @@ TEST_F(ScannerTest, DiagnosticsWithTheirTextsAndPlaces) {
       {"\"abc\r\nd",
        {{"String exceeds end of line.", 5, 1, 5}},
        {Tok<TOrvTokenString>("abc", 1, 1, 1, 5), Tok<Id>("d", 7, 2, 1, 8)}},
-      {"\"ab\"\"", {{"String exceeds end of line.", 6, 1, 6}},
+      {"\"ab\"\"",
+       {{"String exceeds end of line.", 6, 1, 6}},
        {Tok<TOrvTokenString>("ab\"", 1, 1, 1, 6)}},
-      {"# x",
-       {{"Unknown symbol \"#\" (code #035).", 1, 1, 1}},
-       {Tok<Id>("x", 3, 1, 3, 4)}},
+      {"# x", {{"Unknown symbol \"#\" (code #035).", 1, 1, 1}}, {Tok<Id>("x", 3, 1, 3, 4)}},
       {"12ab 1e999 1.2.3",
        {{"Invalid numeric format.", 5, 1, 5},
         {"Invalid numeric format.", 11, 1, 11},
@@ -225,9 +222,7 @@ TEST_F(ScannerTest, DiagnosticsWithTheirTextsAndPlaces) {
       {std::string("a\0b", 3),
        {{std::string("Unknown symbol \"\0\" (code #000).", 31), 2, 1, 2}},
        {Tok<Id>("a", 1, 1, 1, 2), Tok<Id>("b", 3, 1, 3, 4)}},
-      {"\xB9z",
-       {{"Unknown symbol \"\xB9\" (code #185).", 1, 1, 1}},
-       {Tok<Id>("z", 2, 1, 2, 3)}},
+      {"\xB9z", {{"Unknown symbol \"\xB9\" (code #185).", 1, 1, 1}}, {Tok<Id>("z", 2, 1, 2, 3)}},
   };
   for (const Case& C : Cases) {
     Msgs.Clear();

@@ -32,14 +32,13 @@ TEST(OrvStrings, TrimmingAndRemovingRepeatedAffixes) {
 
 TEST(OrvStrings, ReplacingAndPrefixes) {
   EXPECT_EQ(ReplaceChar("a.b.c", '.', ','), "a,b,c");
-  struct Case { const char *S, *Old, *New, *Want; };
+  struct Case {
+    const char *S, *Old, *New, *Want;
+  };
+  // "aaa" -> "aaaaaa": inserted text is not searched again.
   const Case Cases[] = {
-      {"abab", "ab", "b", "bb"},
-      {"aaa", "a", "aa", "aaaaaa"},  // inserted text is not searched again
-      {"aaaa", "aa", "a", "aa"},
-      {"abc", "", "x", "abc"},
-      {"abc", "abcd", "x", "abc"},
-      {"", "a", "b", ""},
+      {"abab", "ab", "b", "bb"},  {"aaa", "a", "aa", "aaaaaa"}, {"aaaa", "aa", "a", "aa"},
+      {"abc", "", "x", "abc"},    {"abc", "abcd", "x", "abc"},  {"", "a", "b", ""},
       {"x--y--", "--", "", "xy"},
   };
   for (const Case& C : Cases) EXPECT_EQ(ReplaceText(C.S, C.Old, C.New), C.Want) << C.S;
@@ -51,10 +50,18 @@ TEST(OrvStrings, ReplacingAndPrefixes) {
 }
 
 TEST(OrvStrings, LeftAndRightClampTheCount) {
-  struct Case { int N; const char *Left, *Right; };
+  struct Case {
+    int N;
+    const char *Left, *Right;
+  };
   const Case Cases[] = {
-      {-5, "", ""}, {0, "", ""}, {1, "a", "e"}, {3, "abc", "cde"},
-      {5, "abcde", "abcde"}, {6, "abcde", "abcde"}, {INT32_MAX, "abcde", "abcde"},
+      {-5, "", ""},
+      {0, "", ""},
+      {1, "a", "e"},
+      {3, "abc", "cde"},
+      {5, "abcde", "abcde"},
+      {6, "abcde", "abcde"},
+      {INT32_MAX, "abcde", "abcde"},
   };
   for (const Case& C : Cases) {
     EXPECT_EQ(LeftText("abcde", C.N), C.Left) << C.N;
@@ -106,10 +113,8 @@ TEST(OrvStrings, PositionsOfCharactersAndTexts) {
     const char *Before, *After, *BeforeFromEnd, *AfterFromEnd;
   };
   const Case Cases[] = {
-      {1, 2, 4, "a", "b c", "a b", "c"},
-      {2, 4, 2, "a b", "c", "a", "b c"},
-      {3, 0, 0, "", "", "", ""},
-      {0, 0, 0, "", "", "", ""},
+      {1, 2, 4, "a", "b c", "a b", "c"}, {2, 4, 2, "a b", "c", "a", "b c"},
+      {3, 0, 0, "", "", "", ""},         {0, 0, 0, "", "", "", ""},
       {-1, 0, 0, "", "", "", ""},
   };
   for (const Case& C : Cases) {
@@ -165,12 +170,12 @@ TEST(OrvStrings, SmallFormattingHelpers) {
 }
 
 TEST(OrvStrings, RemoveDuplicateLinesIgnoresAsciiCaseAndKeepsOrder) {
-  std::vector<std::string> List = {"Beta", "alpha", "BETA", "",  "Alpha",
-                                   "gamma", "",     "beta", Cp1250("Łódź"), Cp1250("łódź")};
+  std::vector<std::string> List = {"Beta", "alpha",        "BETA",        "", "Alpha", "gamma", "",
+                                   "beta", Cp1250("Łódź"), Cp1250("łódź")};
   RemoveDuplicateLines(List);
   // Polish letters are different characters, not different cases, here.
-  const std::vector<std::string> Want = {"Beta", "alpha", "", "gamma", Cp1250("Łódź"),
-                                         Cp1250("łódź")};
+  const std::vector<std::string> Want = {"Beta",  "alpha",        "",
+                                         "gamma", Cp1250("Łódź"), Cp1250("łódź")};
   EXPECT_EQ(List, Want);
   std::vector<std::string> Empty;
   RemoveDuplicateLines(Empty);
@@ -180,7 +185,10 @@ TEST(OrvStrings, RemoveDuplicateLinesIgnoresAsciiCaseAndKeepsOrder) {
 // ---- Wildcards --------------------------------------------------------------------------------
 
 TEST(OrvStringsWildcard, Cases) {
-  struct Case { const char *S, *Mask; bool Wildcards, Sets, Want; };
+  struct Case {
+    const char *S, *Mask;
+    bool Wildcards, Sets, Want;
+  };
   const Case Cases[] = {
       {"q1_3", "q1_*", true, false, true},
       {"q1", "q1?", true, false, false},
@@ -217,14 +225,14 @@ TEST(OrvStringsWildcard, Cases) {
       {"]", "[\\]]", false, true, true},
       {"x]", "[x]]", false, true, true},
       {"!", "[\\!]", false, true, true},
-      {"", "[a]", false, true, false},       // a set never matches the end
+      {"", "[a]", false, true, false},  // a set never matches the end
       {"", "[!a]", false, true, false},
-      {"x", "[]", false, true, false},       // the empty set
+      {"x", "[]", false, true, false},  // the empty set
       {"x", "[!]", false, true, true},
-      {"a", "[a", false, true, false},       // unterminated
+      {"a", "[a", false, true, false},  // unterminated
       {"a[b", "a[b", false, true, false},
-      {"a\\", "[a\\]", false, true, false},  // the "]" is escaped: still open
-      {"[a]", "[a]", true, false, true},     // sets off: brackets are plain
+      {"a\\", "[a\\]", false, true, false},        // the "]" is escaped: still open
+      {"[a]", "[a]", true, false, true},           // sets off: brackets are plain
       {"\xB9", "[\xA5-\xBF]", false, true, true},  // ranges over high bytes
       {"q1_3", "q[0-9]_*", true, true, true},
       {"q12_3", "q[0-9]_*", true, true, false},
@@ -326,7 +334,10 @@ TEST(OrvStringsDoubling, QuoteCharacter) {
 // the end of the run and an odd ">" stays at its start. Undoubling takes ">>>>" pairs from the
 // start of a run and so recovers k for every run length, in the middle and at the end of a text.
 TEST(OrvStringsDoubling, RunsOfClosersRoundTrip) {
-  struct Case { int Run; const char* Doubled; };
+  struct Case {
+    int Run;
+    const char* Doubled;
+  };
   const Case Cases[] = {
       {1, ">"}, {2, ">>>>"}, {3, ">>>>>"}, {4, ">>>>>>>>"}, {5, ">>>>>>>>>"},
   };
@@ -347,7 +358,9 @@ TEST(OrvStringsDoubling, RunsOfClosersRoundTrip) {
 // result gives a different text. (Where such a text ends against the closing ">>", the scanner
 // decides where the text ends; a single ">" before the closer belongs to the text.)
 TEST(OrvStringsDoubling, RunsThatDoublingNeverProducesDoNotRoundTrip) {
-  struct Case { int Run, Undoubled; };
+  struct Case {
+    int Run, Undoubled;
+  };
   const Case Cases[] = {{2, 2}, {3, 3}, {6, 4}, {7, 5}};
   for (const Case& C : Cases) {
     const std::string Run(size_t(C.Run), '>');

@@ -60,11 +60,11 @@ TEST(SplitCommandLine, FollowsWindowsQuotingRules) {
       {"prog a\"b c\"d", V{"prog", "ab cd"}},
       {"prog \"\"", V{"prog", ""}},
       {"prog \"\" x", V{"prog", "", "x"}},
-      {"prog \\\"a", V{"prog", "\"a"}},                    // \"   -> "
-      {"prog \\\\\"a b\"", V{"prog", "\\a b"}},            // \\"  -> \ and a quote that groups
-      {"prog \\\\\\\"a", V{"prog", "\\\"a"}},              // \\\" -> \"
-      {"prog a\\\\b c\\", V{"prog", "a\\\\b", "c\\"}},     // backslashes alone stay
-      {"prog \"a\"\"b\"", V{"prog", "a\"b"}},              // doubled quote inside quotes
+      {"prog \\\"a", V{"prog", "\"a"}},                 // \"   -> "
+      {"prog \\\\\"a b\"", V{"prog", "\\a b"}},         // \\"  -> \ and a quote that groups
+      {"prog \\\\\\\"a", V{"prog", "\\\"a"}},           // \\\" -> \"
+      {"prog a\\\\b c\\", V{"prog", "a\\\\b", "c\\"}},  // backslashes alone stay
+      {"prog \"a\"\"b\"", V{"prog", "a\"b"}},           // doubled quote inside quotes
       {"prog \"unterminated arg", V{"prog", "unterminated arg"}},
       {"C:\\dir\\prog.exe \\\"x", V{"C:\\dir\\prog.exe", "\"x"}},  // no escapes in the name
   };
@@ -84,8 +84,7 @@ TEST(RunProcessAndWait, ReturnsTheExitCodeOrMinusOne) {
   EXPECT_EQ(RunProcessAndWait("", "", 1), -1);
   EXPECT_EQ(RunProcessAndWait("", std::vector<std::string>{}, 1), -1);
   EXPECT_EQ(RunProcessAndWait("/nonexistent/quin-folder", "sh -c \"exit 0\"", 1), -1);
-  EXPECT_EQ(RunProcessAndWait("", std::vector<std::string>{"sh", std::string("-c\0x", 4)}, 1),
-            -1);
+  EXPECT_EQ(RunProcessAndWait("", std::vector<std::string>{"sh", std::string("-c\0x", 4)}, 1), -1);
   // Ended by a signal.
   EXPECT_EQ(RunProcessAndWait("", "sh -c \"kill -TERM $$\"", 1), -1);
 }
@@ -153,15 +152,13 @@ class URLProbe : public ::testing::Test {
     Server.Get("/auth", [](const httplib::Request&, httplib::Response& R) { R.status = 401; });
     Server.Get("/missing", [](const httplib::Request&, httplib::Response& R) { R.status = 404; });
     Server.Get("/error", [](const httplib::Request&, httplib::Response& R) { R.status = 500; });
-    Server.Get("/redirect", [](const httplib::Request&, httplib::Response& R) {
-      R.set_redirect("/ok");
-    });
+    Server.Get("/redirect",
+               [](const httplib::Request&, httplib::Response& R) { R.set_redirect("/ok"); });
     Server.Get("/to-ftp", [](const httplib::Request&, httplib::Response& R) {
       R.set_redirect("ftp://127.0.0.1/file");
     });
-    Server.Get("/loop", [](const httplib::Request&, httplib::Response& R) {
-      R.set_redirect("/loop");
-    });
+    Server.Get("/loop",
+               [](const httplib::Request&, httplib::Response& R) { R.set_redirect("/loop"); });
     // Answers only after the probe's 10 s in all have run out (or when the test ends).
     Server.Get("/slow", [this](const httplib::Request&, httplib::Response& R) {
       for (int I = 0; I < 150 && !Stopping; ++I)
@@ -198,15 +195,12 @@ TEST_F(URLProbe, AnswersBy200Or401) {
   struct Case {
     const char* Path;
     bool Exists;
-  } Cases[] = {{"/ok", true},        {"/auth", true},      {"/missing", false},
-               {"/error", false},    {"/redirect", true},  {"/to-ftp", false},
-               {"/loop", false},     {"/agent", true}};
+  } Cases[] = {{"/ok", true},       {"/auth", true},    {"/missing", false}, {"/error", false},
+               {"/redirect", true}, {"/to-ftp", false}, {"/loop", false},    {"/agent", true}};
   for (const auto& C : Cases) EXPECT_EQ(URLExists(Url(C.Path)), C.Exists) << C.Path;
 }
 
-TEST_F(URLProbe, AnAnswerThatComesTooLateCountsAsMissing) {
-  EXPECT_FALSE(URLExists(Url("/slow")));
-}
+TEST_F(URLProbe, AnAnswerThatComesTooLateCountsAsMissing) { EXPECT_FALSE(URLExists(Url("/slow"))); }
 
 TEST_F(URLProbe, PutsHttpInFrontOfAnAddressWithoutScheme) {
   EXPECT_TRUE(URLExists("127.0.0.1:" + std::to_string(Port) + "/ok"));

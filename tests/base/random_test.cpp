@@ -1,11 +1,11 @@
 #include "base/random.h"
 
 #include <gtest/gtest.h>
+#include <pthread.h>
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <pthread.h>
 #include <set>
 
 #include "base/exception.h"
@@ -106,7 +106,9 @@ TEST(RandomString, PicksMembersInAscendingCodeOrder) {
   Chars.Bits.set('a');
   Chars.Bits.set(0xB9);
   TScriptedRandGen Gen({2, 0, 1, 1});
-  EXPECT_EQ(RandomString(Gen, 5, Chars), "\xB9" "azz\xB9");
+  EXPECT_EQ(RandomString(Gen, 5, Chars),
+            "\xB9"
+            "azz\xB9");
   EXPECT_EQ(Gen.Ranges, std::vector<int>(5, 3));
 
   TOrvCharSet One;
@@ -163,7 +165,7 @@ TEST(Sorting, SmallCasesAndMissingArrays) {
                                    std::numeric_limits<int32_t>::min(), -1};
   SortIntegers(Extremes);
   EXPECT_EQ(Extremes, (std::vector<int32_t>{std::numeric_limits<int32_t>::min(), -1, 0,
-                                             std::numeric_limits<int32_t>::max()}));
+                                            std::numeric_limits<int32_t>::max()}));
   std::vector<double> Signed = {0.5, -0.0, -1e300, 1e-300, -2.5};
   SortDoubles(Signed);
   EXPECT_EQ(Signed, (std::vector<double>{-1e300, -2.5, -0.0, 1e-300, 0.5}));
@@ -176,13 +178,13 @@ std::vector<std::vector<int32_t>> Shapes(int N) {
   std::vector<std::vector<int32_t>> All;
   std::vector<int32_t> V(static_cast<size_t>(N));
   for (int I = 0; I < N; ++I) V[size_t(I)] = I;
-  All.push_back(V);                                      // sorted
-  All.emplace_back(V.rbegin(), V.rend());                // reversed
-  All.push_back(std::vector<int32_t>(size_t(N), 42));    // all equal
+  All.push_back(V);                                    // sorted
+  All.emplace_back(V.rbegin(), V.rend());              // reversed
+  All.push_back(std::vector<int32_t>(size_t(N), 42));  // all equal
   for (int I = 0; I < N; ++I) V[size_t(I)] = std::min(I, N - 1 - I);
-  All.push_back(V);                                      // organ pipe
+  All.push_back(V);  // organ pipe
   for (int I = 0; I < N; ++I) V[size_t(I)] = I % 2 ? I : N - I;
-  All.push_back(V);                                      // interleaved
+  All.push_back(V);  // interleaved
   // The middle of every range the sort visits holds the largest value of that range, so each
   // pass splits off one element: the depth grows with N unless the smaller part is recursed.
   std::vector<int32_t> Killer(static_cast<size_t>(N));
@@ -200,7 +202,7 @@ std::vector<std::vector<int32_t>> Shapes(int N) {
       State = State * 1664525u + 1013904223u;
       V[size_t(I)] = int32_t(State >> 1) % Range - Range / 2;
     }
-    All.push_back(V);                                    // random, with few or many repeats
+    All.push_back(V);  // random, with few or many repeats
   }
   return All;
 }
@@ -240,10 +242,14 @@ void RunOnSmallStack(void (*Fn)()) {
   ASSERT_EQ(pthread_attr_init(&Attr), 0);
   ASSERT_EQ(pthread_attr_setstacksize(&Attr, 256 * 1024), 0);
   pthread_t Thread;
-  ASSERT_EQ(pthread_create(&Thread, &Attr, [](void* F) -> void* {
-    reinterpret_cast<void (*)()>(F)();
-    return nullptr;
-  }, reinterpret_cast<void*>(Fn)), 0);
+  ASSERT_EQ(pthread_create(
+                &Thread, &Attr,
+                [](void* F) -> void* {
+                  reinterpret_cast<void (*)()>(F)();
+                  return nullptr;
+                },
+                reinterpret_cast<void*>(Fn)),
+            0);
   pthread_join(Thread, nullptr);
   pthread_attr_destroy(&Attr);
 }

@@ -88,9 +88,9 @@ TEST_F(SettingsStore, ReadsFallBackToTheDefault) {
     std::string AsString;
     bool AsBool;
   } Cases[] = {
-      {"Text", -1, "12", false},     // text does not read as a number or a Boolean
-      {"Number", 12, "<d>", true},   // a number does not read as text
-      {"Flag", 1, "<d>", true},      // a Boolean is a number
+      {"Text", -1, "12", false},    // text does not read as a number or a Boolean
+      {"Number", 12, "<d>", true},  // a number does not read as text
+      {"Flag", 1, "<d>", true},     // a Boolean is a number
       {"Missing", -1, "<d>", false},
   };
   for (const auto& C : Cases) {
@@ -214,8 +214,8 @@ TEST_F(SettingsStore, DamagedFileReadsAsEmpty) {
   const std::string Cases[] = {
       "garbage",
       "QUINVIEW SETTINGS 2\nK HKEY_CURRENT_USER\\K\nI V 5\n",
-      "QUINVIEW SETTINGS 1\nI V 5\nK HKEY_CURRENT_USER\\K\n",    // value before any key
-      "QUINVIEW SETTINGS 1\nK HKEY_SOMEWHERE\\K\nI V 5\n",       // unknown root
+      "QUINVIEW SETTINGS 1\nI V 5\nK HKEY_CURRENT_USER\\K\n",  // value before any key
+      "QUINVIEW SETTINGS 1\nK HKEY_SOMEWHERE\\K\nI V 5\n",     // unknown root
       "QUINVIEW SETTINGS 1\nK HKEY_CURRENT_USER\\K\nI V 99999999999\nI V 5\n",
       "QUINVIEW SETTINGS 1\nK HKEY_CURRENT_USER\\K\nI V 5x\n",
       "QUINVIEW SETTINGS 1\nK HKEY_CURRENT_USER\\K\nS V %4\nI V 5\n",  // cut escape

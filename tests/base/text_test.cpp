@@ -16,10 +16,10 @@ TEST(Text, Cp1250RoundTripsEveryPolishLetter) {
 }
 
 TEST(Text, Cp1250ReplacesWhatItCannotHold) {
-  EXPECT_EQ(Cp1250("a\xE2\x82\xAC b"), "a\x80 b");      // the euro sign exists
-  EXPECT_EQ(Cp1250("\xE4\xB8\xAD"), "?");               // a CJK character does not
-  EXPECT_EQ(Cp1250("x\xC5"), "x?");                     // truncated sequence
-  EXPECT_EQ(Cp1250("\xFF\xFEz"), "??z");                // not UTF-8 at all
+  EXPECT_EQ(Cp1250("a\xE2\x82\xAC b"), "a\x80 b");  // the euro sign exists
+  EXPECT_EQ(Cp1250("\xE4\xB8\xAD"), "?");           // a CJK character does not
+  EXPECT_EQ(Cp1250("x\xC5"), "x?");                 // truncated sequence
+  EXPECT_EQ(Cp1250("\xFF\xFEz"), "??z");            // not UTF-8 at all
 }
 
 TEST(Text, AsciiCaseLeavesHighBytesAlone) {
@@ -32,7 +32,11 @@ TEST(Text, AsciiCaseLeavesHighBytesAlone) {
 }
 
 TEST(SystemLocaleTable, PosixNamesGiveWindowsFacts) {
-  struct Case { const char* Name; const char* Abbrev; char Dec, Thou, List; };
+  struct Case {
+    const char* Name;
+    const char* Abbrev;
+    char Dec, Thou, List;
+  };
   const Case Cases[] = {
       {"pl_PL.UTF-8", "PLK", ',', ' ', ';'}, {"en_US", "ENU", '.', ',', ','},
       {"C", "ENU", '.', ',', ','},           {"de_DE", "DEU", ',', ' ', ';'},

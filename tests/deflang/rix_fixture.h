@@ -18,8 +18,7 @@ inline std::string MsgText(const TOrvMsgList& L) {
   for (int I = 0; I < L.Count(); ++I) {
     const TOrvMsg* M = L.GetItem(I);
     if (!R.empty()) R += " | ";
-    R += std::to_string(M->Pos.Line) + ":" + std::to_string(M->Pos.Column) + " " +
-         M->MessageText();
+    R += std::to_string(M->Pos.Line) + ":" + std::to_string(M->Pos.Column) + " " + M->MessageText();
   }
   return R;
 }

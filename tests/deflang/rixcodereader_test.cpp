@@ -115,11 +115,8 @@ TEST_F(RixCodeReaderTest, ListsReadIntoTheirNormalForm) {
     const char* Text;
     const char* Normal;
   } Cases[] = {
-      {"1:5, 3:8, 2", "[1,8]"},
-      {"5:5", "5"},
-      {"3:1", ""},
-      {"10, >= 7, 1", "1 [7,max]"},
-      {"< 3, 3", "[min,3]"},
+      {"1:5, 3:8, 2", "[1,8]"},     {"5:5", "5"},          {"3:1", ""},
+      {"10, >= 7, 1", "1 [7,max]"}, {"< 3, 3", "[min,3]"},
   };
   for (const auto& C : Cases) {
     auto S = TRixScanner::CreateFromText(C.Text, &Msgs);

@@ -251,11 +251,11 @@ TEST_F(RixCodes, NormalForms) {
       {L({R(5, 5, false, true)}), ""},
       {L({R(3, 1)}), ""},
       {L({S(3), S(1), S(2), S(1)}), "1 2 3"},
-      {L({R(1, 3), S(2)}), "[1:3]"},  // the later code lies in the earlier one
-      {L({S(2), R(1, 3)}), "[1:3]"},  // the earlier code lies in the later one
+      {L({R(1, 3), S(2)}), "[1:3]"},                  // the later code lies in the earlier one
+      {L({S(2), R(1, 3)}), "[1:3]"},                  // the earlier code lies in the later one
       {L({R(1, 3, false, true), S(3)}), "[1:3]"},     // a shared end: exclusive only in both
       {L({R(1, 3, false, true), R(3, 5)}), "[1:5]"},  // touching through an inclusive end
-      {L({R(1, 4, true, true), R(4, 6, false, true)}), "(1:6)"},  // flags kept from each end
+      {L({R(1, 4, true, true), R(4, 6, false, true)}), "(1:6)"},       // flags kept from each end
       {L({R(1, 3, true, true), R(3, 5, true, true)}), "(1:3) (3:5)"},  // 3 is in neither
       {L({R(1, 3, true, true), R(1, 3, true, true)}), "(1:3) (1:3)"},  // not merged
       {L({R(Mn, 5), R(3, Mx)}), "[min:max]"},
@@ -317,8 +317,10 @@ void ReferenceNormalize(TRixCodeList& List) {
     const auto* Rg = As<TRixCodeRange>(List[I]);
     if (!Rg) continue;
     if (Rg->Lower() == Rg->Upper()) {
-      if (Rg->LowerExclusive() || Rg->UpperExclusive()) List.Delete(I);
-      else List.SetItem(I, new TRixCodeSingle(Rg->Lower()));
+      if (Rg->LowerExclusive() || Rg->UpperExclusive())
+        List.Delete(I);
+      else
+        List.SetItem(I, new TRixCodeSingle(Rg->Lower()));
     } else if (Rg->Lower() > Rg->Upper()) {
       List.Delete(I);
     }
@@ -377,12 +379,9 @@ TEST_F(RixCodes, Equality) {
     bool Equal;
   };
   Case Cases[] = {
-      {L({R(1, 3), S(2)}), L({R(1, 3)}), true},
-      {L({S(1), S(2)}), L({S(2), S(1)}), true},
-      {L({S(3)}), L({R(3, 3)}), true},
-      {L({R(1, 3, false, true)}), L({R(1, 3)}), false},
-      {L({R(1, 2)}), L({S(1), S(2)}), false},
-      {L({}), L({R(2, 1)}), true},
+      {L({R(1, 3), S(2)}), L({R(1, 3)}), true}, {L({S(1), S(2)}), L({S(2), S(1)}), true},
+      {L({S(3)}), L({R(3, 3)}), true},          {L({R(1, 3, false, true)}), L({R(1, 3)}), false},
+      {L({R(1, 2)}), L({S(1), S(2)}), false},   {L({}), L({R(2, 1)}), true},
       {L({S(1)}), L({S(1), S(2)}), false},
   };
   for (Case& C : Cases) {
@@ -414,7 +413,7 @@ TEST_F(RixCodes, IntegerBounds) {
       {R(-2.5, -0.5), 0, 0, 0, 0, -2, -1, 2},  // never 0, which the code does not hold
       {R(5, 1), 0, 0, 0, 0, 5, 1, 0},
       {R(1.2, 1.8), 0, 0, 0, 0, 2, 1, 0},
-      {R(Mn, 10), -100, 5, 0, 0, 5, 10, 6},      // open below: reaches Span below the end
+      {R(Mn, 10), -100, 5, 0, 0, 5, 10, 6},          // open below: reaches Span below the end
       {R(Mn, 10), -100, 1000, 0, 0, -100, 10, 111},  // ... but not beyond the limit
       {R(Mn, 10, false, true), -100, 5, 0, 0, 4, 9, 6},
       {R(10, Mx), 0, 0, 100, 5, 10, 15, 6},
@@ -460,9 +459,15 @@ void ExpectRandomListWithin(const TRixCodeList& Source, const TRixCodeList& Out)
       First = Last = static_cast<const TRixCodeSingle*>(C)->Value();
     }
     EXPECT_TRUE(std::isfinite(First) && std::isfinite(Last)) << Show(Out);
-    if (First != RixCodeMin) EXPECT_GE(First, Lo) << Show(Out);
-    if (Last != RixCodeMax) EXPECT_LE(Last, Hi) << Show(Out);
-    if (I > 0) EXPECT_FALSE(Out[I - 1]->InRange(First)) << Show(Out);  // sorted, disjoint
+    if (First != RixCodeMin) {
+      EXPECT_GE(First, Lo) << Show(Out);
+    }
+    if (Last != RixCodeMax) {
+      EXPECT_LE(Last, Hi) << Show(Out);
+    }
+    if (I > 0) {  // sorted, disjoint
+      EXPECT_FALSE(Out[I - 1]->InRange(First)) << Show(Out);
+    }
   }
 }
 
@@ -470,10 +475,7 @@ TEST_F(RixCodes, RandomCodeLists) {
   TOrvRandGen& Gen = DefaultRandGen();
   const uint32_t Saved = Gen.GetSeed();
   std::unique_ptr<TRixCodeList> Sources[] = {
-      L({R(1, 10)}),
-      L({S(1), S(3)}),
-      L({R(5, RixCodeMax)}),
-      L({R(RixCodeMin, -20)}),
+      L({R(1, 10)}), L({S(1), S(3)}), L({R(5, RixCodeMax)}), L({R(RixCodeMin, -20)}),
       L({}),  // open at both ends
       L({S(4)}),
   };

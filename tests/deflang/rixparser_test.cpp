@@ -138,8 +138,8 @@ class TToyParser : public TRixParser {
     Style->AddName("fancy", &TOrvTokenInteger::StaticClass(), "level");
     auto* Opts = R.AddDef(std::make_unique<TRixDefSimpleEnum>("opts", kOnce | rdfList, "of"));
     for (const char* N : {"a", "b", "c"}) Opts->AddName(N);
-    R.AddDef(std::make_unique<TRixDefSimpleIdentifier>(
-        "languages", kOnce | rdfList | rdfEmptyList | rdfUnique));
+    R.AddDef(std::make_unique<TRixDefSimpleIdentifier>("languages",
+                                                       kOnce | rdfList | rdfEmptyList | rdfUnique));
     R.AddDef(std::make_unique<TRixDefSimpleStringLong>("tags", rdfList));
     R.AddDef(std::make_unique<TRixDefSimpleInteger>("size", kOnce | rdfDeprecated));
     R.AddDef(std::make_unique<TRixDefSimpleStringLong>("trap", kOnce));
@@ -159,9 +159,7 @@ const TOrvLangManager& English() {
   return *M;
 }
 
-std::string EnglishText(const TOrvMsg& M) {
-  return FormatTemplate(English(), M.Template, M.Args);
-}
+std::string EnglishText(const TOrvMsg& M) { return FormatTemplate(English(), M.Template, M.Args); }
 
 struct TReading {
   TOrvMsgList Msgs;
@@ -197,8 +195,8 @@ using Strings = std::vector<std::string>;
 class RixParser : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    for (const ClassInfo* C : {&TRixToyHead::StaticClass(), &TRixToySection::StaticClass(),
-                               &TRixToyDoc::StaticClass()})
+    for (const ClassInfo* C :
+         {&TRixToyHead::StaticClass(), &TRixToySection::StaticClass(), &TRixToyDoc::StaticClass()})
       ClassRegistry::Register(*C);
   }
 };
@@ -386,8 +384,8 @@ TEST_F(RixParser, ListForms) {
 TEST_F(RixParser, AListMissingItsSemicolonLeavesTheBlockEnd) {
   TToyParser P;
   TRixToyDoc Doc;
-  auto R = Read(P, "name=\"n\"; def head caption = \"a\"; notes = \"x\", \"y\" end; count = 2;",
-                &Doc);
+  auto R =
+      Read(P, "name=\"n\"; def head caption = \"a\"; notes = \"x\", \"y\" end; count = 2;", &Doc);
   EXPECT_EQ(R->Messages(), Strings{"1:52 \",\" or \";\" expected."});
   EXPECT_EQ(Doc.Count, 2);
   ASSERT_NE(Doc.Head, nullptr);
@@ -411,19 +409,29 @@ TEST_F(RixParser, OrderRepetitionMandatoryAndUnknownKeys) {
     Strings Msgs;
   };
   const TCase Cases[] = {
-      {true, false, "name=\"n\"; active = 1; count = 2;",
+      {true,
+       false,
+       "name=\"n\"; active = 1; count = 2;",
        {"1:23 Incorrect order (should be exchanged with \"active\")."}},
       {false, false, "name=\"n\"; active = 1; count = 2;", {}},
-      {true, false, "count = 3; count = 2;",
+      {true,
+       false,
+       "count = 3; count = 2;",
        {"1:12 Definition repeated.", "1:21 Mandatory definition \"name\" omitted."}},
       {false, false, "name=\"n\"; nonsense = 1; def unknown a = 1; end; count = 2;", {}},
-      {false, true, "name=\"n\"; nonsense = 1; def unknown a = 1; end; count = 2;",
+      {false,
+       true,
+       "name=\"n\"; nonsense = 1; def unknown a = 1; end; count = 2;",
        {"1:11 Unknown key.", "1:29 Unknown key."}},
       // Only the first omission of a block is reported.
-      {false, false, "def section end; name=\"n\";",
+      {false,
+       false,
+       "def section end; name=\"n\";",
        {"1:16 Mandatory definition \"label\" omitted."}},
       // A stray token and then its ";" are each an unknown key, skipped one at a time.
-      {false, false, "name=\"n\"; def section label=\"a\"; 5; end;",
+      {false,
+       false,
+       "name=\"n\"; def section label=\"a\"; 5; end;",
        {"1:34 Unknown key.", "1:35 Unknown key."}},
       {false, false, "name=\"n\"; def section label=\"a\";", {"1:33 \"end\" expected."}},
       {false, false, "name=\"n\"; def section label=\"a\"; end", {"1:37 \";\" expected."}},
@@ -436,7 +444,9 @@ TEST_F(RixParser, OrderRepetitionMandatoryAndUnknownKeys) {
     auto R = Read(P, C.Text, &Doc);
     SCOPED_TRACE(C.Text);
     EXPECT_EQ(R->Messages(), C.Msgs);
-    if (C.Text.find("count = 2;") != std::string::npos) EXPECT_EQ(Doc.Count, 2);
+    if (C.Text.find("count = 2;") != std::string::npos) {
+      EXPECT_EQ(Doc.Count, 2);
+    }
   }
 }
 
@@ -490,8 +500,8 @@ TEST_F(RixParser, BlocksCreateTheirTargetsByClass) {
   TRixLines Lines;
   Root.WriteText(Lines, 0);
   EXPECT_EQ(Lines, (Strings{"name=n;", "def head", "  caption=H;", "end;", "def section",
-                            "  label=one;", "  type=other;", "end;", "def section",
-                            "  label=two;", "end;", "def ghost", "  weight=;", "end;"}));
+                            "  label=one;", "  type=other;", "end;", "def section", "  label=two;",
+                            "end;", "def ghost", "  weight=;", "end;"}));
 }
 
 TEST_F(RixParser, SelfNestingBlocksAndTheDepthLimit) {
@@ -556,8 +566,8 @@ TEST_F(RixParser, InheritanceFromTheNearestOwner) {
 TEST_F(RixParser, ReadingWithoutTargetOnlyChecks) {
   TToyParser P;
   auto R = Read(P, "name=\"n\"; count = x; def section end;", nullptr);
-  EXPECT_EQ(R->Texts(), (Strings{"Invalid element type.",
-                                 "Mandatory definition \"label\" omitted."}));
+  EXPECT_EQ(R->Texts(),
+            (Strings{"Invalid element type.", "Mandatory definition \"label\" omitted."}));
   EXPECT_EQ(P.RootNode().Children().Count(), 3);
 }
 

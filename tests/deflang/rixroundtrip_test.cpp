@@ -46,9 +46,16 @@ class RixRoundTripTest : public ::testing::Test {
 
 TEST_F(RixRoundTripTest, StringsAndTexts) {
   // Values in the reader's normal form: single blanks, no blank next to a line break.
-  const std::string Strings[] = {
-      "say \"hi\"", "\"\"", "line 1\r\nline 2", "a\r\n\r\nb", Cp1250("zażółć gęślą jaźń"),
-      "C:\\temp", "x // not a comment", "/* nor this */", "a >> b", ""};
+  const std::string Strings[] = {"say \"hi\"",
+                                 "\"\"",
+                                 "line 1\r\nline 2",
+                                 "a\r\n\r\nb",
+                                 Cp1250("zażółć gęślą jaźń"),
+                                 "C:\\temp",
+                                 "x // not a comment",
+                                 "/* nor this */",
+                                 "a >> b",
+                                 ""};
   const std::string Texts[] = {"a >> b", "x > y>", ">>", ">", "<<x>>", "a>>>>b", "end; def x"};
   WriteDefStart(Out, Indent, "block");
   for (const std::string& V : Strings) WriteKeyString(Out, Indent, "s", "note", V);

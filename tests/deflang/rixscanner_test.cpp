@@ -46,8 +46,7 @@ std::string Join(const TRixTextList* L) {
 std::string Join(const TRixIntegerList* L) {
   if (!L) return "(nil)";
   std::string R;
-  for (int I = 0; I < L->Count(); ++I)
-    R += (I ? "|" : "") + std::to_string(L->GetItem(I)->Value());
+  for (int I = 0; I < L->Count(); ++I) R += (I ? "|" : "") + std::to_string(L->GetItem(I)->Value());
   return R;
 }
 
@@ -167,8 +166,8 @@ TEST_F(RixScannerTest, TypedReaders) {
       {"c = 5;", Integer("a"), false, "7", "", "c"},
       {"a = 5\r\nb", Integer("a"), true, "5", "2:1 \";\" expected.", "b"},
       {"a = 5\r\ndef b", Integer("a"), true, "5", "2:1 \";\" expected.", "def"},
-      {"a = x\r\ndef b", Integer("a"), false, "7",
-       "1:5 Integer expected. | 2:4 \";\" expected.", "def"},
+      {"a = x\r\ndef b", Integer("a"), false, "7", "1:5 Integer expected. | 2:4 \";\" expected.",
+       "def"},
       // Booleans
       {"a = 1;\r\nb", Boolean(), true, "1", "", "b"},
       {"a = 2;\r\nb", Boolean(), true, "0", "1:5 \"0\" or \"1\" expected.", "b"},
@@ -206,8 +205,7 @@ TEST_F(RixScannerTest, TypedReaders) {
       {"a = 5;\r\nb", BinData(), false, "EE", "1:5 Binary data expected.", "b"},
       {"a = $000000000000F03F;\r\nb", DoubleBin(), true, "1", "", "b"},
       {"a = $0000;\r\nb", DoubleBin(), false, "7", "1:5 Binary data expected.", "b"},
-      {"a = $000000000000F03F00;\r\nb", DoubleBin(), false, "7", "1:5 Binary data expected.",
-       "b"},
+      {"a = $000000000000F03F00;\r\nb", DoubleBin(), false, "7", "1:5 Binary data expected.", "b"},
       // day sets
       {"a = mon:wed, sat;\r\nb", Days(), true, "39", "", "b"},
       {"a = fri:mon;\r\nb", Days(), true, "0", "", "b"},
@@ -306,9 +304,8 @@ TEST_F(RixScannerTest, BlockStartLooksAheadAndPutsEverythingBack) {
 
 TEST_F(RixScannerTest, SignatureAndVersion) {
   const TGUID Sig = StringToGUID("{3991C166-F2A3-4C70-B115-FB13D7491403}");
-  EXPECT_TRUE(
-      Scan("signature = \"{3991c166-f2a3-4c70-b115-fb13d7491403}\";").ReadSignature("signature",
-                                                                                    Sig));
+  EXPECT_TRUE(Scan("signature = \"{3991c166-f2a3-4c70-b115-fb13d7491403}\";")
+                  .ReadSignature("signature", Sig));
   EXPECT_FALSE(Scan("version = 1;").ReadSignature("signature", Sig));
   for (const char* Bad : {"signature = 5;", "signature = \"x\";",
                           "signature = \"{3991C166-F2A3-4C70-B115-FB13D7491404}\";"})
@@ -331,12 +328,9 @@ TEST_F(RixScannerTest, ParseStringNormalisesBlanksAndLineBreaks) {
     const char* Source;
     const char* Value;
   } Cases[] = {
-      {"\"  a   b  \"", "a b"},
-      {"\"a \\n b\"", "a\r\nb"},
-      {"\"a \\n \\n b\"", "a\r\n\r\nb"},
-      {"<<a\r\n   b\r\n>>", "a b"},
-      {"<<a\\n\r\nb>>", "a\r\nb"},
-      {"\"C:\\\\new\"", "C:\\\r\new"},
+      {"\"  a   b  \"", "a b"},          {"\"a \\n b\"", "a\r\nb"},
+      {"\"a \\n \\n b\"", "a\r\n\r\nb"}, {"<<a\r\n   b\r\n>>", "a b"},
+      {"<<a\\n\r\nb>>", "a\r\nb"},       {"\"C:\\\\new\"", "C:\\\r\new"},
       {"\"tab\there\"", "tab\there"},
   };
   for (const auto& C : Cases) {
@@ -380,8 +374,7 @@ TEST_F(RixScannerTest, TextsDropHiddenLines) {
 }
 
 TEST_F(RixScannerTest, TerminalsOfTheLanguage) {
-  TRixScanner& Sc =
-      Scan("; def END = @ ( ) and or not in [ ] , : - / < <= > >= min a.b 12 Define");
+  TRixScanner& Sc = Scan("; def END = @ ( ) and or not in [ ] , : - / < <= > >= min a.b 12 Define");
   const ClassInfo* Expected[] = {
       &TRixTokenInstrSep::StaticClass(),    &TRixTokenDefStart::StaticClass(),
       &TRixTokenDefEnd::StaticClass(),      &TRixTokenDefSimple::StaticClass(),

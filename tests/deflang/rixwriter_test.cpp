@@ -46,7 +46,10 @@ TEST(RixWriter, BlockLayoutAndKeys) {
 }
 
 TEST(RixWriter, TextsDoubleTheirClosingBrackets) {
-  struct Case { const char* Text; const char* Line; };
+  struct Case {
+    const char* Text;
+    const char* Line;
+  };
   const Case Cases[] = {
       {"a >> b", "t = <<a >>>> b>>;\r\n"},
       {"line 1\r\nline 2", "t = <<line 1\r\nline 2>>;\r\n"},

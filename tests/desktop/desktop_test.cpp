@@ -145,8 +145,8 @@ TEST(OrvFormForm, PlaceholdersTextsPaddingAndFirstIdle) {
 TEST(CreateMenuItem, OwnerTagAndHandlers) {
   TOrvAction A;
   int Clicks = 0;
-  auto Loose = CreateMenuItem(nullptr, "Loose", &A, nullptr, {}, {},
-                              [&](TWebMenuItem&) { ++Clicks; });
+  auto Loose =
+      CreateMenuItem(nullptr, "Loose", &A, nullptr, {}, {}, [&](TWebMenuItem&) { ++Clicks; });
   EXPECT_EQ(Loose->Parent(), nullptr);
   EXPECT_EQ(Loose->TagObject, &A);
   Loose->OnClick(*Loose);

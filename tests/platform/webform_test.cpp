@@ -27,9 +27,10 @@ namespace fs = std::filesystem;
 
 TEST(WebCharset, PolishLettersRoundTripBetweenIsoAndWindows1250) {
   // a-ogonek, s-acute, z-acute, A-ogonek, S-acute, Z-acute differ; l-stroke and z-dot agree.
-  struct Case { unsigned char Iso, Cp; } Cases[] = {
-      {0xB1, 0xB9}, {0xB6, 0x9C}, {0xBC, 0x9F}, {0xA1, 0xA5}, {0xA6, 0x8C}, {0xAC, 0x8F},
-      {0xB3, 0xB3}, {0xBF, 0xBF}, {0xEA, 0xEA}, {0xF3, 0xF3}, {'A', 'A'}};
+  struct Case {
+    unsigned char Iso, Cp;
+  } Cases[] = {{0xB1, 0xB9}, {0xB6, 0x9C}, {0xBC, 0x9F}, {0xA1, 0xA5}, {0xA6, 0x8C}, {0xAC, 0x8F},
+               {0xB3, 0xB3}, {0xBF, 0xBF}, {0xEA, 0xEA}, {0xF3, 0xF3}, {'A', 'A'}};
   for (auto C : Cases) {
     std::string Iso(1, char(C.Iso)), Cp(1, char(C.Cp));
     EXPECT_EQ(Iso88592ToCp1250(Iso), Cp) << int(C.Iso);
@@ -450,7 +451,9 @@ TEST_F(WebServerTest, ExceptionsBecomeAlertsAndTheSessionGoesOn) {
     CurrentWebSession()->OpenNewWindow("/x?a='1'");
   };
   R = Fire(Sid, *F.Button, "click");
-  EXPECT_NE(R.Body.find("alert('B\xB3\xB1" "d')"), std::string::npos);
+  EXPECT_NE(R.Body.find("alert('B\xB3\xB1"
+                        "d')"),
+            std::string::npos);
   EXPECT_NE(R.Body.find("window.open('/x?a=\\x271\\x27')"), std::string::npos);
 }
 

@@ -102,18 +102,20 @@ TEST_F(WebSecurityLoopback, BodiesOfUndeclaredLengthAreRefusedBeforeTheyAreRead)
     std::string Request;
   } Cases[] = {
       {"chunked post over the limit",
-       "POST " + Base + " HTTP/1.1\r\nHost: x\r\nContent-Type: application/octet-stream\r\n"
-       "Transfer-Encoding: chunked\r\n\r\n" + Chunked(Big, 4096).substr(0, 150 * 1024)},
-      {"chunked event post",
-       "POST " + Base + " HTTP/1.1\r\nHost: x\r\nContent-Type: "
-       "application/x-www-form-urlencoded\r\nTransfer-Encoding: chunked\r\n\r\n" +
-           Event.substr(0, Event.size() - 5)},
-      {"chunked get",
-       "GET " + Base + " HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\n\r\n" +
+       "POST " + Base +
+           " HTTP/1.1\r\nHost: x\r\nContent-Type: application/octet-stream\r\n"
+           "Transfer-Encoding: chunked\r\n\r\n" +
            Chunked(Big, 4096).substr(0, 150 * 1024)},
-      {"post without a length",
-       "POST " + Base + " HTTP/1.1\r\nHost: x\r\nContent-Type: text/plain\r\n\r\n" +
-           Big.substr(0, 150 * 1024)},
+      {"chunked event post",
+       "POST " + Base +
+           " HTTP/1.1\r\nHost: x\r\nContent-Type: "
+           "application/x-www-form-urlencoded\r\nTransfer-Encoding: chunked\r\n\r\n" +
+           Event.substr(0, Event.size() - 5)},
+      {"chunked get", "GET " + Base + " HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\n\r\n" +
+                          Chunked(Big, 4096).substr(0, 150 * 1024)},
+      {"post without a length", "POST " + Base +
+                                    " HTTP/1.1\r\nHost: x\r\nContent-Type: text/plain\r\n\r\n" +
+                                    Big.substr(0, 150 * 1024)},
   };
   for (const Case& C : Cases) {
     std::vector<int> S = Statuses(Port, C.Request);
@@ -124,13 +126,16 @@ TEST_F(WebSecurityLoopback, BodiesOfUndeclaredLengthAreRefusedBeforeTheyAreRead)
   }
   // A declared length still works, and one over the limit is refused.
   std::string Ok = EventBody();
-  EXPECT_EQ(Statuses(Port, "POST " + Base + " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n"
-                           "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: " +
-                               std::to_string(Ok.size()) + "\r\n\r\n" + Ok),
-            std::vector<int>{200});
+  EXPECT_EQ(
+      Statuses(Port, "POST " + Base +
+                         " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n"
+                         "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: " +
+                         std::to_string(Ok.size()) + "\r\n\r\n" + Ok),
+      std::vector<int>{200});
   EXPECT_EQ(Form->Clicks, 1);
-  EXPECT_EQ(Statuses(Port, "POST " + Base + " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n"
-                           "Content-Type: application/octet-stream\r\nContent-Length: " +
+  EXPECT_EQ(Statuses(Port, "POST " + Base +
+                               " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n"
+                               "Content-Type: application/octet-stream\r\nContent-Length: " +
                                std::to_string(Big.size()) + "\r\n\r\n" + Big),
             std::vector<int>{413});
 }

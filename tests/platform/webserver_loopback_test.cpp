@@ -50,8 +50,9 @@ std::string GetRequest(const std::string& Target) {
 
 std::string PostRequest(const std::string& Target, const std::string& Type,
                         const std::string& Body) {
-  return "POST " + Target + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\nContent-Type: " +
-         Type + "\r\nContent-Length: " + std::to_string(Body.size()) + "\r\n\r\n" + Body;
+  return "POST " + Target +
+         " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\nContent-Type: " + Type +
+         "\r\nContent-Length: " + std::to_string(Body.size()) + "\r\n\r\n" + Body;
 }
 
 class TLoopForm : public TWebForm {
@@ -59,7 +60,10 @@ class TLoopForm : public TWebForm {
   void AfterConstruction() override {
     Edit = Add<TWebEdit>("Edit");
     Button = Add<TWebButton>("Button");
-    Button->OnClick = [this](TWebControl&) { ++Clicks; if (OnPress) OnPress(); };
+    Button->OnClick = [this](TWebControl&) {
+      ++Clicks;
+      if (OnPress) OnPress();
+    };
   }
   TWebEdit* Edit;
   TWebButton* Button;
@@ -175,9 +179,9 @@ TEST_F(LoopbackTest, SessionsAreServedInParallel) {
   FA.OnPress = [&] { Meet(0); };
   FB.OnPress = [&] { Meet(1); };
   auto Press = [this](std::string Base, TLoopForm* F) {
-    Exchange(Port, PostRequest(Base, "application/x-www-form-urlencoded",
-                               "__page=" + F->PageId() + "&__evt=" + F->Button->Id() +
-                                   "%3Aclick%3A"));
+    Exchange(Port,
+             PostRequest(Base, "application/x-www-form-urlencoded",
+                         "__page=" + F->PageId() + "&__evt=" + F->Button->Id() + "%3Aclick%3A"));
   };
   std::thread T1(Press, A, &FA), T2(Press, B, &FB);
   T1.join();

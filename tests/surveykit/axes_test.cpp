@@ -2,9 +2,9 @@
 // axes into the question's responses.
 #include <gtest/gtest.h>
 
+#include "survey_fixture.h"
 #include "surveykit/gimdata.h"
 #include "surveykit/mermessages.h"
-#include "survey_fixture.h"
 
 namespace quin {
 namespace {
@@ -21,8 +21,8 @@ struct TGrid {
   // A question "g" whose grid block holds the given lines.
   explicit TGrid(std::initializer_list<const char*> L) : TGrid(Lines(L)) {}
   explicit TGrid(const std::string& Body) {
-    std::string Text = "def data def question id = g; name = \"G\"; def responseGrid\r\n" +
-                       Body + "end; end; end;\r\n";
+    std::string Text = "def data def question id = g; name = \"G\"; def responseGrid\r\n" + Body +
+                       "end; end; end;\r\n";
     auto Scanner = TRixScanner::CreateFromText(Text, &Msgs);
     Scanner->NextToken();
     Scanner->ReadDefComplexStart("data");
@@ -43,16 +43,13 @@ struct TGrid {
 };
 
 TEST(GimResponseAxis, BrandByFrequencyExpandsLastAxisFastest) {
-  TGrid G({"columnMask = \"q*\";",
-           "def responseAxis id = brand; name = \"Brand\";",
+  TGrid G({"columnMask = \"q*\";", "def responseAxis id = brand; name = \"Brand\";",
            "  def response id = b1; name = \"B1\"; columnText = \"a\"; end;",
            "  def response id = b2; name = \"B2\"; columnText = \"b\"; attr = substStats; end;",
-           "end;",
-           "def responseAxis id = freq; name = \"Freq\";",
+           "end;", "def responseAxis id = freq; name = \"Freq\";",
            "  def response id = f1; name = \"F1\"; code = 1; end;",
            "  def response id = f2; name = \"F2\"; code = 2; end;",
-           "  def response id = f3; name = \"F3\"; code = 3; attr = estIndependent; end;",
-           "end;"});
+           "  def response id = f3; name = \"F3\"; code = 3; attr = estIndependent; end;", "end;"});
   EXPECT_TRUE(G.Msgs.Empty()) << ::testing::PrintToString(MsgSummary(G.Msgs));
   ASSERT_TRUE(G.Q);
   EXPECT_TRUE(G.Q->IsGrid());
@@ -80,15 +77,11 @@ TEST(GimResponseAxis, BrandByFrequencyExpandsLastAxisFastest) {
 }
 
 TEST(GimResponseAxis, TwoColumnAxesWithAGridRange) {
-  TGrid G({"columnMask = \"q*_*\"; range = 1:5;",
-           "def responseAxis id = x; name = \"X\";",
+  TGrid G({"columnMask = \"q*_*\"; range = 1:5;", "def responseAxis id = x; name = \"X\";",
            "  def response id = x1; name = \"X1\"; columnText = \"1\"; end;",
-           "  def response id = x2; name = \"X2\"; columnText = \"2\"; end;",
-           "end;",
+           "  def response id = x2; name = \"X2\"; columnText = \"2\"; end;", "end;",
            "def responseAxis id = y; name = \"Y\";",
-           "  def response id = y1; name = \"Y1\"; columnText = \"a\"; end;",
-           "end;",
-           "code = 3;"});
+           "  def response id = y1; name = \"Y1\"; columnText = \"a\"; end;", "end;", "code = 3;"});
   EXPECT_EQ(G.Names(), (std::vector<std::string>{"TGimError_CodeAndRangeInvalid"}));
   EXPECT_EQ(G.Msgs.GetItem(0)->MessageText(), "Only one of code and range valid in grid question.");
   EXPECT_EQ(G.Q->Responses->GetIDText(), "ry1.x1, ry1.x2");
@@ -132,40 +125,38 @@ TEST(GimResponseAxis, ConsistencyChecks) {
        {"TGimError_AxisNotDefined", "TGimError_AtMostOneNonColAxisAllowed",
         "TGimError_OnlyLastAxisMayBeNonCol"}},
       // Per axis: the first problem only.
-      {{"columnMask = \"q*\"; code = 1;",
-        "def responseAxis id = a; name = \"A\";",
+      {{"columnMask = \"q*\"; code = 1;", "def responseAxis id = a; name = \"A\";",
         "  def response id = a1; name = \"A1\"; column = x; end;",
         "  def response id = a2; name = \"A2\"; end; end;"},
        {"TGimError_ColDefsInvalid"}},
-      {{"columnMask = \"q*\"; code = 1;",
-        "def responseAxis id = a; name = \"A\";",
+      {{"columnMask = \"q*\"; code = 1;", "def responseAxis id = a; name = \"A\";",
         "  def response id = a1; name = \"A1\"; columnText = \"1\"; end;",
         "  def response id = a2; name = \"A2\"; end; end;"},
        {"TGimError_ColCodeDefsInvalid"}},
-      {{"columnMask = \"q*\"; code = 1;",
-        "def responseAxis id = a; name = \"A\";",
+      {{"columnMask = \"q*\"; code = 1;", "def responseAxis id = a; name = \"A\";",
         "  def response id = a1; name = \"A1\"; columnText = \"1\"; end;",
         "  def response id = a2; name = \"A2\"; code = 2; end; end;"},
        {"TGimError_ColCodeDefsInconsistent"}},
       // An axis without responses is a column axis that generates nothing.
       {{"columnMask = \"q*\"; code = 1; def responseAxis name = \"E\"; end;"},
        {"TGimError_ResponsesNotDefined", "TMerError_IDNotDefined"}},
-      {{"end;"}, {"TGimError_AxisNotDefined", "TGimError_NonColAxisLegalIffCodeRangeNotDefined",
-                  "TGimError_ColMaskNotDefined"}},
+      {{"end;"},
+       {"TGimError_AxisNotDefined", "TGimError_NonColAxisLegalIffCodeRangeNotDefined",
+        "TGimError_ColMaskNotDefined"}},
   };
   for (const auto& C : Cases) {
     std::string Text;
     for (const char* L : C.Lines) Text += std::string(L) + "\n";
     TGrid G({Text.c_str()});
     EXPECT_EQ(G.Names(), C.Expected) << Text;
-    if (C.Expected.size() == 1 && C.Expected[0] == "TGimError_ColMaskInvalidInGrid")
+    if (C.Expected.size() == 1 && C.Expected[0] == "TGimError_ColMaskInvalidInGrid") {
       EXPECT_EQ(G.Q->Responses->Count(), 0);
+    }
   }
 }
 
 TEST(GimResponseAxis, MessageTexts) {
-  TGrid G({"columnMask = \"q*\"; code = 1;",
-           "def responseAxis id = a; name = \"A\";",
+  TGrid G({"columnMask = \"q*\"; code = 1;", "def responseAxis id = a; name = \"A\";",
            "  def response id = a1; name = \"A1\"; columnText = \"1\"; end;",
            "  def response id = a2; name = \"A2\"; end; end;"});
   ASSERT_EQ(G.Msgs.Count(), 1);
@@ -176,8 +167,7 @@ TEST(GimResponseAxis, MessageTexts) {
 TEST(GimResponseAxis, GridTooLargeGeneratesNothing) {
   const size_t Saved = TGimResponseAxisList::MaxGridResponses;
   TGimResponseAxisList::MaxGridResponses = 3;
-  TGrid G({"columnMask = \"q*_*\"; code = 1;",
-           "def responseAxis id = x; name = \"X\";",
+  TGrid G({"columnMask = \"q*_*\"; code = 1;", "def responseAxis id = x; name = \"X\";",
            "  def response id = x1; name = \"X1\"; columnText = \"1\"; end;",
            "  def response id = x2; name = \"X2\"; columnText = \"2\"; end; end;",
            "def responseAxis id = y; name = \"Y\";",

@@ -2,9 +2,9 @@
 // identifier, and the closing steps when reading is cut short.
 #include <gtest/gtest.h>
 
+#include "survey_fixture.h"
 #include "surveykit/gimdata.h"
 #include "surveykit/mermessages.h"
-#include "survey_fixture.h"
 
 namespace quin {
 namespace {
@@ -31,35 +31,35 @@ struct TReadData {
   TGimQuestion* Q(const char* ID) { return Survey->Data->FindQuestion(ID, false); }
 };
 
-const std::string kTree = Lines({
-    "def data",                                          // 1
-    "  def module id = m1; name = \"Media\";",           // 2
-    "    def module id = m2; name = \"Press\";",         // 3
-    "      def question id = q1; name = \"Reads\"; scale = nominal;",
-    "        def response id = yes; name = \"Yes\"; column = q1; code = 1; end;",
-    "        def response id = no; name = \"No\"; column = q1; code = 2; end;",
-    "      end;",                                        // 7
-    "    end;",
-    "    def question id = q2; name = \"Brands\";",      // 9
-    "      def response id = a; name = \"A\"; column = q2a; code = 1; end;",
-    "      def response id = b; name = \"B\"; column = q2b; code = 1; end;",
-    "    end;",
-    "  end;",                                            // 13
-    "  def question id = age; name = \"Age\";",          // 14
-    "    def response name = \"Age\"; column = age; numeric = >= 0; end;",
-    "  end;",
-    "  def question id = g; name = \"Grid\";",          // 17
-    "    def responseGrid columnMask = \"g*\";",
-    "      def responseAxis id = br; name = \"Brand\";",
-    "        def response id = b1; name = \"B1\"; columnText = \"a\"; end;",
-    "        def response id = b2; name = \"B2\"; columnText = \"b\"; end;",
-    "      end;",
-    "      def responseAxis id = fr; name = \"Freq\";",
-    "        def response id = f1; name = \"F1\"; code = 1; end;",
-    "      end;",
-    "    end;",
-    "  end;",
-    "end;"});
+const std::string kTree =
+    Lines({"def data",                                   // 1
+           "  def module id = m1; name = \"Media\";",    // 2
+           "    def module id = m2; name = \"Press\";",  // 3
+           "      def question id = q1; name = \"Reads\"; scale = nominal;",
+           "        def response id = yes; name = \"Yes\"; column = q1; code = 1; end;",
+           "        def response id = no; name = \"No\"; column = q1; code = 2; end;",
+           "      end;",  // 7
+           "    end;",
+           "    def question id = q2; name = \"Brands\";",  // 9
+           "      def response id = a; name = \"A\"; column = q2a; code = 1; end;",
+           "      def response id = b; name = \"B\"; column = q2b; code = 1; end;",
+           "    end;",
+           "  end;",                                    // 13
+           "  def question id = age; name = \"Age\";",  // 14
+           "    def response name = \"Age\"; column = age; numeric = >= 0; end;",
+           "  end;",
+           "  def question id = g; name = \"Grid\";",  // 17
+           "    def responseGrid columnMask = \"g*\";",
+           "      def responseAxis id = br; name = \"Brand\";",
+           "        def response id = b1; name = \"B1\"; columnText = \"a\"; end;",
+           "        def response id = b2; name = \"B2\"; columnText = \"b\"; end;",
+           "      end;",
+           "      def responseAxis id = fr; name = \"Freq\";",
+           "        def response id = f1; name = \"F1\"; code = 1; end;",
+           "      end;",
+           "    end;",
+           "  end;",
+           "end;"});
 
 TEST(GimData, ModuleTreeWithQuestionsOfEachKind) {
   TReadData R(kTree);
@@ -96,29 +96,28 @@ TEST(GimData, ModuleTreeWithQuestionsOfEachKind) {
 }
 
 TEST(GimData, ReaderMessages) {
-  TReadData R(Lines({
-      "def data",
-      "  def module id = m; end;",                              // 2: no name
-      "  def module id = M; name = \"Dup\"; end;",              // 3: id not unique
-      "  def question id = q; name = \"Q\"; scale = ratio;",    // 4: unknown scale
-      "    def response id = r1; code = 1; end;",
-      "    def responseGrid end;",                              // 6: grid after responses
-      "    def response id = R1; code = 2; end;",               // 7: id not unique in list
-      "  end;",
-      "  def question id = Q; name = \"Q2\";",                  // 9: id not unique
-      "    def responseGrid columnMask = \"x*\";",
-      "      def responseAxis id = a; name = \"A\";",
-      "        def response id = a1; columnText = \"1\"; end;",
-      "      end;",
-      "      code = 1;",
-      "    end;",
-      "    def response id = x; code = 1; end;",                // 16: response after a grid
-      "  end;",
-      "  def question id = e; name = \"E\"; end;",              // 18: no responses
-      "  def question name = \"N\"; def response code = 1; end; end;",  // 19: no id
-      "  def odd end;",                                         // 20
-      "  stray = 1;",                                           // 21
-      "end;"}));
+  TReadData R(Lines({"def data",
+                     "  def module id = m; end;",                            // 2: no name
+                     "  def module id = M; name = \"Dup\"; end;",            // 3: id not unique
+                     "  def question id = q; name = \"Q\"; scale = ratio;",  // 4: unknown scale
+                     "    def response id = r1; code = 1; end;",
+                     "    def responseGrid end;",                 // 6: grid after responses
+                     "    def response id = R1; code = 2; end;",  // 7: id not unique in list
+                     "  end;",
+                     "  def question id = Q; name = \"Q2\";",  // 9: id not unique
+                     "    def responseGrid columnMask = \"x*\";",
+                     "      def responseAxis id = a; name = \"A\";",
+                     "        def response id = a1; columnText = \"1\"; end;",
+                     "      end;",
+                     "      code = 1;",
+                     "    end;",
+                     "    def response id = x; code = 1; end;",  // 16: response after a grid
+                     "  end;",
+                     "  def question id = e; name = \"E\"; end;",  // 18: no responses
+                     "  def question name = \"N\"; def response code = 1; end; end;",  // 19: no id
+                     "  def odd end;",                                                 // 20
+                     "  stray = 1;",                                                   // 21
+                     "end;"}));
   EXPECT_EQ(R.Exceptions, 0);
   EXPECT_EQ(MsgSummary(R.Msgs),
             (std::vector<std::string>{
@@ -140,21 +139,16 @@ TEST(GimData, ReaderMessages) {
 // An identifier is not unique when a depth-first search of the tree finds another object of the
 // class first: an earlier module or question anywhere, not one inside the object itself.
 TEST(GimData, IdentifiersAreUniquePerClassAcrossTheTree) {
-  TReadData R(Lines({
-      "def data",
-      "  def module name = \"A\";",
-      "    def module id = inner; name = \"I\";",
-      "      def question id = q; name = \"Q\"; def response code = 1; end; end;",
-      "    end;",
-      "    id = inner;",                                           // 6: its own child has it
-      "  end;",
-      "  def module id = b; name = \"B\";",
-      "    def question id = Q; name = \"Q2\"; def response code = 1; end; end;",  // 9
-      "    def question id = inner; name = \"Q3\"; def response code = 1; end; end;",
-      "  end;",
-      "  def module id = INNER; name = \"C\"; end;",              // 12
-      "  def module name = \"D\"; id = d; id = b; end;",          // 13: renamed onto b
-      "end;"}));
+  TReadData R(Lines(
+      {"def data", "  def module name = \"A\";", "    def module id = inner; name = \"I\";",
+       "      def question id = q; name = \"Q\"; def response code = 1; end; end;", "    end;",
+       "    id = inner;",  // 6: its own child has it
+       "  end;", "  def module id = b; name = \"B\";",
+       "    def question id = Q; name = \"Q2\"; def response code = 1; end; end;",  // 9
+       "    def question id = inner; name = \"Q3\"; def response code = 1; end; end;", "  end;",
+       "  def module id = INNER; name = \"C\"; end;",      // 12
+       "  def module name = \"D\"; id = d; id = b; end;",  // 13: renamed onto b
+       "end;"}));
   EXPECT_EQ(R.Exceptions, 0);
   EXPECT_EQ(MsgSummary(R.Msgs),
             (std::vector<std::string>{"TMerError_IDNotUnique@9:18", "TMerError_IDNotUnique@12:14",
@@ -162,10 +156,10 @@ TEST(GimData, IdentifiersAreUniquePerClassAcrossTheTree) {
 }
 
 TEST(GimData, NoMeanOnNonIntervalScaleWarnsOncePerQuestion) {
-  TReadData R(Lines({"def data def question id = q; name = \"Q\"; scale = ORDINAL;",
-                     "  def response id = a; column = q; code = 1; attr = noMean; end;",
-                     "  def response id = b; column = q; code = 2; attr = noMean; end;",
-                     "end; end;"}));
+  TReadData R(
+      Lines({"def data def question id = q; name = \"Q\"; scale = ORDINAL;",
+             "  def response id = a; column = q; code = 1; attr = noMean; end;",
+             "  def response id = b; column = q; code = 2; attr = noMean; end;", "end; end;"}));
   EXPECT_EQ(MsgSummary(R.Msgs), (std::vector<std::string>{"TGimWarning_NoMeanNotInterval@4:5"}));
   EXPECT_EQ(R.Msgs.GetItem(0)->MessageText(),
             "No sense in using the noMean attribute in questions having scales other than "
@@ -183,10 +177,12 @@ TEST(GimData, FindQuestionByQualifiedID) {
     const char* Found;  // null: none
     bool Raises;
   } Cases[] = {
-      {"q1", "q1", false},        {"Q1", "q1", false},         {"q1@s1@ns", "q1", false},
-      {"q1@S1@NS", "q1", false},  {"q1.s1.ns", "q1", false},   {"Q2.S1.NS", "q2", false},
-      {"q1@s2@ns", nullptr, true}, {"q1@s1@other", nullptr, true}, {"q1.ns", nullptr, true},
-      {"q9", nullptr, false},     {"q1@s1", nullptr, false},   {"m1", nullptr, false},
+      {"q1", "q1", false},         {"Q1", "q1", false},
+      {"q1@s1@ns", "q1", false},   {"q1@S1@NS", "q1", false},
+      {"q1.s1.ns", "q1", false},   {"Q2.S1.NS", "q2", false},
+      {"q1@s2@ns", nullptr, true}, {"q1@s1@other", nullptr, true},
+      {"q1.ns", nullptr, true},    {"q9", nullptr, false},
+      {"q1@s1", nullptr, false},   {"m1", nullptr, false},
   };
   for (const auto& C : Cases) {
     if (C.Raises) {

@@ -178,8 +178,8 @@ TEST(GimDataObject, ViewsListTreeAndSelection) {
   EXPECT_FALSE(T.Q1->IsInSelection(Sel));
   TGimViewModel S1;
   T.Root->AddToTreeViewSelected(S1, nullptr, false, TGimCheckState::Unchecked, Sel);
-  ASSERT_EQ(S1.Roots.size(), 1u);                   // root
-  ASSERT_EQ(S1.Roots[0]->Children.size(), 1u);      // m1
+  ASSERT_EQ(S1.Roots.size(), 1u);               // root
+  ASSERT_EQ(S1.Roots[0]->Children.size(), 1u);  // m1
   const auto& SM1 = *S1.Roots[0]->Children[0];
   ASSERT_EQ(SM1.Children.size(), 1u);               // m2 (q1 left out)
   ASSERT_EQ(SM1.Children[0]->Children.size(), 1u);  // q2 only

@@ -98,10 +98,10 @@ TEST(GimStat, KindTableInCatalogueOrder) {
        "Row standard deviation", "Odchylenie standardowe w wierszach", "stdDevCol", true, false,
        false, true, "%1.2f"},
       {TGimStatStdDevCol::StaticClass(), "stdDevCol", "", "stdDev", "Col StdDev",
-       "Column standard deviation", "Odchylenie standardowe w kolumnach", "stdDevRow", false,
-       true, false, true, "%1.2f"},
-      {TGimStatSumRow::StaticClass(), "sumRow", "", "sum", "Row Sum", "Row sum",
-       "Suma w wierszach", "sumCol", true, false, false, true, "%1.2f"},
+       "Column standard deviation", "Odchylenie standardowe w kolumnach", "stdDevRow", false, true,
+       false, true, "%1.2f"},
+      {TGimStatSumRow::StaticClass(), "sumRow", "", "sum", "Row Sum", "Row sum", "Suma w wierszach",
+       "sumCol", true, false, false, true, "%1.2f"},
       {TGimStatSumCol::StaticClass(), "sumCol", "", "sum", "Col Sum", "Column sum",
        "Suma w kolumnach", "sumRow", false, true, false, true, "%1.2f"},
       // shares depend on the other axis than their name says
@@ -109,8 +109,8 @@ TEST(GimStat, KindTableInCatalogueOrder) {
        "Udział w wierszach", "shareCol", false, true, true, true, "%1.2f"},
       {TGimStatShareCol::StaticClass(), "shareCol", "", "share", "Col Share", "Column share",
        "Udział w kolumnach", "shareRow", true, false, true, true, "%1.2f"},
-      {TGimStatMediaIndLayer::StaticClass(), "indLayer", "", "ind", "Layer Ind",
-       "Layer indicator", "Wskaźnik w warstwie", "", false, false, false, false, "!DEF"},
+      {TGimStatMediaIndLayer::StaticClass(), "indLayer", "", "ind", "Layer Ind", "Layer indicator",
+       "Wskaźnik w warstwie", "", false, false, false, false, "!DEF"},
       {TGimStatMediaIndRow::StaticClass(), "indRow", "", "ind", "Row Ind", "Row indicator",
        "Wskaźnik w wierszach", "indCol", true, false, false, false, "!DEF"},
       {TGimStatMediaIndCol::StaticClass(), "indCol", "", "ind", "Col Ind", "Column indicator",
@@ -195,8 +195,7 @@ TEST(GimStat, DescriptionsInBothLanguages) {
   }
   {
     TLangManagerBinding B(PlMgr.get());
-    EXPECT_EQ(Make("cntW")->Description(),
-              Cp1250("Liczba (ważona) respondentów w komórce."));
+    EXPECT_EQ(Make("cntW")->Description(), Cp1250("Liczba (ważona) respondentów w komórce."));
     EXPECT_EQ(Make("indCol")->Description(),
               Cp1250("Wskaźniki procentowe:\r\nLiczba respondentów w komórce spełniających "
                      "wszystkie warunki określone w warstwach, wierszach i kolumnach "
@@ -247,10 +246,10 @@ TEST(GimStat, FormatsValuesAndMasks) {
     int Decimals;
     double Value;
     const TFormatSettings* FS;
-    const char* Text;        // FormatValue
-    const char* Mode0;       // FormatValueAs in mode 0: no thousands separators
-    const char* Mask;        // NumberMask
-    const char* ValueFmt;    // ValueFormat(Decimals, not raw, with percent sign)
+    const char* Text;      // FormatValue
+    const char* Mode0;     // FormatValueAs in mode 0: no thousands separators
+    const char* Mask;      // NumberMask
+    const char* ValueFmt;  // ValueFormat(Decimals, not raw, with percent sign)
   };
   const TCase Cases[] = {
       {"pctRow", 1, 0.256, &En, "25.6", "25.6", "0.0%", "%1.1f%%"},
@@ -310,7 +309,7 @@ TEST(GimStat, RawAndExportModes) {
       {Pct.get(), 1, 0.25, false, true, &En, "0.25"},  // a percentage stays a fraction
       {Pct.get(), 1, 0.25, false, false, &Pl, "0,25"},
       {Est.get(), 1, 12345678.0, false, false, &En, "12345.678"},  // an estimate in thousands
-      {Mean.get(), 1, 1234567.0, false, false, &En, "1234567"},   // %g keeps 15 digits
+      {Mean.get(), 1, 1234567.0, false, false, &En, "1234567"},    // %g keeps 15 digits
       {Pct.get(), 0, 0.256, true, false, &En, "25.6"},
       {Pct.get(), 0, 0.256, true, true, &Pl, "25,6%"},
       {Est.get(), 0, 12345678.0, true, false, &En, "12345.678"},
@@ -336,9 +335,8 @@ TEST(GimStat, DecimalsFromFilesAreBounded) {
     int Decimals;
     const char* Format;
   };
-  const TCase Cases[] = {{-1, "%1.0f"},      {INT_MIN, "%1.0f"}, {0, "%1.0f"},
-                         {15, "%1.15f"},     {16, "%1.15f"},     {1000000, "%1.15f"},
-                         {INT_MAX, "%1.15f"}};
+  const TCase Cases[] = {{-1, "%1.0f"},  {INT_MIN, "%1.0f"},  {0, "%1.0f"},       {15, "%1.15f"},
+                         {16, "%1.15f"}, {1000000, "%1.15f"}, {INT_MAX, "%1.15f"}};
   for (const TCase& C : Cases) {
     SCOPED_TRACE(C.Decimals);
     EXPECT_EQ(Pct->NumberFormat(C.Decimals), C.Format);
@@ -439,9 +437,17 @@ TEST(GimStatList, FindAndRemove) {
     const char* Found;  // "" when none
   };
   const TCase Cases[] = {
-      {"RowPct", "pctRow"}, {"CNTW", "cntW"},   {"cnt", "cntW"},     {"cntA", "cntA"},
-      {"totpct", "pctLayer"}, {"COLPCT", "pctCol"}, {"STDDEVCOL", "stdDevCol"},
-      {"pct", ""},          {"", ""},           {"cntW ", ""},       {"indicator", ""},
+      {"RowPct", "pctRow"},
+      {"CNTW", "cntW"},
+      {"cnt", "cntW"},
+      {"cntA", "cntA"},
+      {"totpct", "pctLayer"},
+      {"COLPCT", "pctCol"},
+      {"STDDEVCOL", "stdDevCol"},
+      {"pct", ""},
+      {"", ""},
+      {"cntW ", ""},
+      {"indicator", ""},
   };
   for (const TCase& C : Cases) {
     SCOPED_TRACE(C.Key);

@@ -2,9 +2,9 @@
 // info.
 #include <gtest/gtest.h>
 
+#include "survey_fixture.h"
 #include "surveykit/gimregions.h"
 #include "surveykit/mermessages.h"
-#include "survey_fixture.h"
 
 namespace quin {
 namespace {
@@ -26,12 +26,11 @@ struct TScan {
 
 TEST(GimRegions, RegionsReadWithTheirMessagesAndExactLookup) {
   TScan S(Lines({"  def region id = North; name = \"<PLK>Mazury<ENU>Masuria\"; end;",  // 1
-                 "  def region id = north; name = \"Again\"; end;",                  // 2
-                 "  def region def x end; end;",                                     // 3
-                 "  def city end;",                                                  // 4
-                 "  other = 1;",                                                     // 5
-                 "end;",
-                 "after"}));
+                 "  def region id = north; name = \"Again\"; end;",                    // 2
+                 "  def region def x end; end;",                                       // 3
+                 "  def city end;",                                                    // 4
+                 "  other = 1;",                                                       // 5
+                 "end;", "after"}));
   TGimRegionList L;
   L.Read(*S.Scanner, S.Scanner->Pos);
   EXPECT_EQ(MsgSummary(S.Msgs),
@@ -116,9 +115,9 @@ TEST(MerInfoStats, CatalogueOwnsTheTwentyKindsAndTheListsPickFromIt) {
   EXPECT_TRUE(I.SelectAdvStats("pctRow", W));
   EXPECT_TRUE(I.SelectStdStats("pctRow", W));
   EXPECT_FALSE(I.SelectStdStats("total", W));
-  EXPECT_EQ(W, (std::vector<const TOrvMsgClass*>{&TMerWarning_StatInStdStats,
-                                                 &TMerWarning_StatInAdvStats,
-                                                 &TMerWarning_StatAlreadyDefined}));
+  EXPECT_EQ(
+      W, (std::vector<const TOrvMsgClass*>{&TMerWarning_StatInStdStats, &TMerWarning_StatInAdvStats,
+                                           &TMerWarning_StatAlreadyDefined}));
   ASSERT_EQ(I.StdStatList.Count(), 3);
   EXPECT_EQ(I.StdStatList.GetItem(0), I.StatCatalogue.GetItem(2));
   EXPECT_EQ(I.StdStatList.GetItem(2)->ID(), "pctCol");

@@ -2,10 +2,10 @@
 #include <gtest/gtest.h>
 
 #include "base/text.h"
+#include "survey_fixture.h"
 #include "surveykit/gimexpr.h"
 #include "surveykit/merkeys.h"
 #include "surveykit/mermessages.h"
-#include "survey_fixture.h"
 
 namespace quin {
 namespace {
@@ -48,12 +48,12 @@ TEST(GimExpr, OperatorsAnswerByClass) {
     TGimExprNotation Notation;
     int Min, Max;
   } Cases[] = {
-      {TGimExprOperatorLogicNegation::StaticClass(), "not", "not", "nie",
-       TGimExprNotation::Prefix, 1, 1},
-      {TGimExprOperatorLogicConjunction::StaticClass(), "and", "and", "i",
-       TGimExprNotation::Infix, 2, 2147483647},
-      {TGimExprOperatorLogicDisjunction::StaticClass(), "or", "or", "lub",
-       TGimExprNotation::Infix, 2, 2147483647},
+      {TGimExprOperatorLogicNegation::StaticClass(), "not", "not", "nie", TGimExprNotation::Prefix,
+       1, 1},
+      {TGimExprOperatorLogicConjunction::StaticClass(), "and", "and", "i", TGimExprNotation::Infix,
+       2, 2147483647},
+      {TGimExprOperatorLogicDisjunction::StaticClass(), "or", "or", "lub", TGimExprNotation::Infix,
+       2, 2147483647},
   };
   for (const TCase& C : Cases) {
     const TGimExprOperator* Op = ExprOperatorOf(C.Class);

@@ -1,8 +1,8 @@
 // The sections after the header: their order, the mandatory ones, the skipped media sections.
 #include <gtest/gtest.h>
 
-#include "surveykit/mermessages.h"
 #include "survey_fixture.h"
+#include "surveykit/mermessages.h"
 
 namespace quin {
 namespace {
@@ -28,19 +28,15 @@ struct TRead {
 };
 
 TEST(MerSections, WavesAndDataReadEveryOptionalSectionSkippedWithWarning) {
-  TRead R(Lines({"def weights noWeight = 1; end;",      // 1
-                 "def waves",                           // 2
-                 "  def wave id = w1; name = \"W1\"; end;",
-                 "end;",
-                 "def data end;",                       // 5
-                 "def press def title id = t; end; end;",
-                 "def radio end;",
-                 "def tv end;"}));
+  TRead R(Lines({"def weights noWeight = 1; end;",  // 1
+                 "def waves",                       // 2
+                 "  def wave id = w1; name = \"W1\"; end;", "end;",
+                 "def data end;",  // 5
+                 "def press def title id = t; end; end;", "def radio end;", "def tv end;"}));
   EXPECT_FALSE(R.Fatal);
-  EXPECT_EQ(MsgSummary(R.Msgs),
-            (std::vector<std::string>{
-                "TMerWarning_SectionSkipped@6:5", "TMerWarning_SectionSkipped@7:5",
-                "TMerWarning_SectionSkipped@8:5"}));
+  EXPECT_EQ(MsgSummary(R.Msgs), (std::vector<std::string>{"TMerWarning_SectionSkipped@6:5",
+                                                          "TMerWarning_SectionSkipped@7:5",
+                                                          "TMerWarning_SectionSkipped@8:5"}));
   EXPECT_EQ(R.Msgs.GetItem(2)->MessageText(),
             "Section \"tv\" skipped: this version of the program does not read it.");
   EXPECT_EQ(R.Msgs.ErrorCount(), 0);
@@ -73,8 +69,7 @@ TEST(MerSections, MissingWavesIsFatalAtTheCurrentToken) {
 }
 
 TEST(MerSections, LeftoverReportedOnceAndErrorsKeepOffAway) {
-  TRead R(Lines({"def waves end;", "def data end;", "def tv end;", "def press end;",
-                 "x = 1;"}));
+  TRead R(Lines({"def waves end;", "def data end;", "def tv end;", "def press end;", "x = 1;"}));
   EXPECT_FALSE(R.Fatal);
   // press after tv is out of its place: not recognised, reported once.
   const std::vector<std::string> S = MsgSummary(R.Msgs);

@@ -7,8 +7,8 @@
 #include "base/process.h"
 #include "base/text.h"
 #include "deflang/rixdefs.h"
-#include "surveykit/mermessages.h"
 #include "survey_fixture.h"
+#include "surveykit/mermessages.h"
 
 namespace quin {
 namespace {
@@ -19,13 +19,12 @@ using testing::TTestSurvey;
 using TMsgs = std::vector<std::string>;
 
 const char* const kEnviron[] = {"def environ", "  languages = plk, enu;", "end;"};
-const char* const kTail[] = {
-    "def recordset",
-    "  id = resp; name = \"Respondents\";",
-    "  def files colSpec = \"x\"; dataFile = \"y\"; end;",
-    "end;",
-    "def waves end;",
-    "def data end;"};
+const char* const kTail[] = {"def recordset",
+                             "  id = resp; name = \"Respondents\";",
+                             "  def files colSpec = \"x\"; dataFile = \"y\"; end;",
+                             "end;",
+                             "def waves end;",
+                             "def data end;"};
 
 // environ, a survey block with Body inside, one recordset, waves, data.
 std::string Definition(std::initializer_list<const char*> Body) {
@@ -124,8 +123,7 @@ TEST(MerSurvey, InfoKeysTemplatesAndStatistics) {
   TRead R(Definition({"  owner = \"Me\"; demo = 1; excludeSysMis = 1; fixedRecordsets = 1;",
                       "  hideRowsCols = values; logo = \"l.png\";",
                       "  wizards = press, pressRanking, table1d, general;",
-                      "  advStats = cntW; stdStats = pct, cnt;",
-                      "  version = v2;"}));
+                      "  advStats = cntW; stdStats = pct, cnt;", "  version = v2;"}));
   const TMerInfo& I = *R.Survey->Info;
   EXPECT_EQ(I.DataOwner, "Me");
   EXPECT_TRUE(I.Demo && I.ExcludeSysMis && I.FixedRecordsets);
@@ -137,9 +135,9 @@ TEST(MerSurvey, InfoKeysTemplatesAndStatistics) {
   const int L = kBodyLine;
   EXPECT_EQ(R.Summary(),
             (TMsgs{R.At(L + 2, 20, "TMerWarning_WizDefinedByGroup"),  // pressRanking
-                  R.At(L + 2, 43, "TMerWarning_WizGroupOverrides"),  // general over table1d
-                  R.At(L + 3, 36, "TMerWarning_StatInAdvStats"),     // cnt takes cntW
-                  R.At(L + 4, 13, "TRixWarning_Ignored")}));
+                   R.At(L + 2, 43, "TMerWarning_WizGroupOverrides"),  // general over table1d
+                   R.At(L + 3, 36, "TMerWarning_StatInAdvStats"),     // cnt takes cntW
+                   R.At(L + 4, 13, "TRixWarning_Ignored")}));
 }
 
 TEST(MerSurvey, InfoChecksAtTheEndOfTheBlock) {
@@ -147,18 +145,16 @@ TEST(MerSurvey, InfoChecksAtTheEndOfTheBlock) {
   TRead R(Definition({"  logoPlacement = statusbar;",
                       "  def infopage name = \"A\"; text = \"t\"; addr = \"http://x\"; end;",
                       "  def infopage name = \"Group\";",
-                      "    def infopage name = \"A\"; text = \"t\"; end;",
-                      "  end;",
+                      "    def infopage name = \"A\"; text = \"t\"; end;", "  end;",
                       "  def infopage name = \"Empty\"; end;"}));
   SetURLProbing(true);
   const int L = kBodyLine;
-  EXPECT_EQ(R.Summary(),
-            (TMsgs{R.At(L, 19, "TRixWarning_Ignored"),
-                  R.At(L + 1, 59, "TMerError_InfoPageTextAndAddr"),
-                  R.At(L + 5, 32, "TMerError_InfoPageEmpty"),
-                  R.At(L, 3, "TMerError_LogoPlacementWithoutLogo"),
-                  R.At(L + 3, 18, "TMerWarning_ValueRepeated"),    // name "A"
-                  R.At(L + 3, 30, "TMerWarning_ValueRepeated")}));  // text "t"
+  EXPECT_EQ(R.Summary(), (TMsgs{R.At(L, 19, "TRixWarning_Ignored"),
+                                R.At(L + 1, 59, "TMerError_InfoPageTextAndAddr"),
+                                R.At(L + 5, 32, "TMerError_InfoPageEmpty"),
+                                R.At(L, 3, "TMerError_LogoPlacementWithoutLogo"),
+                                R.At(L + 3, 18, "TMerWarning_ValueRepeated"),     // name "A"
+                                R.At(L + 3, 30, "TMerWarning_ValueRepeated")}));  // text "t"
   const TMerInfoPage& Root = R.Survey->Info->RootPage();
   ASSERT_EQ(Root.PageCount(), 3);
   EXPECT_EQ(Root.Page(0)->Addr, "http://x");
@@ -187,9 +183,9 @@ TEST(MerSurvey, InfoPageAddressProbedAndFilesConfinedToTheSurveyFolder) {
           File);
   const int L = kBodyLine;
   EXPECT_EQ(R.Summary(), (TMsgs{R.At(L, 10, "TMerWarning_FileNotFound"),
-                               R.At(L + 1, 36, "TMerWarning_AddrNotFound"),
-                               R.At(L + 3, 36, "TMerWarning_FileNotFound"),
-                               R.At(L + 4, 36, "TMerError_FileOutsideSurvey")}));
+                                R.At(L + 1, 36, "TMerWarning_AddrNotFound"),
+                                R.At(L + 3, 36, "TMerWarning_FileNotFound"),
+                                R.At(L + 4, 36, "TMerError_FileOutsideSurvey")}));
   EXPECT_TRUE(R.Survey->Info->IconImage.empty());
   const TMerInfoPage& P2 = *R.Survey->Info->RootPage().Page(1);
   EXPECT_TRUE(P2.IsFile);
@@ -203,13 +199,12 @@ TEST(MerSurvey, InfoPageAddressProbedAndFilesConfinedToTheSurveyFolder) {
 
 TEST(MerSurvey, RecordSetsJoinsStatsAndFiles) {
   std::string Text = Definition({});
-  const std::string Diary = Lines({"def recordset",
-                                   "  id = diary; name = \"Diary\"; join = RespId; hidden = 1;",
-                                   "  stats = cntA, pct, pctRow;",
-                                   "  def files colSpecFormat = sps; colSpec = \"c\"; "
-                                   "dataFile = \"d\"; end;",
-                                   "end;",
-                                   "def recordset id = bad; name = \"Bad\"; end;"});
+  const std::string Diary =
+      Lines({"def recordset", "  id = diary; name = \"Diary\"; join = RespId; hidden = 1;",
+             "  stats = cntA, pct, pctRow;",
+             "  def files colSpecFormat = sps; colSpec = \"c\"; "
+             "dataFile = \"d\"; end;",
+             "end;", "def recordset id = bad; name = \"Bad\"; end;"});
   Text.insert(Text.find("def waves"), Diary);
   TRead R(Text);
   ASSERT_EQ(R.Survey->RecsetCount(), 3);

@@ -134,8 +134,10 @@ TEST(PelColBlock, LayoutsMarkersAndConversions) {
       {cdlfSInt1, Bytes({127, 0xFF, 0x80}), {255, 255, 128}, {M, -1, -128}},
       {cdlfSInt2, Bytes({0xFF, 0x7F, 0xFE, 0xFF}), {255, 254}, {M, -2}},
       {cdlfSInt4, Le32(0x7FFFFFFF) + Le32(0xFFFFFFFE), {255, 254}, {M, -2}},
-      {cdlfFlt8, F64(M) + F64(2.5) + F64(3.5) + F64(300.0) + F64(-1.0) + F64(-0.5) + F64(1e300),
-       {255, 2, 4, 44, 255, 0, 255}, {M, 2.5, 3.5, 300, -1, -0.5, 1e300}},
+      {cdlfFlt8,
+       F64(M) + F64(2.5) + F64(3.5) + F64(300.0) + F64(-1.0) + F64(-0.5) + F64(1e300),
+       {255, 2, 4, 44, 255, 0, 255},
+       {M, 2.5, 3.5, 300, -1, -0.5, 1e300}},
   };
   for (const Case& C : Cases) {
     SCOPED_TRACE(PelColDataLayoutNames[C.Layout]);
@@ -156,8 +158,8 @@ TEST(PelColBlock, LayoutsMarkersAndConversions) {
 // Flt8 values as bytes round ties to even, whatever rounding mode another part has set.
 TEST(PelColBlock, Flt8BytesIndependentOfTheRoundingMode) {
   const double X[] = {2.5, 3.5, -2.5, -1.5, -0.5, 0.5, 255.5, 1.4999999999999998, -7.6, 1e17 + 8};
-  const std::vector<uint8_t> Want = {2, 4, 254, 254, 0, 0, 0, 1, 248,
-                                     static_cast<uint8_t>(int64_t(1e17 + 8) & 0xFF)};
+  const std::vector<uint8_t> Want = {
+      2, 4, 254, 254, 0, 0, 0, 1, 248, static_cast<uint8_t>(int64_t(1e17 + 8) & 0xFF)};
   std::string Values;
   for (double V : X) Values += F64(V);
   std::string B = Bytes({1, 1, cdlfFlt8, int(Want.size())}) + Values;
@@ -173,9 +175,19 @@ TEST(PelColBlock, DoubleToByteTiesToEvenAndGuards) {
   struct {
     double X;
     int B;
-  } Cases[] = {{2.5, 2},   {3.5, 4},   {-2.5, 254}, {0.5, 0},       {1.5, 2},
-               {255.0, 255}, {256.4, 0}, {-1.5, 254}, {1e19, 255},   {-1e19, 255},
-               {std::nan(""), 255}, {INFINITY, 255}, {kPelMissingDouble, 255},
+  } Cases[] = {{2.5, 2},
+               {3.5, 4},
+               {-2.5, 254},
+               {0.5, 0},
+               {1.5, 2},
+               {255.0, 255},
+               {256.4, 0},
+               {-1.5, 254},
+               {1e19, 255},
+               {-1e19, 255},
+               {std::nan(""), 255},
+               {INFINITY, 255},
+               {kPelMissingDouble, 255},
                {4503599627370497.0, 1}};
   for (auto C : Cases) EXPECT_EQ(PelDoubleToByte(C.X), C.B) << C.X;
 }
@@ -202,10 +214,18 @@ enum class Err { Ver, Damaged, Read, Inflate };
 
 void ExpectError(Err E, const std::function<void()>& F) {
   switch (E) {
-    case Err::Ver: EXPECT_THROW(F(), EVERErr); break;
-    case Err::Damaged: EXPECT_THROW(F(), EPelDamagedData); break;
-    case Err::Read: EXPECT_THROW(F(), EReadError); break;
-    case Err::Inflate: EXPECT_THROW(F(), EDecompressionError); break;
+    case Err::Ver:
+      EXPECT_THROW(F(), EVERErr);
+      break;
+    case Err::Damaged:
+      EXPECT_THROW(F(), EPelDamagedData);
+      break;
+    case Err::Read:
+      EXPECT_THROW(F(), EReadError);
+      break;
+    case Err::Inflate:
+      EXPECT_THROW(F(), EDecompressionError);
+      break;
   }
 }
 
@@ -235,31 +255,31 @@ TEST(PelColBlock, DamagedBlocksRaiseAndWriteNothing) {
       {"huge plain count", Bytes({1, 1, cdlfFlt8}) + Huge + F64(1), 0x7FFFFFFF, Err::Damaged},
       {"dictionary of 257", Bytes({1, 2, 2, 0xFF, 0x01, 0x01, 10, 0}), 1, Err::Damaged},
       {"huge code size", Bytes({1, 2, 2, 1, 10}) + Huge + Bytes({5, 0}), 1, Err::Damaged},
-      {"negative code size", Bytes({1, 2, 2, 1, 10}) + Negative + Bytes({5, 0}), 1,
-       Err::Damaged},
+      {"negative code size", Bytes({1, 2, 2, 1, 10}) + Negative + Bytes({5, 0}), 1, Err::Damaged},
       {"values cut", Bytes({1, 1, cdlfUInt2, 2, 1, 0, 2}), 2, Err::Damaged},
       {"header cut", Bytes({1, 1}), 1, Err::Read},
       {"varint cut", Bytes({1, 1, 2, 0xFF, 0x01}), 1, Err::Read},
       {"rle_1_8 index past", Bytes({1, 2, 2, 2, 3, 1, 0, 7, 0x81}), 1, Err::Damaged},
       {"rle_1_8 run of empty dictionary", Bytes({1, 2, 2, 0, 3, 1, 0x00}), 1, Err::Damaged},
-      {"long rle_1_2 index past", Bytes({1, 2, 2, 1, 1, 0xFF, 1125 & 0xFF, 1125 >> 8, 0}) +
-                                      Rle12Codes, 9000, Err::Damaged},
+      {"long rle_1_2 index past",
+       Bytes({1, 2, 2, 1, 1, 0xFF, 1125 & 0xFF, 1125 >> 8, 0}) + Rle12Codes, 9000, Err::Damaged},
       {"rle_3_8 single past", Bytes({1, 2, 2, 3, 6, 1}) + Dict3 + Bytes({192}), 1, Err::Damaged},
       {"rle_3_4 run past", Bytes({1, 2, 2, 2, 5, 1, 0, 7, 0x08}), 1, Err::Damaged},
       {"idx_2 code past", Bytes({1, 2, 2, 3, 8, 1}) + Dict3 + Bytes({0x03}), 1, Err::Damaged},
       {"idx_8 code past", Bytes({1, 2, 2, 3, 10, 2}) + Dict3 + Bytes({0, 3}), 2, Err::Damaged},
-      {"zlib code past", Bytes({1, 2, 2, 3, 11, int(ZlibCompress("\x05").size())}) + Dict3 +
-                             ZlibCompress("\x05"), 1, Err::Damaged},
+      {"zlib code past",
+       Bytes({1, 2, 2, 3, 11, int(ZlibCompress("\x05").size())}) + Dict3 + ZlibCompress("\x05"), 1,
+       Err::Damaged},
       {"rle codes end early", Bytes({1, 2, 2, 3, 3, 1}) + Dict3 + Bytes({2}), 10, Err::Damaged},
       {"rle_1_16 cut in a run", Bytes({1, 2, 2, 3, 4, 1}) + Dict3 + Bytes({0}), 5, Err::Damaged},
       {"idx_8 codes short", Bytes({1, 2, 2, 3, 10, 2}) + Dict3 + Bytes({0, 1}), 3, Err::Damaged},
       {"idx_1 codes short", Bytes({1, 2, 2, 2, 7, 1, 0, 7, 0}), 9, Err::Damaged},
-      {"zlib bomb", Bytes({1, 2, 2, 1, 11, 0xFF}) +
-                        std::string{char(Bomb.size() & 0xFF), char(Bomb.size() >> 8)} +
-                        Bytes({0}) + Bomb, 100, Err::Damaged},
+      {"zlib bomb",
+       Bytes({1, 2, 2, 1, 11, 0xFF}) +
+           std::string{char(Bomb.size() & 0xFF), char(Bomb.size() >> 8)} + Bytes({0}) + Bomb,
+       100, Err::Damaged},
       {"zlib short", Bytes({1, 2, 2, 1, 11, int(ZShort.size()), 0}) + ZShort, 6, Err::Damaged},
-      {"zlib codes far too short", Bytes({1, 2, 2, 1, 11, 1, 0, 0x78}), 0x7FFFFFFF,
-       Err::Damaged},
+      {"zlib codes far too short", Bytes({1, 2, 2, 1, 11, 1, 0, 0x78}), 0x7FFFFFFF, Err::Damaged},
       {"zlib garbage", Bytes({1, 2, 2, 1, 11, 4, 0, 1, 2, 3, 4}), 4, Err::Inflate},
   };
   for (const Case& C : Cases) {
@@ -328,23 +348,38 @@ TEST(PelColBlock, BlockVarintForms) {
 // Values a layout holds, spread over its range.
 std::vector<double> Pool(TPelColDataLayout L) {
   switch (L) {
-    case cdlfBit2: return {0, 1, 2};
-    case cdlfBit4: return {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14};
+    case cdlfBit2:
+      return {0, 1, 2};
+    case cdlfBit4:
+      return {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14};
     case cdlfUInt1: {
       std::vector<double> P;
       for (int I = 0; I < 255; ++I) P.push_back(I);
       return P;
     }
-    default: break;
+    default:
+      break;
   }
   std::vector<double> Edges;
   switch (L) {
-    case cdlfUInt2: Edges = {0, 1, 255, 256, 65534}; break;
-    case cdlfUInt4: Edges = {0, 255, 65535, 4294967294.0}; break;
-    case cdlfSInt1: Edges = {-128, -1, 0, 126}; break;
-    case cdlfSInt2: Edges = {-32768, -1, 0, 32766}; break;
-    case cdlfSInt4: Edges = {-2147483648.0, -1, 0, 2147483646.0}; break;
-    default: Edges = {0, 2.5, 3.5, -1, 300, 1e300, -0.0, 1e-300}; break;
+    case cdlfUInt2:
+      Edges = {0, 1, 255, 256, 65534};
+      break;
+    case cdlfUInt4:
+      Edges = {0, 255, 65535, 4294967294.0};
+      break;
+    case cdlfSInt1:
+      Edges = {-128, -1, 0, 126};
+      break;
+    case cdlfSInt2:
+      Edges = {-32768, -1, 0, 32766};
+      break;
+    case cdlfSInt4:
+      Edges = {-2147483648.0, -1, 0, 2147483646.0};
+      break;
+    default:
+      Edges = {0, 2.5, 3.5, -1, 300, 1e300, -0.0, 1e-300};
+      break;
   }
   std::vector<double> P = Edges;
   for (int I = 0; P.size() < 300; ++I) {
@@ -360,8 +395,7 @@ std::vector<double> Pool(TPelColDataLayout L) {
 
 // A column of N values drawn from Distinct values of the pool (the first one frequent, in
 // runs), with missing values when asked.
-std::vector<double> Pattern(TPelColDataLayout L, int N, int Distinct, bool Missing,
-                            uint32_t Seed) {
+std::vector<double> Pattern(TPelColDataLayout L, int N, int Distinct, bool Missing, uint32_t Seed) {
   std::vector<double> P = Pool(L);
   std::mt19937 G(Seed);
   std::vector<double> Use;
@@ -459,9 +493,8 @@ TEST(PelColumns, HeadersRoundTripAndSignatures) {
   int64_t FPos = S.Position();
   F.WriteToStream(S);
   std::string Data = S.DataString();
-  EXPECT_EQ(Data.substr(3, 17),
-            Bytes({0x66, 0xC1, 0x91, 0x39, 0xA3, 0xF2, 0x70, 0x4C, 0xB1, 0x15, 0xFB, 0x13, 0xD7,
-                   0x49, 0x14, 0x03, 0x00}));
+  EXPECT_EQ(Data.substr(3, 17), Bytes({0x66, 0xC1, 0x91, 0x39, 0xA3, 0xF2, 0x70, 0x4C, 0xB1, 0x15,
+                                       0xFB, 0x13, 0xD7, 0x49, 0x14, 0x03, 0x00}));
   EXPECT_EQ(Data.find("respondents"), std::string::npos) << "the name is stored scrambled";
 
   TMemoryStream In(Data);
@@ -551,18 +584,20 @@ TEST(PelColumns, LengthsAndFrontCodedNames) {
     EXPECT_EQ(P[I].Position, Pos[I]);
   }
   // age, then prefix 128 and x: agex. A first byte 128 is the empty name.
-  EXPECT_EQ(ReadDirectory(DirectoryFile(2, Bytes({40, 1}),
-                                        Bytes({'a', 'g', 'e' | 128, 128, 'x' | 128}), H), H)[1]
-                .Name,
-            "agex");
+  EXPECT_EQ(
+      ReadDirectory(
+          DirectoryFile(2, Bytes({40, 1}), Bytes({'a', 'g', 'e' | 128, 128, 'x' | 128}), H), H)[1]
+          .Name,
+      "agex");
   auto E = ReadDirectory(DirectoryFile(2, Bytes({40, 1}), Bytes({128, 129, 'b' | 128}), H), H);
   EXPECT_EQ(E[0].Name, "");
   EXPECT_EQ(E[1].Name, "b");
 }
 
 TEST(PelColumns, NamesRoundTripThroughTheEncoder) {
-  std::vector<std::string> Names = {"a", "b", "", "ab", "abc", "b", "x", std::string(255, 'k'),
-                                    std::string(200, 'k') + "j", "zz"};
+  std::vector<std::string> Names = {
+      "a", "b", "", "ab", "abc", "b", "x", std::string(255, 'k'), std::string(200, 'k') + "j",
+      "zz"};
   for (int I = 0; I < 130; ++I) Names.push_back(std::string(140, 'p') + std::to_string(I));
   std::vector<int64_t> Lengths(Names.size(), 4);
   TGimFileHeader H;
@@ -661,14 +696,16 @@ TEST(PelColumns, ChainOfDataFilesReadsBack) {
   std::vector<double> Age2 = {60, 61, 62};
   std::vector<double> W2 = {0.5, 1.25, 2};
   TSwRecset R{"respondents",
-              {{"wave 1", 4,
+              {{"wave 1",
+                4,
                 {{"sex", EncodeColumnBlock(cdlfBit2, cdcfIDX_2, Sex1)},
                  {"Age", EncodeColumnBlock(cdlfUInt1, cdcfRLE_1_8, Age1)}}},
-               {"wave 2", 3,
+               {"wave 2",
+                3,
                 {{"age", EncodeColumnBlock(cdlfUInt2, cdcfZLib, Age2)},
                  {"weight", EncodeColumnBlock(cdlfFlt8, cdcfNoCompression, W2)}}}}};
-  TSwRecset Other{
-      "panel", {{"wave 1", 1, {{"id", EncodeColumnBlock(cdlfUInt4, cdcfNoCompression, {7})}}}}};
+  TSwRecset Other{"panel",
+                  {{"wave 1", 1, {{"id", EncodeColumnBlock(cdlfUInt4, cdcfNoCompression, {7})}}}}};
   TMemoryStream S;
   S.WriteBuffer("header", 6);
   int64_t First = WriteRecsetChain(S, {R, Other});
@@ -710,8 +747,7 @@ TEST(PelColumns, ChainOfDataFilesReadsBack) {
   ReadColumnDoubles(In, All.data(), Records[0]);
   In.SetPosition(Age->Positions[1]);
   ReadColumnDoubles(In, All.data() + Records[0], Records[1]);
-  for (int I = 0; I < 7; ++I)
-    EXPECT_TRUE(SameBits(All[I], I < 4 ? Age1[I] : Age2[I - 4])) << I;
+  for (int I = 0; I < 7; ++I) EXPECT_TRUE(SameBits(All[I], I < 4 ? Age1[I] : Age2[I - 4])) << I;
   std::vector<uint8_t> SexBytes(4);
   In.SetPosition(Sex->Positions[0]);
   ReadColumnBytes(In, SexBytes.data(), 4);

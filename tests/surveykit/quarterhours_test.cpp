@@ -21,8 +21,8 @@ TEST(QuarterHours, Texts) {
   const TCase Cases[] = {
       {1, true, true, "00:00 - 00:14"},
       {2, true, true, "00:15 - 00:29"},
-      {21, true, true, "05:00 - 05:14"},   // the broadcasting day starts
-      {20, true, true, "04:45 - 04:59"},   // and ends
+      {21, true, true, "05:00 - 05:14"},  // the broadcasting day starts
+      {20, true, true, "04:45 - 04:59"},  // and ends
       {96, true, true, "23:45 - 23:59"},
       {48, true, false, "11:45"},
       {48, false, true, "11:59"},
@@ -47,7 +47,7 @@ TEST(QuarterHours, SortKeysFollowTheBroadcastingDay) {
     int Slot;
     const char* Key;
   };
-  const TCase Cases[] = {{21, "050"}, {22, "051"}, {96, "233"}, {1, "240"}, {20, "283"},
+  const TCase Cases[] = {{21, "050"}, {22, "051"}, {96, "233"},  {1, "240"},   {20, "283"},
                          {0, "233"},  {97, "240"}, {-76, "283"}, {116, "283"}, {117, "050"}};
   for (const TCase& C : Cases) {
     SCOPED_TRACE(C.Slot);
@@ -78,7 +78,7 @@ TEST(QuarterHours, Ranges) {
       {21, 116, "05:00 - 04:59"},  // the whole broadcasting day, past midnight
       {96, 97, "23:45 - 00:14"},   // over midnight
       {5, 5, "01:00 - 01:14"},
-      {24, 21, "05:45 - 05:59"},   // not a range: the first slot alone
+      {24, 21, "05:45 - 05:59"},  // not a range: the first slot alone
   };
   for (const TCase& C : Cases) {
     SCOPED_TRACE(std::to_string(C.First) + ".." + std::to_string(C.Last));
@@ -127,7 +127,7 @@ TEST(QuarterHours, SetTextUsesTheLocaleListSeparator) {
   EXPECT_EQ(QuarterSetText(Set), "05:00; 05:15");
   Set.set(1);
   Set.set(96);
-  Set.set(0);  // no slot
+  Set.set(0);                                                    // no slot
   EXPECT_EQ(QuarterSetText(Set), "00:00; 05:00; 05:15; 23:45");  // slot order
 
   L.FormatSettings.ListSeparator = ',';

@@ -4,11 +4,11 @@
 
 #include <functional>
 
+#include "survey_fixture.h"
 #include "surveykit/gimdata.h"
 #include "surveykit/gimregions.h"
 #include "surveykit/gimresponses.h"
 #include "surveykit/gimweights.h"
-#include "survey_fixture.h"
 
 namespace quin {
 namespace {

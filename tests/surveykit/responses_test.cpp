@@ -5,10 +5,10 @@
 #include <map>
 
 #include "deflang/rixcodereader.h"
+#include "survey_fixture.h"
 #include "surveykit/gimdata.h"
 #include "surveykit/gimstat.h"
 #include "surveykit/mermessages.h"
-#include "survey_fixture.h"
 
 namespace quin {
 namespace {
@@ -80,8 +80,8 @@ TEST(GimResponse, MatchesAndValidValues) {
   R.NumericCodes = Codes("2:5");
   R.Codes = Codes("1:3");
   // Code list and numeric codes together: both must hold the value.
-  for (auto [V, M] : std::vector<std::pair<double, bool>>{{1, false}, {2, true}, {3, true},
-                                                           {4, false}, {X, false}})
+  for (auto [V, M] : std::vector<std::pair<double, bool>>{
+           {1, false}, {2, true}, {3, true}, {4, false}, {X, false}})
     EXPECT_EQ(R.MatchesValue(V), M) << V;
   TGimResponse N;
   N.NumericCodes = Codes("2:5");
@@ -112,8 +112,7 @@ TEST(GimResponse, EvaluatesCodesRangesAndMissingOnOwnRecset) {
   F.Read({"def question id = q; name = \"Q\";",
           "  def response id = seven; name = \"7\"; columnList = q1, q2; code = 7; end;",
           "  def response id = low; name = \"1-3\"; column = q1; range = 1:3; end;",
-          "  def response id = other; name = \"O\"; column = zz; code = 1; end;",
-          "end;"});
+          "  def response id = other; name = \"O\"; column = zz; code = 1; end;", "end;"});
   EXPECT_TRUE(F.Msgs.Empty()) << ::testing::PrintToString(MsgSummary(F.Msgs));
   EXPECT_EQ(F.Eval("q", {"seven"}, F.Resp), "SSSM-");
   EXPECT_EQ(F.Eval("q", {"low"}, F.Resp), "-SMMS");
@@ -136,11 +135,9 @@ TEST(GimResponse, EvaluatesAcrossThePanelJoin) {
   F.Survey->PanelJoins[1] = std::move(J);
   F.Read({"def question id = st; name = \"St\";",
           "  def response id = s4; name = \"4\"; column = st.diary; code = 4; end;",
-          "  def response id = s5; name = \"5\"; column = st.diary; code = 5; end;",
-          "end;",
+          "  def response id = s5; name = \"5\"; column = st.diary; code = 5; end;", "end;",
           "def question id = sex; name = \"Sex\";",
-          "  def response id = m; name = \"M\"; column = sex; code = 1; end;",
-          "end;"});
+          "  def response id = m; name = \"M\"; column = sex; code = 1; end;", "end;"});
   EXPECT_TRUE(F.Msgs.Empty()) << ::testing::PrintToString(MsgSummary(F.Msgs));
   EXPECT_EQ(F.Eval("st", {"s4"}, F.Diary), "MSS-M");
   // Respondents from their diary records.
@@ -162,12 +159,10 @@ TEST(GimResponseList, BaseResponsesAndListDefaults) {
           "  def response id = pre; name = \"P\"; column = p; code = 9; end;",
           "  def responseList column = q; range = 1:2;",
           "    def response id = a; name = \"A\"; code = 1; end;",
-          "    def response id = b; name = \"B\"; end;",
-          "    code = 3;",
+          "    def response id = b; name = \"B\"; end;", "    code = 3;",
           "    def response id = c; name = \"C\"; attr = noMean; end;",
           "    def responseList def response id = fresh; name = \"F\"; code = 4; end; end;",
-          "  end;",
-          "end;"});
+          "  end;", "end;"});
   EXPECT_TRUE(F.Msgs.Empty()) << ::testing::PrintToString(MsgSummary(F.Msgs));
   TGimResponse* Pre = F.R("q", "pre");
   EXPECT_EQ(Pre->Columns->GetItem(0)->Name, "p");
@@ -250,8 +245,7 @@ TEST(GimResponse, ReaderMessages) {
   F.Read({"def question id = q; name = \"Q\";",
           "  def response id = a; name = \"A\"; column = q; code = 1; attr = noMean, odd; end;",
           "  def response id = b; name = \"B\"; column = q; code = 1; columnText = \"t\"; end;",
-          "  def response id = c; name = \"C\"; column = q; range = 1:2; def x end; end;",
-          "end;"},
+          "  def response id = c; name = \"C\"; column = q; range = 1:2; def x end; end;", "end;"},
          true);
   EXPECT_EQ(MsgSummary(F.Msgs),
             (std::vector<std::string>{
@@ -273,8 +267,7 @@ TEST(GimResponseList, BaseGroupOfAResponseNamingAColumnTwice) {
           "  def response id = b; name = \"B\"; column = b; code = 1; end;",
           "  def response id = ab; name = \"AB\"; columnList = a, b; code = 2; end;",
           "  def response id = ba; name = \"BA\"; columnList = b, a; code = 3; end;",
-          "  def response id = b2; name = \"B2\"; column = b; code = 2; end;",
-          "end;"});
+          "  def response id = b2; name = \"B2\"; column = b; code = 2; end;", "end;"});
   TGimResponse* AA = F.R("q", "aa");
   TGimResponse* B = F.R("q", "b");
   ASSERT_TRUE(AA->HasBase && B->HasBase);
@@ -288,8 +281,8 @@ TEST(GimResponseList, LongCodeListUnderOneRangeNormalises) {
   // A range over all codes written before them: every later code is met against it.
   std::string Codes = "0:90000";
   for (int I = 0; I < 30000; ++I) Codes += ", " + std::to_string(3 * I + 1);
-  const std::string Line = "  def response id = r; name = \"R\"; column = c; range = " + Codes +
-                           "; end;";
+  const std::string Line =
+      "  def response id = r; name = \"R\"; column = c; range = " + Codes + "; end;";
   TFixture F;
   F.Read({"def question id = q; name = \"Q\";", Line.c_str(), "end;"});
   EXPECT_TRUE(F.Msgs.Empty()) << ::testing::PrintToString(MsgSummary(F.Msgs));

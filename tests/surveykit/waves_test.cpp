@@ -4,8 +4,8 @@
 
 #include "base/orvdates.h"
 #include "base/text.h"
-#include "surveykit/mermessages.h"
 #include "survey_fixture.h"
+#include "surveykit/mermessages.h"
 
 namespace quin {
 namespace {
@@ -53,9 +53,9 @@ TFormatSettings English() {
 
 TEST(GimWaves, TwoWavesWithDatesIdentityAndPeriodText) {
   TRead R(WavesText({"  id = fale; name = \"<PLK>Fale<ENU>Waves\"; minSelCount = 2;",  // 2
-                     "  def wave id = Jan; name = \"<PLK>Zima<ENU>Winter\";",       // 3
+                     "  def wave id = Jan; name = \"<PLK>Zima<ENU>Winter\";",          // 3
                      "    dateStart = 2005/1/3; dateEnd = 2005/1/30; end;",
-                     "  def wave dateStart = 2005/3; end;"}));                         // 5
+                     "  def wave dateStart = 2005/3; end;"}));  // 5
   EXPECT_FALSE(R.Fatal);
   EXPECT_EQ(MsgSummary(R.Msgs), TMsgs{});
   const TGimWaveList& W = R.Waves();
@@ -121,10 +121,14 @@ TEST(GimWaves, ReaderMessages) {
       {{"  def wave dateStart = 2005/2/30; end;"}, {"TGimError_InvalidDate@2:31"}, 0, 0},
       {{"  def wave dateEnd = 2005; end;"}, {"TGimError_StartDefAfterEndDef@2:12"}, 0, D2005},
       {{"  def wave dateStart = 2005/2; dateEnd = 2005; end;"},
-       {"TMerMsgError_StartLaterThanEnd@2:42"}, EncodeDate(2005, 2, 1), D2005},
+       {"TMerMsgError_StartLaterThanEnd@2:42"},
+       EncodeDate(2005, 2, 1),
+       D2005},
       {{"  def wave dateStart = 2005 end;"}, {"TRixMsgError_InstrSepExpected@2:29"}, D2005, D2005},
       {{"  def wave dateStart = 2005; def x end; y = 1; end;"},
-       {"TMerMsgError_UnexpectedDef@2:30", "TRixMsgError_UnknownKey@2:41"}, D2005, D2005},
+       {"TMerMsgError_UnexpectedDef@2:30", "TRixMsgError_UnknownKey@2:41"},
+       D2005,
+       D2005},
   };
   for (const TCase& C : Cases) {
     TRead R(WavesText(C.Body));
@@ -137,13 +141,13 @@ TEST(GimWaves, ReaderMessages) {
 }
 
 TEST(GimWaves, ListMessagesAndOrderOfWaves) {
-  TRead R(WavesText({"  minSelCount = 0;",                          // 2
-                     "  minSelCount = 1;",                          // 3
+  TRead R(WavesText({"  minSelCount = 0;",                           // 2
+                     "  minSelCount = 1;",                           // 3
                      "  def wave id = a; dateStart = 2005/5; end;",  // 4
                      "  def wave id = b; dateStart = 2005/4; end;",  // 5: earlier start
                      "  def wave id = A; dateStart = 2005/6; end;",  // 6: repeated ID
-                     "  def other end;",                            // 7
-                     "  other = 1;"}));                             // 8
+                     "  def other end;",                             // 7
+                     "  other = 1;"}));                              // 8
   EXPECT_EQ(MsgSummary(R.Msgs),
             (TMsgs{"TGimError_MinSelCountInvalid@2:3", "TGimHint_MinSelCountDefault@3:3",
                    "TGimWarning_DateOrder@5:7", "TMerError_IDNotUnique@6:7",
@@ -152,7 +156,7 @@ TEST(GimWaves, ListMessagesAndOrderOfWaves) {
   EXPECT_EQ(R.Msgs.GetItem(1)->MessageText(), "minSelCount is 1 by default.");
   EXPECT_EQ(R.Msgs.GetItem(2)->MessageText(), "Waves are not ordered by \"dateStart\".");
   EXPECT_EQ(R.Waves().MinSelCount, 1);  // stored in any case
-  EXPECT_EQ(R.Waves().Count(), 3);     // the repeated ID is kept
+  EXPECT_EQ(R.Waves().Count(), 3);      // the repeated ID is kept
 }
 
 TEST(GimWaves, EnglishOnlyTemplatesReadTheSameInPolish) {

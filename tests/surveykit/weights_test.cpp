@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "base/text.h"
+#include "survey_fixture.h"
 #include "surveykit/gimstat.h"
 #include "surveykit/mermessages.h"
-#include "survey_fixture.h"
 
 namespace quin {
 namespace {
@@ -70,17 +70,16 @@ void ExpectNear(const std::vector<double>& Got, const std::vector<double>& Want)
 
 TEST(GimWeights, ReaderBuildsWeightingsAndReportsEachProblem) {
   TJoinedSurvey S;
-  S.Read(Lines({"def weights",                                              // 1
-                "  noWeight = 1; population = 2500;",                       // 2
-                "  def weight id = W1; name = \"<PLK>Waga<ENU>Weight\";",   // 3
-                "    population = 1000.5; column = wr; end;",               // 4
+  S.Read(Lines({"def weights",                                                   // 1
+                "  noWeight = 1; population = 2500;",                            // 2
+                "  def weight id = W1; name = \"<PLK>Waga<ENU>Weight\";",        // 3
+                "    population = 1000.5; column = wr; end;",                    // 4
                 "  def weight id = w1; name = \"Again\"; column = wa.PA; end;",  // 5
-                "  def weight nick = \"n\"; def x end; end;",              // 6
-                "  bogus = 1;",                                             // 7
-                "  def other end;",                                         // 8
-                "end;",                                                     // 9
-                "def waves end;",
-                "def data end;"}));
+                "  def weight nick = \"n\"; def x end; end;",                    // 6
+                "  bogus = 1;",                                                  // 7
+                "  def other end;",                                              // 8
+                "end;",                                                          // 9
+                "def waves end;", "def data end;"}));
   EXPECT_EQ(MsgSummary(S.Msgs),
             (TMsgs{"TMerError_IDNotUnique@5:58", "TMerMsgError_UnexpectedDef@6:26",
                    "TMerError_IDNotDefined@6:41", "TMerError_NameNotDefined@6:41",
@@ -134,8 +133,8 @@ TEST(GimWeights, OnlyNoWeightGivesOffAndAReadingWithoutWeightingsGetsIt) {
 
 TEST(GimWeights, WeightsBlockCutByTheEndOfTextIsFatal) {
   TJoinedSurvey S;
-  auto Scanner = TRixScanner::CreateFromText(Lines({"def weights", "  def weight id = a;"}),
-                                             &S.Msgs);
+  auto Scanner =
+      TRixScanner::CreateFromText(Lines({"def weights", "  def weight id = a;"}), &S.Msgs);
   Scanner->NextToken();
   EXPECT_THROW(S.Survey->ReadSections(*Scanner), EMsgList_FatalError);
   EXPECT_EQ(MsgSummary(S.Msgs)[0], "TOrvMsg_FatalError_UnexpectedEOF@2:21");

@@ -28,8 +28,8 @@ std::string BuiltSurvey(const char* Folder) {
 }
 
 TEST(DemoSurveyFile, BuiltForBothUsersAsTheGeneratorWritesIt) {
-  const std::string Expected = DemoSurveyFileBytes(ReadAll(QUIN_DEMO_DIR "/demo.def"),
-                                                   ReadAll(QUIN_DEMO_DIR "/params.txt"));
+  const std::string Expected =
+      DemoSurveyFileBytes(ReadAll(QUIN_DEMO_DIR "/demo.def"), ReadAll(QUIN_DEMO_DIR "/params.txt"));
   EXPECT_EQ(ReadAll(BuiltSurvey("Guest")), Expected);
   EXPECT_EQ(ReadAll(BuiltSurvey("Analyst")), Expected);
 }

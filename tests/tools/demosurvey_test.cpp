@@ -1,5 +1,7 @@
 // The demonstration survey: its definition reads cleanly, and the generated respondents fit
 // the definition, are reproducible, and carry weights that rake to the population.
+#include "tools/demosurvey/demosurvey.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -12,7 +14,6 @@
 #include "surveykit/gimdata.h"
 #include "surveykit/pelcolblocks.h"
 #include "tests/surveykit/survey_fixture.h"
-#include "tools/demosurvey/demosurvey.h"
 
 namespace quin {
 namespace {
@@ -34,7 +35,8 @@ struct TDemoDefinition {
   TOrvMsgList Msgs{100, 100};
   bool Fatal = false;
   TDemoDefinition() {
-    auto Scanner = TRixScanner::CreateFromText(DemoSurveyDefinition(ReadDemoFile("demo.def")), &Msgs);
+    auto Scanner =
+        TRixScanner::CreateFromText(DemoSurveyDefinition(ReadDemoFile("demo.def")), &Msgs);
     try {
       Survey->ReadDefinition(*Scanner);
     } catch (const EMsgList_FatalError&) {

@@ -26,8 +26,7 @@ class OpenSurveyTest : public testing::TWebAppTest {
     TWebAppTest::SetUp();
     const std::string Guest = Files + "Surveys/Guest/";
     fs::create_directories(Guest);
-    fs::copy_file(std::string(QUIN_DEMO_SURVEYS) + "/Guest/media2024.zos",
-                  Guest + "media2024.zos");
+    fs::copy_file(std::string(QUIN_DEMO_SURVEYS) + "/Guest/media2024.zos", Guest + "media2024.zos");
     Write(Guest + "broken.zos", "not a survey file");
     Write(Files + "Quin.pwd", UsersFileXml({{"qazo", "qazo", Cp1250("Gość"), "Guest"}}));
     StartServer();

@@ -52,7 +52,8 @@ TEST_F(PagesTest, LogonPageInPolishThenEnglishAndBack) {
   EXPECT_NE(P.find("<title>Quinview</title>"), std::string::npos);
   EXPECT_NE(P.find("content=\"pl\""), std::string::npos);
   EXPECT_NE(P.find(Cp1250("Jeżeli jesteś <b>zarejestrowanym</b> użytkownikiem <b>Quinview</b>,"
-                          "<br>wprowadź swoje dane:")), std::string::npos);
+                          "<br>wprowadź swoje dane:")),
+            std::string::npos);
   EXPECT_NE(P.find(">Identyfikator<"), std::string::npos);
   EXPECT_NE(P.find(Cp1250(">Hasło<")), std::string::npos);
   EXPECT_NE(P.find("value=\"OK\""), std::string::npos);
@@ -72,7 +73,8 @@ TEST_F(PagesTest, LogonPageInPolishThenEnglishAndBack) {
   P = Fire(Sid, *F->LangLink, "click");
   EXPECT_EQ(Module(Sid).LangManager->Current(), "enu");
   EXPECT_NE(P.find("If you are a <b>registered</b> user of <b>Quinview</b>,<br>please enter "
-                   "your login name and password:"), std::string::npos);
+                   "your login name and password:"),
+            std::string::npos);
   EXPECT_NE(P.find(">Login name<"), std::string::npos);
   EXPECT_NE(P.find(">Polski</a>"), std::string::npos);
   EXPECT_NE(P.find("flagpl.gif"), std::string::npos);
@@ -88,7 +90,10 @@ TEST_F(PagesTest, LogonPageInPolishThenEnglishAndBack) {
 }
 
 TEST_F(PagesTest, StartLanguageFromTheFirstLangParameter) {
-  struct Case { TWebValues Params; const char* Lang; } Cases[] = {
+  struct Case {
+    TWebValues Params;
+    const char* Lang;
+  } Cases[] = {
       {{{{"lang", "EN"}}}, "enu"},
       {{{{"lang", "pl"}}}, "plk"},
       {{}, "plk"},
@@ -125,8 +130,9 @@ TEST_F(PagesTest, LogonFailureAndSuccess) {
   EXPECT_NE(P.find("No survey opened"), std::string::npos);
 
   // A Polish login posted in ISO-8859-2 is recoded before the check.
-  P = Fire(Sid, *F->OKButton, "click", {},
-           {{{F->UserEdit->Id(), Cp1250ToIso88592(Cp1250("żółw"))}, {F->PasswordEdit->Id(), "pw"}}});
+  P = Fire(
+      Sid, *F->OKButton, "click", {},
+      {{{F->UserEdit->Id(), Cp1250ToIso88592(Cp1250("żółw"))}, {F->PasswordEdit->Id(), "pw"}}});
   EXPECT_EQ(Module(Sid).UserName, "Turtle");
 }
 
@@ -183,7 +189,8 @@ TEST_F(PagesTest, AboutTemplateWithAForeignPlaceholderBecomesAnAlert) {
   std::string Sid = Open({{{"lang", "en"}}});
   ClickMenu(Sid, As<TZepForm>(Active(Sid))->HelpMenu);
   auto* H = As<THobHelpForm>(Active(Sid));
-  std::string P = Fire(Sid, *H->SubItemComboBox, "change", {}, {{{H->SubItemComboBox->Id(), "14"}}});
+  std::string P =
+      Fire(Sid, *H->SubItemComboBox, "change", {}, {{{H->SubItemComboBox->Id(), "14"}}});
   EXPECT_NE(P.find("alert('Format"), std::string::npos);
 }
 

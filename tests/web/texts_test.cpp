@@ -22,7 +22,10 @@ namespace {
 namespace fs = std::filesystem;
 
 TEST(PostProcessText, AcceleratorMarksAndPolishLetters) {
-  struct Case { const char* Lang; std::string In, Out; } Cases[] = {
+  struct Case {
+    const char* Lang;
+    std::string In, Out;
+  } Cases[] = {
       {"enu", "Zamknij &raport", "Zamknij raport"},
       {"plk", "Zamknij &raport", "Zamknij raport"},
       {"enu", "R\\&D", "R&D"},
@@ -148,7 +151,7 @@ using UsersFile = TempDir;
 
 TEST_F(UsersFile, WrittenFileLogsOnItsUsers) {
   std::string F = Write("Quin.pwd", UsersFileXml({{"qazo", "qazo", Cp1250("Gość"), "Guest"},
-                                                 {"anna", "tajne&<", "Anna", "Press\\"}}));
+                                                  {"anna", "tajne&<", "Anna", "Press\\"}}));
   std::string Name, Path;
   EXPECT_TRUE(CheckUserLogon(F, "qazo", "qazo", Name, Path));
   EXPECT_EQ(Name, Cp1250("Gość"));
@@ -179,31 +182,42 @@ TEST_F(UsersFile, Variants) {
     bool Ok;
     std::string Name;
   } Cases[] = {
-      {"wrong root", "<Quinpwd><Company>" + User("Login=\"jan\" Password=\"" + D1 + "\"", "J", "P") +
-                         "</Company></Quinpwd>", "one", false, ""},
-      {"missing password", "<QuinPwd><Company>" + User("Login=\"jan\"", "J", "P") +
-                               "</Company></QuinPwd>", "one", false, ""},
-      {"user outside a company", "<QuinPwd>" + User("Login=\"jan\" Password=\"" + D1 + "\"", "J", "P") +
-                                     "</QuinPwd>", "one", false, ""},
+      {"wrong root",
+       "<Quinpwd><Company>" + User("Login=\"jan\" Password=\"" + D1 + "\"", "J", "P") +
+           "</Company></Quinpwd>",
+       "one", false, ""},
+      {"missing password",
+       "<QuinPwd><Company>" + User("Login=\"jan\"", "J", "P") + "</Company></QuinPwd>", "one",
+       false, ""},
+      {"user outside a company",
+       "<QuinPwd>" + User("Login=\"jan\" Password=\"" + D1 + "\"", "J", "P") + "</QuinPwd>", "one",
+       false, ""},
       {"malformed", "<QuinPwd><Company>", "one", false, ""},
       {"second of two with the same login",
-       "<QuinPwd><Company Name=\"x\">" + User("Login=\"jan\" Password=\"" + D1 + "\"", "First", "A") +
-           "</Company><Other/><Company>" + User("Login=\"jan\" Password=\"" + D2 + "\"", "Second", "B") +
-           "</Company></QuinPwd>", "two", true, "Second"},
-      {"lower-case digest", "<QuinPwd><Company>" + User("Login=\"jan\" Password=\"" + LowerCase(D1) + "\"", "J", "P") +
-                                "</Company></QuinPwd>", "one", false, ""},
+       "<QuinPwd><Company Name=\"x\">" +
+           User("Login=\"jan\" Password=\"" + D1 + "\"", "First", "A") +
+           "</Company><Other/><Company>" +
+           User("Login=\"jan\" Password=\"" + D2 + "\"", "Second", "B") + "</Company></QuinPwd>",
+       "two", true, "Second"},
+      {"lower-case digest",
+       "<QuinPwd><Company>" + User("Login=\"jan\" Password=\"" + LowerCase(D1) + "\"", "J", "P") +
+           "</Company></QuinPwd>",
+       "one", false, ""},
       {"Polish name in a Windows-1250 file",
        "<?xml version=\"1.0\" encoding=\"windows-1250\"?><QuinPwd><Company>" +
            User("Login=\"jan\" Password=\"" + D1 + "\"", Cp1250("Łukasz Żółć"), "P") +
-           "</Company></QuinPwd>", "one", true, Cp1250("Łukasz Żółć")},
+           "</Company></QuinPwd>",
+       "one", true, Cp1250("Łukasz Żółć")},
       {"Polish name in a UTF-8 file",
        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><QuinPwd><Company>" +
            User("Login=\"jan\" Password=\"" + D1 + "\"", "Łukasz Żółć", "P") +
-           "</Company></QuinPwd>", "one", true, Cp1250("Łukasz Żółć")},
+           "</Company></QuinPwd>",
+       "one", true, Cp1250("Łukasz Żółć")},
       {"external entity is not read",
        "<?xml version=\"1.0\"?><!DOCTYPE QuinPwd [<!ENTITY x SYSTEM \"file:///etc/passwd\">]>"
-       "<QuinPwd><Company>" + User("Login=\"jan\" Password=\"" + D1 + "\"", "&x;", "P") +
-           "</Company></QuinPwd>", "one", true, ""},
+       "<QuinPwd><Company>" +
+           User("Login=\"jan\" Password=\"" + D1 + "\"", "&x;", "P") + "</Company></QuinPwd>",
+       "one", true, ""},
   };
   for (const Case& C : Cases) {
     std::string F = Write("Quin.pwd", C.Xml);

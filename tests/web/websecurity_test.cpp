@@ -23,9 +23,15 @@ TEST(UsersFileSecurity, SurveyFolderStaysBelowTheSurveysFolder) {
     std::string Path;
     bool Ok;
   } Cases[] = {
-      {"Guest", true},           {"Guest\\", true},          {"Press/2024/", true},
-      {"..", false},             {"..\\..\\..\\etc", false}, {"../Other", false},
-      {"Guest\\..\\..", false},  {"Guest/../../x", false},   {"a..b\\c", true},
+      {"Guest", true},
+      {"Guest\\", true},
+      {"Press/2024/", true},
+      {"..", false},
+      {"..\\..\\..\\etc", false},
+      {"../Other", false},
+      {"Guest\\..\\..", false},
+      {"Guest/../../x", false},
+      {"a..b\\c", true},
   };
   for (const Case& C : Cases) {
     std::ofstream(File, std::ios::binary) << UsersFileXml({{"jan", "pw", "Jan", C.Path}});

@@ -214,8 +214,8 @@ const std::vector<double>& TDemoParams::Get(const std::string& Key, size_t Count
   auto It = FValues.find(Key);
   if (It == FValues.end()) throw EDemoSurveyError("The parameter " + Key + " is missing.");
   if (It->second.size() != Count)
-    throw EDemoSurveyError("The parameter " + Key + " needs " + IntToStr(static_cast<long long>(Count)) +
-                           " numbers.");
+    throw EDemoSurveyError("The parameter " + Key + " needs " +
+                           IntToStr(static_cast<long long>(Count)) + " numbers.");
   return It->second;
 }
 
@@ -227,8 +227,8 @@ const TDemoColumn* TDemoWave::Find(std::string_view Name) const {
 
 const std::vector<std::string>& DemoColumnNames() {
   static const std::vector<std::string> Names = {
-      "respid", "sex",        "age",          "region",    "town",          "educ", "hhsize",
-      "freq_tv", "freq_radio", "freq_press", "freq_internet", "news",   "wgt"};
+      "respid",  "sex",        "age",        "region",        "town", "educ", "hhsize",
+      "freq_tv", "freq_radio", "freq_press", "freq_internet", "news", "wgt"};
   return Names;
 }
 
@@ -273,8 +273,8 @@ std::vector<TDemoWave> GenerateDemoSurvey(const TDemoParams& P) {
       X.Region = 1 + R.Pick(RegionShare);
       X.Town = DrawTown(R, Urban[size_t(X.Region - 1)], BigCity[size_t(X.Region - 1)]);
       X.Educ = DrawEducation(R, P, X.Age, X.AgeGroup, X.Town);
-      const double Mean = HouseholdMean[size_t(X.AgeGroup)] + (X.Town == 1 ? 0.5 : 0.0) -
-                          (X.Town == 5 ? 0.4 : 0.0);
+      const double Mean =
+          HouseholdMean[size_t(X.AgeGroup)] + (X.Town == 1 ? 0.5 : 0.0) - (X.Town == 5 ? 0.4 : 0.0);
       X.Household = std::min(12, 1 + R.Poisson(std::max(0.0, Mean - 1)));
       if (R.Chance(MissingHousehold)) X.Household = kPelMissingDouble;
       // Media use: one latent score per medium; the main news source follows the scores.
@@ -282,8 +282,8 @@ std::vector<TDemoWave> GenerateDemoSurvey(const TDemoParams& P) {
       double Score[kMedia];
       for (int M = 0; M < kMedia; ++M) {
         const std::vector<double>& E = Effects[size_t(M)];
-        Score[M] = E[0] + E[1] * (X.Age - 45) / 10.0 + E[2] * (X.Educ - 2.5) +
-                   E[3] * (X.Town - 3) + E[4] * double(WaveIndex) + R.Normal();
+        Score[M] = E[0] + E[1] * (X.Age - 45) / 10.0 + E[2] * (X.Educ - 2.5) + E[3] * (X.Town - 3) +
+                   E[4] * double(WaveIndex) + R.Normal();
         int Code = 5;
         for (int C = 0; C < 4; ++C)
           if (Score[M] > Cut[size_t(C)]) {
@@ -312,10 +312,9 @@ std::vector<TDemoWave> GenerateDemoSurvey(const TDemoParams& P) {
     for (TDemoColumn& C : W.Columns) C.Values.reserve(size_t(N));
     for (size_t I = 0; I < Resp.size(); ++I) {
       const TRespondent& X = Resp[I];
-      const double Row[] = {double(NextID++), double(X.Sex),    double(X.Age),
-                            double(X.Region), double(X.Town),   double(X.Educ),
-                            X.Household,      X.Frequency[0],   X.Frequency[1],
-                            X.Frequency[2],   X.Frequency[3],   double(X.News),
+      const double Row[] = {double(NextID++), double(X.Sex),  double(X.Age),  double(X.Region),
+                            double(X.Town),   double(X.Educ), X.Household,    X.Frequency[0],
+                            X.Frequency[1],   X.Frequency[2], X.Frequency[3], double(X.News),
                             Weights[I]};
       for (size_t K = 0; K < W.Columns.size(); ++K) W.Columns[K].Values.push_back(Row[K]);
     }
@@ -379,8 +378,7 @@ std::string DemoSurveyFileBytes(std::string_view DefinitionUtf8, std::string_vie
   const std::vector<TDemoWave> Waves = GenerateDemoSurvey(TDemoParams::Parse(ParamsText));
   TSwSurveyOptions Options;
   Options.DataDate = 45580;  // 15 October 2024
-  return SurveyFileBytes(DemoSurveyDefinition(DefinitionUtf8), {DemoSurveyRecset(Waves)},
-                         Options);
+  return SurveyFileBytes(DemoSurveyDefinition(DefinitionUtf8), {DemoSurveyRecset(Waves)}, Options);
 }
 
 }  // namespace quin

@@ -37,9 +37,9 @@ int main(int argc, char** argv) {
     if (std::string(argv[1]) == "--csv") {
       const auto Waves = quin::GenerateDemoSurvey(quin::TDemoParams::Parse(ReadFile(argv[2])));
       for (size_t I = 0; I < Waves.size(); ++I)
-        WriteFile(std::string(argv[3]) + "/wave" +
-                      quin::IntToStr(static_cast<long long>(I + 1)) + ".csv",
-                  quin::DemoWaveCsv(Waves[I]));
+        WriteFile(
+            std::string(argv[3]) + "/wave" + quin::IntToStr(static_cast<long long>(I + 1)) + ".csv",
+            quin::DemoWaveCsv(Waves[I]));
     } else {
       // Written beside the target and renamed, so a failed run leaves no half file.
       const std::string Temp = std::string(argv[3]) + ".tmp";

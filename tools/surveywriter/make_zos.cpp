@@ -41,8 +41,7 @@ TSwColumnSpec ParseSpec(const std::string& Text) {
   const std::string L = Text.substr(0, Slash);
   if (!L.empty() && !SameText(L, "auto") && !SwParseLayout(L, Spec.Layout))
     throw ESurveyWriterError("unknown layout " + L);
-  if (Slash != std::string::npos &&
-      !SwParseCompression(Text.substr(Slash + 1), Spec.Compression))
+  if (Slash != std::string::npos && !SwParseCompression(Text.substr(Slash + 1), Spec.Compression))
     throw ESurveyWriterError("unknown compression " + Text.substr(Slash + 1));
   return Spec;
 }
@@ -68,8 +67,7 @@ int main(int argc, char** argv) {
       const std::string A = argv[I];
       const bool HasValue = I + 1 < argc;
       if (A == "-v" && HasValue) {
-        if (!TryStrToInt(argv[++I], Options.Version) || Options.Version < 0 ||
-            Options.Version > 8)
+        if (!TryStrToInt(argv[++I], Options.Version) || Options.Version < 0 || Options.Version > 8)
           throw ESurveyWriterError("the version is a number from 0 to 8");
       } else if (A == "-d" && HasValue) {
         TFormatSettings FS;

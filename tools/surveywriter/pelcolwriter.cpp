@@ -55,15 +55,35 @@ uint64_t PelStoredValue(TPelColDataLayout Layout, double Value) {
   if (Value == kPelMissingDouble) return PelLayoutMissingBits(Layout);
   int64_t Lo = 0, Hi = 0;
   switch (Layout) {
-    case cdlfBit2: Hi = 2; break;
-    case cdlfBit4: Hi = 14; break;
-    case cdlfUInt1: Hi = 254; break;
-    case cdlfUInt2: Hi = 65534; break;
-    case cdlfUInt4: Hi = 4294967294LL; break;
-    case cdlfSInt1: Lo = -128; Hi = 126; break;
-    case cdlfSInt2: Lo = -32768; Hi = 32766; break;
-    case cdlfSInt4: Lo = INT32_MIN; Hi = INT32_MAX - 1; break;
-    default: Fail("unknown layout");
+    case cdlfBit2:
+      Hi = 2;
+      break;
+    case cdlfBit4:
+      Hi = 14;
+      break;
+    case cdlfUInt1:
+      Hi = 254;
+      break;
+    case cdlfUInt2:
+      Hi = 65534;
+      break;
+    case cdlfUInt4:
+      Hi = 4294967294LL;
+      break;
+    case cdlfSInt1:
+      Lo = -128;
+      Hi = 126;
+      break;
+    case cdlfSInt2:
+      Lo = -32768;
+      Hi = 32766;
+      break;
+    case cdlfSInt4:
+      Lo = INT32_MIN;
+      Hi = INT32_MAX - 1;
+      break;
+    default:
+      Fail("unknown layout");
   }
   if (!(Value >= static_cast<double>(Lo) && Value <= static_cast<double>(Hi)) ||
       std::floor(Value) != Value)
@@ -102,9 +122,9 @@ void PutStoredValues(std::string& Out, TPelColDataLayout Layout,
   }
 }
 
-std::string EncodeRawColumnBlock(uint8_t Kind, uint8_t Layout, int32_t Count,
-                                 uint8_t Compression, const std::string& ValueBytes,
-                                 const std::string& CodeBytes, uint8_t Version) {
+std::string EncodeRawColumnBlock(uint8_t Kind, uint8_t Layout, int32_t Count, uint8_t Compression,
+                                 const std::string& ValueBytes, const std::string& CodeBytes,
+                                 uint8_t Version) {
   std::string Out;
   Out.push_back(static_cast<char>(Version));
   Out.push_back(static_cast<char>(Kind));
@@ -126,8 +146,8 @@ std::string EncodePlainColumnBlock(TPelColDataLayout Layout, const std::vector<d
   std::string Bytes;
   PutStoredValues(Bytes, Layout, Stored);
   return EncodeRawColumnBlock(kPelColBlockPlain, Layout,
-                              CheckedInt32(static_cast<int64_t>(Values.size()), "record count"),
-                              0, Bytes, "");
+                              CheckedInt32(static_cast<int64_t>(Values.size()), "record count"), 0,
+                              Bytes, "");
 }
 
 std::string EncodeColumnCodes(TPelColDataCompression Compression, const std::vector<int>& Indexes,
@@ -168,15 +188,21 @@ std::string EncodeColumnCodes(TPelColDataCompression Compression, const std::vec
           I += Run;
         } else {
           int S = D - 1;
-          if (Compression == cdcfRLE_1_2) Units.push_back(2 | S);
-          else if (Compression == cdcfRLE_1_4) Units.push_back(8 | S);
-          else if (Compression == cdcfRLE_1_8) Units.push_back(128 | S);
-          else Out.push_back(static_cast<char>(128 | S));
+          if (Compression == cdcfRLE_1_2)
+            Units.push_back(2 | S);
+          else if (Compression == cdcfRLE_1_4)
+            Units.push_back(8 | S);
+          else if (Compression == cdcfRLE_1_8)
+            Units.push_back(128 | S);
+          else
+            Out.push_back(static_cast<char>(128 | S));
           ++I;
         }
       }
-      if (Compression == cdcfRLE_1_2) Out = PackCodes(Units, 2);
-      else if (Compression == cdcfRLE_1_4) Out = PackCodes(Units, 4);
+      if (Compression == cdcfRLE_1_2)
+        Out = PackCodes(Units, 2);
+      else if (Compression == cdcfRLE_1_4)
+        Out = PackCodes(Units, 4);
       else if (Compression == cdcfRLE_1_8)
         for (int U : Units) Out.push_back(static_cast<char>(U));
       break;
@@ -196,14 +222,21 @@ std::string EncodeColumnCodes(TPelColDataCompression Compression, const std::vec
           ++I;
         }
       }
-      if (Four) Out = PackCodes(Units, 4);
+      if (Four)
+        Out = PackCodes(Units, 4);
       else
         for (int U : Units) Out.push_back(static_cast<char>(U));
       break;
     }
-    case cdcfIDX_1: Out = PackCodes(Indexes, 1); break;
-    case cdcfIDX_2: Out = PackCodes(Indexes, 2); break;
-    case cdcfIDX_4: Out = PackCodes(Indexes, 4); break;
+    case cdcfIDX_1:
+      Out = PackCodes(Indexes, 1);
+      break;
+    case cdcfIDX_2:
+      Out = PackCodes(Indexes, 2);
+      break;
+    case cdcfIDX_4:
+      Out = PackCodes(Indexes, 4);
+      break;
     case cdcfIDX_8:
     case cdcfZLib:
       for (int I : Indexes) Out.push_back(static_cast<char>(I));
@@ -343,8 +376,8 @@ int64_t WriteDataFile(TStream& Stream, const TSwDataFile& File, int32_t Next,
     Previous = static_cast<int64_t>(C.Block.size());
   }
   Header.LengthsOffset = CheckedInt32(Stream.Position() - P, "lengths offset");
-  Header.LengthsSize = WriteDirectoryBlock(Stream, kGimLengthsSignature,
-                                           EncodeColumnLengths(Lengths));
+  Header.LengthsSize =
+      WriteDirectoryBlock(Stream, kGimLengthsSignature, EncodeColumnLengths(Lengths));
   Header.NamesOffset = CheckedInt32(Stream.Position() - P, "names offset");
   Header.NamesSize = WriteDirectoryBlock(Stream, kGimNamesSignature, EncodeColumnNames(Names));
   const int64_t End = Stream.Position();

@@ -34,9 +34,9 @@ void PutStoredValues(std::string& Out, TPelColDataLayout Layout,
 
 // A block with the given header fields and raw value and code bytes, written as they are (no
 // checks: hostile fixtures are made with it).
-std::string EncodeRawColumnBlock(uint8_t Kind, uint8_t Layout, int32_t Count,
-                                 uint8_t Compression, const std::string& ValueBytes,
-                                 const std::string& CodeBytes, uint8_t Version = 1);
+std::string EncodeRawColumnBlock(uint8_t Kind, uint8_t Layout, int32_t Count, uint8_t Compression,
+                                 const std::string& ValueBytes, const std::string& CodeBytes,
+                                 uint8_t Version = 1);
 
 // A plain block: one value per record.
 std::string EncodePlainColumnBlock(TPelColDataLayout Layout, const std::vector<double>& Values);
@@ -45,8 +45,7 @@ std::string EncodeColumnCodes(TPelColDataCompression Compression, const std::vec
                               int DictionarySize);
 // A dictionary block: the dictionary Dict and one dictionary index per record.
 std::string EncodeDictColumnBlock(TPelColDataLayout Layout, TPelColDataCompression Compression,
-                                  const std::vector<double>& Dict,
-                                  const std::vector<int>& Indexes);
+                                  const std::vector<double>& Dict, const std::vector<int>& Indexes);
 // A block of Values: plain for cdcfNoCompression, else a dictionary block whose dictionary
 // holds the distinct values, most frequent first (so the RLE families run on the frequent
 // values).

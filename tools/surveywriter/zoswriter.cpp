@@ -127,8 +127,7 @@ void WriteSurveyFile(TStream& Stream, std::string_view Definition,
 }
 
 void WriteSurveyFile(TStream& Stream, std::string_view Definition,
-                     const std::vector<TSwSurveyRecset>& Recsets,
-                     const TSwSurveyOptions& Options) {
+                     const std::vector<TSwSurveyRecset>& Recsets, const TSwSurveyOptions& Options) {
   std::vector<TSwRecset> Encoded;
   for (const TSwSurveyRecset& R : Recsets) Encoded.push_back(EncodeSurveyRecset(R));
   WriteSurveyFile(Stream, Definition, Encoded, Options);
@@ -215,9 +214,9 @@ TSwSurveyRecset ParseSurveyCsv(std::string_view Name, std::string_view Csv) {
   for (size_t L = 1; L < Lines.size(); ++L) {
     const std::string At = std::string(Name) + " line " + std::to_string(L + 1);
     const std::vector<std::string_view> Cells = SplitCells(Lines[L]);
-    if (Cells.size() != Header.size()) Fail(At + ": " + std::to_string(Cells.size()) +
-                                            " cells where the header has " +
-                                            std::to_string(Header.size()));
+    if (Cells.size() != Header.size())
+      Fail(At + ": " + std::to_string(Cells.size()) + " cells where the header has " +
+           std::to_string(Header.size()));
     int Wave = 0;
     if (!TryStrToInt(Cells[WaveCol], Wave) || Wave < 1 || Wave > 1000)
       Fail(At + ": the wave is no number from 1 to 1000");

@@ -45,14 +45,14 @@ struct TSwSurveyRecset {
 
 // The parts of the file header; which of them are written depends on Version.
 struct TSwSurveyOptions {
-  int Version = 8;             // the version byte; the parts follow the conditions of 0..8
-  std::string Version6Text;    // version 6 and above
+  int Version = 8;           // the version byte; the parts follow the conditions of 0..8
+  std::string Version6Text;  // version 6 and above
   std::string ProductText = kSwSurveyProductText;
-  std::string Version8Text;    // version 8 and above
-  double DataDate = 0;         // version 1 and above
-  uint8_t Internal = 0;        // version 3 and above
-  std::string ExtraBlock;      // version 5 and above: its size, then its bytes
-  int32_t Reserved = 0;        // version 2 and above
+  std::string Version8Text;  // version 8 and above
+  double DataDate = 0;       // version 1 and above
+  uint8_t Internal = 0;      // version 3 and above
+  std::string ExtraBlock;    // version 5 and above: its size, then its bytes
+  int32_t Reserved = 0;      // version 2 and above
 };
 
 // The smallest layout holding every value of Values (missing values aside): Bit2, Bit4, UInt1,
@@ -69,8 +69,7 @@ TSwRecset EncodeSurveyRecset(const TSwSurveyRecset& Recset);
 void WriteSurveyFile(TStream& Stream, std::string_view Definition,
                      const std::vector<TSwRecset>& Recsets, const TSwSurveyOptions& Options);
 void WriteSurveyFile(TStream& Stream, std::string_view Definition,
-                     const std::vector<TSwSurveyRecset>& Recsets,
-                     const TSwSurveyOptions& Options);
+                     const std::vector<TSwSurveyRecset>& Recsets, const TSwSurveyOptions& Options);
 // The same into a string.
 std::string SurveyFileBytes(std::string_view Definition,
                             const std::vector<TSwSurveyRecset>& Recsets,
