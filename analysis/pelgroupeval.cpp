@@ -169,20 +169,20 @@ int TPelGroup::Evaluate(const TGimWaveList* WaveList, const TGimWeight* Weight,
   for (const TGimWave* Wave : Waves) {
     int First = 0, Last = -1;
     if (!WaveRange(Wave, Recset, N, First, Last)) continue;
-    long long Cases = 0, Sel = 0, Mis = 0;
+    // Branch-free: a missing record is deselected and weighs in the missing counts only.
+    long long Sel = 0, Mis = 0;
     double WC = 0, WS = 0, WMis = 0;
     for (int I = First; I <= Last; ++I) {
-      ++Cases;
+      const uint8_t Mi = MP[I];
+      const uint8_t Se = SP[I] & static_cast<uint8_t>(Mi ^ 1);
+      SP[I] = Se;
+      Mis += Mi;
+      Sel += Se;
       WC += WP[I];
-      if (MP[I]) {
-        ++Mis;
-        WMis += WP[I];
-        SP[I] = 0;
-      } else if (SP[I]) {
-        ++Sel;
-        WS += WP[I];
-      }
+      WMis += Mi * WP[I];
+      WS += Se * WP[I];
     }
+    const long long Cases = Last - First + 1;
     CaseCount += static_cast<double>(Cases);
     SelectedCount += static_cast<double>(Sel);
     MissingCount += static_cast<double>(Mis);
