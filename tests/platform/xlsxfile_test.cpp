@@ -184,6 +184,71 @@ TEST_F(XlsxFile, ChartSeriesReadTheirDataFromTheHiddenSheet) {
   EXPECT_EQ(R.QueryOne(Charts[3], "//c:valAx/c:scaling/c:min/@val"), "-5");
 }
 
+TEST_F(XlsxFile, ChartLooksReachTheFile) {
+  TXlWorkbook Book;
+  TXlChart& Lines = Book.AddChartSheet("Lines").Chart;
+  TXlSeries Marked;
+  Marked.ChartType = TXlChartType::LineStacked;
+  Marked.Values = {1, 2, 3};
+  Marked.Border = TXlLine{TXlLineStyle::Dash, TXlBorderWeight::Medium, TXlColor::FromRgb(0xFF)};
+  Marked.Marker = TXlMarker{TXlMarkerStyle::Diamond, 9, TXlColor::FromRgb(0xFF0000), {}};
+  Marked.DataLabels.Type = TXlDataLabelsType::ShowLabel;
+  Marked.DataLabels.Font = {"Arial", true, false, false, false, 8, TXlColor::FromRgb(0x808080)};
+  Marked.DataLabels.Interior = TXlColor::FromRgb(0xFFFFE0);
+  TXlSeries Plain = Marked;
+  Plain.Marker.reset();  // a line without marker shows none
+  Plain.DataLabels = {};
+  Lines.Series = {Marked, Plain};
+  Lines.CategoryAxis.TickLabelOrientation = TXlTickLabelOrientation::Upward;
+  Lines.CategoryAxis.AxisBetweenCategories = false;
+  Lines.ValueAxis.HasMajorGridlines = true;
+  Lines.ValueAxis.MajorUnit = 5;
+  Lines.ValueAxis.Title = "Line\r\nbreak";
+  Lines.ValueAxis.TitleFont.Italic = true;
+  Lines.Legend.Font.Size = 7;
+  TXlChart& Pie = Book.AddChartSheet("Pie").Chart;
+  TXlSeries Slices;
+  Slices.ChartType = TXlChartType::Pie;
+  Slices.Values = {1, 2, 3};
+  Slices.Interior = TXlColor::FromRgb(0x00FF00);
+  Slices.Points = {{TXlColor::FromRgb(0x111111), {}, {}},
+                   {},
+                   {TXlColor::FromRgb(0x333333), TXlPattern::LightHorizontal, {}}};
+  Slices.DataLabels.Type = TXlDataLabelsType::ShowPercent;
+  Pie.Series = {Slices};
+  Pie.PlotAreaFill = Pie.PlotAreaBorder = false;
+  const TXlsxReader R = Save(Book);
+
+  const std::string L = R.ChartEntries().at(0);
+  EXPECT_EQ(R.QueryOne(L, "//c:lineChart/c:grouping/@val"), "stacked");
+  EXPECT_EQ(R.QueryOne(L, "//c:ser[1]/c:marker/c:symbol/@val"), "diamond");
+  EXPECT_EQ(R.QueryOne(L, "//c:ser[1]/c:marker/c:size/@val"), "9");
+  EXPECT_EQ(R.QueryOne(L, "//c:ser[1]/c:marker/c:spPr/a:solidFill/a:srgbClr/@val"), "FF0000");
+  EXPECT_EQ(R.QueryOne(L, "//c:ser[2]/c:marker/c:symbol/@val"), "none");
+  EXPECT_EQ(R.QueryOne(L, "//c:ser[1]/c:spPr/a:ln/a:prstDash/@val"), "dash");
+  EXPECT_EQ(R.QueryOne(L, "//c:ser[1]/c:spPr/a:ln/a:solidFill/a:srgbClr/@val"), "0000FF");
+  EXPECT_EQ(R.QueryOne(L, "//c:ser[1]/c:dLbls/c:showCatName/@val"), "1");
+  EXPECT_EQ(R.QueryOne(L, "//c:ser[1]/c:dLbls/c:txPr//a:defRPr/@sz"), "800");
+  EXPECT_EQ(R.QueryOne(L, "//c:ser[1]/c:dLbls/c:txPr//a:latin/@typeface"), "Arial");
+  EXPECT_EQ(R.QueryOne(L, "//c:ser[1]/c:dLbls/c:spPr/a:solidFill/a:srgbClr/@val"), "FFFFE0");
+  EXPECT_EQ(R.QueryOne(L, "//c:catAx/c:txPr/a:bodyPr/@rot"), "-5400000");
+  EXPECT_EQ(R.QueryOne(L, "//c:valAx/c:crossBetween/@val"), "midCat");
+  EXPECT_EQ(R.QueryOne(L, "count(//c:valAx/c:majorGridlines)"), "1");
+  EXPECT_EQ(R.QueryOne(L, "//c:valAx/c:majorUnit/@val"), "5");
+  EXPECT_EQ(R.QueryOne(L, "//c:valAx/c:title//a:defRPr/@i"), "1");
+  EXPECT_EQ(R.QueryOne(L, "//c:legend/c:txPr//a:defRPr/@sz"), "700");
+  EXPECT_EQ(R.CellValue("ChartData", "C1"), "Line\nbreak");
+
+  const std::string P = R.ChartEntries().at(1);
+  EXPECT_EQ(R.QueryOne(P, "//c:ser/c:spPr/a:solidFill/a:srgbClr/@val"), "00FF00");
+  EXPECT_EQ(R.Query(P, "//c:dPt/c:idx/@val"), (std::vector<std::string>{"0", "2"}));
+  EXPECT_EQ(R.QueryOne(P, "//c:dPt[1]/c:spPr/a:solidFill/a:srgbClr/@val"), "111111");
+  EXPECT_EQ(R.QueryOne(P, "//c:dPt[2]/c:spPr/a:pattFill/@prst"), "ltHorz");
+  EXPECT_EQ(R.QueryOne(P, "//c:dLbls/c:showPercent/@val"), "1");
+  EXPECT_EQ(R.QueryOne(P, "count(//c:plotArea/c:spPr/a:noFill)"), "1");
+  EXPECT_EQ(R.QueryOne(P, "count(//c:plotArea/c:spPr/a:ln/a:noFill)"), "1");
+}
+
 TEST_F(XlsxFile, AFailureRaisesAndLeavesTheOldFile) {
   TXlWorkbook Book;
   Book.AddWorksheet();
