@@ -1,8 +1,10 @@
 #include "analysis/pelrwobject.h"
 
+#include <algorithm>
 #include <mutex>
 
 #include "base/exception.h"
+#include "base/format.h"
 #include "base/langmanager.h"
 #include "base/text.h"
 #include "deflang/rixscanner.h"
@@ -44,6 +46,21 @@ void TPelRWObject::ReadKeysToEnd(TRixScanner& Scanner,
   R.Key = [&](TRixScanner& S) { return ReadKey(S) || (OwnKey && OwnKey(S)); };
   R.Block = [&](TRixScanner& S, const TOrvTextPos&) { return OwnBlock && OwnBlock(S); };
   R.Read(Scanner);
+}
+
+const TOrvMsgClass TPelWarning_ValueOutOfRange{
+    "TPelWarning_ValueOutOfRange", &TOrvMsgKind_Warning,
+    "<PLK>Wartość %s poza zakresem; przyjęto %s.<ENU>Value %s out of range; %s used."};
+
+bool ReadIntegerInRange(TRixScanner& Scanner, std::string_view Key, int32_t& Value, int32_t Min,
+                        int32_t Max) {
+  const TOrvTextPos At = Scanner.Token->StartPos;
+  int32_t V = 0;
+  if (!Scanner.ReadInteger(Key, V)) return RixKeyTaken(Scanner, false);
+  Value = std::clamp(V, Min, Max);
+  if (Value != V)
+    Scanner.AddMsgArgsAt(TPelWarning_ValueOutOfRange, At, {IntToStr(V), IntToStr(Value)});
+  return true;
 }
 
 bool RixKeyTaken(const TRixScanner& Scanner, bool Read) {

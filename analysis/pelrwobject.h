@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "base/orvclasses.h"
+#include "base/orvmessages.h"
 
 namespace quin {
 
@@ -116,6 +117,9 @@ class TPelRWObject : public TOrvObject {
   // Reads one key of the class or its ancestors: "name" here. True when the current
   // instruction was one of them (read, or reported and skipped).
   virtual bool ReadKey(TRixScanner& Scanner);
+  // The object reads an "id" key of its own: the file reader then leaves the block's optional
+  // leading "id" to it instead of skipping it.
+  virtual bool ReadsOwnID() const { return false; }
   // Applied to the copy written into a parameter-definition file.
   virtual void ClearIdentity() {}
   virtual bool UnaskedFlagA() const { return false; }
@@ -145,6 +149,14 @@ class TPelRWObject : public TOrvObject {
 void RegisterRWObjectClass(const TPelRWClass& Class);
 // The first class whose keyword equals Keyword ignoring case; null when none.
 const TPelRWClass* FindRWObjectClass(std::string_view Keyword);
+
+// A value read from a file lies outside what the key allows: the nearest allowed value is
+// taken (arguments: the value read, the value taken).
+extern const TOrvMsgClass TPelWarning_ValueOutOfRange;
+// Key and an integer; a value outside Min..Max is reported and the nearest bound taken. True
+// when the instruction was taken (as RixKeyTaken).
+bool ReadIntegerInRange(TRixScanner& Scanner, std::string_view Key, int32_t& Value, int32_t Min,
+                        int32_t Max);
 
 // True when the instruction at hand was taken by the typed reader whose answer is Read: it
 // was read, or its key matched and the value was reported and skipped.

@@ -1,15 +1,16 @@
-// Escaping for the contexts a page writes values into, and the small HTML helpers that the
-// pages and the table output share (colours, spans, alignment, style tags).
+// Escaping for the contexts a page writes values into (HTML text itself: HtmlEscape in
+// base/orvstrings.h), and the small HTML helpers that the pages and the table output share
+// (colours, spans, alignment, style tags).
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "base/orvstrings.h"  // HtmlEscape
+
 namespace quin {
 
-// Text or attribute value in HTML: & < > " ' become character references.
-std::string HtmlEscape(std::string_view Text);
 // Contents of a JavaScript string literal in single or double quotes, safe inside an HTML
 // attribute and inside a script element: quotes, backslash, < > &, line breaks and other
 // control characters are escaped; the text is prepared for the page's character set.
