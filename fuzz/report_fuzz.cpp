@@ -1,8 +1,9 @@
 // Fuzz target of the report-file reader: an input is a whole report file, read for a survey
-// with two record sets and a weighting. Odd-sized inputs are read with the session's message
-// list, which stops at the first error. Every failure must be one of the program's exceptions.
-// A report read without errors is written and read back with all its elements; written and read
-// once more it gives the same text. Crashes, hangs, leaks and sanitizer reports are findings.
+// with questions, two record sets and a weighting. Odd-sized inputs are read with the session's
+// message list, which stops at the first error. Every failure must be one of the program's
+// exceptions. A report read without errors is written and read back with all its elements;
+// written and read once more it gives the same text. Crashes, hangs, leaks and sanitizer reports
+// are findings.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -13,7 +14,7 @@
 #include "base/langmanager.h"
 #include "base/orvmessages.h"
 #include "base/orvstreams.h"
-#include "fuzz/report_survey.h"
+#include "fuzz/fuzz_survey.h"
 #include "reports/pelrep.h"
 #include "reports/pelrepanalysis.h"
 #include "reports/register.h"
@@ -47,7 +48,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   RegisterReportsClasses();
   static std::unique_ptr<TOrvLangManager> Manager = New<TOrvLangManager>("enu");
   static TLangManagerBinding Binding(Manager.get());
-  static const std::string Bytes = ReportFuzzSurveyBytes();
+  static const std::string Bytes = FuzzSurveyBytes(true);
   static TMemoryStream File{std::string_view(Bytes)};
   static std::unique_ptr<TPelSurvey> Owned = New<TPelSurvey>("fuzz.zos", 1);
   Owned->ReadSurveyFile(File);

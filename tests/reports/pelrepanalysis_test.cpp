@@ -2,6 +2,9 @@
 // in it, and its texts.
 #include <gtest/gtest.h>
 
+#include "analysis/pelparaxes.h"
+#include "analysis/pelparquestions.h"
+#include "analysis/pelparstats.h"
 #include "base/text.h"
 #include "report_fixture.h"
 #include "surveykit/mermessages.h"
@@ -53,6 +56,45 @@ TEST_F(AnalysisBlock, ParametersAreReadInOrderThenSynchronisedThenLinked) {
     EXPECT_EQ(Par->ResolvedWith, A->Parameters.get());
   }
   EXPECT_FALSE(A->NeedsRecalc);
+}
+
+TEST_F(AnalysisBlock, SurveyParametersLinkToEachOtherAndReportWhatTheSurveyLacks) {
+  // Questions, statistics, waves and a response axis that links to the questions parameter
+  // read before it.
+  TParSurvey Par;
+  const std::string Parameters =
+      "def parameters\r\n"
+      "  def varList list = freq; splitResponseAxes = 1; end;\r\n"
+      "  def responseAxis id = often; end;\r\n"
+      "  def statList list = cntA, pctCol; end;\r\n"
+      "  def waveList def subpar list = w2, w1; end; end;\r\n"
+      "  def base list = result; end;\r\n"
+      "end;\r\n"
+      "dataBasedOn = resp; weight = off;\r\n";
+  const auto R = Read(Parameters, &Par.S);
+  EXPECT_EQ(Msgs.Count(), 0) << MsgAt(Msgs, 0);
+  const TPelRepElemAnalysis* A = AnalysisAt(*R, 0);
+  ASSERT_EQ(A->Parameters->Count(), 5);
+  const auto* Axis = As<TPelParDefResponseAxis>(A->Parameters->GetItem(1));
+  ASSERT_TRUE(Axis && Axis->Axis);
+  EXPECT_EQ(Axis->Axis->ID, "often");
+  EXPECT_EQ(Axis->Parent, A->Parameters->GetItem(0));
+  EXPECT_FALSE(A->NeedsRecalc);
+  // Written and read again, the parameters give the same text.
+  const std::string Text = ReportText(*R);
+  TOrvMsgList Again;
+  EXPECT_EQ(ReportText(*ReadReport(Par.S, Text, Again)), Text);
+  EXPECT_EQ(Again.Count(), 0);
+
+  // A statistic or question the survey does not have: the analysis is recalculated.
+  for (const char* Lacking :
+       {"def statList list = cntA, shareOfVoice; end;", "def varList list = sex, income; end;"}) {
+    Msgs.Clear();
+    const auto Old = Read(std::string("def parameters ") + Lacking + " end;", &Par.S);
+    EXPECT_TRUE(AnalysisAt(*Old, 0)->NeedsRecalc) << Lacking;
+    EXPECT_EQ(Msgs.ErrorCount(), 0) << Lacking;
+    EXPECT_EQ(Msgs.CountKinds({&TMerMsgKind_RepOutInfo()}), 1) << Lacking;
+  }
 }
 
 TEST_F(AnalysisBlock, AParameterThatCannotBeRestoredMarksTheAnalysisForRecalculation) {
