@@ -108,6 +108,7 @@ void TPelParDefResponseAxis::ReadBody(TRixScanner& Scanner, TPelSurvey* ASurvey)
   ReadKeysToEnd(Scanner, [&](TRixScanner& S) {
     std::string ID;
     if (!S.ReadIdentifier("id", ID)) return RixKeyTaken(S, false);
+    AxisID = ID;
     // The axis of the questions parameter read last, when that one splits its grid question.
     // Axis identifiers are compared ignoring case: the reader has lower-cased this one.
     for (int I = Owner ? Owner->Count() - 1 : -1; I >= 0; --I) {
@@ -127,7 +128,8 @@ void TPelParDefResponseAxis::ReadBody(TRixScanner& Scanner, TPelSurvey* ASurvey)
 
 void TPelParDefResponseAxis::WriteBody(TStream& Stream, int& Indent) const {
   TPelPar::WriteBody(Stream, Indent);
-  if (Axis) WriteKeyIdentifier(Stream, Indent, "id", "", Axis->ID);
+  const std::string& ID = Axis ? Axis->ID : AxisID;
+  if (!ID.empty()) WriteKeyIdentifier(Stream, Indent, "id", "", ID);
 }
 
 TPelRespItems TPelParDefResponseAxis::Items(bool Selectable, bool Means) const {

@@ -52,6 +52,8 @@ class TPelParDefResponseAxis : public TPelPar {
   TPelParDefResponseAxis(const TPelParDefResponseAxis&) = default;
 
   TGimResponseAxis* Axis = nullptr;  // not owned; null while unresolved
+  // The identifier read for an axis that could not be resolved; written back in its place.
+  std::string AxisID;
 
   static std::string StaticKeyword() { return "responseAxis"; }
   // The question that owns the axis; null without axis.
@@ -60,6 +62,7 @@ class TPelParDefResponseAxis : public TPelPar {
   std::string GetAxisTitle() const;
 
   std::string GetDefaultName() const override;
+  bool ReadsOwnID() const override { return true; }
   void ReadBody(TRixScanner& Scanner, TPelSurvey* ASurvey) override;
   void WriteBody(TStream& Stream, int& Indent) const override;
   bool UnaskedFlagD() const override { return true; }

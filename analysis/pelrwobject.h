@@ -117,6 +117,9 @@ class TPelRWObject : public TOrvObject {
   // Reads one key of the class or its ancestors: "name" here. True when the current
   // instruction was one of them (read, or reported and skipped).
   virtual bool ReadKey(TRixScanner& Scanner);
+  // The object reads an "id" key of its own: the file reader then leaves the block's optional
+  // leading "id" to it instead of skipping it.
+  virtual bool ReadsOwnID() const { return false; }
   // Applied to the copy written into a parameter-definition file.
   virtual void ClearIdentity() {}
   virtual bool UnaskedFlagA() const { return false; }

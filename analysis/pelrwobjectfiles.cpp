@@ -76,9 +76,9 @@ void TPelRWObjectFile::ReadBlock(TPelParFileScanner& Scanner, TOrvMsgList& MsgLi
       const bool OwnSurvey = !RixKeyTaken(Scanner, Scanner.ReadIdentifier("survey", Owner)) ||
                              (Survey && SameText(Owner, Survey->GetQualifiedID()));
       if (OwnSurvey) {
-        std::string Ignored;
-        Scanner.ReadIdentifier("id", Ignored);
         std::unique_ptr<TPelRWObject> Obj = Class->Create(Survey);
+        std::string Ignored;
+        if (!Obj->ReadsOwnID()) Scanner.ReadIdentifier("id", Ignored);
         Obj->ReadBody(Scanner, Survey);
         Obj->AfterLoadFromFile();
         Elem->Obj = std::move(Obj);
