@@ -177,6 +177,12 @@ void TPelRecset::ReadColumnDoubles(const TPelCol* Col, std::vector<double>& Valu
   CacheCol = Col;
 }
 
+void TPelRecset::ReadColumnDoublesInto(const TPelCol* Col, double* Out) {
+  ReadColumn<double>(
+      Col, Out, kPelMissingDouble,
+      [](TStream& S, double* P, int N, TPelColBlock& B) { quin::ReadColumnDoubles(S, P, N, B); });
+}
+
 void TPelRecset::ReadColumnBytesByName(std::string_view Name, std::vector<uint8_t>& Buffer) {
   ReadColumnBytes(FindCol(Name), Buffer);
 }
