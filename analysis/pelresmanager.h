@@ -24,6 +24,7 @@ class TPelDataBasedOn;
 class TPelRes;
 class TPelColumnStore;
 class TMerRecsetList;
+class TGimWeight;
 
 // The work buffers of one computation over N records.
 struct TPelResBuffers {
@@ -68,6 +69,8 @@ class TPelResManager : public TOrvObject {
   TPelResBuffers& Buf();
   // The weights of the cell's weighting for the based-on record set (one per record).
   const double* Weights() const { return FWeights; }
+  // The weighting the weights are of (null for "off").
+  const TGimWeight* WeightsFor() const { return static_cast<const TGimWeight*>(FWeightsFor); }
 
   // The layer step: once per table, and again when the radio indicator's day dependence
   // changes.

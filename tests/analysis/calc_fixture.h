@@ -16,6 +16,7 @@
 #pragma once
 
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -104,8 +105,33 @@ struct TCalcData {
   int N() const { return static_cast<int>(W.size()); }
 };
 
-inline std::string CalcSurveyBytes() {
-  const TCalcData D;
+// Random data of N records (missing answers, several media, weights from 0.2 to 3).
+inline TCalcData RandomCalcData(int N, unsigned Seed) {
+  std::mt19937 G(Seed);
+  auto Pick = [&](int Lo, int Hi, int MissingPct) {
+    std::uniform_int_distribution<int> P(0, 99), V(Lo, Hi);
+    return P(G) < MissingPct ? M : static_cast<double>(V(G));
+  };
+  TCalcData D;
+  for (auto* C : {&D.Wave, &D.Edu, &D.Reg, &D.Age, &D.W, &D.M1, &D.M2, &D.M3, &D.GX, &D.GY})
+    C->clear();
+  std::uniform_real_distribution<double> Wt(0.2, 3.0);
+  for (int I = 0; I < N; ++I) {
+    D.Wave.push_back(I < N / 2 ? 1 : 2);
+    D.Edu.push_back(Pick(1, 4, 8));
+    D.Reg.push_back(Pick(1, 2, 5));
+    D.Age.push_back(Pick(15, 80, 10));
+    D.W.push_back(Wt(G));
+    D.M1.push_back(Pick(0, 1, 3));
+    D.M2.push_back(Pick(0, 1, 3));
+    D.M3.push_back(Pick(0, 1, 3));
+    D.GX.push_back(Pick(1, 2, 5));
+    D.GY.push_back(Pick(1, 2, 5));
+  }
+  return D;
+}
+
+inline std::string CalcSurveyBytes(const TCalcData& D = TCalcData()) {
   std::string Csv = "wave,edu,reg,age,w,m1,m2,m3,g_x,g_y\n";
   auto Cell = [](double V) {
     return V == M ? std::string() : Format("%g", {V}, TFormatSettings());
@@ -181,11 +207,12 @@ struct TCalcTable {
     TPelResManager Mgr(&S, S.DataBasedOnList->GetItem(0));
     for (auto& C : Cells) C->Calculate(&Mgr);
   }
-  // The whole table at once.
-  void CalculateTable() {
+  // The whole table at once; the number of cells computed one by one.
+  int64_t CalculateTable() {
     TPelResManager Mgr(&S, S.DataBasedOnList->GetItem(0));
     std::vector<TPelRes*> P = CellPtrs();
     Mgr.CalculateTable(P);
+    return Mgr.CellsOneByOne;
   }
   // The neighbour finder of the grid: A the column, B the row.
   TPelNeighbourFinder Neighbours() {
