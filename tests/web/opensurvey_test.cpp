@@ -96,6 +96,29 @@ TEST_F(OpenSurveyTest, DamagedFileOrForeignPathGivesAnAlertAndNoSurvey) {
   EXPECT_FALSE(Module().Survey);
 }
 
+TEST_F(OpenSurveyTest, AFailureWithoutATextStillGivesAReason) {
+  // A failed inflation carries no text of its own: the damaged-file text stands in, in the
+  // session's language.
+  TSessionSurveyHooks Saved = SessionSurveyHooks();
+  struct TRestore {
+    TSessionSurveyHooks& Hooks;
+    TSessionSurveyHooks Saved;
+    ~TRestore() { Hooks = Saved; }
+  } Restore{SessionSurveyHooks(), Saved};
+  SessionSurveyHooks().LoadSurvey = [](THobSessionModule&,
+                                       const std::string&) -> std::unique_ptr<TObject> {
+    throw EDecompressionError();
+  };
+  EXPECT_FALSE(InSession([&] { return Module().OpenSurvey("media2024.zos"); }));
+  std::string P = Page(Sid);
+  EXPECT_NE(P.find("This survey cannot be opened:"), std::string::npos);
+  EXPECT_NE(P.find("The survey file is damaged."), std::string::npos);
+  ToggleLanguage();
+  EXPECT_FALSE(InSession([&] { return Module().OpenSurvey("media2024.zos"); }));
+  P = Page(Sid);
+  EXPECT_NE(P.find("Plik badania jest uszkodzony."), std::string::npos);
+}
+
 TEST_F(OpenSurveyTest, TheSurveyTitleIsTextInTheStatusLine) {
   // A survey file names itself; its name is shown as text, never taken as markup.
   TSessionSurveyHooks Saved = SessionSurveyHooks();
