@@ -8,7 +8,9 @@
 #include <cmath>
 #include <cstring>
 
-#if defined(__SSE2__)
+#if defined(__x86_64__)
+#include <immintrin.h>
+#elif defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
@@ -346,20 +348,74 @@ int64_t PackedBytesSse2(const uint8_t* Src, int64_t Count, uint8_t* Dst) {
 }
 #endif
 
+#if defined(__x86_64__)
+// The same 32 stored bytes at a time with AVX2. The unpacks work within each 128-bit half, so
+// the halves of their results are put back in order before they are stored.
+template <int Bits>
+__attribute__((target("avx2"))) inline __m256i UnitAvx2(__m256i X, int U) {
+  return _mm256_and_si256(_mm256_srli_epi16(X, U * Bits), _mm256_set1_epi8((1 << Bits) - 1));
+}
+
+template <int Bits>
+__attribute__((target("avx2"))) inline void StoreAvx2(uint8_t* P, __m256i V) {
+  const __m256i Marker = _mm256_set1_epi8((1 << Bits) - 1);
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(P),
+                      _mm256_or_si256(V, _mm256_cmpeq_epi8(V, Marker)));
+}
+
+template <int Bits>
+__attribute__((target("avx2"))) int64_t PackedBytesAvx2(const uint8_t* Src, int64_t Count,
+                                                        uint8_t* Dst) {
+  constexpr int Units = 8 / Bits;
+  int64_t K = 0;
+  for (; (K + 1) * 32 * Units <= Count; ++K) {
+    const __m256i X = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(Src + 32 * K));
+    uint8_t* const D = Dst + 32 * Units * K;
+    if constexpr (Bits == 4) {
+      const __m256i Low = UnitAvx2<Bits>(X, 0), High = UnitAvx2<Bits>(X, 1);
+      const __m256i A = _mm256_unpacklo_epi8(Low, High), B = _mm256_unpackhi_epi8(Low, High);
+      StoreAvx2<Bits>(D, _mm256_permute2x128_si256(A, B, 0x20));
+      StoreAvx2<Bits>(D + 32, _mm256_permute2x128_si256(A, B, 0x31));
+    } else {
+      const __m256i C0 = UnitAvx2<Bits>(X, 0), C1 = UnitAvx2<Bits>(X, 1);
+      const __m256i C2 = UnitAvx2<Bits>(X, 2), C3 = UnitAvx2<Bits>(X, 3);
+      const __m256i L01 = _mm256_unpacklo_epi8(C0, C1), H01 = _mm256_unpackhi_epi8(C0, C1);
+      const __m256i L23 = _mm256_unpacklo_epi8(C2, C3), H23 = _mm256_unpackhi_epi8(C2, C3);
+      const __m256i O0 = _mm256_unpacklo_epi16(L01, L23), O1 = _mm256_unpackhi_epi16(L01, L23);
+      const __m256i O2 = _mm256_unpacklo_epi16(H01, H23), O3 = _mm256_unpackhi_epi16(H01, H23);
+      StoreAvx2<Bits>(D, _mm256_permute2x128_si256(O0, O1, 0x20));
+      StoreAvx2<Bits>(D + 32, _mm256_permute2x128_si256(O2, O3, 0x20));
+      StoreAvx2<Bits>(D + 64, _mm256_permute2x128_si256(O0, O1, 0x31));
+      StoreAvx2<Bits>(D + 96, _mm256_permute2x128_si256(O2, O3, 0x31));
+    }
+  }
+  return K * 32 * Units;
+}
+
+bool HasAvx2() {
+  static const bool Has = __builtin_cpu_supports("avx2");
+  return Has;
+}
+#endif
+
 // Packed 2- and 4-bit values a byte at a time: each byte's values from a table.
 template <class T, int Bits>
 void PackedValues(const uint8_t* Src, int64_t Count, const T (&Tab)[256], T* Dst) {
   constexpr int Units = 8 / Bits;
   constexpr int Mask = (1 << Bits) - 1;
   int64_t Full = 0;
-#if defined(__SSE2__)
   if constexpr (sizeof(T) == 1) {
-    const int64_t Done = PackedBytesSse2<Bits>(Src, Count, Dst);
+    int64_t Done = 0;
+#if defined(__x86_64__)
+    if (HasAvx2()) Done = PackedBytesAvx2<Bits>(Src, Count, Dst);
+#endif
+#if defined(__SSE2__)
+    Done += PackedBytesSse2<Bits>(Src + Done / Units, Count - Done, Dst + Done);
+#endif
     Src += Done / Units;
     Dst += Done;
     Count -= Done;
   }
-#endif
   if (Count >= 1024) {  // dictionaries and short columns go value by value
     T Byte[256][Units];
     for (int B = 0; B < 256; ++B)
