@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <type_traits>
 
 #if defined(__x86_64__)
 #include <immintrin.h>
@@ -123,25 +124,28 @@ void ByteCodes(int Compression, std::span<const uint8_t> Codes, int64_t K, TWrit
   }
 }
 
+// Fn (B, U, Meaning) for each unit U of each code byte B of a packed RLE form.
+template <int Compression, class F>
+void ForEachUnit(F&& Fn) {
+  using P = TPacked<Compression>;
+  for (int B = 0; B < 256; ++B)
+    for (int U = 0; U < P::Units; ++U)
+      Fn(B, U, UnitMeaning(Compression, (B >> (U * P::Bits)) & ((1 << P::Bits) - 1)));
+}
+
 // For each code byte of a packed form, the values of its units (Width of them, the valid
 // ones first), how many are valid, and whether an index lies past the dictionary.
 template <class T, int Compression>
 struct TValueTable {
   using P = TPacked<Compression>;
-  T V[256][P::Width];
-  uint8_t Len[256];
-  uint8_t Bad[256];
+  T V[256][P::Width] = {};
+  uint8_t Len[256] = {};
+  uint8_t Bad[256] = {};
   explicit TValueTable(const TDictionary<T>& D) {
-    for (int B = 0; B < 256; ++B) {
-      Len[B] = 0;
-      Bad[B] = 0;
-      for (int U = 0; U < P::Units; ++U) {
-        const TMeaning M = UnitMeaning(Compression, (B >> (U * P::Bits)) & ((1 << P::Bits) - 1));
-        Bad[B] |= M.Idx >= D.Count;
-        for (int K = 0; K < M.Copies; ++K) V[B][Len[B]++] = D.Values[M.Idx];
-      }
-      std::fill(V[B] + Len[B], V[B] + P::Width, T{});
-    }
+    ForEachUnit<Compression>([&](int B, int, TMeaning M) {
+      Bad[B] |= M.Idx >= D.Count;
+      for (int K = 0; K < M.Copies; ++K) V[B][Len[B]++] = D.Values[M.Idx];
+    });
   }
 };
 
@@ -237,19 +241,14 @@ template <int Compression>
 struct TRunTable {
   using P = TPacked<Compression>;
   TPelColRun Pairs[256][P::Units];
-  uint8_t Len[256];
-  uint8_t Bad[256];
+  uint8_t Len[256] = {};
+  uint8_t Bad[256] = {};
   explicit TRunTable(const TDictionary<uint8_t>& D) {
-    for (int B = 0; B < 256; ++B) {
-      Len[B] = 0;
-      Bad[B] = 0;
-      for (int U = 0; U < P::Units; ++U) {
-        const TMeaning M = UnitMeaning(Compression, (B >> (U * P::Bits)) & ((1 << P::Bits) - 1));
-        Bad[B] |= M.Idx >= D.Count;
-        Pairs[B][U] = TPelColRun{D.Values[M.Idx], M.Copies};
-        Len[B] += M.Copies;
-      }
-    }
+    ForEachUnit<Compression>([&](int B, int U, TMeaning M) {
+      Bad[B] |= M.Idx >= D.Count;
+      Pairs[B][U] = TPelColRun{D.Values[M.Idx], M.Copies};
+      Len[B] += M.Copies;
+    });
   }
 };
 
@@ -325,22 +324,29 @@ void CheckByteCodes(std::span<const uint8_t> Codes, int64_t N, int Count) {
   if (Max >= Count) IndexPastDictionary();
 }
 
-// For each code byte of packed indexes, the values of its codes and whether one lies past the
-// dictionary.
-template <class T, int Bits>
+// What a decoder writes for a dictionary value: the value, or a pair of one record.
+template <class E, class T>
+inline E AsElement(T V) {
+  if constexpr (std::is_same_v<E, TPelColRun>)
+    return TPelColRun{V, 1};
+  else
+    return V;
+}
+
+// For each code byte of packed indexes, the elements of its codes and whether one lies past
+// the dictionary.
+template <class E, class T, int Bits>
 struct TIndexTable {
   static constexpr int Units = 8 / Bits;
-  T V[256][Units];
-  uint8_t Bad[256];
+  E V[256][Units];
+  uint8_t Bad[256] = {};
   explicit TIndexTable(const TDictionary<T>& D) {
-    for (int B = 0; B < 256; ++B) {
-      Bad[B] = 0;
+    for (int B = 0; B < 256; ++B)
       for (int U = 0; U < Units; ++U) {
         const int Code = (B >> (U * Bits)) & ((1 << Bits) - 1);
-        V[B][U] = D.Values[Code];
+        V[B][U] = AsElement<E>(D.Values[Code]);
         Bad[B] |= Code >= D.Count;
       }
-    }
   }
 };
 
@@ -350,19 +356,21 @@ inline int PackedCode(const uint8_t* C, int Bits, int64_t I) {
   return (C[I / Units] >> ((I % Units) * Bits)) & ((1 << Bits) - 1);
 }
 
-template <class T, int Bits>
-void PackedIndexValues(std::span<const uint8_t> Codes, const TDictionary<T>& D, T* Out, int64_t N) {
+// Packed indexes into N elements: long columns a code byte at a time through the table (bytes
+// eight at a time, the rows of several code bytes put together for one store), the rest code
+// by code.
+template <class E, class T, int Bits>
+void PackedIndex(std::span<const uint8_t> Codes, const TDictionary<T>& D, E* Out, int64_t N) {
   constexpr int Units = 8 / Bits;
   int64_t Done = 0;
   bool Bad = false;
   if (N >= kTableMinRecords) {
-    const auto Tab = std::make_unique<TIndexTable<T, Bits>>(D);
+    const auto Tab = std::make_unique<TIndexTable<E, T, Bits>>(D);
     const int64_t Full = N / Units;
     const uint8_t* C = Codes.data();
     uint8_t AnyBad = 0;
     int64_t K = 0;
-    if constexpr (sizeof(T) == 1 && Units < 8) {
-      // Bytes eight at a time: the rows of several code bytes put together for one store.
+    if constexpr (sizeof(E) == 1 && Units < 8) {
       constexpr int PerWord = 8 / Units;
       for (; K + PerWord <= Full; K += PerWord) {
         uint64_t Word = 0;
@@ -386,9 +394,25 @@ void PackedIndexValues(std::span<const uint8_t> Codes, const TDictionary<T>& D, 
   for (int64_t I = Done; I < N; ++I) {
     const int Code = PackedCode(Codes.data(), Bits, I);
     Bad |= Code >= D.Count;
-    Out[I] = D.Values[Code];
+    Out[I] = AsElement<E>(D.Values[Code]);
   }
   if (Bad) IndexPastDictionary();
+}
+
+// Packed indexes of 1, 2 or 4 bits into the elements of Out.
+template <class E, class T>
+void PackedIndexOf(int Bits, std::span<const uint8_t> Codes, const TDictionary<T>& D,
+                   std::span<E> Out) {
+  const auto N = static_cast<int64_t>(Out.size());
+  CheckPackedSize(Bits, Codes, N);
+  switch (Bits) {
+    case 1:
+      return PackedIndex<E, T, 1>(Codes, D, Out.data(), N);
+    case 2:
+      return PackedIndex<E, T, 2>(Codes, D, Out.data(), N);
+    default:
+      return PackedIndex<E, T, 4>(Codes, D, Out.data(), N);
+  }
 }
 
 #if defined(__x86_64__)
@@ -434,50 +458,6 @@ void ByteIndexValues(const uint8_t* C, const T* Dict, T* Out, int64_t N) {
   for (; I < N; ++I) Out[I] = Dict[C[I]];
 }
 
-// For each code byte of packed indexes, the pairs of its codes.
-template <int Bits>
-struct TIndexRunTable {
-  static constexpr int Units = 8 / Bits;
-  TPelColRun Pairs[256][Units];
-  uint8_t Bad[256];
-  explicit TIndexRunTable(const TDictionary<uint8_t>& D) {
-    for (int B = 0; B < 256; ++B) {
-      Bad[B] = 0;
-      for (int U = 0; U < Units; ++U) {
-        const int Code = (B >> (U * Bits)) & ((1 << Bits) - 1);
-        Pairs[B][U] = TPelColRun{D.Values[Code], 1};
-        Bad[B] |= Code >= D.Count;
-      }
-    }
-  }
-};
-
-template <int Bits>
-void PackedIndexRuns(std::span<const uint8_t> Codes, const TDictionary<uint8_t>& D, TPelColRun* Out,
-                     int64_t N) {
-  constexpr int Units = 8 / Bits;
-  int64_t Done = 0;
-  bool Bad = false;
-  if (N >= kTableMinRecords) {
-    const auto Tab = std::make_unique<TIndexRunTable<Bits>>(D);
-    const int64_t Full = N / Units;
-    uint8_t AnyBad = 0;
-    for (int64_t K = 0; K < Full; ++K) {
-      const uint8_t B = Codes[K];
-      std::memcpy(Out + K * Units, Tab->Pairs[B], sizeof Tab->Pairs[B]);
-      AnyBad |= Tab->Bad[B];
-    }
-    Bad = AnyBad != 0;
-    Done = Full * Units;
-  }
-  for (int64_t I = Done; I < N; ++I) {
-    const int Code = PackedCode(Codes.data(), Bits, I);
-    Bad |= Code >= D.Count;
-    Out[I] = TPelColRun{D.Values[Code], 1};
-  }
-  if (Bad) IndexPastDictionary();
-}
-
 }  // namespace
 
 template <class T>
@@ -491,21 +471,10 @@ void DecodeRleValues(int Compression, std::span<const uint8_t> Codes, const TDic
 template <class T>
 void DecodeIndexValues(int Bits, std::span<const uint8_t> Codes, const TDictionary<T>& Dict,
                        std::span<T> Out) {
+  if (Bits != 8) return PackedIndexOf<T>(Bits, Codes, Dict, Out);
   const auto N = static_cast<int64_t>(Out.size());
-  switch (Bits) {
-    case 1:
-      CheckPackedSize(1, Codes, N);
-      return PackedIndexValues<T, 1>(Codes, Dict, Out.data(), N);
-    case 2:
-      CheckPackedSize(2, Codes, N);
-      return PackedIndexValues<T, 2>(Codes, Dict, Out.data(), N);
-    case 4:
-      CheckPackedSize(4, Codes, N);
-      return PackedIndexValues<T, 4>(Codes, Dict, Out.data(), N);
-    default:
-      CheckByteCodes(Codes, N, Dict.Count);
-      return ByteIndexValues(Codes.data(), Dict.Values, Out.data(), N);
-  }
+  CheckByteCodes(Codes, N, Dict.Count);
+  ByteIndexValues(Codes.data(), Dict.Values, Out.data(), N);
 }
 
 int64_t DecodeRleRuns(int Compression, std::span<const uint8_t> Codes,
@@ -518,21 +487,10 @@ int64_t DecodeRleRuns(int Compression, std::span<const uint8_t> Codes,
 
 void DecodeIndexRuns(int Bits, std::span<const uint8_t> Codes, const TDictionary<uint8_t>& Dict,
                      std::span<TPelColRun> Out) {
+  if (Bits != 8) return PackedIndexOf<TPelColRun>(Bits, Codes, Dict, Out);
   const auto N = static_cast<int64_t>(Out.size());
-  if (Bits == 8) {
-    CheckByteCodes(Codes, N, Dict.Count);
-    for (int64_t I = 0; I < N; ++I) Out[I] = TPelColRun{Dict.Values[Codes[I]], 1};
-    return;
-  }
-  CheckPackedSize(Bits, Codes, N);
-  switch (Bits) {
-    case 1:
-      return PackedIndexRuns<1>(Codes, Dict, Out.data(), N);
-    case 2:
-      return PackedIndexRuns<2>(Codes, Dict, Out.data(), N);
-    default:
-      return PackedIndexRuns<4>(Codes, Dict, Out.data(), N);
-  }
+  CheckByteCodes(Codes, N, Dict.Count);
+  for (int64_t I = 0; I < N; ++I) Out[I] = TPelColRun{Dict.Values[Codes[I]], 1};
 }
 
 template void DecodeRleValues<uint8_t>(int, std::span<const uint8_t>, const TDictionary<uint8_t>&,
