@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/colors.h"
 #include "platform/webform.h"
 
 namespace quin {
@@ -94,15 +95,6 @@ TWebForm* ReplaceCurrentForm(const ClassInfo& FormClass);
 // Creates a page of FormClass in the calling request's session and shows it over the
 // current page.
 TWebForm* ShowFormOver(const ClassInfo& FormClass);
-
-// TColor: 0x00BBGGRR; negative values (0x80000000 | index) name system colours.
-using TColor = std::int32_t;
-constexpr TColor clRed = 0x0000FF;
-constexpr TColor clBtnFace = TColor(0x8000000F);
-constexpr TColor clWindow = TColor(0x80000005);
-constexpr TColor clWindowText = TColor(0x80000008);
-// A system colour resolved to its RGB value; any other colour unchanged.
-TColor ColorToRGB(TColor Color);
 
 std::string FormatHtmlColor(TColor Color);
 std::string FormatHtmlBgColor(TColor Color);
