@@ -34,12 +34,16 @@ struct TChartPen {
   TColor Color = clBlack;
   int Width = 1;
   TChartPenStyle Style = TChartPenStyle::Solid;
+
+  bool operator==(const TChartPen&) const = default;
 };
 
 struct TChartBrush {
   TChartBrushStyle Style = TChartBrushStyle::Solid;
   // clDefault: the colour of the series or point it fills.
   TColor Color = clDefault;
+
+  bool operator==(const TChartBrush&) const = default;
 };
 
 struct TChartFont {
@@ -50,6 +54,8 @@ struct TChartFont {
   bool Italic = false;
   bool Underline = false;
   bool StrikeOut = false;
+
+  bool operator==(const TChartFont&) const = default;
 };
 
 enum class TChartGradientDirection : std::uint8_t { TopBottom, BottomTop, LeftRight, RightLeft };
@@ -59,6 +65,8 @@ struct TChartGradient {
   TColor StartColor = clWhite;
   TColor EndColor = clYellow;
   TChartGradientDirection Direction = TChartGradientDirection::TopBottom;
+
+  bool operator==(const TChartGradient&) const = default;
 };
 
 struct TChartWall {
@@ -68,6 +76,8 @@ struct TChartWall {
   TChartPen Pen{.Color = RGBToColor(0xA0, 0xA0, 0xA0)};
   bool Transparent = false;
   int Size = 0;
+
+  bool operator==(const TChartWall&) const = default;
 };
 
 enum class TChartTextAlignment : std::uint8_t { Left, Right, Center };
@@ -80,6 +90,8 @@ struct TChartTitle {
   TColor Color = clWhite;  // the box behind the text, unless Transparent
   bool Transparent = true;
   TChartPen Frame{.Visible = false};
+
+  bool operator==(const TChartTitle&) const = default;
 };
 
 enum class TLegendAlignment : std::uint8_t { Left, Right, Top, Bottom };
@@ -110,6 +122,8 @@ struct TChartLegend {
   bool FontSeriesColor = false;  // each entry's text in its series' colour
   int ShadowSize = 3;
   TChartPen Frame{.Color = clGray};
+
+  bool operator==(const TChartLegend&) const = default;
 };
 
 struct TChartAxisTitle {
@@ -117,6 +131,8 @@ struct TChartAxisTitle {
   int Angle = 0;  // 0 for horizontal axes, 90 for vertical ones
   TChartFont Font{};
   bool Visible = true;
+
+  bool operator==(const TChartAxisTitle&) const = default;
 };
 
 struct TChartAxis {
@@ -147,6 +163,8 @@ struct TChartAxis {
 
   bool AutoMin() const { return Automatic || AutomaticMinimum; }
   bool AutoMax() const { return Automatic || AutomaticMaximum; }
+
+  bool operator==(const TChartAxis&) const = default;
 };
 
 enum class TChartPanning : std::uint8_t { None, Horizontal, Vertical, Both };
@@ -161,6 +179,8 @@ struct TChart3DOptions {
   int Rotation = 345;
   int Zoom = 100;
   bool ZoomText = true;
+
+  bool operator==(const TChart3DOptions&) const = default;
 };
 
 enum class TChartBevel : std::uint8_t { None, Lowered, Raised };
@@ -170,6 +190,8 @@ struct TChartMargins {
   int Top = 0;
   int Right = 0;
   int Bottom = 0;
+
+  bool operator==(const TChartMargins&) const = default;
 };
 
 enum class TChartSeriesKind : std::uint8_t { Bar, HorizBar, Line, Area, Point, Pie };
@@ -215,6 +237,8 @@ struct TChartMarks {
   bool Transparent = false;
   TChartPen Frame{.Color = clGray};
   int ArrowLength = 8;
+
+  bool operator==(const TChartMarks&) const = default;
 };
 
 struct TChartPointer {
@@ -223,6 +247,8 @@ struct TChartPointer {
   int HorizSize = 4;  // half the width
   int VertSize = 4;   // half the height
   TChartPen Pen{.Color = clDefault};
+
+  bool operator==(const TChartPointer&) const = default;
 };
 
 // One point: Value is the Y value, or the X value of a horizontal bar. An empty (null) point
@@ -232,6 +258,8 @@ struct TChartPoint {
   std::string Label{};
   TColor Color = clDefault;  // clDefault: the series' colour (or the palette for pies)
   bool IsNull = false;
+
+  bool operator==(const TChartPoint&) const = default;
 };
 
 struct TChartSeries {
@@ -272,6 +300,8 @@ struct TChartSeries {
   bool IsHorizontal() const { return Kind == TChartSeriesKind::HorizBar; }
   // Line and point series show a pointer at each point (lines only when it is visible).
   bool HasPointer() const;
+
+  bool operator==(const TChartSeries&) const = default;
 };
 
 // Our default palette; DefaultSeriesColor cycles through it.
@@ -322,6 +352,8 @@ struct TChart {
   // axis does not exist.
   const TChartAxis& VertAxisOf(const TChartSeries& S) const;
   const TChartAxis& HorizAxisOf(const TChartSeries& S) const;
+
+  bool operator==(const TChart&) const = default;
 };
 
 }  // namespace quin

@@ -199,7 +199,8 @@ double TCanvas::LinesWidth(const std::vector<std::string>& Lines) {
 }
 
 std::string TCanvas::Ellipsize(std::string_view Text, double MaxWidth) {
-  if (TextWidth(Text) <= MaxWidth) return std::string(Text);
+  const double Full = TextWidth(Text);
+  if (Full <= MaxWidth) return std::string(Text);
   static const std::string Dots = "\xE2\x80\xA6";  // U+2026
   if (TextWidth(Dots) > MaxWidth) return {};
   // The longest prefix ending on a character boundary that fits with the ellipsis.
@@ -212,6 +213,10 @@ std::string TCanvas::Ellipsize(std::string_view Text, double MaxWidth) {
     return P;
   };
   int Lo = -1, Hi = int(Ends.size()) - 1;
+  // Search below a generous guess from the average width of a character, when the guess is
+  // confirmed too long.
+  const int Guess = int(double(Ends.size()) * MaxWidth / Full * 1.5) + 2;
+  if (Guess < Hi && TextWidth(Prefix(Guess) + Dots) > MaxWidth) Hi = Guess - 1;
   while (Lo < Hi) {
     const int Mid = (Lo + Hi + 1) / 2;
     if (TextWidth(Prefix(Mid) + Dots) <= MaxWidth)

@@ -96,8 +96,10 @@ TAxisScale ChooseAxisScale(const TChartAxis& Axis, double DataMin, double DataMa
 std::string AxisNumberText(double V, int Decimals, const TFormatSettings& FS);
 // A value with at most two decimals, trailing zeros dropped.
 std::string ValueText(double V, const TFormatSettings& FS);
-// The mark text of point P of series S, by style (UTF-8).
-std::string MarkText(const TChart& Chart, int S, int P, TMarksStyle Style,
+// The sum of the magnitudes of a series' values: what percentages are of.
+double SeriesTotal(const TChartSeries& S);
+// The mark text of point P of a series whose SeriesTotal is Total, by style (UTF-8).
+std::string MarkText(const TChartSeries& S, int P, TMarksStyle Style, double Total,
                      const TFormatSettings& FS);
 // A series' legend text: its title, else its name, else "Series N" (UTF-8).
 std::string SeriesTitleText(const TChart& Chart, int S);

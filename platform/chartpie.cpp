@@ -74,9 +74,10 @@ void DrawPie(TCanvas& C, const TChart& Chart, int S, const TRectD& Cell, const T
   double Radius = Fit - 6;
   if (Labels) {
     double Widest = 0;
+    const double SerTotal = SeriesTotal(Ser);
     for (TSlice& Sl : Slices) {
       const TMarksStyle Style = Ser.Marks.Visible ? Ser.Marks.Style : TMarksStyle::Label;
-      Sl.Label = MarkText(Chart, S, Sl.Point, Style, FS);
+      Sl.Label = MarkText(Ser, Sl.Point, Style, SerTotal, FS);
       Widest = std::max(Widest, C.TextWidth(Sl.Label));
     }
     const double MaxLabel = Cell.W() * 0.28;

@@ -266,10 +266,11 @@ class TPlotPainter {
       double Room = C.LineHeight() + 14;  // the box and its gap
       if (Horizontal) {
         Room = 0;
+        const double Total = SeriesTotal(*S.S);
         for (size_t I = 0; I < S.S->Points.size() && I < size_t(kMeasuredLabels); ++I)
           if (!std::isnan(S.Top[I]))
-            Room = std::max(
-                Room, C.TextWidth(MarkText(Chart, S.Index, int(I), S.S->Marks.Style, FS)) + 14);
+            Room = std::max(Room,
+                            C.TextWidth(MarkText(*S.S, int(I), S.S->Marks.Style, Total, FS)) + 14);
       }
       Room = std::min(Room, ValueLen * 0.3);
       TValueAxis& A = Axes[size_t(S.Axis)];
@@ -705,6 +706,7 @@ class TPlotPainter {
       if (!S.S->Marks.Visible) continue;
       const double Group = SlotSize() * std::clamp(BarWidth, 1, 100) / 100.0;
       const double W = Group / std::max(1, BarSlots);
+      const double Total = SeriesTotal(*S.S);
       for (int I = 0; I < N; ++I) {
         if (std::isnan(S.Top[size_t(I)])) continue;
         auto [X, Y] = PointAt(S, I, false);
@@ -720,7 +722,7 @@ class TPlotPainter {
             Side = TMarkSide::Center;
           }
         }
-        DrawMarkBox(C, S.S->Marks, MarkText(Chart, S.Index, I, S.S->Marks.Style, FS), X, Y, Side,
+        DrawMarkBox(C, S.S->Marks, MarkText(*S.S, I, S.S->Marks.Style, Total, FS), X, Y, Side,
                     Placed, Bounds);
       }
     }

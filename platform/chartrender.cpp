@@ -10,6 +10,17 @@
 #include "base/text.h"
 #include "platform/chartpaint.h"
 
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define QUIN_CHART_ASAN 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__) || defined(QUIN_CHART_ASAN)
+// Fontconfig's configuration and the font patterns that cairo's font cache holds live as long
+// as the process; the leak checker of sanitized builds is told so.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+#endif
+
 namespace quin {
 
 namespace {
@@ -109,11 +120,21 @@ struct TLegendEntry {
   const TChartSeries* Series = nullptr;
 };
 
-std::string LegendPointText(const TChart& Chart, int S, int P, TLegendTextStyle Style,
+// More entries than any legend can show are only counted.
+constexpr size_t kMaxLegendEntries = 200;
+
+struct TLegendEntries {
+  std::vector<TLegendEntry> Shown;
+  size_t Unlisted = 0;
+  bool ListsPoints = false;
+  bool Full() const { return Shown.size() >= kMaxLegendEntries; }
+};
+
+std::string LegendPointText(const TChartSeries& S, int P, TLegendTextStyle Style, double Total,
                             const TFormatSettings& FS) {
-  const std::string Label = Cp1250ToUtf8(Chart.Series[size_t(S)].Points[size_t(P)].Label);
-  const std::string Value = MarkText(Chart, S, P, TMarksStyle::Value, FS);
-  const std::string Percent = MarkText(Chart, S, P, TMarksStyle::Percent, FS);
+  const std::string Label = Cp1250ToUtf8(S.Points[size_t(P)].Label);
+  const std::string Value = MarkText(S, P, TMarksStyle::Value, Total, FS);
+  const std::string Percent = MarkText(S, P, TMarksStyle::Percent, Total, FS);
   switch (Style) {
     case TLegendTextStyle::Plain:
       return Label;
@@ -141,8 +162,7 @@ std::string LegendPointText(const TChart& Chart, int S, int P, TLegendTextStyle 
 
 // The entries: the series, or the points of the first series when the legend lists values
 // (automatically with a single series, and for pies, whose slices carry the colours).
-std::vector<TLegendEntry> LegendEntries(const TChart& Chart, const TFormatSettings& FS,
-                                        bool& ListsPoints) {
+TLegendEntries LegendEntries(const TChart& Chart, const TFormatSettings& FS) {
   std::vector<int> Active;
   bool AllPies = true;
   for (size_t I = 0; I < Chart.Series.size(); ++I)
@@ -150,33 +170,41 @@ std::vector<TLegendEntry> LegendEntries(const TChart& Chart, const TFormatSettin
       Active.push_back(int(I));
       AllPies = AllPies && Chart.Series[I].Kind == TChartSeriesKind::Pie;
     }
-  std::vector<TLegendEntry> R;
+  TLegendEntries R;
   if (Active.empty()) return R;
   const TLegendStyle Style = Chart.Legend.LegendStyle;
-  ListsPoints = Style == TLegendStyle::Values ||
-                (Style == TLegendStyle::Auto && (Active.size() == 1 || AllPies));
-  if (ListsPoints) {
+  R.ListsPoints = Style == TLegendStyle::Values ||
+                  (Style == TLegendStyle::Auto && (Active.size() == 1 || AllPies));
+  if (R.ListsPoints) {
     const int S = Active.front();
     const TChartSeries& Ser = Chart.Series[size_t(S)];
+    const double Total = SeriesTotal(Ser);
+    // Several pies share the categories, not the values: their legend names the slices.
+    const TLegendTextStyle TextStyle =
+        AllPies && Active.size() > 1 ? TLegendTextStyle::Plain : Chart.Legend.TextStyle;
     double V;
     for (size_t P = 0; P < Ser.Points.size(); ++P) {
       if (!PointValue(Ser.Points[P], V) || (Ser.Kind == TChartSeriesKind::Pie && V <= 0)) continue;
-      // Several pies share the categories, not the values: their legend names the slices.
-      const TLegendTextStyle TextStyle =
-          AllPies && Active.size() > 1 ? TLegendTextStyle::Plain : Chart.Legend.TextStyle;
-      R.push_back({LegendPointText(Chart, S, int(P), TextStyle, FS), Chart.PointColor(S, int(P)),
-                   Ser.Kind, &Ser});
+      if (R.Full())
+        ++R.Unlisted;
+      else
+        R.Shown.push_back({LegendPointText(Ser, int(P), TextStyle, Total, FS),
+                           Chart.PointColor(S, int(P)), Ser.Kind, &Ser});
     }
     return R;
   }
   for (int S : Active) {
     const TChartSeries& Ser = Chart.Series[size_t(S)];
+    if (R.Full()) {
+      ++R.Unlisted;
+      continue;
+    }
     std::string Text = SeriesTitleText(Chart, S);
     double V;
     if (Style == TLegendStyle::LastValues && !Ser.Points.empty() &&
         PointValue(Ser.Points.back(), V))
       Text = ValueText(V, FS) + "  " + Text;
-    R.push_back({Text, Chart.SeriesColor(S), Ser.Kind, &Ser});
+    R.Shown.push_back({Text, Chart.SeriesColor(S), Ser.Kind, &Ser});
   }
   return R;
 }
@@ -215,8 +243,9 @@ void PaintCheckBox(TCanvas& C, double X, double Y) {
 }
 
 // Lays the legend out on its side of Area, draws it, and takes its room from Area.
-void PaintLegend(TCanvas& C, const TChart& Chart, std::vector<TLegendEntry> Entries, TRectD& Area) {
+void PaintLegend(TCanvas& C, const TChart& Chart, TLegendEntries All, TRectD& Area) {
   const TChartLegend& L = Chart.Legend;
+  std::vector<TLegendEntry>& Entries = All.Shown;
   if (!L.Visible || Entries.empty() || Area.W() < 40 || Area.H() < 20) return;
   C.SetFont(L.Font);
   const double RowH = std::max(C.LineHeight(), 12.0) + 3;
@@ -224,6 +253,15 @@ void PaintLegend(TCanvas& C, const TChart& Chart, std::vector<TLegendEntry> Entr
   const bool Vertical =
       L.Alignment == TLegendAlignment::Left || L.Alignment == TLegendAlignment::Right;
   const double MaxText = (Vertical ? Area.W() * 0.28 : Area.W() * 0.4) - Lead - 2 * kPad;
+  // No more entries are measured than the space could ever hold.
+  const double Narrowest = Lead + 20 + kPad;
+  const size_t Room = Vertical ? size_t(std::max(1.0, (Area.H() - 2 * kPad) / RowH)) *
+                                     size_t(std::max(1.0, Area.W() * 0.45 / Narrowest))
+                               : 3 * size_t(std::max(1.0, (Area.W() - 2 * kPad) / Narrowest));
+  if (Entries.size() > Room) {
+    All.Unlisted += Entries.size() - Room;
+    Entries.resize(Room);
+  }
   double TextW = 0;
   for (TLegendEntry& E : Entries) {
     E.Text = C.Ellipsize(E.Text, std::max(MaxText, 20.0));
@@ -241,8 +279,8 @@ void PaintLegend(TCanvas& C, const TChart& Chart, std::vector<TLegendEntry> Entr
   }
   Rows = std::min(Rows, int((Entries.size() + size_t(Cols) - 1) / size_t(Cols)));
   const size_t Capacity = size_t(Rows) * size_t(Cols);
-  if (Entries.size() > Capacity) {  // the last place tells how many more there are
-    const size_t More = Entries.size() - Capacity + 1;
+  if (Entries.size() + All.Unlisted > Capacity) {  // the last place tells how many more
+    const size_t More = Entries.size() + All.Unlisted - Capacity + 1;
     Entries.resize(Capacity);
     Entries.back() = {.Text = "\xE2\x80\xA6 (+" + std::to_string(More) + ")", .Color = clNone};
   }
@@ -320,8 +358,8 @@ TBitmap DrawChart(const TChart& Chart, int Width, int Height, const TChartDrawOp
   PaintTitle(C, Chart.Title, Area);
   const TFormatSettings& FS = Options.Numbers;
   if (Chart.ActiveSeriesCount() == 0) return C.ToBitmap();
-  bool ListsPoints = false;
-  std::vector<TLegendEntry> Entries = LegendEntries(Chart, FS, ListsPoints);
+  TLegendEntries Entries = LegendEntries(Chart, FS);
+  const bool ListsPoints = Entries.ListsPoints;
   PaintLegend(C, Chart, std::move(Entries), Area);
   bool AllPies = true;
   for (const TChartSeries& S : Chart.Series)

@@ -91,17 +91,21 @@ bool PointValue(const TChartPoint& P, double& V) {
   return true;
 }
 
-std::string MarkText(const TChart& Chart, int S, int P, TMarksStyle Style,
+double SeriesTotal(const TChartSeries& S) {
+  double Total = 0, X;
+  for (const TChartPoint& Q : S.Points)
+    if (PointValue(Q, X)) Total += std::fabs(X);
+  return Total;
+}
+
+std::string MarkText(const TChartSeries& Ser, int P, TMarksStyle Style, double Total,
                      const TFormatSettings& FS) {
-  const TChartSeries& Ser = Chart.Series[size_t(S)];
   const TChartPoint& Pt = Ser.Points[size_t(P)];
   double V = 0;
   PointValue(Pt, V);
   auto Percent = [&] {
-    double Total = 0, X;
-    for (const TChartPoint& Q : Ser.Points)
-      if (PointValue(Q, X)) Total += std::fabs(X);
-    return ValueText(Total > 0 ? std::fabs(V) / Total * 100 : 0, FS) + "%";
+    const bool Some = Total > 0 && std::isfinite(Total);
+    return ValueText(Some ? std::fabs(V) / Total * 100 : 0, FS) + "%";
   };
   const std::string Label = Cp1250ToUtf8(Pt.Label);
   const std::string Value = ValueText(V, FS);
