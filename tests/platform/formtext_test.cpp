@@ -119,6 +119,7 @@ TEST(FormText, BrokenStructureRaisesWithTheLine) {
       {"object A: TX\n  P = $\nend", EFormTextError::kBadValue, 2},
       {"object A: TX\n  P = #99999999\nend", EFormTextError::kBadValue, 2},
       {"object A: TX\n  P = ?\nend", EFormTextError::kBadValue, 2},
+      {"inherited A: TX []\nend", EFormTextError::kBadValue, 1},
       {"object A: TX\nend\nobject B: TX\nend", EFormTextError::kExpected, 3},
       {"object A: TX\n  P = (1 2\n", EFormTextError::kEndOfText, 3},
   };

@@ -214,6 +214,12 @@ std::vector<TSample> Samples() {
     C.Legend.Alignment = TLegendAlignment::Bottom;
     R.push_back({"gradient_title_legend_bottom", C, 500, 360});
   }
+  {
+    TChart C;  // a fresh chart with the library's own defaults
+    for (size_t S = 0; S < 2; ++S)
+      C.AddSeries(Series(TChartSeriesKind::Bar, kGroups[S + 1], kTitles, Wave(8, 100, 600, S)));
+    R.push_back({"fresh_defaults", C, 400, 250});
+  }
   return R;
 }
 
