@@ -20,22 +20,36 @@ void Count(void* P, int64_t Sign) {
   }
 }
 
-}  // namespace
-
-void* operator new(std::size_t N) {
+// Every form of new and delete but the aligned ones (which keep their own pair) goes through
+// these two, so that what one allocates the other frees.
+void* CountedNew(std::size_t N) noexcept {
   void* P = std::malloc(N ? N : 1);
-  if (!P) throw std::bad_alloc();
-  Count(P, 1);
+  if (P) Count(P, 1);
   return P;
 }
 
-void operator delete(void* P) noexcept {
+void CountedDelete(void* P) noexcept {
   if (!P) return;
   Count(P, -1);
   std::free(P);
 }
 
-void operator delete(void* P, std::size_t) noexcept { operator delete(P); }
+}  // namespace
+
+void* operator new(std::size_t N) {
+  void* P = CountedNew(N);
+  if (!P) throw std::bad_alloc();
+  return P;
+}
+void* operator new[](std::size_t N) { return operator new(N); }
+void* operator new(std::size_t N, const std::nothrow_t&) noexcept { return CountedNew(N); }
+void* operator new[](std::size_t N, const std::nothrow_t&) noexcept { return CountedNew(N); }
+void operator delete(void* P) noexcept { CountedDelete(P); }
+void operator delete[](void* P) noexcept { CountedDelete(P); }
+void operator delete(void* P, std::size_t) noexcept { CountedDelete(P); }
+void operator delete[](void* P, std::size_t) noexcept { CountedDelete(P); }
+void operator delete(void* P, const std::nothrow_t&) noexcept { CountedDelete(P); }
+void operator delete[](void* P, const std::nothrow_t&) noexcept { CountedDelete(P); }
 
 namespace quin::testing {
 
