@@ -234,12 +234,10 @@ TEST_F(WebServerTest, SessionTrackedInUrlWithStartParameters) {
   EXPECT_NE(Page.Body.find("action=\"/s/" + A + "/\""), std::string::npos);
   EXPECT_NE(Page.Body.find("accept-charset=\"iso-8859-2\""), std::string::npos);
 
-  // Unknown or malformed sessions: a page request starts anew, anything else is refused.
-  EXPECT_EQ(Get("/s/0123456789abcdef0123456789abcdef/").Header("Location"), "/");
-  EXPECT_EQ(Get("/s/nonsense/").Header("Location"), "/");
+  // Malformed identifiers are not found; the address without its slash gets it.
+  EXPECT_EQ(Get("/s/nonsense/").Status, 404);
   EXPECT_EQ(Get("/s/" + A).Header("Location"), "/s/" + A + "/");
   EXPECT_EQ(Get("/s/%0D%0ALocation:x").Header("Location"), "");
-  EXPECT_EQ(Server->Handle({"POST", "/s/0123456789abcdef0123456789abcdef/", {}}).Status, 410);
   EXPECT_EQ(Get("/favicon.ico").Status, 404);
   EXPECT_EQ(Server->SessionCount(), 2u);
 }
@@ -638,7 +636,12 @@ TEST_F(WebServerTest, TimeoutClosesTheSessionWithItsBindings) {
   EXPECT_EQ(Server->SessionCount(), 0u);
   EXPECT_EQ(TTestData::Alive, 0);
   EXPECT_EQ(TTestForm::Alive, 0);
-  EXPECT_EQ(Get("/s/" + Sid + "/").Header("Location"), "/");
+  // The ended session's page leads to a new session in its language.
+  TWebResponse R = Get("/s/" + Sid + "/");
+  EXPECT_EQ(R.Status, 303);
+  TWebSession& After = Session(R.Header("Location").substr(3, 32));
+  EXPECT_TRUE(After.FollowsEndedSession());
+  EXPECT_EQ(After.EndedLangCode(), "enu");
 }
 
 TEST_F(WebServerTest, StopClosesEverySession) {

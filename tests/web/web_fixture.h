@@ -63,7 +63,7 @@ class TWebAppTest : public ::testing::Test {
   }
   // The page as the browser gets it, recoded to Windows-1250 for comparisons.
   std::string Page(const std::string& Sid) {
-    TWebResponse R = Server->Handle({"GET", "/s/" + Sid + "/", {}});
+    TWebResponse R = Server->Handle({"GET", Url(Sid), {}});
     EXPECT_EQ(R.ContentType, "text/html; charset=iso-8859-2");
     return Iso88592ToCp1250(R.Body);
   }
@@ -72,18 +72,37 @@ class TWebAppTest : public ::testing::Test {
     return *As<THobSessionModule>(Sessions.at(Sid)->Data());
   }
   // Posts an event of control C (values in ISO-8859-2 as a browser sends them); returns the
-  // page answered, recoded to Windows-1250.
-  std::string Fire(const std::string& Sid, const TWebControl& C, std::string Kind,
-                   std::string Arg = {}, TWebValues V = {}) {
+  // answer, following a redirect to the session's new address as a browser does (Sid stays
+  // the test's name for the session).
+  TWebResponse FireResponse(const std::string& Sid, const TWebControl& C, std::string Kind,
+                            std::string Arg = {}, TWebValues V = {}) {
     V.Add("__page", Active(Sid)->PageId());
     V.Add("__evt", C.Id() + ":" + Kind + ":" + Arg);
-    return Iso88592ToCp1250(Server->Handle({"POST", "/s/" + Sid + "/", std::move(V)}).Body);
+    TWebResponse R = Server->Handle({"POST", Url(Sid), std::move(V)});
+    if (R.Status == 303) {
+      std::string To = R.Header("Location");
+      EXPECT_EQ(To.compare(0, 3, "/s/"), 0);
+      Renamed[Sid] = To.substr(3, 32);
+      R = Server->Handle({"GET", To, {}});
+    }
+    return R;
+  }
+  // The same; the page answered, recoded to Windows-1250.
+  std::string Fire(const std::string& Sid, const TWebControl& C, std::string Kind,
+                   std::string Arg = {}, TWebValues V = {}) {
+    return Iso88592ToCp1250(FireResponse(Sid, C, Kind, std::move(Arg), std::move(V)).Body);
+  }
+  // The session's address now (it changes at logon).
+  std::string Url(const std::string& Sid) const {
+    auto It = Renamed.find(Sid);
+    return "/s/" + (It == Renamed.end() ? Sid : It->second) + "/";
   }
 
   std::string App, Files;
   std::unique_ptr<THobServerController> Controller;
   std::unique_ptr<TWebServer> Server;
-  std::map<std::string, TWebSession*> Sessions;
+  std::map<std::string, TWebSession*> Sessions;  // by the identifier they opened with
+  std::map<std::string, std::string> Renamed;    // identifiers given at logon
 };
 
 }  // namespace quin::testing
