@@ -74,6 +74,10 @@ std::vector<TUserRow> ReadUserRows(std::string_view Utf8Text) {
     ++LineNo;
     if (!Line.empty() && Line.back() == '\r') Line.remove_suffix(1);
     if (Line.empty() || Line[0] == '#') continue;
+    // Every character must come through to Windows-1250 and back unchanged.
+    if (Cp1250ToUtf8(Cp1250(Line)) != Line)
+      throw Exception("Line " + IntToStr(LineNo) +
+                      ": not UTF-8 text, or characters that Windows-1250 lacks.");
     std::vector<std::string> F;
     std::size_t P = 0;
     for (;;) {
