@@ -265,9 +265,11 @@ class TConnection : public std::enable_shared_from_this<TConnection> {
     R.ClientAddress = Client.empty() ? Peer : Client;
     KeepAlive = Req.keep_alive();
     Parser.reset();
+    // An answer given at once runs on here; one from a worker comes back to this connection's
+    // strand.
     T.Dispatch(std::move(R), [Self = shared_from_this()](TWebResponse W) {
-      net::post(Self->Stream.get_executor(),
-                [Self, W = std::move(W)]() mutable { Self->Answer(std::move(W)); });
+      net::dispatch(Self->Stream.get_executor(),
+                    [Self, W = std::move(W)]() mutable { Self->Answer(std::move(W)); });
     });
   }
 
@@ -430,7 +432,10 @@ void THttpTransport::Start() {
   T.BoundAddress = AddressText(Bound.address());
   T.BoundPort = Bound.port();
   T.Accept();
-  for (int I = 0; I < std::max(S.IoThreads, 1); ++I) T.Threads.emplace_back([&T] { T.Ioc.run(); });
+  int Io = S.IoThreads > 0
+               ? S.IoThreads
+               : std::clamp(static_cast<int>(std::thread::hardware_concurrency()) / 2, 2, 4);
+  for (int I = 0; I < Io; ++I) T.Threads.emplace_back([&T] { T.Ioc.run(); });
 }
 
 void THttpTransport::Stop() {

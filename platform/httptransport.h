@@ -23,8 +23,8 @@ namespace quin {
 
 struct THttpSettings {
   std::string Host = "0.0.0.0";
-  int Port = 8888;  // 0: any free port
-  int IoThreads = 2;
+  int Port = 8888;    // 0: any free port
+  int IoThreads = 0;  // 0: half the cores, from 2 to 4
   int Backlog = 4096;
   std::chrono::milliseconds HeadTimeout{10000};
   std::chrono::milliseconds IdleTimeout{15000};
@@ -44,6 +44,7 @@ class THttpTransport {
  public:
   // Sends the answer of one request; callable from any thread, once.
   using TReply = std::function<void(TWebResponse)>;
+  // Called on an I/O thread: answers at once (Reply there) or hands the request to a worker.
   using TDispatch = std::function<void(TWebRequest, TReply)>;
 
   THttpTransport(THttpSettings Settings, TDispatch Dispatch);

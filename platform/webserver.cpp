@@ -1,13 +1,13 @@
 #include "platform/webserver.h"
 
-#include <sys/random.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <fstream>
 #include <optional>
 
 #include "base/exception.h"
@@ -43,15 +43,24 @@ TWebResponse Redirect(std::string Location) {
 
 // Reads a regular file of at most MaxSize bytes; false when it cannot.
 bool ReadFile(const std::string& Path, std::size_t MaxSize, std::string& Data) {
+  int Fd = open(Path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (Fd < 0) return false;
   struct stat St {};
-  if (stat(Path.c_str(), &St) != 0 || !S_ISREG(St.st_mode)) return false;
-  if (static_cast<unsigned long long>(St.st_size) > MaxSize) return false;
-  std::ifstream F(Path, std::ios::binary);
-  if (!F) return false;
-  Data.assign(static_cast<size_t>(St.st_size), '\0');
-  F.read(Data.data(), static_cast<std::streamsize>(Data.size()));
-  Data.resize(static_cast<size_t>(F.gcount()));
-  return true;
+  bool Ok = fstat(Fd, &St) == 0 && S_ISREG(St.st_mode) &&
+            static_cast<unsigned long long>(St.st_size) <= MaxSize;
+  if (Ok) {
+    Data.resize(static_cast<size_t>(St.st_size));
+    size_t Got = 0;
+    while (Got < Data.size()) {
+      ssize_t N = read(Fd, Data.data() + Got, Data.size() - Got);
+      if (N < 0 && errno == EINTR) continue;
+      if (N <= 0) break;
+      Got += static_cast<size_t>(N);
+    }
+    Data.resize(Got);
+  }
+  close(Fd);
+  return Ok;
 }
 
 std::string RealPath(const std::string& Path) {
@@ -92,7 +101,8 @@ std::vector<std::string_view> SplitPath(std::string_view S) {
 
 }  // namespace
 
-TWebServer::TWebServer(TWebServerSettings Settings) : FSettings(std::move(Settings)) {
+TWebServer::TWebServer(TWebServerSettings Settings)
+    : FSettings(std::move(Settings)), FAssets(std::make_unique<TAssetCache>()) {
   FSettings.AppPath = WithSlash(FSettings.AppPath);
   if (FSettings.FilesFolder.empty()) FSettings.FilesFolder = FSettings.AppPath + "Files/Quin/";
   FSettings.FilesFolder = WithSlash(FSettings.FilesFolder);
@@ -355,6 +365,8 @@ TWebResponse TWebServer::StaticFile(const std::string& DecodedPath) {
   } else if (!IsAssetType(Rel)) {
     return TextResponse(404, "Not found.");
   }
+  TWebResponse R;
+  if (!SessionFolder && FAssets->Find(Rel, R)) return R;
   // The file is served by its real path: symbolic links may not lead out of the files folder
   // (or of the session's folder), nor to a file of another type, nor to a hidden file.
   std::string Root = RealPath(FSettings.FilesFolder);
@@ -367,11 +379,38 @@ TWebResponse TWebServer::StaticFile(const std::string& DecodedPath) {
   if (SessionFolder ? ContentTypeOf(Full) == ContentTypeOf("") : !IsAssetType(Full))
     return TextResponse(404, "Not found.");
   for (const std::string& Hidden : FSettings.HiddenFiles)
-    if (Full == RealPath(FSettings.FilesFolder + Hidden)) return TextResponse(404, "Not found.");
-  TWebResponse R;
+    if (Full == Root + "/" + Hidden) return TextResponse(404, "Not found.");
   if (!ReadFile(Full, FSettings.MaxFileSize, R.Body)) return TextResponse(404, "Not found.");
   R.ContentType = ContentTypeOf(Full);
   R.Headers.emplace_back("Cache-Control", SessionFolder ? "no-store" : "max-age=3600");
+  if (!SessionFolder) FAssets->Keep(Rel, R);
   return R;
+}
+
+// --- web files read lately ---
+
+bool TWebServer::TAssetCache::Find(const std::string& Rel, TWebResponse& R) {
+  std::lock_guard<std::mutex> G(Lock);
+  auto It = Entries.find(Rel);
+  if (It == Entries.end() || std::chrono::steady_clock::now() - It->second.Read > Fresh)
+    return false;
+  R = It->second.Response;
+  return true;
+}
+
+void TWebServer::TAssetCache::Keep(const std::string& Rel, const TWebResponse& R) {
+  if (R.Body.size() > MaxFile) return;
+  std::lock_guard<std::mutex> G(Lock);
+  auto It = Entries.find(Rel);
+  if (It != Entries.end()) {
+    Bytes -= It->second.Response.Body.size();
+    Entries.erase(It);
+  }
+  if (Bytes + R.Body.size() > MaxBytes) {
+    Entries.clear();
+    Bytes = 0;
+  }
+  Entries[Rel] = {R, std::chrono::steady_clock::now()};
+  Bytes += R.Body.size();
 }
 }  // namespace quin

@@ -59,7 +59,7 @@ struct TWebServerSettings {
   // Names below the files folder that are never served (the users file).
   std::vector<std::string> HiddenFiles;
   // The transport: I/O threads, deadlines, connection limits and the trusted proxies.
-  int IoThreads = 2;
+  int IoThreads = 0;  // 0: half the cores, from 2 to 4
   std::chrono::milliseconds HeadTimeout{10000};
   std::chrono::milliseconds IdleTimeout{15000};
   std::size_t MinBodyRate = 8192;
@@ -88,7 +88,8 @@ class TWebServer {
 
   const TWebServerSettings& Settings() const { return FSettings; }
 
-  // Serves one request without sockets; the HTTP server calls it for every request.
+  // Serves one request without sockets; the HTTP server calls it for every request: for a web
+  // file on its I/O thread, for anything else on a worker.
   TWebResponse Handle(const TWebRequest& Request);
 
   // Listens on Host:Port (never sharing it) with the worker pool; returns once listening.
@@ -148,6 +149,24 @@ class TWebServer {
   // Identifiers of ended sessions with their language codes, oldest first.
   std::unordered_map<std::string, std::string> FEnded;
   std::deque<std::string> FEndedOrder;
+
+  // Web files read lately, by their path below the files folder: an entry serves for a moment
+  // (a changed file or link is seen after it), and only small files are kept.
+  struct TAssetCache {
+    struct TEntry {
+      TWebResponse Response;
+      std::chrono::steady_clock::time_point Read;
+    };
+    static constexpr std::chrono::milliseconds Fresh{2000};
+    static constexpr std::size_t MaxFile = 512 * 1024;
+    static constexpr std::size_t MaxBytes = 16 << 20;
+    std::mutex Lock;
+    std::unordered_map<std::string, TEntry> Entries;
+    std::size_t Bytes = 0;
+    bool Find(const std::string& Rel, TWebResponse& R);
+    void Keep(const std::string& Rel, const TWebResponse& R);
+  };
+  std::unique_ptr<TAssetCache> FAssets;
 
   std::unique_ptr<TWorkerPool> FPool;
   std::unique_ptr<THttpTransport> FHttp;

@@ -253,8 +253,14 @@ void TWebServer::Start() {
   H.TrustedProxies = FSettings.TrustedProxies;
   auto Pool = std::make_unique<TWorkerPool>(FSettings.ThreadPoolSize);
   TWorkerPool* P = Pool.get();
+  const std::string& Files = FSettings.FilesUrl;
   auto Http = std::make_unique<THttpTransport>(
-      H, [this, P](TWebRequest Request, THttpTransport::TReply Reply) {
+      H, [this, P, &Files](TWebRequest Request, THttpTransport::TReply Reply) {
+        // A web file is a small read of a cached file: it is answered at once. The session
+        // folders' files (report pages) may be larger and go to a worker like the pages.
+        bool Asset = Request.Path.compare(0, Files.size(), Files) == 0 &&
+                     Request.Path.find("/TMP", Files.size() - 1) == std::string::npos;
+        if (Asset || Request.Path == "/favicon.ico") return Reply(Handle(Request));
         P->Post([this, Request = std::move(Request), Reply = std::move(Reply)] {
           Reply(Handle(Request));
         });
