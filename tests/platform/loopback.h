@@ -12,8 +12,6 @@
 
 #include <cerrno>
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -22,6 +20,7 @@
 
 #include "base/text.h"
 #include "platform/webserver.h"
+#include "tests/platform/app_folder.h"
 
 namespace quin::testing {
 
@@ -145,26 +144,15 @@ inline std::string PostRequest(const std::string& Target, const std::string& Typ
 }
 
 template <class TForm>
-class TLoopbackTest : public ::testing::Test {
+class TLoopbackTest : public ::testing::Test, public TTempAppFolder {
  protected:
   // Changes the server's settings before it starts.
   virtual void Configure(TWebServerSettings& S) {}
 
   void SetUp() override {
-    char Tmpl[] = "/tmp/quinloopXXXXXX";
-    ASSERT_NE(mkdtemp(Tmpl), nullptr);
-    App = std::string(Tmpl) + "/";
-    Files = App + "Files/Quin/";
-    std::filesystem::create_directories(Files);
-    std::ofstream(Files + "Quin.css") << "body{}";
-    std::ofstream(Files + "Quin.pwd") << "<QuinPwd/>";
-    TWebServerSettings S;
-    S.AppPath = App;
-    S.Host = "127.0.0.1";
-    S.Port = 0;
+    TWebServerSettings S = Settings();
     S.ThreadPoolSize = 4;
     S.MaxBodySize = 64 * 1024;
-    S.HiddenFiles = {"Quin.pwd"};
     Configure(S);
     Server = std::make_unique<TWebServer>(S);
     Server->OnNewSession = [this](TWebSession& Ses) {
@@ -177,10 +165,7 @@ class TLoopbackTest : public ::testing::Test {
     Port = Server->Port();
     ASSERT_GT(Port, 0);
   }
-  void TearDown() override {
-    Server.reset();
-    std::filesystem::remove_all(App);
-  }
+  void TearDown() override { Server.reset(); }
   // Opens a session over the wire; returns its URL base.
   std::string Open(const std::string& Query = "", const std::string& ExtraHeaders = "") {
     THttpReply R = Exchange(Port, "GET /" + Query + " HTTP/1.1\r\nHost: 127.0.0.1\r\n" +
@@ -197,7 +182,6 @@ class TLoopbackTest : public ::testing::Test {
     return "__page=" + Form(Base).PageId() + "&__evt=" + Control.Id() + "%3Aclick%3A";
   }
 
-  std::string App, Files;
   std::unique_ptr<TWebServer> Server;
   int Port = 0;
   std::mutex FormsLock;

@@ -14,6 +14,7 @@
 
 #include "base/exception.h"
 #include "platform/webserver.h"
+#include "tests/platform/app_folder.h"
 
 namespace quin::testing {
 
@@ -84,29 +85,18 @@ class TTestForm : public TWebForm {
   std::string MenuClicks, TreeClicks;
 };
 
-class WebServerTest : public ::testing::Test {
+class WebServerTest : public ::testing::Test, public TTempAppFolder {
  protected:
   // Changes the server's settings before it is made.
   virtual void Configure(TWebServerSettings& S) {}
   void SetUp() override {
-    char Tmpl[] = "/tmp/quinwebXXXXXX";
-    ASSERT_NE(mkdtemp(Tmpl), nullptr);
-    App = std::string(Tmpl) + "/";
-    Files = App + "Files/Quin/";
-    fs::create_directories(Files + "Surveys/Press");
     fs::create_directories(Files + "TMPCharts");
-    Write(Files + "Quin.css", "body{}");
     Write(Files + "flagpl.gif", "GIF89a");
-    Write(Files + "Quin.pwd", "<QuinPwd/>");
     Write(Files + "Surveys/Press/x.zos", "survey");
     Write(Files + "Surveys/Press/cover.png", "png");
     Write(App + "secret.css", "outside");
-    TWebServerSettings S;
-    S.AppPath = App;
-    S.Host = "127.0.0.1";
-    S.Port = 0;
+    TWebServerSettings S = Settings();
     S.MaxBodySize = 4096;
-    S.HiddenFiles = {"Quin.pwd"};
     Configure(S);
     Server = std::make_unique<TWebServer>(S);
     Server->OnNewSession = [this](TWebSession& S) {
@@ -117,12 +107,8 @@ class WebServerTest : public ::testing::Test {
   }
   void TearDown() override {
     Server.reset();
-    fs::remove_all(App);
     EXPECT_EQ(TTestForm::Alive, 0);
     EXPECT_EQ(TTestData::Alive, 0);
-  }
-  static void Write(const std::string& Path, const std::string& Data) {
-    std::ofstream(Path, std::ios::binary) << Data;
   }
 
   TWebResponse Get(const std::string& Path) { return Server->Handle({"GET", Path, {}}); }
@@ -160,7 +146,6 @@ class WebServerTest : public ::testing::Test {
     return Post(Sid, std::move(V));
   }
 
-  std::string App, Files;
   std::unique_ptr<TWebServer> Server;
   std::mutex SessionsLock;
   std::map<std::string, TWebSession*> Sessions;

@@ -558,6 +558,7 @@ TEST_F(WebServerTest, TimeoutClosesTheSessionWithItsBindings) {
   TWebSession& After = Session(R.Header("Location").substr(3, 32));
   EXPECT_TRUE(After.FollowsEndedSession());
   EXPECT_EQ(After.EndedLangCode(), "enu");
+  Server.reset();  // while the close handler's locals still exist
 }
 
 TEST_F(WebServerTest, StopClosesEverySession) {
