@@ -17,6 +17,8 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/pelpanes.h"
+#include "analysis/pelpar.h"
 #include "base/guid.h"
 #include "base/orvexceptions.h"
 #include "base/orvstreams.h"
@@ -195,6 +197,14 @@ class TPelSurvey : public TMerSurvey {
   bool IsVersion6File = false;
   std::string GlobalZKDPFile;
   int Mode = 0;  // 0 desktop, 1 web
+  // The survey's parameters (one of each class its templates offer, and the base parameter)
+  // and the front end's parameter panes.
+  std::unique_ptr<TPelParList> ParList = std::make_unique<TPelParList>(this, true);
+  std::unique_ptr<TPelParPaneRegList> ParPaneRegs = std::make_unique<TPelParPaneRegList>();
+
+  // Enters a pane for ParClass when the survey has a registry and its mode offers the class.
+  void RegisterParPane(const TPelRWClass& ParClass, const ClassInfo* PaneClass,
+                       const ClassInfo* AltPaneClass = nullptr);
 
   // Stores the file's modification time as the data date when the file exists, opens it for
   // reading (others may read it at the same time) and reads it with ReadSurveyFile.
@@ -222,11 +232,11 @@ class TPelSurvey : public TMerSurvey {
   // The template list and the collection of its parameters.
   virtual void PrepareTemplates() {}
   // The base parameter when the parameter list has none.
-  virtual void AddBaseParameter() {}
+  virtual void AddBaseParameter();
   // Press surveys: the price lists and the circulation data.
   virtual void PreparePressData() {}
   // The templates and parameters that Mode does not offer are dropped.
-  virtual void DropUnavailable() {}
+  virtual void DropUnavailable();
   // Registers the front end's parameter panes.
   virtual void RegisterParPanes() {}
 

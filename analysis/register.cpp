@@ -1,5 +1,10 @@
 #include "analysis/register.h"
 
+#include "analysis/pelparaxes.h"
+#include "analysis/pelparbase.h"
+#include "analysis/pelparquestions.h"
+#include "analysis/pelparstats.h"
+#include "analysis/pelparwaves.h"
 #include "analysis/pelsurvey.h"
 #include "base/metaclass.h"
 #include "surveykit/register.h"
@@ -11,6 +16,12 @@ void RegisterAnalysisClasses() {
   // The "recordset" blocks of the analysis side create their record sets by name.
   ClassRegistry::Register(TPelSurvey::StaticClass());
   ClassRegistry::Register(TPelRecset::StaticClass());
+  // The savable classes, created by keyword from report and parameter-definition files.
+  RegisterRWObjectClass(RWClassOf<TPelParDefQuestions>());
+  RegisterRWObjectClass(RWClassOf<TPelParDefResponseAxis>());
+  RegisterRWObjectClass(RWClassOf<TPelParDefBase>());
+  RegisterRWObjectClass(RWClassOf<TPelParWaves>());
+  RegisterRWObjectClass(RWClassOf<TPelParStats>());
 }
 
 }  // namespace quin

@@ -1,5 +1,7 @@
 #include "base/guid.h"
 
+#include <sys/random.h>
+
 #include <cstring>
 
 #include "base/orvexceptions.h"
@@ -103,5 +105,19 @@ TGUID StringToGUID(std::string_view S) {
                         TDynStringArr{std::string(S)});
   return G;
 }
+
+TGUID NewGUID() {
+  uint8_t B[16];
+  size_t Got = 0;
+  while (Got < sizeof B) {
+    const ssize_t N = getrandom(B + Got, sizeof B - Got, 0);
+    if (N > 0) Got += static_cast<size_t>(N);
+  }
+  B[7] = static_cast<uint8_t>((B[7] & 0x0F) | 0x40);  // version 4 (Data3's high nibble)
+  B[8] = static_cast<uint8_t>((B[8] & 0x3F) | 0x80);  // the RFC 4122 variant
+  return GUIDFromBytes(B);
+}
+
+bool IsNullGUID(const TGUID& G) { return G == TGUID{}; }
 
 }  // namespace quin

@@ -30,4 +30,9 @@ bool TryStringToGUID(std::string_view S, TGUID& G);
 // As TryStringToGUID; a refused text raises EOrvException naming it.
 TGUID StringToGUID(std::string_view S);
 
+// A new random GUID (version 4, from the system's random source); never the null GUID.
+TGUID NewGUID();
+// All sixteen bytes zero.
+bool IsNullGUID(const TGUID& G);
+
 }  // namespace quin

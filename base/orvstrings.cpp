@@ -353,4 +353,31 @@ void RemoveDuplicateLines(std::vector<std::string>& List) {
 
 void DebugTrace(std::string_view, int) {}
 
+std::string HtmlEscape(std::string_view Text) {
+  std::string R;
+  R.reserve(Text.size() + 16);
+  for (char C : Text) {
+    switch (C) {
+      case '&':
+        R += "&amp;";
+        break;
+      case '<':
+        R += "&lt;";
+        break;
+      case '>':
+        R += "&gt;";
+        break;
+      case '"':
+        R += "&quot;";
+        break;
+      case '\'':
+        R += "&#39;";
+        break;
+      default:
+        R += C;
+    }
+  }
+  return R;
+}
+
 }  // namespace quin

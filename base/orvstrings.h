@@ -95,4 +95,7 @@ void RemoveDuplicateLines(std::vector<std::string>& List);
 // The program's trace hook; does nothing.
 void DebugTrace(std::string_view Text, int Level = 0);
 
+// Text or attribute value in HTML: & < > " ' become character references.
+std::string HtmlEscape(std::string_view Text);
+
 }  // namespace quin

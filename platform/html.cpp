@@ -15,33 +15,6 @@ int HexValue(char C) {
 }
 }  // namespace
 
-std::string HtmlEscape(std::string_view Text) {
-  std::string R;
-  R.reserve(Text.size() + 16);
-  for (char C : Text) {
-    switch (C) {
-      case '&':
-        R += "&amp;";
-        break;
-      case '<':
-        R += "&lt;";
-        break;
-      case '>':
-        R += "&gt;";
-        break;
-      case '"':
-        R += "&quot;";
-        break;
-      case '\'':
-        R += "&#39;";
-        break;
-      default:
-        R += C;
-    }
-  }
-  return R;
-}
-
 std::string JsEscape(std::string_view Text) {
   std::string R;
   R.reserve(Text.size() + 16);

@@ -4,10 +4,10 @@
 #include <string>
 #include <string_view>
 
+#include "base/orvstrings.h"  // HtmlEscape
+
 namespace quin {
 
-// Text or attribute value in HTML: & < > " ' become character references.
-std::string HtmlEscape(std::string_view Text);
 // Contents of a JavaScript string literal in single or double quotes, safe inside an HTML
 // attribute and inside a script element: quotes, backslash, < > &, line breaks and other
 // control characters are escaped; the text is prepared for the page's character set.

@@ -4,6 +4,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <set>
 
 #include "base/orvexceptions.h"
 #include "base/scramble.h"
@@ -25,6 +26,19 @@ std::string Pattern(size_t N) {
 }
 
 const TGUID kGuid = {0x3991C166, 0xF2A3, 0x4C70, {0xB1, 0x15, 0xFB, 0x13, 0xD7, 0x49, 0x14, 0x03}};
+
+TEST(Guid, NewGUIDsAreDistinctRandomVersionFour) {
+  std::set<std::string> Seen;
+  for (int I = 0; I < 10000; ++I) {
+    const TGUID G = NewGUID();
+    EXPECT_FALSE(IsNullGUID(G));
+    EXPECT_EQ(G.Data3 >> 12, 4);
+    EXPECT_EQ(G.Data4[0] >> 6, 2);
+    Seen.insert(GUIDToString(G));
+  }
+  EXPECT_EQ(Seen.size(), 10000u);
+  EXPECT_TRUE(IsNullGUID(TGUID{}));
+}
 
 TEST(Guid, TextForm) {
   EXPECT_EQ(GUIDToString(kGuid), "{3991C166-F2A3-4C70-B115-FB13D7491403}");
