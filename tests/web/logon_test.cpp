@@ -5,9 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <condition_variable>
-#include <mutex>
-
 #include "base/text.h"
 #include "tests/web/web_fixture.h"
 #include "tools/userswriter.h"
@@ -129,24 +126,10 @@ TEST_F(LogonTest, LogonMovesTheSessionAndTheOldAddressShowsTheLogonPageWithANoti
 }
 
 TEST_F(LogonTest, AnEndedSessionLeadsToTheLogonPageInItsLanguage) {
-  Controller->SessionTimeoutSpan = std::chrono::milliseconds(1000);
-  Server = Controller->CreateServer();
-  std::mutex M;
-  std::condition_variable Cv;
-  int Closed = 0;
-  auto Close = Server->OnCloseSession;
-  Server->OnCloseSession = [&](TWebSession& S) {
-    Close(S);
-    std::lock_guard<std::mutex> G(M);
-    ++Closed;
-    Cv.notify_all();
-  };
+  StartServer(std::chrono::milliseconds(1000));
   std::string Polish = Open();
   std::string English = Open({{{"lang", "en"}}});
-  {
-    std::unique_lock<std::mutex> G(M);
-    ASSERT_TRUE(Cv.wait_for(G, std::chrono::seconds(30), [&] { return Closed == 2; }));
-  }
+  ASSERT_TRUE(WaitClosed(2));
   struct Case {
     std::string Sid;
     const char* Notice;
@@ -158,7 +141,6 @@ TEST_F(LogonTest, AnEndedSessionLeadsToTheLogonPageInItsLanguage) {
     std::string P = Iso88592ToCp1250(Server->Handle({"GET", R.Header("Location"), {}}).Body);
     EXPECT_NE(P.find(Cp1250(C.Notice)), std::string::npos) << P;
   }
-  Server.reset();  // while the close handler's counters still exist
 }
 
 }  // namespace

@@ -6,10 +6,12 @@
 #include <stdlib.h>
 
 #include <chrono>
+#include <condition_variable>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "base/metaclass.h"
@@ -30,18 +32,31 @@ class TWebAppTest : public ::testing::Test {
     App = std::string(T) + "/";
     Files = App + "Files/Quin/";
   }
-  void StartServer() {
-    Controller = New<THobServerController>();
+  void StartServer(std::chrono::milliseconds Timeout = std::chrono::milliseconds(60000)) {
+    Server.reset();
+    if (!Controller) Controller = New<THobServerController>();
     Controller->AppPath = App;
     Controller->Host = "127.0.0.1";
     Controller->Port = 0;
-    Controller->SessionTimeoutSpan = std::chrono::milliseconds(60000);
+    Controller->SessionTimeoutSpan = Timeout;
     Server = Controller->CreateServer();
     auto Inner = Server->OnNewSession;
     Server->OnNewSession = [this, Inner](TWebSession& S) {
       Sessions[S.Id()] = &S;
       Inner(S);
     };
+    auto InnerClose = Server->OnCloseSession;
+    Server->OnCloseSession = [this, InnerClose](TWebSession& S) {
+      InnerClose(S);
+      std::lock_guard<std::mutex> G(ClosedLock);
+      ++Closed;
+      ClosedChanged.notify_all();
+    };
+  }
+  // Waits until Count sessions have been closed (at most 30 s); false when they were not.
+  bool WaitClosed(int Count) {
+    std::unique_lock<std::mutex> G(ClosedLock);
+    return ClosedChanged.wait_for(G, std::chrono::seconds(30), [&] { return Closed >= Count; });
   }
   void TearDown() override {
     Server.reset();
@@ -101,6 +116,9 @@ class TWebAppTest : public ::testing::Test {
   std::string App, Files;
   std::unique_ptr<THobServerController> Controller;
   std::unique_ptr<TWebServer> Server;
+  std::mutex ClosedLock;
+  std::condition_variable ClosedChanged;
+  int Closed = 0;
   std::map<std::string, TWebSession*> Sessions;  // by the identifier they opened with
   std::map<std::string, std::string> Renamed;    // identifiers given at logon
 };
