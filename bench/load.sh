@@ -5,10 +5,12 @@
 #   1. one kept-alive connection: every request after the first (static file, session page);
 #   2. static files with 50 connections, and nginx (4 workers, as many as our I/O threads here)
 #      serving the same file when it is installed;
-#   3. 200 logged-on sessions as fast as they can, with the server's memory at start and end;
-#   4. 1,000 slow clients (one byte every 3 s, from 127.0.0.2 and up) while 200 logged-on
-#      sessions work, then SIGTERM while they are still connected.
-# Usage: bench/load.sh [SECONDS_PER_PHASE]   (default 15)
+#   3. 200 logged-on sessions as fast as they can, with the server's memory at start, half-way
+#      and end; then the processor time 200 idle kept-alive connections cost;
+#   4. 1,000 slow clients (one byte of a head or a body every 3 s, from 127.0.0.2 and up) while
+#      200 logged-on sessions work, then SIGTERM while they are still connected;
+# and the listen-queue overflows of the whole run.
+# Usage: bench/load.sh [SECONDS_PER_PHASE]   (default 15; about 4 x that in all)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 secs=${1:-15}
@@ -43,7 +45,14 @@ start_server() {
   [ -n "$port" ] || { cat "$work/server.log"; exit 1; }
 }
 
+# Connections the kernel dropped because a listen queue was full, on the whole machine.
+listen_overflows() {
+  awk '/^TcpExt:/ { if (!n) { for (i = 1; i <= NF; i++) if ($i == "ListenOverflows") c = i; n = 1 }
+                     else print $c }' /proc/net/netstat
+}
+
 echo "Load on $(nproc) cores; other programs running meanwhile: load average $(cut -d' ' -f1-3 /proc/loadavg)"
+overflows=$(listen_overflows)
 start_server
 
 echo "== 1. One kept-alive connection"
@@ -91,8 +100,9 @@ CONF
   echo "ratio to nginx: $(python3 -c "print(round($ours / $theirs, 2))")"
 fi
 
-echo "== 3. 200 logged-on sessions"
-"$load" sessions "$port" 200 "$secs" "$server_pid" || true
+echo "== 3. 200 logged-on sessions; then 200 idle kept-alive connections"
+"$load" sessions "$port" 200 $((secs * 2)) "$server_pid" || true
+"$load" idle "$port" 200 10 "$server_pid" || true
 
 echo "== 4. 1000 slow clients while 200 logged-on sessions work, then SIGTERM"
 "$load" slow "$port" 1000 $((secs + 12)) &
@@ -105,3 +115,4 @@ wait "$server_pid" || true
 server_pid=""
 echo "server stopped $(( ($(date +%s%N) - start) / 1000000 )) ms after SIGTERM, slow clients still connected"
 wait "$slow_pid" || true
+echo "listen queue overflows during the run: $(( $(listen_overflows) - overflows ))"

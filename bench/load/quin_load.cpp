@@ -9,9 +9,12 @@
 //                                              button) working as fast as they can: page,
 //                                              heartbeat, language link; latencies, errors, and
 //                                              the server's memory (PID) at start and end
-//   quin_load slow PORT CLIENTS SECONDS        CLIENTS clients sending one byte of a head every
-//                                              3 s from 127.0.0.2 and up (20 per address),
-//                                              reconnecting when the server closes them
+//   quin_load slow PORT CLIENTS SECONDS        CLIENTS clients sending one byte of a head (or,
+//                                              every other one, of a body) every 3 s from
+//                                              127.0.0.2 and up (20 per address), connecting
+//                                              again when the server closes them
+//   quin_load idle PORT CONNS SECONDS PID      CONNS kept-alive connections idle after one
+//                                              request; the server's processor time meanwhile
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -28,6 +31,7 @@
 #include <cstring>
 #include <deque>
 #include <fstream>
+#include <iterator>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -306,9 +310,12 @@ int Sessions(int Port, int Count, int Seconds, int Pid) {
   };
   std::vector<std::thread> Pool;
   for (int I = 0; I < Count; ++I) Pool.emplace_back(Work, I);
+  long RssMiddle = -1;
   if (Pid > 0) {
     while (Ready < Count && Errors == 0) std::this_thread::sleep_for(std::chrono::milliseconds(10));
     RssStart = RssKb(Pid);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500 * Seconds));
+    RssMiddle = RssKb(Pid);
   }
   for (auto& T : Pool) T.join();
   if (Pid > 0) RssEnd = RssKb(Pid);
@@ -317,7 +324,9 @@ int Sessions(int Port, int Count, int Seconds, int Pid) {
       "%.2f ms, %ld errors",
       Count, Seconds, All.size(), double(All.size()) / Seconds, Percentile(All, 50),
       Percentile(All, 99), Percentile(All, 100), long(Errors));
-  if (Pid > 0) std::printf("; server memory %ld kB at start, %ld kB at end", RssStart, RssEnd);
+  if (Pid > 0)
+    std::printf("; server memory %ld kB at start, %ld kB half-way, %ld kB at end", RssStart,
+                RssMiddle, RssEnd);
   std::printf("\n");
   return Errors == 0 ? 0 : 1;
 }
@@ -337,6 +346,7 @@ int Slow(int Port, int Clients, int Seconds) {
   auto Start = TClock::now(), End = Start + std::chrono::seconds(Seconds);
   bool Gone = false;
   const std::string Head = "GET / HTTP/1.1\r\nX-Slow: ";
+  const std::string Body = "POST / HTTP/1.1\r\nHost: x\r\nContent-Length: 100000\r\n\r\n";
   while (TClock::now() < End) {
     auto Round = TClock::now();
     for (TSlow& S : All) {
@@ -355,6 +365,11 @@ int Slow(int Port, int Clients, int Seconds) {
           break;
         }
         S.Sent = 0;
+        // Every other client sends a whole head at once and then its body byte by byte.
+        if ((&S - All.data()) % 2 == 1) {
+          SendAll(S.Fd, Body);
+          S.Sent = Head.size();
+        }
       }
       SendAll(S.Fd, S.Sent < Head.size() ? Head.substr(S.Sent, 1) : "a");
       ++S.Sent;
@@ -376,10 +391,46 @@ int Slow(int Port, int Clients, int Seconds) {
   return 0;
 }
 
+// Processor time the process has used, in clock ticks.
+long CpuTicks(int Pid) {
+  std::ifstream F("/proc/" + std::to_string(Pid) + "/stat");
+  std::string Stat((std::istreambuf_iterator<char>(F)), std::istreambuf_iterator<char>());
+  size_t P = Stat.rfind(')');
+  if (P == std::string::npos) return -1;
+  // After the name: state, then 10 fields up to utime and stime (fields 14 and 15).
+  const char* C = Stat.c_str() + P + 2;
+  long Field[13] = {};
+  for (int I = 0; I < 13 && *C; ++I) {
+    while (*C == ' ') ++C;
+    Field[I] = std::atol(C);
+    while (*C && *C != ' ') ++C;
+  }
+  return Field[11] + Field[12];
+}
+
+int Idle(int Port, int Conns, int Seconds, int Pid) {
+  std::deque<TClient> All;
+  for (int I = 0; I < Conns; ++I) {
+    TReply R;
+    All.emplace_back(Port, "127.0.2." + std::to_string(1 + I / 20));
+    if (!All.back().Exchange(Get("/Files/Quin/Quin.css"), R) || R.Status != 200) {
+      std::printf("idle: connection %d failed\n", I);
+      return 1;
+    }
+  }
+  long Before = CpuTicks(Pid);
+  std::this_thread::sleep_for(std::chrono::seconds(Seconds));
+  long Used = CpuTicks(Pid) - Before;
+  std::printf("idle: %d kept-alive connections for %d s: the server used %.2f%% of a core\n", Conns,
+              Seconds, 100.0 * double(Used) / double(sysconf(_SC_CLK_TCK) * Seconds));
+  return 0;
+}
+
 int Usage() {
   std::fprintf(stderr,
                "usage: quin_load keepalive PORT PATH COUNT | static PORT PATH CONNS SECONDS |\n"
-               "       sessions PORT SESSIONS SECONDS [PID] | slow PORT CLIENTS SECONDS\n");
+               "       sessions PORT SESSIONS SECONDS [PID] | slow PORT CLIENTS SECONDS |\n"
+               "       idle PORT CONNS SECONDS PID\n");
   return 2;
 }
 
@@ -399,5 +450,7 @@ int main(int argc, char** argv) {
   if (A[0] == "sessions" && A.size() >= 4)
     return Sessions(Port, Int(2, 2000), Int(3, 600), A.size() > 4 ? Int(4, 1 << 30) : 0);
   if (A[0] == "slow" && A.size() == 4) return Slow(Port, Int(2, 5000), Int(3, 600));
+  if (A[0] == "idle" && A.size() == 5)
+    return Idle(Port, Int(2, 5000), Int(3, 600), Int(4, 1 << 30));
   return Usage();
 }
