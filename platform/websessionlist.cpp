@@ -189,11 +189,11 @@ void TWebServer::RenewId(TWebSession& Session) {
   {
     std::lock_guard<std::mutex> G(FSessionsLock);
     Session.FId = NewSessionId();
-    if (Session.FRegistered) {
-      auto It = FSessions.find(Old);
-      TSessionPtr Keep = It->second;
+    auto It = Session.FRegistered ? FSessions.find(Old) : FSessions.end();
+    if (It != FSessions.end()) {
+      TSessionPtr Keep = std::move(It->second);
       FSessions.erase(It);
-      FSessions[Session.FId] = Keep;
+      FSessions[Session.FId] = std::move(Keep);
       RememberEnded(Old, Lang);
     }
   }
