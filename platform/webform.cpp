@@ -645,7 +645,9 @@ std::string TWebForm::RenderPage() {
     H += "<link rel=\"stylesheet\" type=\"text/css\" href=\"" + HtmlEscape(StyleSheetUrl) + "\">\n";
   for (const std::string& L : ExtraHeader) H += L + "\n";
   H += "<script>\n"
-       "function quinFire(e,q){if(q&&!confirm(q))return;var f=document.getElementById('quinform');"
+       "var quinBusy=false;\n"
+       "function quinFire(e,q){if(q&&!confirm(q))return;quinBusy=true;"
+       "var f=document.getElementById('quinform');"
        "f.elements['__evt'].value=e;f.submit();}\n"
        "function quinAsync(e){var b=new URLSearchParams();b.append('__evt',e);"
        "b.append('__page','" +
@@ -654,8 +656,9 @@ std::string TWebForm::RenderPage() {
        "fetch('" +
        JsEscape(Action) +
        "async',{method:'POST',body:b})"
-       // An ended session: the page is asked for again, which leads to the logon page.
-       ".then(function(r){if(r.status==410){location.href='" +
+       // An ended session: the page is asked for again, which leads to the logon page (unless
+       // the page is being sent already).
+       ".then(function(r){if(r.status==410){if(!quinBusy)location.href='" +
        JsEscape(Action) +
        "';return null;}return r.ok?r.arrayBuffer():null;})"
        ".then(function(a){if(a&&a.byteLength)alert(new TextDecoder('" +

@@ -124,6 +124,11 @@ class TWebServer {
   // no room.
   bool MakeRoom(const std::string& Address);
   void RenewId(TWebSession& Session);
+  // The registered session a request's path names; null when none.
+  TSessionPtr SessionOf(const std::string& Path) const;
+  // Runs Job on a worker once no other request of Session is being served there.
+  void RunInTurn(const TSessionPtr& Session, std::function<void()> Job);
+  void NextTurn(const TSessionPtr& Session);
   void SetLoggedOn(TWebSession& Session, bool LoggedOn);
   TWebResponse NewSession(const TWebRequest& Request, bool AfterEnded, const std::string& LangCode);
   TWebResponse EndedSession(const TWebRequest& Request, const std::string& Sid,

@@ -5,6 +5,8 @@
 
 #include <chrono>
 #include <cstdint>
+#include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -132,6 +134,11 @@ class TWebSession {
   bool FFollowsEnded = false;
   std::string FEndedLangCode;
   std::chrono::milliseconds FReplyDelay{0};
+  // Requests that came over the network while one of this session's requests is served wait
+  // here, holding no worker, and are handed to the workers one after the other.
+  std::mutex FTurnLock;
+  bool FInTurn = false;
+  std::deque<std::function<void()>> FWaiting;
 
   // Held while a request of this session runs.
   std::mutex FLock;

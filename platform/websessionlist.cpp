@@ -236,6 +236,43 @@ void TWebServer::TimeoutLoop() {
   }
 }
 
+TWebServer::TSessionPtr TWebServer::SessionOf(const std::string& Path) const {
+  if (Path.compare(0, 3, "/s/") != 0 || Path.size() < 3 + 32) return nullptr;
+  return FindSession(Path.substr(3, 32));
+}
+
+void TWebServer::RunInTurn(const TSessionPtr& Session, std::function<void()> Job) {
+  {
+    std::lock_guard<std::mutex> G(Session->FTurnLock);
+    if (Session->FInTurn) {
+      Session->FWaiting.push_back(std::move(Job));
+      return;
+    }
+    Session->FInTurn = true;
+  }
+  FPool->Post([this, Session, Job = std::move(Job)] {
+    Job();
+    NextTurn(Session);
+  });
+}
+
+void TWebServer::NextTurn(const TSessionPtr& Session) {
+  std::function<void()> Next;
+  {
+    std::lock_guard<std::mutex> G(Session->FTurnLock);
+    if (Session->FWaiting.empty()) {
+      Session->FInTurn = false;
+      return;
+    }
+    Next = std::move(Session->FWaiting.front());
+    Session->FWaiting.pop_front();
+  }
+  FPool->Post([this, Session, Next = std::move(Next)] {
+    Next();
+    NextTurn(Session);
+  });
+}
+
 // --- start and stop ---
 
 void TWebServer::Start() {
@@ -251,8 +288,8 @@ void TWebServer::Start() {
   H.MaxValueCount = FSettings.MaxValueCount;
   H.MaxConnectionsPerAddress = FSettings.MaxConnectionsPerAddress;
   H.TrustedProxies = FSettings.TrustedProxies;
-  auto Pool = std::make_unique<TWorkerPool>(FSettings.ThreadPoolSize);
-  TWorkerPool* P = Pool.get();
+  FPool = std::make_unique<TWorkerPool>(FSettings.ThreadPoolSize);
+  TWorkerPool* P = FPool.get();
   const std::string& Files = FSettings.FilesUrl;
   auto Http = std::make_unique<THttpTransport>(
       H, [this, P, &Files](TWebRequest Request, THttpTransport::TReply Reply) {
@@ -261,14 +298,25 @@ void TWebServer::Start() {
         bool Asset = Request.Path.compare(0, Files.size(), Files) == 0 &&
                      Request.Path.find("/TMP", Files.size() - 1) == std::string::npos;
         if (Asset || Request.Path == "/favicon.ico") return Reply(Handle(Request));
-        P->Post([this, Request = std::move(Request), Reply = std::move(Reply)] {
+        // Requests of one session are served one after the other: while one runs, the others
+        // wait without holding a worker.
+        TSessionPtr S = SessionOf(Request.Path);
+        std::function<void()> Job = [this, Request = std::move(Request), Reply = std::move(Reply)] {
           Reply(Handle(Request));
-        });
+        };
+        if (S)
+          RunInTurn(S, std::move(Job));
+        else
+          P->Post(std::move(Job));
       });
-  Http->Start();
+  try {
+    Http->Start();
+  } catch (...) {
+    FPool.reset();
+    throw;
+  }
   FAddress = Http->Address();
   FPort = Http->Port();
-  FPool = std::move(Pool);
   FHttp = std::move(Http);
 }
 
@@ -277,6 +325,17 @@ bool TWebServer::Stop() {
   if (FHttp) {
     FHttp->Stop();
     Ended = FPool->Stop(FSettings.StopGrace);
+    if (Ended) {
+      // Requests still waiting for their session's turn hold their connections: they go
+      // before the transport does.
+      std::vector<std::function<void()>> Dropped;
+      std::lock_guard<std::mutex> G(FSessionsLock);
+      for (const auto& [Id, S] : FSessions) {
+        std::lock_guard<std::mutex> T(S->FTurnLock);
+        for (auto& Job : S->FWaiting) Dropped.push_back(std::move(Job));
+        S->FWaiting.clear();
+      }
+    }
     if (Ended) {
       FHttp.reset();
       FPool.reset();

@@ -3,6 +3,9 @@
 // per client address with a trusted proxy, a port already in use, and stopping.
 #include <gtest/gtest.h>
 
+#include <condition_variable>
+#include <mutex>
+
 #include "base/exception.h"
 #include "tests/platform/loopback.h"
 
@@ -149,6 +152,63 @@ TEST_F(TransportTest, ConnectionsAreCappedPerClientAddressOrTheOneAProxyNames) {
   std::string Loc = ParseReplies(In).at(0).Headers["location"];
   ASSERT_EQ(Loc.size(), 3u + 32u + 1u);
   EXPECT_EQ(Addresses[Loc.substr(3, 32)], "127.0.0.10");
+}
+
+// A page whose button waits until the test lets it go.
+class TWaitForm : public TWebForm {
+ public:
+  void AfterConstruction() override {
+    Button = Add<TWebButton>("Button");
+    Button->OnClick = [this](TWebControl&) {
+      std::unique_lock<std::mutex> G(Lock);
+      ++Running;
+      Changed.notify_all();
+      Changed.wait_for(G, std::chrono::seconds(30), [this] { return Go; });
+    };
+  }
+  TWebButton* Button;
+  std::mutex Lock;
+  std::condition_variable Changed;
+  int Running = 0;
+  bool Go = false;
+};
+
+class SessionTurnTest : public testing::TLoopbackTest<TWaitForm> {
+ protected:
+  void Configure(TWebServerSettings& S) override { S.ThreadPoolSize = 2; }
+};
+
+TEST_F(SessionTurnTest, RequestsWaitingForTheirSessionHoldNoWorker) {
+  std::string Busy = Open();
+  TWaitForm& F = Form(Busy);
+  std::string Click =
+      testing::PostRequest(Busy, "application/x-www-form-urlencoded", ClickBody(Busy, *F.Button));
+  // One click runs and waits; more requests of that session queue behind it.
+  std::vector<int> Waiting;
+  for (int I = 0; I < 6; ++I) {
+    int Fd = LoopbackConnect(Port);
+    SendAll(Fd, I == 0 ? Click : testing::GetRequest(Busy));
+    Waiting.push_back(Fd);
+    if (I == 0) {
+      std::unique_lock<std::mutex> G(F.Lock);
+      ASSERT_TRUE(F.Changed.wait_for(G, std::chrono::seconds(30), [&] { return F.Running == 1; }));
+    }
+  }
+  // With two workers another session is still served meanwhile.
+  std::string Other = Open();
+  EXPECT_EQ(testing::Exchange(Port, testing::GetRequest(Other)).Status, 200);
+  {
+    std::lock_guard<std::mutex> G(F.Lock);
+    F.Go = true;
+    F.Changed.notify_all();
+  }
+  for (int Fd : Waiting) {
+    std::string In;
+    testing::ReadToClose(Fd, In);
+    close(Fd);
+    EXPECT_EQ(ParseReplies(In).at(0).Status, 200);
+  }
+  EXPECT_EQ(F.Running, 1);
 }
 
 TEST_F(TransportTest, APortInUseIsAClearErrorAndStopEndsSlowClients) {
