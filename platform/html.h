@@ -1,6 +1,9 @@
-// Escaping for the contexts a page writes values into.
+// Escaping for the contexts a page writes values into (HTML text itself: HtmlEscape in
+// base/orvstrings.h), and the small HTML helpers that the pages and the table output share
+// (colours, spans, alignment, style tags).
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -17,5 +20,27 @@ std::string UrlEncode(std::string_view Text);
 // Decodes %XX escapes (and '+' as a blank when PlusIsBlank). A malformed escape stays as
 // it is.
 std::string UrlDecode(std::string_view Text, bool PlusIsBlank);
+
+// TColor: 0x00BBGGRR; negative values (0x80000000 | index) name system colours.
+using TColor = std::int32_t;
+constexpr TColor clRed = 0x0000FF;
+constexpr TColor clBtnFace = TColor(0x8000000F);
+constexpr TColor clWindow = TColor(0x80000005);
+constexpr TColor clWindowText = TColor(0x80000008);
+// A system colour resolved to its RGB value; any other colour unchanged.
+TColor ColorToRGB(TColor Color);
+
+// "#RRGGBB" of the colour, system colours resolved first.
+std::string FormatHtmlColor(TColor Color);
+// " bgcolor=" and the colour.
+std::string FormatHtmlBgColor(TColor Color);
+// ' colspan = "N"' / ' rowspan = "N"' when N > 1, else empty.
+std::string FormatHtmlColSpan(int N);
+std::string FormatHtmlRowSpan(int N);
+// ' align = "left"' for 0, "right" for 1, "center" for 2, else empty.
+std::string FormatHtmlAlign(int Align);
+// "<b>", "<i>", "<u>" for the bits 1, 2 and 4 in this order, and their closing tags.
+std::string FormatHtmlOpenStyleTags(int Bits);
+std::string FormatHtmlCloseStyleTags(int Bits);
 
 }  // namespace quin
