@@ -25,6 +25,20 @@ struct TParSurveyOptions {
   std::string InfoLines;   // extra keys of the "survey" block
 };
 
+// The coded question "sex" (male 1, female 2) and the numeric question "age" (15 to 99), as
+// blocks of the "data" section.
+inline const std::string kSexQuestionDef =
+    "  def question id = sex; name = \"Sex\";\r\n"
+    "    def responseList column = sex;\r\n"
+    "      def response id = male; name = \"Male\"; code = 1; end;\r\n"
+    "      def response id = female; name = \"Female\"; code = 2; end;\r\n"
+    "    end;\r\n"
+    "  end;\r\n";
+inline const std::string kAgeQuestionDef =
+    "  def question id = age; name = \"Age\";\r\n"
+    "    def response id = years; name = \"Years\"; column = age; numeric = 15:99; end;\r\n"
+    "  end;\r\n";
+
 inline std::string ParDefinition(const TParSurveyOptions& O) {
   std::string S =
       "def environ languages = plk, enu; end;\r\n"
@@ -39,17 +53,7 @@ inline std::string ParDefinition(const TParSurveyOptions& O) {
   for (int W = 1; W <= O.Waves; ++W)
     S += "  def wave id = w" + std::to_string(W) + "; name = \"W" + std::to_string(W) +
          "\"; end;\r\n";
-  S += "end;\r\n"
-       "def data\r\n"
-       "  def question id = sex; name = \"Sex\";\r\n"
-       "    def responseList column = sex;\r\n"
-       "      def response id = male; name = \"Male\"; code = 1; end;\r\n"
-       "      def response id = female; name = \"Female\"; code = 2; end;\r\n"
-       "    end;\r\n"
-       "  end;\r\n"
-       "  def question id = age; name = \"Age\";\r\n"
-       "    def response id = years; name = \"Years\"; column = age; numeric = 15:99; end;\r\n"
-       "  end;\r\n"
+  S += "end;\r\ndef data\r\n" + kSexQuestionDef + kAgeQuestionDef +
        "  def question id = freq; name = \"Frequency\";\r\n"
        "    def responseGrid columnMask = \"freq_*\";\r\n"
        "      def responseAxis id = medium; name = \"Medium\";\r\n"
