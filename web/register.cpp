@@ -1,8 +1,8 @@
 #include "web/register.h"
 
-#include "analysis/register.h"
 #include "base/metaclass.h"
 #include "desktop/register.h"
+#include "reports/register.h"
 #include "web/controller.h"
 #include "web/logon.h"
 #include "web/prefshelp.h"
@@ -12,7 +12,7 @@
 namespace quin {
 
 void RegisterWebClasses() {
-  RegisterAnalysisClasses();
+  RegisterReportsClasses();
   RegisterDesktopClasses();
   for (const ClassInfo* C :
        {&TZepApp::StaticClass(), &TZepServerController::StaticClass(),
