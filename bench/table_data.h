@@ -27,15 +27,20 @@ namespace quin::bench {
 constexpr int kRows = 40;
 constexpr int kCols = 12;
 
+// The survey of two waves of weighted respondents, up to its data section.
+inline std::string BenchSurveyHead() {
+  return "def environ languages = plk, enu; end;\r\n"
+         "def survey namespace = ns; id = bench; name = \"Bench\"; wizards = table1d; end;\r\n"
+         "def recordset id = resp; name = \"Respondents\";\r\n"
+         "  def files colSpec = \"x\"; dataFile = \"y\"; end;\r\nend;\r\n"
+         "def weights def weight id = wgt; name = \"W\"; population = 1000; column = w; end; "
+         "end;\r\n"
+         "def waves def wave id = w1; name = \"W1\"; end; def wave id = w2; name = \"W2\"; end; "
+         "end;\r\n";
+}
+
 inline std::string TableDefinition() {
-  std::string S =
-      "def environ languages = plk, enu; end;\r\n"
-      "def survey namespace = ns; id = bench; name = \"Bench\"; wizards = table1d; end;\r\n"
-      "def recordset id = resp; name = \"Respondents\";\r\n"
-      "  def files colSpec = \"x\"; dataFile = \"y\"; end;\r\nend;\r\n"
-      "def weights def weight id = wgt; name = \"W\"; population = 1000; column = w; end; end;\r\n"
-      "def waves def wave id = w1; name = \"W1\"; end; def wave id = w2; name = \"W2\"; end; "
-      "end;\r\ndef data\r\n";
+  std::string S = BenchSurveyHead() + "def data\r\n";
   for (auto [ID, N] : {std::pair{"rq", kRows}, std::pair{"cq", kCols}}) {
     S += std::string("def question id = ") + ID + "; name = \"" + ID +
          "\"; def responseList column = " + ID + ";\r\n";

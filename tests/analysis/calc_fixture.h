@@ -30,6 +30,7 @@
 #include "analysis/pelsurvey.h"
 #include "base/format.h"
 #include "deflang/rixscanner.h"
+#include "group_fixture.h"
 #include "survey_files.h"
 #include "surveykit/gimaxes.h"
 #include "surveykit/gimquestions.h"
@@ -41,18 +42,7 @@
 namespace quin::testing {
 
 inline std::string CalcDefinition() {
-  return "def environ languages = plk, enu; end;\r\n"
-         "def survey namespace = ns; id = s1; name = \"Survey\"; wizards = table1d; end;\r\n"
-         "def recordset id = resp; name = \"Respondents\"; nick = \"Resp\";\r\n"
-         "  def files colSpec = \"x\"; dataFile = \"y\"; end;\r\n"
-         "end;\r\n"
-         "def weights\r\n"
-         "  def weight id = wgt; name = \"Weight\"; population = 1000; column = w; end;\r\n"
-         "end;\r\n"
-         "def waves\r\n"
-         "  def wave id = w1; name = \"W1\"; end;\r\n"
-         "  def wave id = w2; name = \"W2\"; end;\r\n"
-         "end;\r\n"
+  return WeightedSurveyHead(" nick = \"Resp\";") +
          "def data\r\n"
          "  def question id = edu; name = \"Education\";\r\n"
          "    def responseList column = edu;\r\n"
