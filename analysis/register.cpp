@@ -2,10 +2,13 @@
 
 #include "analysis/pelparaxes.h"
 #include "analysis/pelparbase.h"
+#include "analysis/pelpargroups.h"
 #include "analysis/pelparquestions.h"
 #include "analysis/pelparstats.h"
 #include "analysis/pelparwaves.h"
+#include "analysis/pelresgeneral.h"
 #include "analysis/pelsurvey.h"
+#include "analysis/peluserdef.h"
 #include "base/metaclass.h"
 #include "surveykit/register.h"
 
@@ -22,6 +25,10 @@ void RegisterAnalysisClasses() {
   RegisterRWObjectClass(RWClassOf<TPelParDefBase>());
   RegisterRWObjectClass(RWClassOf<TPelParWaves>());
   RegisterRWObjectClass(RWClassOf<TPelParStats>());
+  RegisterRWObjectClass(RWClassOf<TPelParGroups>());
+  RegisterRWObjectClass(RWClassOf<TPelUserDef>());
+  // The result elements, found by the names of their data-info blocks.
+  RegisterGeneralResClasses();
 }
 
 }  // namespace quin
