@@ -61,6 +61,7 @@ class EPelInternalSurvey : public EOrvException {
 class TPelSurvey;
 class TOrvMsgList;
 class TPelChainWalk;
+class TPelColumnStore;
 class TPelUserDefFileList;
 
 // First and last record index of one data file within its record set.
@@ -105,6 +106,8 @@ class TPelRecset : public TMerRecset {
   // (or the cache) is sized for the records.
   void ReadColumnBytes(const TPelCol* Col, std::vector<uint8_t>& Buffer);
   void ReadColumnDoubles(const TPelCol* Col, std::vector<double>& Values);
+  // RecCount doubles into Out, past the one-column cache (which stays as it is).
+  void ReadColumnDoublesInto(const TPelCol* Col, double* Out);
   // The same by column name (case ignored); an unknown name reads as all missing.
   void ReadColumnBytesByName(std::string_view Name, std::vector<uint8_t>& Buffer);
   void LoadColumn(const std::string& Name, std::vector<double>& Values) override;
@@ -212,6 +215,9 @@ class TPelSurvey : public TMerSurvey {
   bool IsVersion6File = false;
   std::string GlobalZKDPFile;
   int Mode = 0;  // 0 desktop, 1 web
+  // The decoded columns shared with the other sessions that have the same file open; taken
+  // with the first table computed.
+  std::shared_ptr<TPelColumnStore> ColumnStore;
   // The survey's parameters (one of each class its templates offer, and the base parameter)
   // and the front end's parameter panes.
   std::unique_ptr<TPelParList> ParList = std::make_unique<TPelParList>(this, true);

@@ -1,0 +1,620 @@
+// The table computation: every cell's masks are described, not built. The axis steps of each
+// cell tell which elements narrow its row base, its column base and its missing records; each
+// base becomes a key of row conditions, a key of column conditions and a key of layer
+// conditions. One pass over the records finds the keys each record meets on each axis and adds
+// its weight into every combination at once; the cells' sums are then read off the
+// accumulators, in the order of the records as the per-cell computation adds them.
+#include <algorithm>
+#include <array>
+#include <map>
+#include <memory>
+
+#include "analysis/pelcasekeys.h"
+#include "analysis/pelcolstore.h"
+#include "analysis/pelgroup.h"
+#include "analysis/pelres.h"
+#include "analysis/pelresgeneral.h"
+#include "analysis/pelresmanager.h"
+#include "analysis/pelresmedia.h"
+#include "analysis/pelsurvey.h"
+#include "analysis/peluserdef.h"
+#include "surveykit/gimquestions.h"
+#include "surveykit/gimresponses.h"
+#include "surveykit/gimstat.h"
+
+namespace quin {
+
+namespace {
+
+struct TAcc {
+  int64_t A = 0;
+  double W = 0;
+};
+
+struct TValueAcc {
+  int64_t A = 0;
+  double W = 0, S = 0, Q = 0;
+};
+
+// A base of a cell: its layer, row and column keys.
+struct TTrip {
+  int K[3] = {0, 0, 0};
+};
+
+struct TPlan {
+  TPelRes* Cell = nullptr;
+  TTrip RowAll, Row, ColAll, Col, Cases, Kept, Est;
+  bool HasEst = false;
+  int Group = -1;  // the numeric values of a summary cell
+  bool RowKind = false;
+};
+
+// The conditions of one element: selected, and not missing.
+struct TElemLits {
+  bool Ok = false;
+  TPelLit Sel{}, NotMis{};
+};
+
+// The values of a numeric response, one per record.
+struct TValueGroup {
+  const double* X = nullptr;
+  // A column of codes: the value of each byte (the missing value where it is not valid).
+  const uint8_t* Bytes = nullptr;
+  std::array<double, 256> ByteValue{};
+  std::shared_ptr<const TPelDoubleColumn> Shared;
+  std::shared_ptr<const TPelByteColumn> SharedBytes;
+  std::vector<double> Own;
+  double Value(size_t I) const { return Bytes ? ByteValue[Bytes[I]] : X[I]; }
+};
+
+// The group of an element that the per-cell computation would use, built but not evaluated.
+TPelGroup* PeekGroup(TPelResElem* Ref) {
+  TPelResElem* E = TPelResElem::ResolveRef(Ref);
+  if (!E->IsCalculated() && !E->Group) E->BuildGroup();
+  return E->Group.get();
+}
+
+bool HasGridElem(const TPelRes& Cell) {
+  for (int I = 0; I < Cell.AllElems.Count(); ++I)
+    if (const auto* V = As<TPelResVarVal>(Cell.AllElems.GetElem(I)); V && V->Axis) return true;
+  return false;
+}
+
+// The elements of the axis steps, recorded instead of applied.
+class TSymOps : public TPelRes::TAxisOps {
+ public:
+  TPelRes* Cell = nullptr;
+  bool Fallback = false;
+  std::vector<std::pair<TPelResElem*, int>> Base[2];  // (element, side 0 row / 1 column)
+  std::vector<std::pair<TPelResElem*, int>> Applied;
+  std::vector<std::pair<TPelResElem*, int>> Est;
+  bool WithEst = false;
+  void Reset(TPelRes& C, bool AEst) {
+    Cell = &C;
+    Fallback = false;
+    Base[0].clear();
+    Base[1].clear();
+    Applied.clear();
+    Est.clear();
+    WithEst = AEst;
+  }
+  void Apply(int B, TPelResElem* E, const TPelResElemList& SoFar) override {
+    TPelPar* P = E->GetPar();
+    if (!P || !P->FiltersCases()) return;
+    if (!P->UsesCaseGroups()) {
+      // The grid filter: nothing without grid elements (cells with them are left alone).
+      return;
+    }
+    if (!PeekGroup(E)) return;
+    const int Side = Cell->RowElems.IndexOf(E) >= 0 ? 0 : 1;
+    Base[B].push_back({E, Side});
+    Applied.push_back({E, Side});
+    if (WithEst && E->RestrictsBase()) Est.push_back({E, Side});
+  }
+  void MediaSelect(int, const TPelResElemList&) override {}
+};
+
+class TTableCalc {
+ public:
+  explicit TTableCalc(TPelResManager& AM) : M(AM) {}
+  void Run(std::span<TPelRes* const> Cells);
+
+ private:
+  TPelResManager& M;
+  TPelLutTable Luts;
+  TPelKeyTable Keys[3]{TPelKeyTable(Luts), TPelKeyTable(Luts), TPelKeyTable(Luts)};
+  std::map<const TPelResElem*, TElemLits> ElemCache;
+  std::vector<std::shared_ptr<const TPelByteColumn>> Held;
+  std::map<const TGimResponse*, int> GroupOf;
+  std::vector<std::unique_ptr<TValueGroup>> Groups;
+  std::vector<TPlan> Plans;
+  std::vector<TPelRes*> OneByOne;
+  TSymOps Ops;
+  std::vector<TPelLit> Scratch[3];
+  TPelLit LayerLit{}, LayerBaseLit{}, NotLayerMissingLit{};
+  bool LayerMissingAny = false;
+  bool Excl = false;
+
+  const TElemLits& Lits(TPelResElem* Ref);
+  bool ByteLits(TPelResElem* E, TElemLits& L);
+  int GroupFor(TGimResponse* Src);
+  TTrip Trip(bool LayerBase, bool WithMissing,
+             std::initializer_list<const std::vector<std::pair<TPelResElem*, int>>*> Sels);
+  bool Plan(TPelRes& Cell, TPlan& P);
+  void Pass(size_t First, size_t Last);
+};
+
+bool TTableCalc::ByteLits(TPelResElem* E, TElemLits& L) {
+  TPelGroup* G = E->Group.get();
+  auto* Recset = As<TPelRecset>(M.BasedOn->Recset);
+  if (!G || !G->Root || !Recset) return false;
+  const TPelGroupNode& Root = *G->Root;
+  if (Root.ChildCount() != 1 || !Root.Child(0)->IsVar()) return false;
+  const auto& Var = static_cast<const TPelGroupVar&>(*Root.Child(0));
+  if (!Var.Question || Var.Question->Is<TPelUserDefQuestion>()) return false;
+  std::unique_ptr<TMerResponseList> List = Var.Values.CreateResponseList();
+  if (List->Count() == 0) return false;
+  std::vector<TGimResponse*> Rs;
+  for (int I = 0; I < List->Count(); ++I) {
+    TGimResponse* R = List->GetItem(I);
+    if (!R || R->Is<TPelUserDefResponse>() || R->ColumnCount() != 1) return false;
+    const TMerRecsetCol& Col = *R->Columns->GetItem(0);
+    if (Col.Recset != Recset || !Col.SameCol(Rs.empty() ? Col : *Rs[0]->Columns->GetItem(0)))
+      return false;
+    Rs.push_back(R);
+  }
+  const TPelCol* C = Recset->FindCol(Rs[0]->Columns->GetItem(0)->Name);
+  if (!C) return false;
+  std::shared_ptr<const TPelByteColumn> Bytes = M.Columns().Bytes(*Recset, M.R, C);
+  if (!Bytes || Bytes->size() != static_cast<size_t>(Recset->RecCount())) return false;
+  // What the group's evaluation makes of each byte: the responses' matches joined by "or",
+  // missing where no response finds a valid value, and a missing record never selected.
+  TPelLut Sel{}, NotMis{};
+  for (int B = 0; B < 256; ++B) {
+    const double V = B == kPelMissingByte ? kPelMissingDouble : static_cast<double>(B);
+    bool S = false, Mi = true;
+    for (const TGimResponse* R : Rs) {
+      S = S || R->MatchesValue(V);
+      Mi = Mi && !R->IsValidValue(V);
+    }
+    if (Root.IsNot()) S = !S;
+    Sel[B] = S && !Mi;
+    NotMis[B] = !Mi;
+  }
+  L.Sel = {Bytes->data(), Luts.Add(Sel)};
+  L.NotMis = {Bytes->data(), Luts.Add(NotMis)};
+  Held.push_back(std::move(Bytes));
+  return true;
+}
+
+const TElemLits& TTableCalc::Lits(TPelResElem* Ref) {
+  TPelResElem* E = TPelResElem::ResolveRef(Ref);
+  auto It = ElemCache.find(E);
+  if (It != ElemCache.end()) return It->second;
+  TElemLits L;
+  if (ByteLits(E, L)) {
+    L.Ok = true;
+  } else if (E->GetGroup()) {
+    const size_t N = static_cast<size_t>(M.Buf().N);
+    TPelRecsetsTGDynArr& S = E->GetSelectedArrays();
+    TPelRecsetsTGDynArr& Mi = E->GetMissingArrays();
+    const auto R = static_cast<size_t>(M.R);
+    if (R < S.size() && R < Mi.size() && S[R].size() == N && Mi[R].size() == N) {
+      L.Sel = {S[R].data(), Luts.MaskSet()};
+      L.NotMis = {Mi[R].data(), Luts.MaskClear()};
+      L.Ok = true;
+    }
+  }
+  return ElemCache.emplace(E, L).first->second;
+}
+
+int TTableCalc::GroupFor(TGimResponse* Src) {
+  auto It = GroupOf.find(Src);
+  if (It != GroupOf.end()) return It->second;
+  auto G = std::make_unique<TValueGroup>();
+  TMerRecset* R = M.BasedOn->Recset;
+  auto* PR = As<TPelRecset>(R);
+  const TPelCol* C = nullptr;
+  if (PR && Src->ColumnCount() == 1 && !Src->Is<TPelUserDefResponse>() &&
+      Src->Columns->GetItem(0)->Recset == R)
+    C = PR->FindCol(Src->Columns->GetItem(0)->Name);
+  if (C) G->SharedBytes = M.Columns().Bytes(*PR, M.R, C);
+  if (C && !G->SharedBytes) G->Shared = M.Columns().Doubles(*PR, M.R, C);
+  const auto Count = static_cast<size_t>(std::max(R->RecCount(), 0));
+  if (G->SharedBytes && G->SharedBytes->size() == Count) {
+    G->Bytes = G->SharedBytes->data();
+    for (int B = 0; B < 256; ++B) {
+      const double V = B == kPelMissingByte ? kPelMissingDouble : static_cast<double>(B);
+      G->ByteValue[static_cast<size_t>(B)] = Src->IsValidValue(V) ? V : GimValueNoData;
+    }
+  } else if (G->Shared && G->Shared->size() == Count && !Src->ValidCodes) {
+    G->X = G->Shared->data();
+  } else {
+    Src->FillValues(G->Own, R);
+    G->Own.resize(static_cast<size_t>(std::max(R->RecCount(), 0)), GimValueNoData);
+    G->X = G->Own.data();
+  }
+  const int Id = static_cast<int>(Groups.size());
+  Groups.push_back(std::move(G));
+  GroupOf.emplace(Src, Id);
+  return Id;
+}
+
+TTrip TTableCalc::Trip(
+    bool LayerBase, bool WithMissing,
+    std::initializer_list<const std::vector<std::pair<TPelResElem*, int>>*> Sels) {
+  for (auto& S : Scratch) S.clear();
+  if (!M.LayerAll) {
+    Scratch[0].push_back(LayerBase ? LayerBaseLit : LayerLit);
+    if (WithMissing && LayerMissingAny) Scratch[0].push_back(NotLayerMissingLit);
+  }
+  for (const auto* List : Sels)
+    for (const auto& [E, Side] : *List) Scratch[1 + Side].push_back(Lits(E).Sel);
+  if (WithMissing && Excl)
+    for (const auto& [E, Side] : Ops.Applied) Scratch[1 + Side].push_back(Lits(E).NotMis);
+  TTrip T;
+  for (int A = 0; A < 3; ++A) T.K[A] = Keys[A].Intern(Scratch[A]);
+  return T;
+}
+
+bool TTableCalc::Plan(TPelRes& Cell, TPlan& P) {
+  if (PelResMedia().InvolvesCell(Cell) || HasGridElem(Cell) || Cell.Weight != M.WeightsFor())
+    return false;
+  const bool Est = Cell.UsesEstBase();
+  Excl = Cell.ExcludesSysMis();
+  if (Est && Excl) return false;
+  Ops.Reset(Cell, Est);
+  Cell.RunAxisSteps(Ops);
+  if (Ops.Fallback) return false;
+  for (const auto& [E, Side] : Ops.Applied)
+    if (!Lits(E).Ok) return false;
+  static const std::vector<std::pair<TPelResElem*, int>> None;
+  P.Cell = &Cell;
+  P.RowAll = Trip(false, false, {&Ops.Base[0]});
+  P.Row = Trip(false, true, {&Ops.Base[0]});
+  P.ColAll = Trip(false, false, {&Ops.Base[1]});
+  P.Col = Trip(false, true, {&Ops.Base[1]});
+  P.Cases = Trip(false, true, {&Ops.Base[0], &Ops.Base[1]});
+  P.Kept = Trip(false, true, {&None});
+  P.HasEst = Est;
+  if (Est) P.Est = Trip(true, false, {&Ops.Est});
+  if (Cell.Stat && Cell.Stat->IsSummary() && Cell.SummaryElem()) {
+    TGimResponse* R = Cell.SummaryElem()->Response;
+    P.Group = GroupFor(R->GetBaseResponse() ? R->GetBaseResponse() : R);
+    P.RowKind = Cell.Stat->DependsOnAxis(0);
+  }
+  return true;
+}
+
+void TTableCalc::Run(std::span<TPelRes* const> Cells) {
+  TPelRes* First = nullptr;
+  std::vector<TPelRes*> Live;
+  for (TPelRes* C : Cells)
+    if (C && C->BeginCalculation(&M)) Live.push_back(C);
+  for (TPelRes* C : Live)
+    if (!First) First = C;
+  if (!First || M.R < 0) {
+    for (TPelRes* C : Live) C->Calculate(&M), ++M.CellsOneByOne;
+    return;
+  }
+  M.PrepareLayer(*First);
+  TPelResBuffers& B = M.Buf();
+  LayerLit = {B.LayerCases.data(), Luts.MaskSet()};
+  LayerBaseLit = {B.LayerBaseCases.data(), Luts.MaskSet()};
+  NotLayerMissingLit = {B.LayerMissing.data(), Luts.MaskClear()};
+  LayerMissingAny =
+      std::find(B.LayerMissing.begin(), B.LayerMissing.end(), 1) != B.LayerMissing.end();
+  Plans.reserve(Live.size());
+  for (TPelRes* C : Live) {
+    TPlan P;
+    if (Plan(*C, P))
+      Plans.push_back(P);
+    else
+      OneByOne.push_back(C);
+  }
+  // Passes over the records, each for as many cells as its accumulators hold.
+  size_t Begin = 0;
+  while (Begin < Plans.size()) {
+    std::vector<char> Seen[3];
+    size_t Used[3] = {0, 0, 0};
+    size_t End = Begin;
+    for (int A = 0; A < 3; ++A) Seen[A].assign(static_cast<size_t>(Keys[A].Count()), 0);
+    for (; End < Plans.size(); ++End) {
+      const TPlan& P = Plans[End];
+      size_t Add[3] = {0, 0, 0};
+      for (const TTrip* T : {&P.RowAll, &P.Row, &P.ColAll, &P.Col, &P.Cases, &P.Kept, &P.Est})
+        for (int A = 0; A < 3; ++A) Add[A] += !Seen[A][static_cast<size_t>(T->K[A])];
+      if (End > Begin &&
+          (Used[0] + Add[0]) * (Used[1] + Add[1]) * (Used[2] + Add[2]) > M.MaxCombinations)
+        break;
+      for (const TTrip* T : {&P.RowAll, &P.Row, &P.ColAll, &P.Col, &P.Cases, &P.Kept, &P.Est})
+        for (int A = 0; A < 3; ++A) {
+          char& S = Seen[A][static_cast<size_t>(T->K[A])];
+          Used[A] += !S;
+          S = 1;
+        }
+    }
+    Pass(Begin, End);
+    Begin = End;
+  }
+  for (TPelRes* C : OneByOne) {
+    ++M.CellsOneByOne;
+    C->Calculate(&M);
+  }
+}
+
+void TTableCalc::Pass(size_t First, size_t Last) {
+  // Local numbers of the keys this pass uses.
+  std::vector<int> Local[3], Global[3];
+  for (int A = 0; A < 3; ++A) Local[A].assign(static_cast<size_t>(Keys[A].Count()), -1);
+  auto Use = [&](const TTrip& T) {
+    for (int A = 0; A < 3; ++A) {
+      int& L = Local[A][static_cast<size_t>(T.K[A])];
+      if (L < 0) {
+        L = static_cast<int>(Global[A].size());
+        Global[A].push_back(T.K[A]);
+      }
+    }
+  };
+  // Per value group: the keys its cells read, numbered apart.
+  std::vector<std::vector<int>> GLocal[3];
+  std::vector<int> GCount[3];
+  std::vector<int> GroupsUsed;
+  for (int A = 0; A < 3; ++A) {
+    GLocal[A].assign(Groups.size(), {});
+    GCount[A].assign(Groups.size(), 0);
+  }
+  for (size_t I = First; I < Last; ++I) {
+    const TPlan& P = Plans[I];
+    for (const TTrip* T : {&P.RowAll, &P.Row, &P.ColAll, &P.Col, &P.Cases, &P.Kept}) Use(*T);
+    if (P.HasEst) Use(P.Est);
+    if (P.Group < 0) continue;
+    const auto G = static_cast<size_t>(P.Group);
+    if (GLocal[0][G].empty()) {
+      GroupsUsed.push_back(P.Group);
+      for (int A = 0; A < 3; ++A) GLocal[A][G].assign(static_cast<size_t>(Keys[A].Count()), -1);
+    }
+    for (const TTrip* T : {&P.Row, &P.Col})
+      for (int A = 0; A < 3; ++A) {
+        int& L = GLocal[A][G][static_cast<size_t>(T->K[A])];
+        if (L < 0) L = GCount[A][G]++;
+      }
+  }
+  const TPelKeyMatcher Match[3] = {TPelKeyMatcher(Keys[0], Luts, Global[0]),
+                                   TPelKeyMatcher(Keys[1], Luts, Global[1]),
+                                   TPelKeyMatcher(Keys[2], Luts, Global[2])};
+  const size_t NL = Global[0].size(), NR = Global[1].size(), NC = Global[2].size();
+  std::vector<TAcc> Acc(NL * NR * NC);
+  std::vector<std::vector<TValueAcc>> VAcc(Groups.size());
+  for (int G : GroupsUsed)
+    VAcc[static_cast<size_t>(G)].resize(static_cast<size_t>(GCount[0][G]) * GCount[1][G] *
+                                        GCount[2][G]);
+  const double* W = M.Weights();
+  const size_t N = static_cast<size_t>(M.Buf().N);
+  // The keys of a value group among the local keys of an axis.
+  auto GroupKey = [&](int A, size_t G, int LocalKey) {
+    return GLocal[A][G][static_cast<size_t>(Global[A][static_cast<size_t>(LocalKey)])];
+  };
+  // The parts of every axis whose bytes decide the keys a record meets.
+  std::vector<TPelKeyMatcher::TPart> Parts;
+  std::vector<int> AxisOf;
+  double Bins = 1;
+  for (int A = 0; A < 3; ++A) {
+    const size_t Before = Parts.size();
+    Match[A].ByByte(Parts);
+    AxisOf.resize(Parts.size(), A);
+    for (size_t P = Before; P < Parts.size(); ++P)
+      Bins *= static_cast<double>(Parts[P].Sets.size());
+  }
+  if (Bins <= static_cast<double>(M.MaxCombinations)) {
+    // The records are counted into the combinations of their bytes' key sets, which are then
+    // spread over their keys.
+    std::vector<size_t> Stride(Parts.size());
+    size_t S = 1;
+    for (size_t P = Parts.size(); P-- > 0;) {
+      Stride[P] = S;
+      S *= Parts[P].Sets.size();
+    }
+    // The parts with an array, with their byte tables scaled by their strides.
+    struct TRead {
+      const uint8_t* Arr;
+      std::array<uint32_t, 256> Off;
+    };
+    std::vector<TRead> Reads;
+    for (size_t P = 0; P < Parts.size(); ++P) {
+      if (!Parts[P].Arr) continue;
+      TRead R{Parts[P].Arr, {}};
+      for (int B = 0; B < 256; ++B)
+        R.Off[static_cast<size_t>(B)] = static_cast<uint32_t>(
+            static_cast<size_t>(Parts[P].SetOf[static_cast<size_t>(B)]) * Stride[P]);
+      Reads.push_back(R);
+    }
+    auto BinOf = [&Reads](size_t I) {
+      size_t Bin = 0;
+      for (const TRead& R : Reads) Bin += R.Off[R.Arr[I]];
+      return Bin;
+    };
+    const auto NBins = static_cast<size_t>(Bins);
+    std::vector<TAcc> H(NBins);
+    if (Reads.size() == 2) {
+      const TRead R0 = Reads[0], R1 = Reads[1];
+      for (size_t I = 0; I < N; ++I) {
+        TAcc& X = H[R0.Off[R0.Arr[I]] + R1.Off[R1.Arr[I]]];
+        ++X.A;
+        X.W += W[I];
+      }
+    } else {
+      for (size_t I = 0; I < N; ++I) {
+        TAcc& X = H[BinOf(I)];
+        ++X.A;
+        X.W += W[I];
+      }
+    }
+    std::vector<std::vector<TValueAcc>> VH(Groups.size());
+    for (int G : GroupsUsed) {
+      std::vector<TValueAcc>& V = VH[static_cast<size_t>(G)];
+      V.resize(NBins);
+      const TValueGroup& Gr = *Groups[static_cast<size_t>(G)];
+      for (size_t I = 0; I < N; ++I) {
+        const double X = Gr.Value(I);
+        if (X == GimValueNoData) continue;
+        TValueAcc& Y = V[BinOf(I)];
+        const double Wi = W[I];
+        ++Y.A;
+        Y.W += Wi;
+        Y.S += X * Wi;
+        Y.Q += X * X * Wi;
+      }
+    }
+    // The keys of each axis in a bin: those whose every literal passes.
+    std::vector<int> K[3], Hits[3];
+    for (int A = 0; A < 3; ++A) Hits[A].assign(static_cast<size_t>(Match[A].Count()), 0);
+    for (size_t Bin = 0; Bin < NBins; ++Bin) {
+      bool Any = H[Bin].A != 0;
+      for (int G : GroupsUsed) Any = Any || VH[static_cast<size_t>(G)][Bin].A != 0;
+      if (!Any) continue;
+      for (int A = 0; A < 3; ++A) K[A] = Match[A].Always();
+      for (size_t P = 0; P < Parts.size(); ++P) {
+        const int A = AxisOf[P];
+        for (int Key : Parts[P].Sets[(Bin / Stride[P]) % Parts[P].Sets.size()])
+          if (++Hits[A][static_cast<size_t>(Key)] == Match[A].Literals(Key)) K[A].push_back(Key);
+      }
+      for (size_t P = 0; P < Parts.size(); ++P)
+        for (int Key : Parts[P].Sets[(Bin / Stride[P]) % Parts[P].Sets.size()])
+          Hits[AxisOf[P]][static_cast<size_t>(Key)] = 0;
+      if (H[Bin].A != 0)
+        for (int L : K[0])
+          for (int R : K[1])
+            for (int C : K[2]) {
+              TAcc& X = Acc[(static_cast<size_t>(L) * NR + static_cast<size_t>(R)) * NC +
+                            static_cast<size_t>(C)];
+              X.A += H[Bin].A;
+              X.W += H[Bin].W;
+            }
+      for (int G : GroupsUsed) {
+        const auto Gs = static_cast<size_t>(G);
+        const TValueAcc& Y = VH[Gs][Bin];
+        if (Y.A == 0) continue;
+        const size_t GR = static_cast<size_t>(GCount[1][Gs]);
+        const size_t GC = static_cast<size_t>(GCount[2][Gs]);
+        for (int L : K[0])
+          for (int R : K[1])
+            for (int C : K[2]) {
+              const int Gl = GroupKey(0, Gs, L), Gr = GroupKey(1, Gs, R), Gc = GroupKey(2, Gs, C);
+              if (Gl < 0 || Gr < 0 || Gc < 0) continue;
+              TValueAcc& Z =
+                  VAcc[Gs][(static_cast<size_t>(Gl) * GR + static_cast<size_t>(Gr)) * GC +
+                           static_cast<size_t>(Gc)];
+              Z.A += Y.A;
+              Z.W += Y.W;
+              Z.S += Y.S;
+              Z.Q += Y.Q;
+            }
+      }
+    }
+  } else {
+    std::vector<int> ML(NL + 1), MR(NR + 1), MC(NC + 1), VL(NL + 1), VR(NR + 1), VC(NC + 1);
+    for (size_t I = 0; I < N; ++I) {
+      const int nl = Match[0].Match(I, ML.data());
+      if (!nl) continue;
+      const int nr = Match[1].Match(I, MR.data());
+      if (!nr) continue;
+      const int nc = Match[2].Match(I, MC.data());
+      if (!nc) continue;
+      const double Wi = W[I];
+      for (int L = 0; L < nl; ++L)
+        for (int R = 0; R < nr; ++R) {
+          TAcc* Row = &Acc[(static_cast<size_t>(ML[L]) * NR + static_cast<size_t>(MR[R])) * NC];
+          for (int C = 0; C < nc; ++C) {
+            TAcc& X = Row[MC[C]];
+            ++X.A;
+            X.W += Wi;
+          }
+        }
+      for (int G : GroupsUsed) {
+        const double X = Groups[static_cast<size_t>(G)]->Value(I);
+        if (X == GimValueNoData) continue;
+        const auto Gs = static_cast<size_t>(G);
+        auto Keep = [&](int A, const std::vector<int>& Mt, int n, std::vector<int>& Out) {
+          int k = 0;
+          for (int J = 0; J < n; ++J)
+            if (int L = GLocal[A][Gs][static_cast<size_t>(Global[A][static_cast<size_t>(Mt[J])])];
+                L >= 0)
+              Out[static_cast<size_t>(k++)] = L;
+          return k;
+        };
+        const int vl = Keep(0, ML, nl, VL), vr = Keep(1, MR, nr, VR), vc = Keep(2, MC, nc, VC);
+        const size_t GR = static_cast<size_t>(GCount[1][Gs]),
+                     GC = static_cast<size_t>(GCount[2][Gs]);
+        for (int L = 0; L < vl; ++L)
+          for (int R = 0; R < vr; ++R) {
+            TValueAcc* Row =
+                &VAcc[Gs][(static_cast<size_t>(VL[L]) * GR + static_cast<size_t>(VR[R])) * GC];
+            for (int C = 0; C < vc; ++C) {
+              TValueAcc& V = Row[VC[C]];
+              ++V.A;
+              V.W += Wi;
+              V.S += X * Wi;
+              V.Q += X * X * Wi;
+            }
+          }
+      }
+    }
+  }
+  auto At = [&](const TTrip& T) -> const TAcc& {
+    return Acc[(static_cast<size_t>(Local[0][static_cast<size_t>(T.K[0])]) * NR +
+                static_cast<size_t>(Local[1][static_cast<size_t>(T.K[1])])) *
+                   NC +
+               static_cast<size_t>(Local[2][static_cast<size_t>(T.K[2])])];
+  };
+  auto VAt = [&](size_t G, const TTrip& T) -> const TValueAcc& {
+    const size_t GR = static_cast<size_t>(GCount[1][G]), GC = static_cast<size_t>(GCount[2][G]);
+    return VAcc[G][(static_cast<size_t>(GLocal[0][G][static_cast<size_t>(T.K[0])]) * GR +
+                    static_cast<size_t>(GLocal[1][G][static_cast<size_t>(T.K[1])])) *
+                       GC +
+                   static_cast<size_t>(GLocal[2][G][static_cast<size_t>(T.K[2])])];
+  };
+  const double LCount = M.LayerCount[static_cast<size_t>(M.R)];
+  const double LSum = M.LayerSum[static_cast<size_t>(M.R)];
+  for (size_t I = First; I < Last; ++I) {
+    const TPlan& P = Plans[I];
+    TPelCellSums S;
+    S.RowBaseAllA = At(P.RowAll).A;
+    S.RowBaseA = At(P.Row).A;
+    S.RowBaseW = At(P.Row).W;
+    S.ColBaseAllA = At(P.ColAll).A;
+    S.ColBaseA = At(P.Col).A;
+    S.ColBaseW = At(P.Col).W;
+    S.CellA = At(P.Cases).A;
+    S.CellW = At(P.Cases).W;
+    S.LayerKeptA = At(P.Kept).A;
+    S.LayerKeptW = At(P.Kept).W;
+    S.LayerMissA = static_cast<int64_t>(LCount) - S.LayerKeptA;
+    S.LayerMissW = S.LayerMissA > 0 ? LSum - S.LayerKeptW : 0;
+    if (P.HasEst) {
+      S.EstA = At(P.Est).A;
+      S.EstW = At(P.Est).W;
+    }
+    if (P.Group >= 0) {
+      const auto G = static_cast<size_t>(P.Group);
+      const TValueAcc& Own = VAt(G, P.RowKind ? P.Row : P.Col);
+      S.PresentA = Own.A;
+      S.PresentW = Own.W;
+      S.S = Own.S;
+      S.Q = Own.Q;
+      S.T = VAt(G, P.RowKind ? P.Col : P.Row).S;
+    }
+    TPelRes& C = *P.Cell;
+    C.ComputeFromSums(S, 0, 0, P.Group >= 0, C.NotDefinedIfNoValue());
+    C.FinalValue();
+  }
+}
+
+}  // namespace
+
+void TPelResManager::CalculateTable(std::span<TPelRes* const> Cells) {
+  TTableCalc Calc(*this);
+  Calc.Run(Cells);
+}
+
+}  // namespace quin
