@@ -1,7 +1,5 @@
 #include "platform/html.h"
 
-#include <iterator>
-
 #include "base/format.h"
 #include "platform/charset.h"
 
@@ -93,19 +91,6 @@ std::string UrlDecode(std::string_view Text, bool PlusIsBlank) {
 }
 
 // ---- Colours, spans, alignment and style tags
-
-TColor ColorToRGB(TColor Color) {
-  if (Color >= 0) return Color;
-  // The usual desktop defaults of the system colours.
-  static const TColor System[] = {
-      0xC8D0D4, 0x6D4D3A, 0x6A240A, 0x808080, 0xC8D0D4, 0xFFFFFF, 0x000000, 0x000000,
-      0x000000, 0xFFFFFF, 0xC8D0D4, 0xC8D0D4, 0x808080, 0x6A240A, 0xFFFFFF, 0xC8D0D4,
-      0x808080, 0x808080, 0x000000, 0xC8D0D4, 0xFFFFFF, 0x404040, 0xC8D0D4, 0x000000,
-      0xE1FFFF, 0xB5B5B5, 0xCC6600, 0xF0CAA6, 0xF0E0C0, 0xFF9933, 0xF0F0F0};
-  int Index = Color & 0xFF;
-  if (Index < int(std::size(System))) return System[Index];
-  return 0;
-}
 
 std::string FormatHtmlColor(TColor Color) {
   TColor C = ColorToRGB(Color);

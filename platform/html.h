@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/colors.h"
 #include "base/orvstrings.h"  // HtmlEscape
 
 namespace quin {
@@ -20,15 +21,6 @@ std::string UrlEncode(std::string_view Text);
 // Decodes %XX escapes (and '+' as a blank when PlusIsBlank). A malformed escape stays as
 // it is.
 std::string UrlDecode(std::string_view Text, bool PlusIsBlank);
-
-// TColor: 0x00BBGGRR; negative values (0x80000000 | index) name system colours.
-using TColor = std::int32_t;
-constexpr TColor clRed = 0x0000FF;
-constexpr TColor clBtnFace = TColor(0x8000000F);
-constexpr TColor clWindow = TColor(0x80000005);
-constexpr TColor clWindowText = TColor(0x80000008);
-// A system colour resolved to its RGB value; any other colour unchanged.
-TColor ColorToRGB(TColor Color);
 
 // "#RRGGBB" of the colour, system colours resolved first.
 std::string FormatHtmlColor(TColor Color);

@@ -82,6 +82,29 @@ TEST_F(UserDef, AConditionOnItCountsWithTheOuterGroupsWeights) {
   EXPECT_EQ(G.S.Weights->PreparedWeight(), nullptr);
 }
 
+TEST_F(UserDef, QuestionsParametersKeepTheirUserDefinedQuestions) {
+  AddGroup("sex = male");
+  AddGroup("sex = female and not edu = low");
+  Def->SetName("Mine");
+  auto Par = New<TPelParDefQuestions>(&G.S);
+  Par->Questions.push_back(G.Q("age"));
+  Par->AddUserQuestion(Def->BuildQuestion());
+  TPelRWObjectFile F(&G.S, 0);
+  F.AddObject(std::move(Par));
+  const std::string Text = FileText(F);
+  EXPECT_NE(Text.find("  def userDef\r\n    name = \"Mine\";\r\n"), std::string::npos);
+  EXPECT_NE(Text.find("      expr = sex = female and not edu = low;\r\n"), std::string::npos);
+  std::unique_ptr<TPelRWObjectFile> Back = ReadParFile(G.S, Text);
+  auto* P = As<TPelParDefQuestions>(Back->Elems.GetItem(0)->Obj.get());
+  ASSERT_TRUE(P && P->Questions.size() == 2);
+  auto* Q = As<TPelUserDefQuestion>(P->Questions[1]);
+  ASSERT_NE(Q, nullptr);
+  EXPECT_EQ(Q->GetName(), "Mine");
+  EXPECT_EQ(Q->DefGUID, Def->DefGUID);
+  EXPECT_EQ(Q->VerGUID, Def->VerGUID);
+  EXPECT_EQ(FileText(*Back), Text);
+}
+
 class AnsweringDialogs : public TDialogHandler {
  public:
   int Answer = IDNO;
