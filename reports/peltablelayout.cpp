@@ -1,6 +1,8 @@
 // The table's layout: the header bands, the nested column and row headers with their spans,
 // the margin lines, one result cell per data position, and the calculation.
 #include <algorithm>
+#include <map>
+#include <utility>
 
 #include "analysis/pelparstats.h"
 #include "analysis/pelres.h"
@@ -48,7 +50,6 @@ class TPelTableLayout {
     bool ShowCodes = false;
     bool ShowStats = true;
     bool MarginMode = false;
-    bool Dry = false;  // counts positions only
   };
   struct TOptions {
     bool Items;    // the parameter lists its ordinary items
@@ -167,11 +168,11 @@ class TPelTableLayout {
     TPelLabels Labels;
     TPelResElemVec Elems;         // owned here until placed
     std::vector<uint8_t> Placed;  // the first cell of its span owns the element
-    if (!O.Dry && O.WithTexts)
+    if (O.WithTexts)
       Labels =
           Cols ? Par->GetLabelList(Opt.Items, Opt.Summary, Opt.Days, O.MarginMode, O.ShowCodes)
                : Par->GetLabelList2D(Opt.Items, Opt.Summary, Opt.Days, O.MarginMode, O.ShowCodes);
-    if (!O.Dry && O.WithObjects) {
+    if (O.WithObjects) {
       Elems = Cols ? Par->CreateResElemList(Opt.Items, Opt.Summary, Opt.Days)
                    : Par->CreateResElemList2D(Opt.Items, Opt.Summary, Opt.Days);
       Placed.assign(Elems.size(), 0);
@@ -196,7 +197,7 @@ class TPelTableLayout {
       const size_t Base = static_cast<size_t>(I) * static_cast<size_t>(Lines);
       const bool GroupStart = Cols ? Par->IsGroupStart({I, 0}, Opt.Items, Opt.Summary, Opt.Days)
                                    : Par->IsGroupStart2D(I, Opt.Items, Opt.Summary, Opt.Days);
-      if (!O.Dry && GroupStart) {
+      if (GroupStart) {
         for (int K = 0; K < Lines; ++K) {
           Place(O, Along, Across + K, LabelAt(Base + K), ElemAt(Base + K), true, I);
           if (O.WithObjects && InHeader(Along, Across + K)) Release(Base + K);
@@ -206,24 +207,18 @@ class TPelTableLayout {
         ++Along;
         continue;
       }
-      if (GroupStart) {
-        ++Along;
-        continue;
-      }
       TGimStat* Inner = Par == Stats && !O.MarginMode ? Stats->Stat(I) : Stat;
       int Next = Layout(O, Inner, L + 1, Across + Lines, Along);
       if (Next == Along) Next = Along + 1;
-      if (!O.Dry)
-        for (int A = Along; A < Next; ++A)
-          for (int K = 0; K < Lines; ++K) {
-            const bool First = A == Along;
-            Place(O, A, Across + K, First ? LabelAt(Base + K) : nullptr, ElemAt(Base + K), First,
-                  I);
-            if (First && O.WithObjects && InHeader(A, Across + K)) Release(Base + K);
-            if (O.WithTexts && A - 1 >= StartAlong && InHeader(A, Across + K) &&
-                T.TextAt(C(A, Across + K), R(A, Across + K)).empty())
-              MergeAlong(A - 1, Across + K);
-          }
+      for (int A = Along; A < Next; ++A)
+        for (int K = 0; K < Lines; ++K) {
+          const bool First = A == Along;
+          Place(O, A, Across + K, First ? LabelAt(Base + K) : nullptr, ElemAt(Base + K), First, I);
+          if (First && O.WithObjects && InHeader(A, Across + K)) Release(Base + K);
+          if (O.WithTexts && A - 1 >= StartAlong && InHeader(A, Across + K) &&
+              T.TextAt(C(A, Across + K), R(A, Across + K)).empty())
+            MergeAlong(A - 1, Across + K);
+        }
       Along = Next;
     }
     return Along;
@@ -295,13 +290,30 @@ class TPelTableLayout {
     Layout(O, nullptr, 0, 1, StartAlong);
   }
 
-  // The number of position lines a layout of the data produces (at least 1).
-  int64_t DryCount() {
-    TRun O;
-    O.Dry = true;
-    StartAlong = 0;
-    return std::max(Layout(O, nullptr, 0, 1, 0), 1);
+  // The number of position lines a layout of the data produces (at least 1). A level's count
+  // depends only on the statistic header above it, so each is counted once; counts beyond the
+  // cell cap are refused before any grid is made.
+  int64_t DryCount() { return std::max<int64_t>(Count(0, nullptr), 1); }
+
+  int64_t Count(int L, TGimStat* Stat) {
+    if (L >= Axis.Count()) return 0;
+    const auto Key = std::make_pair(L, Stat);
+    if (auto It = FCounts.find(Key); It != FCounts.end()) return It->second;
+    TPelPar* Par = Axis.GetItem(L);
+    int64_t N = 0;
+    const TOptions Opt = Options(L, Stat);
+    const int P = Dims(Par, Opt).X;
+    for (int I = 0; I < std::max(P, 1); ++I) {
+      const bool GroupStart = Cols ? Par->IsGroupStart({I, 0}, Opt.Items, Opt.Summary, Opt.Days)
+                                   : Par->IsGroupStart2D(I, Opt.Items, Opt.Summary, Opt.Days);
+      N +=
+          GroupStart ? 1 : std::max<int64_t>(Count(L + 1, Par == Stats ? Stats->Stat(I) : Stat), 1);
+      if (N > kPelMaxTableCells) RefuseSize(N);
+    }
+    FCounts[Key] = N;
+    return N;
   }
+  std::map<std::pair<int, TGimStat*>, int64_t> FCounts;
 
   bool ShowCodes() const { return Stats && Stats->ShowsCodesForMeans(); }
 };

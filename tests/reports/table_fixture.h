@@ -5,7 +5,7 @@
 //           0   1   1   1                  4   2   2   1.5      reg: 1 north, 2 south
 //           1   2   1   2                  5   3   1   1
 //           2   3   2   1                  6   1   1   2
-//           3   1   2   0.5                7   2   2   0.5
+//           3   1   2   0.5                7   2   2   0.5      (edu 4 "none": nobody)
 #pragma once
 
 #include <memory>
@@ -48,6 +48,7 @@ inline std::string TableDefinition() {
          "      def response id = low; name = \"Low\"; code = 1; end;\r\n"
          "      def response id = mid; name = \"Middle\"; code = 2; end;\r\n"
          "      def response id = high; name = \"High & <b>\"; code = 3; end;\r\n"
+         "      def response id = none; name = \"None\"; code = 4; end;\r\n"
          "    end;\r\n"
          "  end;\r\n"
          "  def question id = reg; name = \"Region\";\r\n"
