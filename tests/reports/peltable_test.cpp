@@ -151,5 +151,33 @@ TEST(Table, AbsurdTablesAreRefusedWithAMessage) {
   }
 }
 
+TEST(Table, ASplitGridQuestionCrossesItsAxes) {
+  TTableSurvey F;
+  // The grid's items on the rows, its ratings on the columns (the response-axis parameter of
+  // the split questions parameter), wave 1.
+  TPelRepElemTable& T =
+      F.Read(ReportWith("  def analysis\r\n"
+                        "    def parameters\r\n"
+                        "      def varList list = g; splitResponseAxes = 1; end;\r\n"
+                        "      def responseAxis id = rate; end;\r\n"
+                        "      def statList list = cntW; end;\r\n"
+                        "      def waveList def subpar list = w1; end; end;\r\n"
+                        "    end;\r\n"
+                        "    dataBasedOn = resp; weight = wgt;\r\n"
+                        "    def table rowParams = 0; colParams = 1; layerParams = 2, 3; end;\r\n"
+                        "  end;\r\n"));
+  ASSERT_EQ(F.Msgs.Count(), 0) << MsgAt(F.Msgs, 0);
+  T.Calculate();
+  for (int Item = 0; Item < 2; ++Item)
+    for (int Rate = 1; Rate <= 2; ++Rate) {
+      const TPelRes* Cell = T.CellAt(T.FirstDataCol + Rate - 1, T.FirstDataRow + 1 + Item);
+      ASSERT_NE(Cell, nullptr);
+      EXPECT_DOUBLE_EQ(Cell->Value, WeightOf([&](const TTableRecord& R) {
+                         return R.Wave == 1 && (Item == 0 ? R.X : R.Y) == Rate;
+                       }))
+          << Item << " " << Rate;
+    }
+}
+
 }  // namespace
 }  // namespace quin::testing

@@ -1,11 +1,11 @@
 // Pivot-table fixtures: a tiny weighted survey of two waves, and report texts whose analysis
 // holds the survey's parameters and one table laid out from them.
 //
-//   wave 1: rec edu reg wgt        wave 2: rec edu reg wgt      edu: 1 low, 2 middle, 3 high
-//           0   1   1   1                  4   2   2   1.5      reg: 1 north, 2 south
-//           1   2   1   2                  5   3   1   1
-//           2   3   2   1                  6   1   1   2
-//           3   1   2   0.5                7   2   2   0.5      (edu 4 "none": nobody)
+//   wave 1: rec edu reg wgt x y    wave 2: rec edu reg wgt x y   edu: 1 low, 2 middle, 3 high
+//           0   1   1   1   1 2            4   2   2   1.5 2 2   (4 "none": nobody)
+//           1   2   1   2   2 1            5   3   1   1   1 1   reg: 1 north, 2 south
+//           2   3   2   1   1 1            6   1   1   2   2 1   g: a grid of the items x, y
+//           3   1   2   0.5 1 2            7   2   2   0.5 1 2   rated 1 or 2
 #pragma once
 
 #include <memory>
@@ -20,12 +20,13 @@ namespace quin::testing {
 struct TTableRecord {
   int Wave, Edu, Reg;
   double W;
+  int X, Y;  // the grid's ratings
 };
 
 inline const std::vector<TTableRecord>& TableRecords() {
-  static const std::vector<TTableRecord> R{{1, 1, 1, 1},   {1, 2, 1, 2},   {1, 3, 2, 1},
-                                           {1, 1, 2, 0.5}, {2, 2, 2, 1.5}, {2, 3, 1, 1},
-                                           {2, 1, 1, 2},   {2, 2, 2, 0.5}};
+  static const std::vector<TTableRecord> R{
+      {1, 1, 1, 1, 1, 2},   {1, 2, 1, 2, 2, 1}, {1, 3, 2, 1, 1, 1}, {1, 1, 2, 0.5, 1, 2},
+      {2, 2, 2, 1.5, 2, 2}, {2, 3, 1, 1, 1, 1}, {2, 1, 1, 2, 2, 1}, {2, 2, 2, 0.5, 1, 2}};
   return R;
 }
 
@@ -51,6 +52,18 @@ inline std::string TableDefinition() {
          "      def response id = none; name = \"None\"; code = 4; end;\r\n"
          "    end;\r\n"
          "  end;\r\n"
+         "  def question id = g; name = \"Grid\";\r\n"
+         "    def responseGrid columnMask = \"g_*\";\r\n"
+         "      def responseAxis id = item; name = \"Item\";\r\n"
+         "        def response id = x; name = \"X\"; columnText = \"x\"; end;\r\n"
+         "        def response id = y; name = \"Y\"; columnText = \"y\"; end;\r\n"
+         "      end;\r\n"
+         "      def responseAxis id = rate; name = \"Rate\";\r\n"
+         "        def response id = r1; name = \"1\"; code = 1; end;\r\n"
+         "        def response id = r2; name = \"2\"; code = 2; end;\r\n"
+         "      end;\r\n"
+         "    end;\r\n"
+         "  end;\r\n"
          "  def question id = reg; name = \"Region\";\r\n"
          "    def responseList column = reg;\r\n"
          "      def response id = north; name = \"North\"; code = 1; end;\r\n"
@@ -63,14 +76,16 @@ inline std::string TableDefinition() {
 inline std::string TableSurveyBytes() {
   std::vector<TSwSurveyWave> Waves;
   for (int W = 1; W <= 2; ++W) {
-    std::vector<double> Edu, Reg, Wgt;
+    std::vector<double> Edu, Reg, Wgt, X, Y;
     for (const TTableRecord& R : TableRecords())
       if (R.Wave == W) {
         Edu.push_back(R.Edu);
         Reg.push_back(R.Reg);
         Wgt.push_back(R.W);
+        X.push_back(R.X);
+        Y.push_back(R.Y);
       }
-    Waves.push_back(Wave({{"edu", Edu}, {"reg", Reg}, {"wgt", Wgt}}));
+    Waves.push_back(Wave({{"edu", Edu}, {"reg", Reg}, {"wgt", Wgt}, {"g_x", X}, {"g_y", Y}}));
   }
   return SurveyFileBytes(TableDefinition(), {{"resp", Waves}});
 }
