@@ -40,8 +40,9 @@ class EPelTableTooLarge : public EOrvException {
   using EOrvException::EOrvException;
 };
 
-// The most cells (grid columns x grid rows) a table may have.
-inline constexpr int64_t kPelMaxTableCells = 4'000'000;
+// The most cells (grid columns x grid rows) a table may have: a result cell with its coordinate
+// references takes about a kilobyte, and a table beyond this is no table anyone reads.
+inline constexpr int64_t kPelMaxTableCells = 250000;
 
 // Presentation colours of the cells.
 inline constexpr TColor kPelHeaderColor = clYellow;
