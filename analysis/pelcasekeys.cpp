@@ -58,6 +58,16 @@ int TPelKeyTable::Intern(std::vector<TPelLit>& Lits) {
 TPelKeyMatcher::TPelKeyMatcher(const TPelKeyTable& Keys, const TPelLutTable& Luts,
                                const std::vector<int>& GlobalKeys)
     : FCount(static_cast<int>(GlobalKeys.size())) {
+  std::map<const uint8_t*, size_t> ArrIndex;
+  for (size_t K = 0; K < GlobalKeys.size(); ++K) {
+    const std::vector<TPelLit>& Lits = Keys.Lits(GlobalKeys[K]);
+    FLitCount.push_back(static_cast<int>(Lits.size()));
+    for (const TPelLit& L : Lits) {
+      auto [It, New] = ArrIndex.emplace(L.Arr, FByArr.size());
+      if (New) FByArr.push_back({L.Arr, {}});
+      FByArr[It->second].second.push_back({static_cast<int>(K), &Luts[L.Lut]});
+    }
+  }
   // The array most keys share leads each key.
   std::map<const uint8_t*, int> Uses;
   for (int G : GlobalKeys)
@@ -99,6 +109,23 @@ TPelKeyMatcher::TPelKeyMatcher(const TPelKeyTable& Keys, const TPelLutTable& Lut
     }
     L.Off[256] = Off;
     FLeads.push_back(std::move(L));
+  }
+}
+
+void TPelKeyMatcher::ByByte(std::vector<TPart>& Parts) const {
+  for (const auto& [Arr, Lits] : FByArr) {
+    TPart P;
+    P.Arr = Arr;
+    std::map<std::vector<int>, int> Index;
+    for (int B = 0; B < 256; ++B) {
+      std::vector<int> Set;
+      for (const auto& [Key, Lut] : Lits)
+        if ((*Lut)[static_cast<size_t>(B)]) Set.push_back(Key);
+      auto [It, New] = Index.emplace(Set, static_cast<int>(P.Sets.size()));
+      if (New) P.Sets.push_back(std::move(Set));
+      P.SetOf[static_cast<size_t>(B)] = It->second;
+    }
+    Parts.push_back(std::move(P));
   }
 }
 

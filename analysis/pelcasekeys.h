@@ -59,6 +59,20 @@ class TPelKeyMatcher {
   TPelKeyMatcher(const TPelKeyTable& Keys, const TPelLutTable& Luts,
                  const std::vector<int>& GlobalKeys);
   int Count() const { return FCount; }
+  // One array's share of the keys a record meets: the set of keys of each byte value (SetOf)
+  // among the distinct sets (Sets); a part without array has one set.
+  struct TPart {
+    const uint8_t* Arr = nullptr;
+    std::array<int, 256> SetOf{};
+    std::vector<std::vector<int>> Sets;
+  };
+  // The keys a record meets, by the bytes of the arrays the keys read: one part per array,
+  // whose sets hold the keys with a literal on that array that the byte passes, appended to
+  // Parts. A key is met when every one of its literals passes (Literals(Key) of them); the
+  // keys without literals are met always.
+  void ByByte(std::vector<TPart>& Parts) const;
+  const std::vector<int>& Always() const { return FAlways; }
+  int Literals(int Key) const { return FLitCount[static_cast<size_t>(Key)]; }
   // The local numbers of the keys record I meets, into Out (room for Count()); their number.
   int Match(size_t I, int* Out) const {
     int N = 0;
@@ -92,6 +106,9 @@ class TPelKeyMatcher {
   };
   int FCount = 0;
   std::vector<int> FAlways;
+  std::vector<int> FLitCount;
+  // Per array, the literals on it: (local key, table).
+  std::vector<std::pair<const uint8_t*, std::vector<std::pair<int, const TPelLut*>>>> FByArr;
   std::vector<TLead> FLeads;
   std::vector<TRest> FRest;
 };

@@ -63,7 +63,7 @@ int64_t TPelColumnStore::Decodes() const {
   return FDecodes;
 }
 
-size_t TPelColumnStore::Bytes() const {
+size_t TPelColumnStore::HeldBytes() const {
   std::lock_guard<std::mutex> G(FLock);
   return FBytes;
 }

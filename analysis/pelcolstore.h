@@ -52,7 +52,7 @@ class TPelColumnStore {
                                                  const std::function<TPelDoubleColumn()>& Make);
   // Columns decoded from the file so far.
   int64_t Decodes() const;
-  size_t Bytes() const;
+  size_t HeldBytes() const;
 
  private:
   struct TEntry {

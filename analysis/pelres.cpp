@@ -381,19 +381,14 @@ void TPelRes::ComputeFromSums(const TPelCellSums& Sums, double Count, double Wei
           Value = BaseW * CellW * 100 / P;
         }
       }
-    } else if (IsKind(Stat, TGimStatPctRow::StaticClass()) ||
-               IsKind(Stat, TGimStatMediaIndRow::StaticClass())) {
-      LayerW = Sums.LayerKeptW;
-      BaseDiff = BaseDiff || Count > 0 || Weight > 0 || RowExcluded;
-      BaseA = RowBaseA - Count;
-      BaseW = RowBaseW - Weight;
-      Ratio(CellW);
-    } else if (IsKind(Stat, TGimStatPctCol::StaticClass()) ||
+    } else if (const bool Row = IsKind(Stat, TGimStatPctRow::StaticClass()) ||
+                                IsKind(Stat, TGimStatMediaIndRow::StaticClass());
+               Row || IsKind(Stat, TGimStatPctCol::StaticClass()) ||
                IsKind(Stat, TGimStatMediaIndCol::StaticClass())) {
       LayerW = Sums.LayerKeptW;
-      BaseDiff = BaseDiff || Count > 0 || Weight > 0 || ColExcluded;
-      BaseA = ColBaseA - Count;
-      BaseW = ColBaseW - Weight;
+      BaseDiff = BaseDiff || Count > 0 || Weight > 0 || (Row ? RowExcluded : ColExcluded);
+      BaseA = (Row ? RowBaseA : ColBaseA) - Count;
+      BaseW = (Row ? RowBaseW : ColBaseW) - Weight;
       Ratio(CellW);
     } else {
       // Layer percentages and layer indicators.

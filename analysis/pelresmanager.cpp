@@ -2,6 +2,7 @@
 // buffers; and the installed media hand-over.
 #include "analysis/pelresmanager.h"
 
+#include <algorithm>
 #include <atomic>
 #include <mutex>
 
@@ -178,14 +179,21 @@ void TPelResManager::PrepareLayer(TPelRes& Cell) {
                        false, Excluded);
   FWeights = nullptr;
   PrepareWeights(Cell);
+  const uint8_t* L = B.LayerCases.data();
+  const bool All =
+      std::find(B.LayerCases.begin(), B.LayerCases.end(), 0) == B.LayerCases.end() &&
+      std::find(B.LayerBaseCases.begin(), B.LayerBaseCases.end(), 0) == B.LayerBaseCases.end() &&
+      std::find(B.LayerMissing.begin(), B.LayerMissing.end(), 1) == B.LayerMissing.end();
   int32_t Count = 0;
   double Sum = 0;
-  bool All = true;
-  for (int I = 0; I < N; ++I) {
-    const uint8_t L = B.LayerCases[I];
-    Count += L;
-    if (L) Sum += FWeights[I];
-    All = All && L && B.LayerBaseCases[I] && !B.LayerMissing[I];
+  if (All) {
+    Count = N;
+    for (int I = 0; I < N; ++I) Sum += FWeights[I];
+  } else {
+    for (int I = 0; I < N; ++I) {
+      Count += L[I];
+      if (L[I]) Sum += FWeights[I];
+    }
   }
   LayerCount[R] = Count;
   LayerSum[R] = Sum;

@@ -63,8 +63,11 @@ class TPelResManager : public TOrvObject {
   // Every layer record is in LayerCases and LayerBaseCases, none in LayerMissing: the table
   // computation leaves those masks out.
   bool LayerAll = false;
-  // Set when a per-cell calculation ran (the table computation counts them).
+  // The cells the table computation handed to the per-cell computation.
   int64_t CellsOneByOne = 0;
+  // The accumulators of one pass of the table computation hold at most this many
+  // combinations; a larger table takes several passes.
+  size_t MaxCombinations = size_t(1) << 21;
 
   TPelResBuffers& Buf();
   // The weights of the cell's weighting for the based-on record set (one per record).

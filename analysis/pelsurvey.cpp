@@ -205,9 +205,13 @@ void TPelRecset::ReadColumnDoubles(const TPelCol* Col, std::vector<double>& Valu
 }
 
 void TPelRecset::ReadColumnDoublesInto(const TPelCol* Col, double* Out) {
-  ReadColumn<double>(
-      Col, Out, kPelMissingDouble,
-      [](TStream& S, double* P, int N, TPelColBlock& B) { quin::ReadColumnDoubles(S, P, N, B); });
+  const std::span<double> Values(Out, static_cast<size_t>(FRecCount));
+  if (!Col || !ReadBlocks(Col)) {
+    std::fill(Values.begin(), Values.end(), kPelMissingDouble);
+    return;
+  }
+  DecodeBlocks<double>(*Col, Values, kPelMissingDouble,
+                       [](TPelColBlock& B, std::span<double> P) { DecodeColumnDoubles(B, P); });
 }
 
 void TPelRecset::ReadColumnBytesByName(std::string_view Name, std::vector<uint8_t>& Buffer) {

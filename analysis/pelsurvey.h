@@ -60,8 +60,8 @@ class EPelInternalSurvey : public EOrvException {
 
 class TPelSurvey;
 class TOrvMsgList;
-class TPelColumnStore;
 class TPelChainWalk;
+class TPelColumnStore;
 class TPelUserDefFileList;
 
 // First and last record index of one data file within its record set.

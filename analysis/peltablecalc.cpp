@@ -5,6 +5,7 @@
 // its weight into every combination at once; the cells' sums are then read off the
 // accumulators, in the order of the records as the per-cell computation adds them.
 #include <algorithm>
+#include <array>
 #include <map>
 #include <memory>
 
@@ -24,10 +25,6 @@
 namespace quin {
 
 namespace {
-
-// The accumulators of one pass hold at most this many combinations; a larger table is
-// computed in several passes.
-constexpr size_t kMaxCombinations = size_t(1) << 21;
 
 struct TAcc {
   int64_t A = 0;
@@ -61,8 +58,13 @@ struct TElemLits {
 // The values of a numeric response, one per record.
 struct TValueGroup {
   const double* X = nullptr;
+  // A column of codes: the value of each byte (the missing value where it is not valid).
+  const uint8_t* Bytes = nullptr;
+  std::array<double, 256> ByteValue{};
   std::shared_ptr<const TPelDoubleColumn> Shared;
+  std::shared_ptr<const TPelByteColumn> SharedBytes;
   std::vector<double> Own;
+  double Value(size_t I) const { return Bytes ? ByteValue[Bytes[I]] : X[I]; }
 };
 
 // The group of an element that the per-cell computation would use, built but not evaluated.
@@ -213,11 +215,19 @@ int TTableCalc::GroupFor(TGimResponse* Src) {
   TMerRecset* R = M.BasedOn->Recset;
   auto* PR = As<TPelRecset>(R);
   const TPelCol* C = nullptr;
-  if (PR && Src->ColumnCount() == 1 && !Src->ValidCodes && !Src->Is<TPelUserDefResponse>() &&
+  if (PR && Src->ColumnCount() == 1 && !Src->Is<TPelUserDefResponse>() &&
       Src->Columns->GetItem(0)->Recset == R)
     C = PR->FindCol(Src->Columns->GetItem(0)->Name);
-  if (C) G->Shared = M.Columns().Doubles(*PR, M.R, C);
-  if (G->Shared && G->Shared->size() == static_cast<size_t>(R->RecCount())) {
+  if (C) G->SharedBytes = M.Columns().Bytes(*PR, M.R, C);
+  if (C && !G->SharedBytes) G->Shared = M.Columns().Doubles(*PR, M.R, C);
+  const auto Count = static_cast<size_t>(std::max(R->RecCount(), 0));
+  if (G->SharedBytes && G->SharedBytes->size() == Count) {
+    G->Bytes = G->SharedBytes->data();
+    for (int B = 0; B < 256; ++B) {
+      const double V = B == kPelMissingByte ? kPelMissingDouble : static_cast<double>(B);
+      G->ByteValue[static_cast<size_t>(B)] = Src->IsValidValue(V) ? V : GimValueNoData;
+    }
+  } else if (G->Shared && G->Shared->size() == Count && !Src->ValidCodes) {
     G->X = G->Shared->data();
   } else {
     Src->FillValues(G->Own, R);
@@ -315,7 +325,7 @@ void TTableCalc::Run(std::span<TPelRes* const> Cells) {
       for (const TTrip* T : {&P.RowAll, &P.Row, &P.ColAll, &P.Col, &P.Cases, &P.Kept, &P.Est})
         for (int A = 0; A < 3; ++A) Add[A] += !Seen[A][static_cast<size_t>(T->K[A])];
       if (End > Begin &&
-          (Used[0] + Add[0]) * (Used[1] + Add[1]) * (Used[2] + Add[2]) > kMaxCombinations)
+          (Used[0] + Add[0]) * (Used[1] + Add[1]) * (Used[2] + Add[2]) > M.MaxCombinations)
         break;
       for (const TTrip* T : {&P.RowAll, &P.Row, &P.ColAll, &P.Col, &P.Cases, &P.Kept, &P.Est})
         for (int A = 0; A < 3; ++A) {
@@ -379,52 +389,176 @@ void TTableCalc::Pass(size_t First, size_t Last) {
   for (int G : GroupsUsed)
     VAcc[static_cast<size_t>(G)].resize(static_cast<size_t>(GCount[0][G]) * GCount[1][G] *
                                         GCount[2][G]);
-  std::vector<int> ML(NL + 1), MR(NR + 1), MC(NC + 1), VL(NL + 1), VR(NR + 1), VC(NC + 1);
   const double* W = M.Weights();
   const size_t N = static_cast<size_t>(M.Buf().N);
-  for (size_t I = 0; I < N; ++I) {
-    const int nl = Match[0].Match(I, ML.data());
-    if (!nl) continue;
-    const int nr = Match[1].Match(I, MR.data());
-    if (!nr) continue;
-    const int nc = Match[2].Match(I, MC.data());
-    if (!nc) continue;
-    const double Wi = W[I];
-    for (int L = 0; L < nl; ++L)
-      for (int R = 0; R < nr; ++R) {
-        TAcc* Row = &Acc[(static_cast<size_t>(ML[L]) * NR + static_cast<size_t>(MR[R])) * NC];
-        for (int C = 0; C < nc; ++C) {
-          TAcc& X = Row[MC[C]];
-          ++X.A;
-          X.W += Wi;
-        }
+  // The keys of a value group among the local keys of an axis.
+  auto GroupKey = [&](int A, size_t G, int LocalKey) {
+    return GLocal[A][G][static_cast<size_t>(Global[A][static_cast<size_t>(LocalKey)])];
+  };
+  // The parts of every axis whose bytes decide the keys a record meets.
+  std::vector<TPelKeyMatcher::TPart> Parts;
+  std::vector<int> AxisOf;
+  double Bins = 1;
+  for (int A = 0; A < 3; ++A) {
+    const size_t Before = Parts.size();
+    Match[A].ByByte(Parts);
+    AxisOf.resize(Parts.size(), A);
+    for (size_t P = Before; P < Parts.size(); ++P)
+      Bins *= static_cast<double>(Parts[P].Sets.size());
+  }
+  if (Bins <= static_cast<double>(M.MaxCombinations)) {
+    // The records are counted into the combinations of their bytes' key sets, which are then
+    // spread over their keys.
+    std::vector<size_t> Stride(Parts.size());
+    size_t S = 1;
+    for (size_t P = Parts.size(); P-- > 0;) {
+      Stride[P] = S;
+      S *= Parts[P].Sets.size();
+    }
+    // The parts with an array, with their byte tables scaled by their strides.
+    struct TRead {
+      const uint8_t* Arr;
+      std::array<uint32_t, 256> Off;
+    };
+    std::vector<TRead> Reads;
+    for (size_t P = 0; P < Parts.size(); ++P) {
+      if (!Parts[P].Arr) continue;
+      TRead R{Parts[P].Arr, {}};
+      for (int B = 0; B < 256; ++B)
+        R.Off[static_cast<size_t>(B)] = static_cast<uint32_t>(
+            static_cast<size_t>(Parts[P].SetOf[static_cast<size_t>(B)]) * Stride[P]);
+      Reads.push_back(R);
+    }
+    auto BinOf = [&Reads](size_t I) {
+      size_t Bin = 0;
+      for (const TRead& R : Reads) Bin += R.Off[R.Arr[I]];
+      return Bin;
+    };
+    const auto NBins = static_cast<size_t>(Bins);
+    std::vector<TAcc> H(NBins);
+    if (Reads.size() == 2) {
+      const TRead R0 = Reads[0], R1 = Reads[1];
+      for (size_t I = 0; I < N; ++I) {
+        TAcc& X = H[R0.Off[R0.Arr[I]] + R1.Off[R1.Arr[I]]];
+        ++X.A;
+        X.W += W[I];
       }
+    } else {
+      for (size_t I = 0; I < N; ++I) {
+        TAcc& X = H[BinOf(I)];
+        ++X.A;
+        X.W += W[I];
+      }
+    }
+    std::vector<std::vector<TValueAcc>> VH(Groups.size());
     for (int G : GroupsUsed) {
-      const double X = Groups[static_cast<size_t>(G)]->X[I];
-      if (X == GimValueNoData) continue;
-      const auto Gs = static_cast<size_t>(G);
-      auto Keep = [&](int A, const std::vector<int>& Mt, int n, std::vector<int>& Out) {
-        int k = 0;
-        for (int J = 0; J < n; ++J)
-          if (int L = GLocal[A][Gs][static_cast<size_t>(Global[A][static_cast<size_t>(Mt[J])])];
-              L >= 0)
-            Out[static_cast<size_t>(k++)] = L;
-        return k;
-      };
-      const int vl = Keep(0, ML, nl, VL), vr = Keep(1, MR, nr, VR), vc = Keep(2, MC, nc, VC);
-      const size_t GR = static_cast<size_t>(GCount[1][Gs]), GC = static_cast<size_t>(GCount[2][Gs]);
-      for (int L = 0; L < vl; ++L)
-        for (int R = 0; R < vr; ++R) {
-          TValueAcc* Row =
-              &VAcc[Gs][(static_cast<size_t>(VL[L]) * GR + static_cast<size_t>(VR[R])) * GC];
-          for (int C = 0; C < vc; ++C) {
-            TValueAcc& V = Row[VC[C]];
-            ++V.A;
-            V.W += Wi;
-            V.S += X * Wi;
-            V.Q += X * X * Wi;
+      std::vector<TValueAcc>& V = VH[static_cast<size_t>(G)];
+      V.resize(NBins);
+      const TValueGroup& Gr = *Groups[static_cast<size_t>(G)];
+      for (size_t I = 0; I < N; ++I) {
+        const double X = Gr.Value(I);
+        if (X == GimValueNoData) continue;
+        TValueAcc& Y = V[BinOf(I)];
+        const double Wi = W[I];
+        ++Y.A;
+        Y.W += Wi;
+        Y.S += X * Wi;
+        Y.Q += X * X * Wi;
+      }
+    }
+    // The keys of each axis in a bin: those whose every literal passes.
+    std::vector<int> K[3], Hits[3];
+    for (int A = 0; A < 3; ++A) Hits[A].assign(static_cast<size_t>(Match[A].Count()), 0);
+    for (size_t Bin = 0; Bin < NBins; ++Bin) {
+      bool Any = H[Bin].A != 0;
+      for (int G : GroupsUsed) Any = Any || VH[static_cast<size_t>(G)][Bin].A != 0;
+      if (!Any) continue;
+      for (int A = 0; A < 3; ++A) K[A] = Match[A].Always();
+      for (size_t P = 0; P < Parts.size(); ++P) {
+        const int A = AxisOf[P];
+        for (int Key : Parts[P].Sets[(Bin / Stride[P]) % Parts[P].Sets.size()])
+          if (++Hits[A][static_cast<size_t>(Key)] == Match[A].Literals(Key)) K[A].push_back(Key);
+      }
+      for (size_t P = 0; P < Parts.size(); ++P)
+        for (int Key : Parts[P].Sets[(Bin / Stride[P]) % Parts[P].Sets.size()])
+          Hits[AxisOf[P]][static_cast<size_t>(Key)] = 0;
+      if (H[Bin].A != 0)
+        for (int L : K[0])
+          for (int R : K[1])
+            for (int C : K[2]) {
+              TAcc& X = Acc[(static_cast<size_t>(L) * NR + static_cast<size_t>(R)) * NC +
+                            static_cast<size_t>(C)];
+              X.A += H[Bin].A;
+              X.W += H[Bin].W;
+            }
+      for (int G : GroupsUsed) {
+        const auto Gs = static_cast<size_t>(G);
+        const TValueAcc& Y = VH[Gs][Bin];
+        if (Y.A == 0) continue;
+        const size_t GR = static_cast<size_t>(GCount[1][Gs]);
+        const size_t GC = static_cast<size_t>(GCount[2][Gs]);
+        for (int L : K[0])
+          for (int R : K[1])
+            for (int C : K[2]) {
+              const int Gl = GroupKey(0, Gs, L), Gr = GroupKey(1, Gs, R), Gc = GroupKey(2, Gs, C);
+              if (Gl < 0 || Gr < 0 || Gc < 0) continue;
+              TValueAcc& Z =
+                  VAcc[Gs][(static_cast<size_t>(Gl) * GR + static_cast<size_t>(Gr)) * GC +
+                           static_cast<size_t>(Gc)];
+              Z.A += Y.A;
+              Z.W += Y.W;
+              Z.S += Y.S;
+              Z.Q += Y.Q;
+            }
+      }
+    }
+  } else {
+    std::vector<int> ML(NL + 1), MR(NR + 1), MC(NC + 1), VL(NL + 1), VR(NR + 1), VC(NC + 1);
+    for (size_t I = 0; I < N; ++I) {
+      const int nl = Match[0].Match(I, ML.data());
+      if (!nl) continue;
+      const int nr = Match[1].Match(I, MR.data());
+      if (!nr) continue;
+      const int nc = Match[2].Match(I, MC.data());
+      if (!nc) continue;
+      const double Wi = W[I];
+      for (int L = 0; L < nl; ++L)
+        for (int R = 0; R < nr; ++R) {
+          TAcc* Row = &Acc[(static_cast<size_t>(ML[L]) * NR + static_cast<size_t>(MR[R])) * NC];
+          for (int C = 0; C < nc; ++C) {
+            TAcc& X = Row[MC[C]];
+            ++X.A;
+            X.W += Wi;
           }
         }
+      for (int G : GroupsUsed) {
+        const double X = Groups[static_cast<size_t>(G)]->Value(I);
+        if (X == GimValueNoData) continue;
+        const auto Gs = static_cast<size_t>(G);
+        auto Keep = [&](int A, const std::vector<int>& Mt, int n, std::vector<int>& Out) {
+          int k = 0;
+          for (int J = 0; J < n; ++J)
+            if (int L = GLocal[A][Gs][static_cast<size_t>(Global[A][static_cast<size_t>(Mt[J])])];
+                L >= 0)
+              Out[static_cast<size_t>(k++)] = L;
+          return k;
+        };
+        const int vl = Keep(0, ML, nl, VL), vr = Keep(1, MR, nr, VR), vc = Keep(2, MC, nc, VC);
+        const size_t GR = static_cast<size_t>(GCount[1][Gs]),
+                     GC = static_cast<size_t>(GCount[2][Gs]);
+        for (int L = 0; L < vl; ++L)
+          for (int R = 0; R < vr; ++R) {
+            TValueAcc* Row =
+                &VAcc[Gs][(static_cast<size_t>(VL[L]) * GR + static_cast<size_t>(VR[R])) * GC];
+            for (int C = 0; C < vc; ++C) {
+              TValueAcc& V = Row[VC[C]];
+              ++V.A;
+              V.W += Wi;
+              V.S += X * Wi;
+              V.Q += X * X * Wi;
+            }
+          }
+      }
     }
   }
   auto At = [&](const TTrip& T) -> const TAcc& {

@@ -13,6 +13,7 @@
 #include "analysis/register.h"
 #include "base/langmanager.h"
 #include "deflang/rixscanner.h"
+#include "table_data.h"
 #include "tools/surveywriter/zoswriter.h"
 
 namespace quin {
@@ -22,14 +23,7 @@ constexpr int kRespondents = 1000000;
 constexpr int kQuestions = 5;
 
 std::string GroupBenchDefinition() {
-  std::string S =
-      "def environ languages = plk, enu; end;\r\n"
-      "def survey namespace = ns; id = bench; name = \"Bench\"; wizards = table1d; end;\r\n"
-      "def recordset id = resp; name = \"Respondents\";\r\n"
-      "  def files colSpec = \"x\"; dataFile = \"y\"; end;\r\nend;\r\n"
-      "def weights def weight id = wgt; name = \"W\"; population = 1000; column = w; end; end;\r\n"
-      "def waves def wave id = w1; name = \"W1\"; end; def wave id = w2; name = \"W2\"; end; "
-      "end;\r\ndef data\r\n";
+  std::string S = bench::BenchSurveyHead() + "def data\r\n";
   for (int Q = 1; Q <= kQuestions; ++Q) {
     const std::string ID = "q" + std::to_string(Q);
     S += "def question id = " + ID + "; name = \"" + ID + "\"; def responseList column = " + ID +

@@ -6,6 +6,8 @@ QUIN_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config zlib1g-dev libssl-dev libc
 # test through a reverse proxy.
 QUIN_TEST_PACKAGES=(clang-format libgtest-dev libbenchmark-dev libboost-math-dev chromium nodejs
   libzip-dev libreoffice-calc-nogui libcpp-httplib-dev nginx)
+# Only for comparing benchmarks by hand (bench/table_compare.py); not installed by ./test.
+QUIN_BENCH_PACKAGES=(python3-pandas python3-numpy)
 
 # Installs the named packages that are not installed yet; does nothing (and needs no network)
 # when every one is present.

@@ -20,35 +20,29 @@
 #include <string>
 #include <vector>
 
+#include "analysis/pelgroup.h"
 #include "analysis/pelparquestions.h"
 #include "analysis/pelparstats.h"
 #include "analysis/pelres.h"
 #include "analysis/pelresgeneral.h"
+#include "analysis/pelresgroup.h"
 #include "analysis/pelresmanager.h"
 #include "analysis/pelsurvey.h"
 #include "base/format.h"
+#include "deflang/rixscanner.h"
+#include "group_fixture.h"
 #include "survey_files.h"
 #include "surveykit/gimaxes.h"
 #include "surveykit/gimquestions.h"
 #include "surveykit/gimresponses.h"
 #include "surveykit/gimstat.h"
+#include "surveykit/gimwaves.h"
 #include "surveykit/gimweights.h"
 
 namespace quin::testing {
 
 inline std::string CalcDefinition() {
-  return "def environ languages = plk, enu; end;\r\n"
-         "def survey namespace = ns; id = s1; name = \"Survey\"; wizards = table1d; end;\r\n"
-         "def recordset id = resp; name = \"Respondents\"; nick = \"Resp\";\r\n"
-         "  def files colSpec = \"x\"; dataFile = \"y\"; end;\r\n"
-         "end;\r\n"
-         "def weights\r\n"
-         "  def weight id = wgt; name = \"Weight\"; population = 1000; column = w; end;\r\n"
-         "end;\r\n"
-         "def waves\r\n"
-         "  def wave id = w1; name = \"W1\"; end;\r\n"
-         "  def wave id = w2; name = \"W2\"; end;\r\n"
-         "end;\r\n"
+  return WeightedSurveyHead(" nick = \"Resp\";") +
          "def data\r\n"
          "  def question id = edu; name = \"Education\";\r\n"
          "    def responseList column = edu;\r\n"
@@ -207,9 +201,26 @@ struct TCalcTable {
     TPelResManager Mgr(&S, S.DataBasedOnList->GetItem(0));
     for (auto& C : Cells) C->Calculate(&Mgr);
   }
-  // The whole table at once; the number of cells computed one by one.
-  int64_t CalculateTable() {
+  // A target group of Expr, as an element.
+  std::vector<std::unique_ptr<TPelGroup>> Groups;
+  TPelResElem* Group(const std::string& Expr) {
+    TOrvMsgList Msgs(0, 0);
+    auto Sc = New<TRixScanner>(Expr, &Msgs);
+    Sc->NextToken();
+    Groups.push_back(New<TPelGroup>(&S, nullptr));
+    Groups.back()->ParseExpr(*Sc, &S);
+    return Own(std::make_unique<TPelResGroup>(&S, Groups.back().get(), 0, QPar.get()));
+  }
+  TPelResElem* Waves(int Wave) {
+    return Own(std::make_unique<TPelResWaves>(&S, std::vector<TGimWave*>{S.Waves->GetItem(Wave)}, 0,
+                                              QPar.get()));
+  }
+
+  // The whole table at once (with at most MaxCombinations accumulators a pass); the number of
+  // cells computed one by one.
+  int64_t CalculateTable(size_t MaxCombinations = size_t(1) << 21) {
     TPelResManager Mgr(&S, S.DataBasedOnList->GetItem(0));
+    Mgr.MaxCombinations = MaxCombinations;
     std::vector<TPelRes*> P = CellPtrs();
     Mgr.CalculateTable(P);
     return Mgr.CellsOneByOne;

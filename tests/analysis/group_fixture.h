@@ -23,10 +23,14 @@
 
 namespace quin::testing {
 
-inline std::string GroupDefinition() {
+// The survey of two waves of weighted respondents (weighting "wgt", population 1000, column
+// w), up to its data section; RecsetKeys are further keys of the respondents' record set.
+inline std::string WeightedSurveyHead(const std::string& RecsetKeys = "") {
   return "def environ languages = plk, enu; end;\r\n"
          "def survey namespace = ns; id = s1; name = \"Survey\"; wizards = table1d; end;\r\n"
-         "def recordset id = resp; name = \"Respondents\";\r\n"
+         "def recordset id = resp; name = \"Respondents\";" +
+         RecsetKeys +
+         "\r\n"
          "  def files colSpec = \"x\"; dataFile = \"y\"; end;\r\n"
          "end;\r\n"
          "def weights\r\n"
@@ -35,9 +39,11 @@ inline std::string GroupDefinition() {
          "def waves\r\n"
          "  def wave id = w1; name = \"W1\"; end;\r\n"
          "  def wave id = w2; name = \"W2\"; end;\r\n"
-         "end;\r\n"
-         "def data\r\n" +
-         kSexQuestionDef +
+         "end;\r\n";
+}
+
+inline std::string GroupDefinition() {
+  return WeightedSurveyHead() + "def data\r\n" + kSexQuestionDef +
          "  def question id = edu; name = \"Education\";\r\n"
          "    def responseList column = edu;\r\n"
          "      def response id = low; name = \"Low\"; code = 1; end;\r\n"

@@ -257,6 +257,23 @@ TEST_F(Calc, BaseRowsWavesAndCellsWithoutStatistic) {
   EXPECT_EQ(T.At(0, 0).Value, GimValueNotDefined);
 }
 
+TEST_F(Calc, EmptyRowsTotalColumnsAndRoundedVariances) {
+  // A row nobody is in shows "--" for a row percent; the total column shows the row's base.
+  T.Rows = {{T.Group("edu = low and edu = mid")}, {T.Resp("edu", "mid")}};
+  T.Cols = {{T.Resp("reg", "north")}, {T.Margins()}};
+  T.Build(T.Stat("pctRow"));
+  T.CalculateEach();
+  std::string Text;
+  double V = 0;
+  T.At(0, 0).GetDisplayText(Text, V);
+  EXPECT_EQ(Text, "--");
+  EXPECT_EQ(T.At(1, 1).Value, A(Edu(2, 2)));
+  EXPECT_TRUE(T.At(1, 1).IsBaseCell());
+  // A variance below 0 from rounding is 0.
+  EXPECT_EQ(PelVariance(1.0, 0.3, 3.0), 0.0);
+  EXPECT_DOUBLE_EQ(PelVariance(6.0, 14.0, 3.0), 1.0);
+}
+
 TEST_F(Calc, AnOwnedMeanIsClonedByACopyAndFreedWhenReplaced) {
   T.Rows = {{T.Resp("edu", "low"), T.Resp("age", "years")}};
   T.Cols = {{T.Resp("reg", "south")}};

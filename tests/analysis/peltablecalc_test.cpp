@@ -21,7 +21,7 @@ struct TCase {
   bool Layer = false;
   bool Totals = false;
   int Shape = 0;  // 0 education x region, 1 education and age x region, 2 region x age,
-                  // 3 media x region, 4 grid x region
+                  // 3 media x region, 4 grid x region, 5 target groups and waves x region
   bool Unweighted = false;
 };
 
@@ -44,6 +44,11 @@ void Shape(TCalcTable& T, const TCase& C) {
     case 3:
       for (const char* R : {"a", "b", "c"}) T.Rows.push_back({T.Resp("media", R)});
       T.Cols = {{T.Resp("reg", "north")}, {T.Resp("reg", "south")}};
+      break;
+    case 5:
+      // Target groups and waves: conditions read from evaluated masks.
+      T.Rows = {{T.Group("edu = low or reg = north")}, {T.Group("not media = a")}, {T.Waves(0)}};
+      T.Cols = {{T.Resp("reg", "north")}, {T.Group("edu in [mid, high] and media = b")}};
       break;
     default:
       T.Rows = {{T.Grid(0, "x"), T.Grid(1, "r1")}, {T.Grid(0, "y"), T.Grid(1, "r2")}};
@@ -98,6 +103,8 @@ const std::vector<TCase>& Cases() {
     V.push_back({"media pctCol", "pctCol", true, true, true, 3});
     V.push_back({"media est unweighted", "est", false, true, true, 3, true});
     V.push_back({"grid pctCol", "pctCol", false, false, false, 4});
+    for (const char* S : {"pctCol", "index", "est"})
+      V.push_back({S, S, std::string(S) != "est", true, true, 5});
     return V;
   }();
   return C;
@@ -120,6 +127,10 @@ void Compare(const TCalcData& D, const TCase& C) {
     T->SPar->SigLevel = 0.9;
   }
   Each.CalculateEach();
+  // One cell a pass, found key by key.
+  TCalcTable Narrow(S);
+  Shape(Narrow, C);
+  Narrow.CalculateTable(1);
   const int64_t OneByOne = Table.CalculateTable();
   Each.TestSignificance();
   Table.TestSignificance();
@@ -130,6 +141,8 @@ void Compare(const TCalcData& D, const TCase& C) {
   for (size_t I = 0; I < Each.Cells.size(); ++I) {
     SCOPED_TRACE(I);
     ExpectSame(*Each.Cells[I], *Table.Cells[I]);
+    Narrow.Cells[I]->SigMark = Each.Cells[I]->SigMark;
+    ExpectSame(*Each.Cells[I], *Narrow.Cells[I]);
   }
 }
 
