@@ -1,11 +1,15 @@
 #include "reports/pelchart.h"
 
+#include <algorithm>
+
+#include "analysis/pelres.h"
 #include "base/langmanager.h"
 #include "base/text.h"
 #include "deflang/rixscanner.h"
 #include "deflang/rixwriter.h"
 #include "reports/peltable.h"
 #include "surveykit/gimreading.h"
+#include "surveykit/gimstat.h"
 
 namespace quin {
 
@@ -86,6 +90,113 @@ void TPelRepElemChart::RelinkDataInfos() {
   for (const auto& [List, Axis] : {std::pair{ColChartDataInfo.get(), T->ColParams.get()},
                                    std::pair{RowChartDataInfo.get(), T->RowParams.get()}})
     for (int I = 0; I < List->Count(); ++I) PelRelinkDataInfo(*List->GetItem(I), *Axis);
+}
+
+// ---- Line selection
+
+bool TPelRepElemChart::HasContent() {
+  std::vector<TPelChartLine> Cols, Rows;
+  return SelectLines(Cols, Rows);
+}
+
+std::vector<TPelChartLine> TPelRepElemChart::MatchLines(TPelRepElemTable& T, bool Cols, int RefA,
+                                                        int RefB) {
+  TPelChartDataInfoList& Infos = Cols ? *ColChartDataInfo : *RowChartDataInfo;
+  const int Count = Cols ? T.VisibleColCount() : T.VisibleRowCount();
+  const int From = Cols ? RefA : RefB;
+  std::vector<TPelChartLine> Sel;
+  // The reference line's cell at each line, and its coordinates in this direction.
+  auto CellOf = [&](int K) {
+    return As<TPelRes>(Cols ? T.GetCellObject(K, RefB) : T.GetCellObject(RefA, K));
+  };
+  auto Coords = [&](TPelRes* C) -> const TPelResElemList& {
+    return Cols ? C->ColElems : C->RowElems;
+  };
+  if (Infos.Empty()) {
+    for (int K = From; K < Count; ++K) Sel.push_back({K, nullptr});
+    return Sel;
+  }
+  const int Lines = std::max(Count - From, 0);
+  std::vector<int> Best(static_cast<size_t>(Lines), -1);
+  std::vector<TPelChartDataInfo*> By(static_cast<size_t>(Lines), nullptr);
+  auto Note = [&](int K, int N, TPelChartDataInfo* D) {
+    const size_t I = static_cast<size_t>(K - From);
+    if (N > Best[I]) {
+      Best[I] = N;
+      By[I] = D;
+    }
+  };
+  bool Any = false;
+  for (int K = From; K < Count; ++K)
+    if (TPelRes* C = CellOf(K))
+      for (int D = 0; D < Infos.Count(); ++D) {
+        int N = 0;
+        if (Infos.GetItem(D)->MatchesElems(Coords(C), N, false)) {
+          Note(K, N, Infos.GetItem(D));
+          Any = true;
+        }
+      }
+  if (!Any) {
+    // Loosely: the positions the addresses' elements map to on the line where some address
+    // maps most, then every line compared at those positions.
+    int MapLine = -1, MapCount = -1;
+    for (int K = From; K < Count; ++K)
+      if (TPelRes* C = CellOf(K))
+        for (int D = 0; D < Infos.Count(); ++D) {
+          std::vector<int> P;
+          int N = 0;
+          if (Infos.GetItem(D)->MapElemPositions(Coords(C), P, N) && N > MapCount) {
+            MapCount = N;
+            MapLine = K;
+          }
+        }
+    if (MapLine >= 0)
+      for (int D = 0; D < Infos.Count(); ++D) {
+        std::vector<int> P;
+        int N = 0;
+        if (!Infos.GetItem(D)->MapElemPositions(Coords(CellOf(MapLine)), P, N)) continue;
+        for (int K = From; K < Count; ++K)
+          if (TPelRes* C = CellOf(K); C && Infos.GetItem(D)->MatchesElemsAt(Coords(C), P, N))
+            Note(K, N, Infos.GetItem(D));
+      }
+  }
+  const int Top = Best.empty() ? -1 : *std::max_element(Best.begin(), Best.end());
+  for (int K = From; K < Count && Top >= 0; ++K)
+    if (Best[static_cast<size_t>(K - From)] == Top)
+      Sel.push_back({K, By[static_cast<size_t>(K - From)]});
+  return Sel;
+}
+
+bool TPelRepElemChart::SelectLines(std::vector<TPelChartLine>& ColSel,
+                                   std::vector<TPelChartLine>& RowSel) {
+  ColSel.clear();
+  RowSel.clear();
+  TPelRepElemTable* T = GetTable();
+  if (!T) return false;
+  auto HasCells = [&] {
+    for (int C = 1; C < T->ColCount; ++C)
+      for (int R = 1; R < T->RowCount; ++R)
+        if (T->CellAt(C, R)) return true;
+    return false;
+  };
+  if (!HasCells()) T->BuildTableCells(true);
+  int RefA = 1, RefB = 1;
+  T->FindFirstCellOfClass(TPelRes::StaticClass(), RefA, RefB);
+  ColSel = MatchLines(*T, true, RefA, RefB);
+  RowSel = MatchLines(*T, false, RefA, RefB);
+  auto Real = [&](int A, int B) {
+    const TPelRes* C = As<TPelRes>(T->GetCellObject(A, B));
+    return C && IsRealValue(T->GetCellValue(A, B));
+  };
+  std::erase_if(RowSel, [&](const TPelChartLine& R) {
+    return std::none_of(ColSel.begin(), ColSel.end(),
+                        [&](const TPelChartLine& C) { return Real(C.Line, R.Line); });
+  });
+  std::erase_if(ColSel, [&](const TPelChartLine& C) {
+    return std::none_of(RowSel.begin(), RowSel.end(),
+                        [&](const TPelChartLine& R) { return Real(C.Line, R.Line); });
+  });
+  return !ColSel.empty() || !RowSel.empty();
 }
 
 void RegisterChartElemKind() {

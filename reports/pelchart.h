@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "analysis/peldatainfo.h"
 #include "reports/pelrepelem.h"
@@ -15,6 +16,13 @@
 namespace quin {
 
 class TPelRepElemTable;
+
+// A table line a chart shows: its visible position, and the address that chose it (null when
+// the chart has no addresses for that direction).
+struct TPelChartLine {
+  int Line = 0;
+  TPelChartDataInfo* Info = nullptr;
+};
 
 class TPelRepElemChart : public TPelRepElem {
   QUIN_CLASS(TPelRepElemChart, TPelRepElem)
@@ -29,8 +37,15 @@ class TPelRepElemChart : public TPelRepElem {
 
   // The table the chart shows (its parent); null outside a table.
   TPelRepElemTable* GetTable() const;
+  // The table's columns and rows the chart shows (the table's cells are built when it has none):
+  // the lines its addresses match best (exactly, or failing that at the positions their
+  // elements map to), every data line without addresses; then only rows with a real value in
+  // a chosen column, and columns with one in a kept row. True when some line remains.
+  bool SelectLines(std::vector<TPelChartLine>& ColSel, std::vector<TPelChartLine>& RowSel);
 
   bool IsTextElement() const override { return false; }
+  // Some table line is left to show.
+  bool HasContent() override;
   std::string GetKindCaption() const override;
   std::string GetKindName(bool Short) const override;
   std::string GetDefKeyword() const override { return "chart"; }
@@ -45,6 +60,8 @@ class TPelRepElemChart : public TPelRepElem {
 
  private:
   void RelinkDataInfos();
+  // The lines of one direction (Cols: the columns along the reference row).
+  std::vector<TPelChartLine> MatchLines(TPelRepElemTable& T, bool Cols, int RefA, int RefB);
 };
 
 // Registers the chart's element kind ("chart" blocks in tables).

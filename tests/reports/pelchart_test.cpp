@@ -90,5 +90,57 @@ TEST(ChartBlock, UnknownValuesAreReportedAndSkipped) {
   EXPECT_EQ(C->SeriesIn, 0);
 }
 
+// Education by region with row percentages, wave 1: nobody has no education, so that row holds
+// only "--".
+std::string SelectionReport(const std::string& ChartBlocks) {
+  return TableReport(
+      "      rowParams = 0; colParams = 1; layerParams = 2, 3;\r\n"
+      "      def chart\r\n" +
+          ChartBlocks + "      end;\r\n",
+      "pctRow");
+}
+
+std::vector<std::string> Labels(const TPelRepElemTable& T, const std::vector<TPelChartLine>& L,
+                                bool Cols) {
+  std::vector<std::string> S;
+  for (const TPelChartLine& X : L)
+    S.push_back(Cols ? T.ColHeaderPath(X.Line) : T.RowHeaderPath(X.Line));
+  return S;
+}
+
+TEST(ChartLines, EveryLineWithARealValueWithoutAddresses) {
+  TTableSurvey F;
+  TPelRepElemTable& T = F.Read(SelectionReport(""));
+  T.Calculate();
+  auto* C = As<TPelRepElemChart>(T.Child(0));
+  std::vector<TPelChartLine> Cols, Rows;
+  EXPECT_TRUE(C->SelectLines(Cols, Rows));
+  EXPECT_EQ(Labels(T, Cols, true), (std::vector<std::string>{"Region: North", "Region: South"}));
+  EXPECT_EQ(Labels(T, Rows, false), (std::vector<std::string>{"Low", "Middle", "High & <b>"}));
+  EXPECT_TRUE(C->HasContent());
+}
+
+TEST(ChartLines, AddressesChooseTheirLinesExactlyOrAtMappedPositions) {
+  TTableSurvey F;
+  const std::string South =
+      "        def colChartDataInfo def chartDataInfo\r\n"
+      "          def dataInfoQuestion question = reg; response = south; end; end; end;\r\n";
+  TPelRepElemTable& T = F.Read(SelectionReport(South));
+  T.Calculate();
+  auto* C = As<TPelRepElemChart>(T.Child(0));
+  std::vector<TPelChartLine> Cols, Rows;
+  ASSERT_TRUE(C->SelectLines(Cols, Rows));
+  EXPECT_EQ(Labels(T, Cols, true), (std::vector<std::string>{"Region: South"}));
+  EXPECT_EQ(Cols[0].Info, C->ColChartDataInfo->GetItem(0));
+  // South has low and high education in wave 1, no middle.
+  EXPECT_EQ(Labels(T, Rows, false), (std::vector<std::string>{"Low", "Middle", "High & <b>"}));
+  // An address of a response the axis no longer has: no line matches, nothing is shown.
+  TPelRepElemTable& U = F.Read(SelectionReport(
+      "        def colChartDataInfo def chartDataInfo\r\n"
+      "          def dataInfoQuestion question = edu; response = none; end; end; end;\r\n"));
+  U.Calculate();
+  EXPECT_FALSE(As<TPelRepElemChart>(U.Child(0))->HasContent());
+}
+
 }  // namespace
 }  // namespace quin::testing
