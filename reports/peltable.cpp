@@ -259,25 +259,16 @@ void TPelRepElemTable::StoreCellResult(int A, int B, double Value) {
   }
 }
 
-bool TPelRepElemTable::IsMergedDown(int A, int B) const {
-  const int Rows = VisibleRowCount();
-  if (B < 1 || B > Rows - 2) return false;
-  const int C = GridCol(A);
-  if (C < 0) return false;
-  const int R1 = GridRow(B), R2 = GridRow(B + 1);
-  for (int R = std::min(R1, R2); R < std::max(R1, R2); ++R)
-    if (!MergeDownAt(C, R)) return false;
-  return true;
-}
-
-bool TPelRepElemTable::IsMergedRight(int A, int B) const {
-  const int Cols = VisibleColCount();
-  if (A < 1 || A > Cols - 2) return false;
-  const int R = GridRow(B);
-  if (R < 0) return false;
-  const int C1 = GridCol(A), C2 = GridCol(A + 1);
-  for (int C = std::min(C1, C2); C < std::max(C1, C2); ++C)
-    if (!MergeRightAt(C, R)) return false;
+bool TPelRepElemTable::IsMerged(bool Down, int A, int B) const {
+  // Along: the visible line that continues into the next; Across: the line it lies on.
+  const int Along = Down ? B : A, Across = Down ? A : B;
+  if (Along < 1 || Along > (Down ? VisibleRowCount() : VisibleColCount()) - 2) return false;
+  auto Grid = [&](bool Rows, int V) { return Rows ? GridRow(V) : GridCol(V); };
+  const int Line = Grid(!Down, Across);
+  if (Line < 0) return false;
+  const int G1 = Grid(Down, Along), G2 = Grid(Down, Along + 1);
+  for (int G = std::min(G1, G2); G < std::max(G1, G2); ++G)
+    if (!(Down ? MergeDownAt(Line, G) : MergeRightAt(G, Line))) return false;
   return true;
 }
 

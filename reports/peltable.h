@@ -143,8 +143,10 @@ class TPelRepElemTable : public TPelRepElem {
   void SetCellText(int A, int B, std::string Text);
   // Value and the cell's display text for it.
   void StoreCellResult(int A, int B, double Value);
-  bool IsMergedDown(int A, int B) const;
-  bool IsMergedRight(int A, int B) const;
+  // The cell continues into the one below (right of) it: every grid line from its own to the
+  // next visible one's has the span mark; never outside the lines 1 .. visible lines - 2.
+  bool IsMergedDown(int A, int B) const { return IsMerged(true, A, B); }
+  bool IsMergedRight(int A, int B) const { return IsMerged(false, A, B); }
   // The visible position of the first cell (columns outer, rows inner, from 1) whose object is
   // exactly of Class; (1, 1) when none.
   void FindFirstCellOfClass(const ClassInfo& Class, int& A, int& B) const;
@@ -230,6 +232,9 @@ class TPelRepElemTable : public TPelRepElem {
   }
   void AddPar(TPelParList& Axis, TPelPar* Par, bool WithAxes);
   void BuildVisible() const;
+  bool IsMerged(bool Down, int A, int B) const;
+  // Hides the empty data lines of one direction; shows them all again when none is kept.
+  void HideEmptyLinesOf(bool Rows, int Mode);
   void RestoreCells(const std::vector<int>& BaseDiffs, const std::vector<int>& SigDiffs);
   void RelinkSortKeys();
   void ClearCellObject(int C, int R);

@@ -44,38 +44,34 @@ void TPelRepElemTable::HideEmptyLines() {
   if (!Stats || Stats->HideRowsCols == 0 || ColHidden.size() != static_cast<size_t>(ColCount) ||
       RowHidden.size() != static_cast<size_t>(RowCount))
     return;
-  const int Mode = Stats->HideRowsCols;
-  bool AnyRowKept = false;
-  for (int R = RowCount - 1; R >= FirstDataRow; --R) {
+  HideEmptyLinesOf(true, Stats->HideRowsCols);
+  HideEmptyLinesOf(false, Stats->HideRowsCols);
+  InvalidateVisible();
+}
+
+void TPelRepElemTable::HideEmptyLinesOf(bool Rows, int Mode) {
+  std::vector<uint8_t>& Hidden = Rows ? RowHidden : ColHidden;
+  const int First = Rows ? FirstDataRow : FirstDataCol, Count = Rows ? RowCount : ColCount;
+  const int CrossFirst = Rows ? FirstDataCol : FirstDataRow, Cross = Rows ? ColCount : RowCount;
+  auto Cell = [&](int K, int X) { return Rows ? CellAt(X, K) : CellAt(K, X); };
+  bool AnyKept = false;
+  for (int K = Count - 1; K >= First; --K) {
+    // Rows of group titles are neither hidden nor counted.
     bool Title = false;
-    for (int C = 1; C < FirstDataCol && !Title; ++C)
-      if (const TPelResElem* E = ElemAt(C, R)) Title = E->IsQuestionTitle();
+    for (int C = 1; Rows && C < FirstDataCol && !Title; ++C)
+      if (const TPelResElem* E = ElemAt(C, K)) Title = E->IsQuestionTitle();
     if (Title) continue;
     const bool Empty = LineEmpty(Mode, [&](auto&& Visit) {
-      for (int C = FirstDataCol; C < ColCount; ++C)
-        if (const TPelRes* Cell = CellAt(C, R)) Visit(*Cell);
+      for (int X = CrossFirst; X < Cross; ++X)
+        if (const TPelRes* C = Cell(K, X)) Visit(*C);
     });
     if (Empty)
-      RowHidden[static_cast<size_t>(R)] = 1;
+      Hidden[static_cast<size_t>(K)] = 1;
     else
-      AnyRowKept = true;
+      AnyKept = true;
   }
-  if (!AnyRowKept)
-    for (int R = FirstDataRow; R < RowCount; ++R) RowHidden[static_cast<size_t>(R)] = 0;
-  bool AnyColKept = false;
-  for (int C = ColCount - 1; C >= FirstDataCol; --C) {
-    const bool Empty = LineEmpty(Mode, [&](auto&& Visit) {
-      for (int R = FirstDataRow; R < RowCount; ++R)
-        if (const TPelRes* Cell = CellAt(C, R)) Visit(*Cell);
-    });
-    if (Empty)
-      ColHidden[static_cast<size_t>(C)] = 1;
-    else
-      AnyColKept = true;
-  }
-  if (!AnyColKept)
-    for (int C = FirstDataCol; C < ColCount; ++C) ColHidden[static_cast<size_t>(C)] = 0;
-  InvalidateVisible();
+  if (!AnyKept)
+    for (int K = First; K < Count; ++K) Hidden[static_cast<size_t>(K)] = 0;
 }
 
 // ---- Significance marks
