@@ -233,6 +233,7 @@ class TPelRepElemTable : public TPelRepElem {
   void AddPar(TPelParList& Axis, TPelPar* Par, bool WithAxes);
   void BuildVisible() const;
   bool IsMerged(bool Down, int A, int B) const;
+  std::string HeaderPath(bool Cols, int Line) const;
   // Hides the empty data lines of one direction; shows them all again when none is kept.
   void HideEmptyLinesOf(bool Rows, int Mode);
   void RestoreCells(const std::vector<int>& BaseDiffs, const std::vector<int>& SigDiffs);

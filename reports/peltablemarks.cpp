@@ -229,21 +229,17 @@ std::string JoinPath(const std::vector<std::string>& Parts) {
 
 }  // namespace
 
-std::string TPelRepElemTable::ColHeaderPath(int A) const {
-  std::vector<std::string> Parts;
-  for (int B = 1; B < FirstDataRow; ++B) {
-    std::string T;
-    for (int K = A; K >= 1 && T.empty(); --K) T = TrimChar(GetCellText(K, B), ' ');
-    Parts.push_back(std::move(T));
-  }
-  return JoinPath(Parts);
-}
+std::string TPelRepElemTable::ColHeaderPath(int A) const { return HeaderPath(true, A); }
 
-std::string TPelRepElemTable::RowHeaderPath(int B) const {
+std::string TPelRepElemTable::RowHeaderPath(int B) const { return HeaderPath(false, B); }
+
+std::string TPelRepElemTable::HeaderPath(bool Cols, int Line) const {
   std::vector<std::string> Parts;
-  for (int A = 1; A < FirstDataCol; ++A) {
+  for (int H = 1; H < (Cols ? FirstDataRow : FirstDataCol); ++H) {
+    // An empty label takes the first one before it on its header line.
     std::string T;
-    for (int K = B; K >= 1 && T.empty(); --K) T = TrimChar(GetCellText(A, K), ' ');
+    for (int K = Line; K >= 1 && T.empty(); --K)
+      T = TrimChar(Cols ? GetCellText(K, H) : GetCellText(H, K), ' ');
     Parts.push_back(std::move(T));
   }
   return JoinPath(Parts);
