@@ -111,6 +111,40 @@ TEST(TableOutput, HtmlCarriesEscapedTextsAndOneImagePerResultWithTests) {
   EXPECT_EQ(CountOf(U.RenderHtmlText(), "<img"), 0);
 }
 
+TEST(TableOutput, BaseRowsShowOnlyWhereBasesDifferWhenAsked) {
+  TTableSurvey F;
+  for (int BaseDiff : {0, 1}) {
+    SCOPED_TRACE(BaseDiff);
+    // Base rows (the actual base) under the results of each education; no answer is missing,
+    // so no base differs.
+    TPelRepElemTable& T =
+        F.Read(ReportWith("  def analysis\r\n"
+                          "    def parameters\r\n"
+                          "      def varList list = edu; end;\r\n"
+                          "      def varList list = reg; end;\r\n"
+                          "      def statList list = pctCol; end;\r\n"
+                          "      def base list = result, baseA; show = 1, 1; baseDiff = " +
+                          std::to_string(BaseDiff) +
+                          "; end;\r\n"
+                          "    end;\r\n"
+                          "    dataBasedOn = resp; weight = wgt;\r\n"
+                          "    def table rowParams = 0, 3; colParams = 1; layerParams = 2; end;\r\n"
+                          "  end;\r\n"));
+    ASSERT_EQ(F.Msgs.Count(), 0) << MsgAt(F.Msgs, 0);
+    T.Calculate();
+    int BaseCells = 0;
+    for (int B = T.FirstDataRow; B < T.VisibleRowCount(); ++B)
+      for (int A = T.FirstDataCol; A < T.VisibleColCount(); ++A)
+        if (const TPelRes* Cell = As<TPelRes>(T.GetCellObject(A, B)); Cell && Cell->BaseKind) {
+          ++BaseCells;
+          EXPECT_EQ(T.GetCellText(A, B).empty(), BaseDiff == 1) << A << " " << B;
+          EXPECT_EQ(T.CellFontColor(A, B), kPelBaseFontColor);
+        }
+    EXPECT_EQ(BaseCells, 4 * 2);
+    EXPECT_EQ(CountOf(T.RenderHtmlText(), "class=base"), 8);
+  }
+}
+
 TEST(TableOutput, ColumnLetters) {
   const std::pair<int, const char*> Cases[] = {{1, "A"},   {26, "Z"},   {27, "AA"},  {52, "AZ"},
                                                {53, "BA"}, {702, "ZZ"}, {703, "AAA"}};
