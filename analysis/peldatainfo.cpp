@@ -134,9 +134,7 @@ void TPelTableDataInfo::WriteToStream(TStream& Stream, int& Indent) const {
   WriteDefEnd(Stream, Indent);
 }
 
-// ---- TPelChartDataInfo
-
-namespace {
+// ---- Component texts
 
 // The lines of Text without the indentation they share and without leading and trailing
 // blank lines, joined by CR LF.
@@ -165,7 +163,27 @@ std::string Unindented(const std::string& Text) {
   return R;
 }
 
-}  // namespace
+bool ReadObjectText(TRixScanner& Scanner, std::string& Text) {
+  if (!Scanner.AcceptIdentifier("object")) return false;
+  Scanner.Accept(TRixTokenDefSimple::StaticClass());
+  if (!Scanner.Expect(TOrvTokenStringMultiLine::StaticClass(), TRixMsgError_StringExpected, true))
+    return true;
+  Text = Unindented(Scanner.PrevToken->GetText());
+  Scanner.Expect(TRixTokenInstrSep::StaticClass(), TRixMsgError_InstrSepExpected, true);
+  return true;
+}
+
+void WriteObjectText(TStream& Stream, int& Indent, const std::string& Text) {
+  const std::string Prefix(Indent + 2, ' ');
+  std::string Indented = Prefix;
+  for (char C : Text) {
+    Indented += C;
+    if (C == '\n') Indented += Prefix;
+  }
+  WriteObjectBlock(Stream, Indent, "", "", Indented + "\r\n");
+}
+
+// ---- TPelChartDataInfo
 
 std::string TPelChartDataInfo::SeriesClassName() const {
   if (!HasSeries) return {};
@@ -179,25 +197,13 @@ bool TPelChartDataInfo::ReadKey(TRixScanner& Scanner) {
     Scanner.SkipStatement(true);
     return true;
   }
-  if (!Scanner.AcceptIdentifier("object")) return false;
-  Scanner.Accept(TRixTokenDefSimple::StaticClass());
-  if (!Scanner.Expect(TOrvTokenStringMultiLine::StaticClass(), TRixMsgError_StringExpected, true))
-    return true;
-  Series = Unindented(Scanner.PrevToken->GetText());
+  if (!ReadObjectText(Scanner, Series)) return false;
   HasSeries = !Series.empty();
-  Scanner.Expect(TRixTokenInstrSep::StaticClass(), TRixMsgError_InstrSepExpected, true);
   return true;
 }
 
 void TPelChartDataInfo::WriteKeys(TStream& Stream, int& Indent) const {
-  if (!HasSeries) return;
-  const std::string Prefix(Indent + 2, ' ');
-  std::string Text = Prefix;
-  for (char C : Series) {
-    Text += C;
-    if (C == '\n') Text += Prefix;
-  }
-  WriteObjectBlock(Stream, Indent, "", "", Text + "\r\n");
+  if (HasSeries) WriteObjectText(Stream, Indent, Series);
 }
 
 // ---- TPelTableDataInfoList

@@ -71,6 +71,15 @@ class TPelTableDataInfo : public TOrvObject {
   void WriteToStream(TStream& Stream, int& Indent) const;
 };
 
+// The lines of Text without the indentation they share and without leading and trailing blank
+// lines, joined by CR LF.
+std::string Unindented(const std::string& Text);
+// At "object": an optional "=", a "<<" ... ">>" text (unindented) and ";"; True when the
+// statement was one (read, or reported and skipped).
+bool ReadObjectText(TRixScanner& Scanner, std::string& Text);
+// "object <<", the text's lines indented two more than the block, ">>;".
+void WriteObjectText(TStream& Stream, int& Indent, const std::string& Text);
+
 // The address of a chart series, with the series' stored settings: the component text of the
 // charting library, kept as it was read (its common indentation removed).
 class TPelChartDataInfo : public TPelTableDataInfo {

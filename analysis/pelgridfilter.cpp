@@ -1,6 +1,7 @@
 #include "analysis/pelgridfilter.h"
 
 #include "analysis/pelgroup.h"
+#include "analysis/pelparaxes.h"
 #include "analysis/pelresgeneral.h"
 #include "surveykit/gimexpr.h"
 #include "surveykit/gimquestions.h"
@@ -22,8 +23,14 @@ int AxisIndex(const TGimResponseAxis* Axis, const TGimResponse* R, int& Count) {
   return Found;
 }
 
+// The parameter whose question an element's parameter shows: a response-axis parameter of a
+// split questions parameter stands for that parameter, so that the axes of one split combine.
+const TPelPar* QuestionsParOf(const TPelPar* P) {
+  return P && P->IsExactly<TPelParDefResponseAxis>() && P->Parent ? P->Parent : P;
+}
+
 // The response elements of Elems that lie on the axes of V's question and come from V's
-// parameter, per axis; First: the position of the first of them in Elems.
+// parameter (or its split), per axis; First: the position of the first of them in Elems.
 struct TGridPick {
   std::vector<std::vector<TPelResVarVal*>> PerAxis;
   int First = -1;
@@ -41,7 +48,9 @@ TGridPick Collect(const TPelResElemList& Elems, const TPelResVarVal& V) {
   P.PerAxis.resize(Axes->Count());
   for (int I = 0; I < Elems.Count(); ++I) {
     auto* E = As<TPelResVarVal>(Elems.GetElem(I));
-    if (!E || E->Question != V.Question || E->GetPar() != V.GetPar()) continue;
+    if (!E || E->Question != V.Question ||
+        QuestionsParOf(E->GetPar()) != QuestionsParOf(V.GetPar()))
+      continue;
     const int A = Axes->IndexOf(E->Axis);
     if (A < 0) continue;
     if (P.First < 0) P.First = I;

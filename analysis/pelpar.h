@@ -115,6 +115,9 @@ class TPelPar : public TPelRWObject {
   virtual void ClearTexts();
   // Only elements of case-filtering parameters restrict a cell's cases.
   virtual bool FiltersCases() const { return true; }
+  // The parameter's item Index (-1: any item) counts press days: tables then lay out the
+  // parameters' day items. No general parameter does.
+  virtual bool UsesDays(int Index) const { return false; }
   // Listed in the report window's "Edit" menu.
   virtual bool IsEditable() const { return true; }
   virtual bool UnaskedFlagF() const { return IsEditable(); }

@@ -1,7 +1,8 @@
 // Writes the seed corpus of the report-file fuzz target: reports that the report writer makes
 // for the fuzz target's survey, from an empty one to analyses with every element key, notes
 // over several lines, both data bases and weightings, a weighting the survey lacks, and
-// parameters of every class the analysis layer reads (read from their blocks first). The
+// parameters of every class the analysis layer reads (read from their blocks first), and
+// calculated tables with their sort keys and a chart. The
 // second argument names the fuzzer's working corpus, emptied here so that every run starts from
 // the seeds alone.
 #include <cstdio>
@@ -17,6 +18,7 @@
 #include "fuzz/fuzz_survey.h"
 #include "reports/pelrep.h"
 #include "reports/pelrepanalysis.h"
+#include "reports/peltable.h"
 #include "reports/register.h"
 
 using namespace quin;
@@ -41,6 +43,42 @@ const char* const kParameters =
     "  def analysis number = 2;\r\n"
     "    def parameters def varList list = sex, age; end; def statList list = cntW; end; end;\r\n"
     "    dataBasedOn = resp; weight = off;\r\n"
+    "  end;\r\n"
+    "end;\r\n";
+
+// Tables (totals, sort keys, a split grid question) with a chart; calculated before they are
+// written, so that the seed carries stored results, marks and layer counts.
+const char* const kTables =
+    "def report\r\n"
+    "  def analysis number = 1;\r\n"
+    "    def parameters\r\n"
+    "      def varList list = sex; end;\r\n"
+    "      def statList list = cntW, pctCol; sigPct = 1; rowMargins = 1; colMargins = 1; "
+    "hideRowsCols = 2; end;\r\n"
+    "      def waveList def subpar list = w1; end; def subpar list = w2; end; end;\r\n"
+    "      def varList list = freq; splitResponseAxes = 1; end;\r\n"
+    "      def responseAxis id = often; end;\r\n"
+    "    end;\r\n"
+    "    dataBasedOn = resp; weight = wgt;\r\n"
+    "    def table title = \"Sex by wave\";\r\n"
+    "      rowParams = 0; colParams = 2, 1;\r\n"
+    "      def colSortDataInfo def sortDataInfo sortParIndex = 0; sortOrder = ascending; end; "
+    "end;\r\n"
+    "      def rowSortDataInfo def sortDataInfo\r\n"
+    "        def dataInfoQuestion question = sex; response = female; end; end; end;\r\n"
+    "      def chart seriesIn = columns;\r\n"
+    "        def rowChartDataInfo def chartDataInfo\r\n"
+    "          def dataInfoQuestion question = sex; response = male; end; end; end;\r\n"
+    "        object <<\r\n"
+    "          object Chart1: TChart\r\n"
+    "            Title.Text.Strings = ('Sex')\r\n"
+    "          end\r\n"
+    "        >>;\r\n"
+    "      end;\r\n"
+    "    end;\r\n"
+    "    def table rowParams = 3; colParams = 4; layerParams = 1, 2;\r\n"
+    "      def parSelections def parSelection parIndex = 2; selected = 1; end; end;\r\n"
+    "    end;\r\n"
     "  end;\r\n"
     "end;\r\n";
 
@@ -102,5 +140,17 @@ int main(int argc, char** argv) {
     return 1;
   }
   Save(Parameters, Seeds / "parameters");
+
+  TPelRep Tables(Survey.get());
+  TMemoryStream TablesText{std::string_view(kTables)};
+  Tables.LoadFromStream(TablesText, &Msgs);
+  if (Msgs.Count() > 0) {
+    std::fprintf(stderr, "the tables seed reads with %d messages\n", Msgs.Count());
+    return 1;
+  }
+  const auto Elems = Tables.Tree->CreateElemList();
+  for (int I = 0; I < Elems->Count(); ++I)
+    if (auto* T = As<TPelRepElemTable>(Elems->GetItem(I))) T->Calculate();
+  Save(Tables, Seeds / "tables");
   return 0;
 }

@@ -28,3 +28,8 @@ $IM -size 23x16 xc:white -fill '#dc143c' -draw 'rectangle 0,8 22,15' \
   -fill none -stroke '#9aa5b1' -draw 'rectangle 0,0 22,15' flagpl.gif
 # Page icon.
 $IM -size 16x16 xc:'#1f4e79' -fill white -font $FONT -pointsize 13 -gravity center -annotate +0+0 'Q' favicon.ico
+# Significance marks of table cells, 9 x 11: higher (a green triangle up), lower (a red triangle
+# down), and a blank of the same size that keeps the columns aligned.
+$IM -size 9x11 xc:none -fill '#1e8c3a' -stroke '#1e8c3a' -draw 'polygon 4,2 8,8 0,8' UpGreen.gif
+$IM -size 9x11 xc:none -fill '#c62828' -stroke '#c62828' -draw 'polygon 0,2 8,2 4,8' DownRed.gif
+$IM -size 9x11 xc:none SpaceUpDown.gif
