@@ -120,6 +120,11 @@ class TWebContainer : public TWebControl {
     Raw->AfterConstruction();
     return Raw;
   }
+  // Creates a control of the registered class Class as the last child, named AName (as Add);
+  // Prepare runs on it after it was attached and before its AfterConstruction. Raises
+  // Exception when Class is abstract or no control class.
+  TWebControl* AddOfClass(const ClassInfo& Class, std::string AName,
+                          const std::function<void(TWebControl&)>& Prepare = {});
   // Removes and frees a child. During an event the control lives on until the handler has
   // returned, so a handler may remove its own control.
   void Delete(TWebControl* Child);
