@@ -2,9 +2,11 @@
 
 #include "analysis/pelparaxes.h"
 #include "analysis/pelparbase.h"
+#include "analysis/pelpargroups.h"
 #include "analysis/pelparquestions.h"
 #include "analysis/pelparstats.h"
 #include "analysis/pelparwaves.h"
+#include "analysis/pelresgroup.h"
 #include "analysis/pelsurvey.h"
 #include "base/metaclass.h"
 #include "surveykit/register.h"
@@ -22,6 +24,9 @@ void RegisterAnalysisClasses() {
   RegisterRWObjectClass(RWClassOf<TPelParDefBase>());
   RegisterRWObjectClass(RWClassOf<TPelParWaves>());
   RegisterRWObjectClass(RWClassOf<TPelParStats>());
+  RegisterRWObjectClass(RWClassOf<TPelParGroups>());
+  // The result elements, found by the names of their data-info blocks.
+  RegisterResClass(ResElemClassOf<TPelResGroup>());
 }
 
 }  // namespace quin

@@ -191,6 +191,10 @@ const TOrvLangManager& CurrentLangManager() {
 
 bool HasSessionLangManager() { return tBound != nullptr; }
 
+std::string TranslateLiteral(std::string_view Utf8) {
+  return CurrentLangManager().Translate(Cp1250(Utf8));
+}
+
 TLangManagerBinding::TLangManagerBinding(TOrvLangManager* Manager) : FPrevious(tBound) {
   tBound = Manager;
 }

@@ -75,6 +75,8 @@ const std::vector<std::string>& ProgramArguments();
 const TOrvLangManager& CurrentLangManager();
 // True when the calling thread serves a session (a manager is bound).
 bool HasSessionLangManager();
+// A bilingual literal of the source (UTF-8) in the calling session's language (Windows-1250).
+std::string TranslateLiteral(std::string_view Utf8);
 
 // Binds a session's manager to the calling thread for the lifetime of the guard.
 class TLangManagerBinding {
