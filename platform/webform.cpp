@@ -219,6 +219,7 @@ void TWebEdit::Render(std::string& Html) const {
           CommonAttributes() + " name=\"" + Id() + "\"";
   // A password is never sent back to the browser.
   Html += " value=\"" + (Password ? std::string() : HtmlEscape(Text)) + "\"";
+  if (ReadOnly) Html += " readonly";
   if (!Enabled) Html += " disabled";
   Html += " onkeydown=\"if(event.key==='Enter'){event.preventDefault();";
   if (SubmitOnEnter) Html += FireScript("submit") + ";";

@@ -196,19 +196,21 @@ class TWebButton : public TWebControl {
   void FireEvent(std::string_view Kind, std::string_view Arg) override;
 };
 
-// A one-line edit; Enter sends the page (and OnSubmit) when SubmitOnEnter.
+// A one-line edit; Enter sends the page (and OnSubmit) when SubmitOnEnter. A read-only edit
+// shows its text and takes none.
 class TWebEdit : public TWebControl {
   QUIN_CLASS(TWebEdit, TWebControl)
  public:
   TWebEdit() = default;
   std::string Text;
   bool Password = false;
+  bool ReadOnly = false;
   bool SubmitOnEnter = false;
   TWebNotifyEvent OnSubmit;
   void Render(std::string& Html) const override;
 
  protected:
-  bool HasInput() const override { return true; }
+  bool HasInput() const override { return !ReadOnly; }
   void ApplyInput(const TWebValues& Values) override;
   bool AcceptsEvent(std::string_view Kind, std::string_view Arg) const override;
   void FireEvent(std::string_view Kind, std::string_view Arg) override;

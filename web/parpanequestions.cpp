@@ -4,8 +4,6 @@
 #include <unordered_set>
 
 #include "analysis/pelparquestions.h"
-#include "base/format.h"
-#include "base/langmanager.h"
 #include "surveykit/gimquestions.h"
 
 namespace quin {
@@ -93,16 +91,13 @@ std::string TPelWebParPaneQuestionsFrame::GetAddRefusedMessage() const {
 }
 
 bool TPelWebParPaneQuestionsFrame::Validate(std::string& Message) {
-  const TPelPar* P = GetPar();
-  if (SelectedTV->Count() > 0 || (P && P->AllowsEmpty())) return true;
-  const TOrvLangManager& LM = CurrentLangManager();
-  Message = Format(
-      Tr("<PLK>Proszę wybrać pytanie lub cały folder,\\nnastępnie nacisnąć przycisk "
-         "\"%s\".\\n\\nW ten sposób można wybierać wiele pytań i / lub folderów.<ENU>Please "
-         "select a question or a whole folder in the left-hand list,\\nthen press the \"%s\" "
-         "button.\\n\\nYou can then add other questions and / or folders."),
-      {Tr("<PLK>Dodaj >&><ENU>Add >&>")}, LM.FormatSettings);
-  return false;
+  return CheckChoice(
+      SelectedTV->Count() > 0,
+      "<PLK>Proszę wybrać pytanie lub cały folder,\\nnastępnie nacisnąć przycisk "
+      "\"%s\".\\n\\nW ten sposób można wybierać wiele pytań i / lub folderów.<ENU>Please "
+      "select a question or a whole folder in the left-hand list,\\nthen press the \"%s\" "
+      "button.\\n\\nYou can then add other questions and / or folders.",
+      Message);
 }
 
 void TPelWebParPaneQuestionsFrame::LanguageChanged() {

@@ -4,8 +4,6 @@
 
 #include "analysis/pelparstats.h"
 #include "analysis/pelsurvey.h"
-#include "base/format.h"
-#include "base/langmanager.h"
 #include "surveykit/merenviron.h"
 
 namespace quin {
@@ -111,16 +109,13 @@ std::string TPelWebParPaneStatsFrame::GetAddRefusedMessage() const {
 }
 
 bool TPelWebParPaneStatsFrame::Validate(std::string& Message) {
-  const TPelPar* P = GetPar();
-  if (SelectedLB->Count() > 0 || (P && P->AllowsEmpty())) return true;
-  const TOrvLangManager& LM = CurrentLangManager();
-  Message = Format(
-      Tr("<PLK>Proszę wybrać co najmniej jedną statystykę.\\n\\nNależy podświetlić nazwę w lewej "
-         "liście,\\nnastępnie naciśnij przycisk \"%s\".<ENU>Please select at least one "
-         "statistic.\\n\\nHighlight statistics in the left-hand list,\\nthen press the \"%s\" "
-         "button."),
-      {Tr("<PLK>Dodaj >&><ENU>Add >&>")}, LM.FormatSettings);
-  return false;
+  return CheckChoice(
+      SelectedLB->Count() > 0,
+      "<PLK>Proszę wybrać co najmniej jedną statystykę.\\n\\nNależy podświetlić nazwę w lewej "
+      "liście,\\nnastępnie naciśnij przycisk \"%s\".<ENU>Please select at least one "
+      "statistic.\\n\\nHighlight statistics in the left-hand list,\\nthen press the \"%s\" "
+      "button.",
+      Message);
 }
 
 void TPelWebParPaneStatsFrame::LanguageChanged() {

@@ -6,6 +6,8 @@
 #include <unordered_set>
 
 #include "analysis/pelsurvey.h"
+#include "base/format.h"
+#include "base/langmanager.h"
 #include "platform/websession.h"
 #include "surveykit/gimdata.h"
 
@@ -21,6 +23,7 @@ constexpr int kTabButtonWidth = 110;
 constexpr int kSideTopHeight = 24;
 constexpr int kFirstButtonTop = 60;
 constexpr int kButtonStep = 40;
+constexpr const char* kAddCaption = "<PLK>Dodaj >&><ENU>Add >&>";
 }  // namespace
 
 // --- two sides ---
@@ -66,7 +69,7 @@ void TPelWebParPaneWithTabsFrame::ApplyTexts() {
   TPelWebParPaneFrame::ApplyTexts();
   AvailableLabel->Caption = Tr("<PLK>Dostępne<ENU>Available");
   SelectedLabel->Caption = Tr("<PLK>Wybrane<ENU>Selected");
-  AddButton->Caption = Tr("<PLK>Dodaj >&><ENU>Add >&>");
+  AddButton->Caption = Tr(kAddCaption);
   DelButton->Caption = Tr("<PLK>&<< Usuń<ENU>&<< Delete");
   ClearButton->Caption = Tr("<PLK>&Wyczyść<ENU>&Clear");
   ClearButton->Confirmation = Tr("<PLK>Usunąć dotychczasowy wybór?<ENU>Clear current choice?");
@@ -82,6 +85,15 @@ void TPelWebParPaneWithTabsFrame::UpdateButtons() { ClearButton->Enabled = CanCl
 
 void TPelWebParPaneWithTabsFrame::Alert(const std::string& Text) const {
   if (TWebForm* F = Form(); F && F->Session()) F->Session()->Alert(Text);
+}
+
+bool TPelWebParPaneWithTabsFrame::CheckChoice(bool Chosen, std::string_view Template,
+                                              std::string& Message) const {
+  const TPelPar* P = GetPar();
+  if (Chosen || (P && P->AllowsEmpty())) return true;
+  const TOrvLangManager& LM = CurrentLangManager();
+  Message = Format(Tr(Template), {Tr(kAddCaption)}, LM.FormatSettings);
+  return false;
 }
 
 void TPelWebParPaneWithTabsFrame::AddButtonClick() {

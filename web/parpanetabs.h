@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "web/parpanes.h"
@@ -55,6 +56,10 @@ class TPelWebParPaneWithTabsFrame : public TPelWebParPaneFrame {
   void CreateControls() override;
   // Shows an alert on the pane's page.
   void Alert(const std::string& Text) const;
+  // The check before the step moves on: true with a choice, or without one when the parameter
+  // allows that; otherwise Message is the bilingual Template (UTF-8) with the Add button's
+  // caption for its "%s".
+  bool CheckChoice(bool Chosen, std::string_view Template, std::string& Message) const;
   // The width of one side after the last rendering's layout.
   int SideWidth() const { return AvailableRegion->Width; }
 };

@@ -95,6 +95,6 @@ class TPelWebRWObjectForm_Form : public TPelWebIWForm {
 
 // The size of the parameter panes on the step page.
 inline constexpr int kParPaneWidth = 780;
-inline constexpr int kParPaneHeight = 400;
+inline constexpr int kParPaneHeight = 440;
 
 }  // namespace quin

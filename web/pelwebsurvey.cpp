@@ -1,9 +1,11 @@
 #include "web/pelwebsurvey.h"
 
+#include "analysis/pelpargroups.h"
 #include "analysis/pelparquestions.h"
 #include "analysis/pelparstats.h"
 #include "surveykit/merenviron.h"
 #include "web/controller.h"
+#include "web/grouppane.h"
 #include "web/parpanequestions.h"
 #include "web/parpanestats.h"
 
@@ -17,6 +19,7 @@ void TPelWebSurvey::ReadDefinition(TRixScanner& Scanner) {
 }
 
 void TPelWebSurvey::RegisterParPanes() {
+  RegisterParPane(RWClassOf<TPelParGroups>(), &TPelWebParPaneGroupsFrame::StaticClass());
   RegisterParPane(RWClassOf<TPelParDefQuestions>(), &TPelWebParPaneQuestionsFrame::StaticClass());
   RegisterParPane(RWClassOf<TPelParStats>(), &TPelWebParPaneStatsFrame::StaticClass());
 }

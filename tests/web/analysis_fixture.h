@@ -1,7 +1,8 @@
 // A web session logged on as the guest, with a tiny survey open for analysis and the step
 // pages' hooks pointing at a parameter list that the test builds (no templates or report
 // window needed). The survey: two modules, a folder nested in the first (its name holds
-// "+ "), a second module named with "&", a numeric question, ten respondents in one wave.
+// "+ "), a second module named with "&", numeric questions (one with two numeric responses),
+// ten respondents in one wave.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -62,6 +63,13 @@ inline std::string TinySurveyDefinition() {
       "      def response id = years; name = \"<PLK>Lata<ENU>Years\"; column = age;"
       " numeric = 15:99; end;\r\n"
       "    end;\r\n"
+      "    def question id = viewing; name = \"<PLK>Oglądanie TV<ENU>TV viewing\";"
+      " scale = interval;\r\n"
+      "      def response id = wd; name = \"<PLK>Dni robocze<ENU>Weekdays\"; column = tvwd;"
+      " numeric = 0:24; end;\r\n"
+      "      def response id = we; name = \"<PLK>Weekend<ENU>Weekend\"; column = tvwe;"
+      " numeric = 0:24; end;\r\n"
+      "    end;\r\n"
       "  end;\r\n"
       "end;\r\n");
 }
@@ -71,12 +79,19 @@ inline const std::vector<double> kTinySex{1, 2, 1, 2, 1, 2, 1, 2, 1, 2};
 inline const std::vector<double> kTinyAge{18, 25, 33, 41, 47, 52, 60, 66, 71, 80};
 inline const std::vector<double> kTinyKids{0, 1, 2, 0, 1, 2, 0, 1, 2, 0};
 inline const std::vector<double> kTinySize{1, 2, 3, 4, 1, 2, 3, 4, 5, 6};
+inline const std::vector<double> kTinyWeekdays{1, 2, 3, 4, 5, 0, 1, 2, 3, 4};
+inline const std::vector<double> kTinyWeekend{2, 4, 6, 0, 1, 3, 5, 0, 2, 4};
 
 inline std::string TinySurveyBytes() {
   TSwSurveyWave W;
   W.Records = 10;
-  for (auto& [N, V] : std::vector<std::pair<std::string, std::vector<double>>>{
-           {"sex", kTinySex}, {"age", kTinyAge}, {"kids", kTinyKids}, {"hhsize", kTinySize}})
+  for (auto& [N, V] :
+       std::vector<std::pair<std::string, std::vector<double>>>{{"sex", kTinySex},
+                                                                {"age", kTinyAge},
+                                                                {"kids", kTinyKids},
+                                                                {"hhsize", kTinySize},
+                                                                {"tvwd", kTinyWeekdays},
+                                                                {"tvwe", kTinyWeekend}})
     W.Columns.push_back({N, V, {}});
   return SurveyFileBytes(TinySurveyDefinition(), {{"resp", {W}}});
 }
@@ -105,6 +120,7 @@ class TAnalysisPageTest : public TWebAppTest {
     bool Opened = InSession([&] { return Module().OpenSurvey("tiny.zos"); });
     ASSERT_TRUE(Opened) << Page(Sid);
     Pars = std::make_unique<TPelParList>(&Survey());
+    Pars->BasedOn = Survey().DataBasedOnList->GetItem(0);
     TPelWebStepHooks& H = PelWebStepHooks();
     H.WizardParList = [this](THobSessionModule&) { return Pars.get(); };
     H.WizardName = [](THobSessionModule&) { return Cp1250("<PLK>Tabela<ENU>Table"); };
