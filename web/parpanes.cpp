@@ -4,6 +4,7 @@
 #include "base/exception.h"
 #include "base/orvstrings.h"
 #include "base/text.h"
+#include "web/parstepform.h"
 
 namespace quin {
 
@@ -37,6 +38,11 @@ void TPelWebParPaneFrame::CreateControls() {
 }
 
 TPelPar* TPelWebParPaneFrame::GetPar() const { return As<TPelPar>(Obj); }
+
+bool TPelWebParPaneFrame::PageIsCurrent() const {
+  const auto* Step = As<TPelWebRWObjectForm_Form>(Form());
+  return !Step || Step->IsCurrent();
+}
 
 void TPelWebParPaneFrame::FrameRegionRender() {
   const TPelPar* Par = GetPar();

@@ -51,6 +51,9 @@ class TPelWebParPaneFrame : public TPelWebRWObjectPaneFrame {
   virtual void FrameRegionRender();
 
   TPelPar* GetPar() const;
+  // The pane's page is the current step (a pane elsewhere always is). Events of a pane left
+  // over do nothing.
+  bool PageIsCurrent() const;
 
   TWebRegion* WizHeaderRegion = nullptr;
   TWebLabel* WizHeaderText = nullptr;

@@ -97,6 +97,7 @@ bool TPelWebParPaneWithTabsFrame::CheckChoice(bool Chosen, std::string_view Temp
 }
 
 void TPelWebParPaneWithTabsFrame::AddButtonClick() {
+  if (!PageIsCurrent()) return;
   if (CanAdd()) {
     AddHighlighted();
     UpdateButtons();
@@ -106,6 +107,7 @@ void TPelWebParPaneWithTabsFrame::AddButtonClick() {
 }
 
 void TPelWebParPaneWithTabsFrame::DelButtonClick() {
+  if (!PageIsCurrent()) return;
   if (CanDelete()) {
     DeleteHighlighted();
     UpdateButtons();
@@ -115,6 +117,7 @@ void TPelWebParPaneWithTabsFrame::DelButtonClick() {
 }
 
 void TPelWebParPaneWithTabsFrame::ClearButtonClick() {
+  if (!PageIsCurrent()) return;
   if (!CanClear()) return;
   ClearChoice();
   UpdateButtons();
@@ -163,12 +166,12 @@ void TPelWebParPaneWithTreesFrame::CreateControls() {
   AvailableTV = AvailableRegionInner->Add<TWebTreeView>("AvailableTV");
   AvailableTV->Css = "tree";
   AvailableTV->OnItemClick = [this](TWebTreeView&, TWebTreeItem& It) {
-    AvailableTVTreeItemClick(It);
+    if (PageIsCurrent()) AvailableTVTreeItemClick(It);
   };
   SelectedTV = SelectedRegionInner->Add<TWebTreeView>("SelectedTV");
   SelectedTV->Css = "tree";
   SelectedTV->OnItemClick = [this](TWebTreeView&, TWebTreeItem& It) {
-    SelectedTVTreeItemClick(It);
+    if (PageIsCurrent()) SelectedTVTreeItemClick(It);
   };
 }
 

@@ -10,6 +10,8 @@
 #include "base/orvstrings.h"
 #include "platform/websession.h"
 #include "web/parpanes.h"
+#include "web/pelwebsurvey.h"
+#include "web/rangedialog.h"
 #include "web/session.h"
 
 namespace quin {
@@ -72,6 +74,10 @@ void ShowParForm(THobSessionModule& M, TPelRWObject* Obj, bool SingleEdit) {
   if (!S) throw Exception("No session is bound to this request.");
   std::string Title;
   if (!SingleEdit) Title = Need(PelWebStepHooks().WizardName, "The analysis template list")(M);
+  // One step at a time: pages of an earlier step still lying in the session go.
+  for (TWebForm* F : S->Forms())
+    if (!F->IsReleased() && (F->Is<TPelWebRWObjectForm_Form>() || F->Is<TPelWebSelRangeForm>()))
+      S->Release(F);
   M.EditedObject = Obj;
   M.WorkingCopy = Obj->CreateCopy();
   auto* Copy = static_cast<TPelRWObject*>(M.WorkingCopy.get());
@@ -116,6 +122,7 @@ void TPelWebRWObjectForm_Form::CreateControls() {
 
   THobSessionModule* M = ModuleOf(*this);
   auto* Survey = M ? As<TPelSurvey>(M->Survey.get()) : nullptr;
+  if (auto* Web = As<TPelWebSurvey>(Survey)) SurveyLife = Web->LifeToken();
   auto* Par = As<TPelPar>(Obj);
   if (Survey && Par && Survey->ParPaneRegs) {
     const ClassInfo* PaneClass =
@@ -158,7 +165,14 @@ std::string TPelWebRWObjectForm_Form::GetSubtitle() const {
   return HtmlEscape(Format("%s: %s", {LM.TranslateText(Title), Name}, LM.FormatSettings));
 }
 
+bool TPelWebRWObjectForm_Form::IsCurrent() const {
+  THobSessionModule* M = ModuleOf(*this);
+  return !IsReleased() && Obj && M && M->WorkingCopy.get() == Obj && !SurveyLife.expired();
+}
+
 void TPelWebRWObjectForm_Form::RefreshTexts() {
+  // A page left over keeps its texts: what they name may be gone.
+  if (!IsCurrent()) return;
   TPelWebIWForm::RefreshTexts();
   if (Pane) Pane->LanguageChanged();
 }
@@ -186,7 +200,7 @@ void TPelWebRWObjectForm_Form::Leave(THobSessionModule& M) {
 
 void TPelWebRWObjectForm_Form::NextButtonClick() {
   THobSessionModule* M = ModuleOf(*this);
-  if (!M || !Obj) return;
+  if (!M || !IsCurrent()) return Release();
   std::string Message;
   if (Pane && !Pane->Validate(Message)) {
     Session()->Alert(Message);
@@ -222,7 +236,7 @@ void TPelWebRWObjectForm_Form::NextButtonClick() {
 
 void TPelWebRWObjectForm_Form::PrevButtonClick() {
   THobSessionModule* M = ModuleOf(*this);
-  if (!M || !Obj) return;
+  if (!M || !IsCurrent()) return Release();
   if (M->FirstStep < M->CurrentStep) {
     TPelParList& L = WizardPars(*M);
     do --M->CurrentStep;
@@ -238,7 +252,7 @@ void TPelWebRWObjectForm_Form::PrevButtonClick() {
 
 void TPelWebRWObjectForm_Form::CancelButtonClick() {
   THobSessionModule* M = ModuleOf(*this);
-  if (!M) return;
+  if (!M || !IsCurrent()) return Release();
   if (SingleEdit || M->ReportWindow) {
     Leave(*M);
     return;

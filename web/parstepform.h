@@ -5,6 +5,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "web/pelwebform.h"
@@ -75,10 +76,16 @@ class TPelWebRWObjectForm_Form : public TPelWebIWForm {
   TPelWebParPaneFrame* Pane = nullptr;
   bool SingleEdit;
   std::string Title;
+  std::weak_ptr<const bool> SurveyLife;  // the open survey's life token
 
   void NextButtonClick();
   void PrevButtonClick();
   void CancelButtonClick();
+
+  // The page still edits the session's working copy of an open survey. A page left under a
+  // page that replaced it (the "Logout" menu) is not current once the survey closed or a new
+  // step began; it then does nothing but go away when used.
+  bool IsCurrent() const;
 
  protected:
   void CreateControls() override;

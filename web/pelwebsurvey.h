@@ -2,6 +2,7 @@
 // recoded for the pages (they keep their "&"), and which registers the web's parameter panes.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -22,6 +23,13 @@ class TPelWebSurvey : public TPelSurvey {
   void RegisterParPanes() override;
 
   static void PostProcessText(const std::string& LangCode, std::string& Text);
+
+  // Expires when the survey is freed: pages that point into it tell by this that they are
+  // left over from a survey closed under them.
+  std::weak_ptr<const bool> LifeToken() const { return FLife; }
+
+ private:
+  std::shared_ptr<const bool> FLife = std::make_shared<const bool>(true);
 };
 
 }  // namespace quin

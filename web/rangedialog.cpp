@@ -14,6 +14,7 @@
 #include "surveykit/gimquestions.h"
 #include "surveykit/gimresponses.h"
 #include "web/grouppane.h"
+#include "web/parstepform.h"
 
 namespace quin {
 
@@ -71,7 +72,20 @@ TPelWebSelRangeForm::TPelWebSelRangeForm(bool AAllowMinMax, bool AIntOnly,
       Item(AItem),
       Survey(ASurvey),
       IntOnly(AIntOnly),
-      AllowMinMax(AAllowMinMax && !AIntOnly) {}
+      AllowMinMax(AAllowMinMax && !AIntOnly),
+      FStep(APane ? APane->Form() : nullptr) {}
+
+bool TPelWebSelRangeForm::IsCurrent() const {
+  TWebSession* S = Session();
+  if (IsReleased() || !S || !FStep) return false;
+  // The step page may be freed already: it is looked for, not followed.
+  for (TWebForm* F : S->Forms())
+    if (F == FStep) {
+      const auto* Step = As<TPelWebRWObjectForm_Form>(F);
+      return Step && Step->IsCurrent();
+    }
+  return false;
+}
 
 TPelWebSelRangeForm::~TPelWebSelRangeForm() = default;
 
@@ -140,6 +154,7 @@ std::string TPelWebSelRangeForm::GetSubtitle() const {
 }
 
 void TPelWebSelRangeForm::RefreshTexts() {
+  if (!IsCurrent()) return;
   TPelWebIWForm::RefreshTexts();
   // "1,5; 3" in Polish is "1.5, 3" in English: each separator goes over to its counterpart.
   const TFormatSettings& New = CurrentLangManager().FormatSettings;
@@ -164,6 +179,7 @@ bool TPelWebSelRangeForm::OtherDialogHolds(const void* Target) const {
 }
 
 void TPelWebSelRangeForm::OKButtonClick() {
+  if (!IsCurrent()) return Release();
   if (!ParseNumericRanges(SelectedNumVals->Text, true, Codes, IntOnly, AllowMinMax,
                           CurrentLangManager().FormatSettings)) {
     Session()->Alert(
@@ -192,6 +208,7 @@ void TPelWebSelRangeForm::OKButtonClick() {
 }
 
 void TPelWebSelRangeForm::CancelButtonClick() {
+  if (!IsCurrent()) return Release();
   // What another open dialog still works on stays until the last of them is answered.
   if (Cond->Values.Count() == 0 && !OtherDialogHolds(Cond)) {
     Group->RemoveObject(Cond, true);

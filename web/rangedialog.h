@@ -43,6 +43,8 @@ class TPelWebSelRangeForm : public TPelWebIWForm {
 
   void OKButtonClick();
   void CancelButtonClick();
+  // The step page below still shows the pane this dialog works for.
+  bool IsCurrent() const;
 
   TWebRegion* RangeRegion = nullptr;
   TWebLabel* QuestionLabel = nullptr;
@@ -69,6 +71,7 @@ class TPelWebSelRangeForm : public TPelWebIWForm {
   void CreateControls() override;
 
  private:
+  TWebForm* FStep;  // the step page of Pane
   // Another open range dialog of the session works on Cond (or on Group).
   bool OtherDialogHolds(const void* Target) const;
   TFormatSettings FShownSettings;  // the separators SelectedNumVals is written in

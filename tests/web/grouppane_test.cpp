@@ -18,6 +18,7 @@
 #include "surveykit/gimquestions.h"
 #include "surveykit/gimresponses.h"
 #include "tests/web/analysis_fixture.h"
+#include "web/logon.h"
 #include "web/parpanequestions.h"
 #include "web/prefshelp.h"
 #include "web/rangedialog.h"
@@ -344,6 +345,36 @@ TEST_F(GroupPaneTest, SingleEditThatEmptiesTheGroupsRemovesThemAndTheirDependant
   EXPECT_EQ(Pars->GetItem(0), Other);
   EXPECT_EQ(Refreshed, 1);
   EXPECT_EQ(Module().EditedObject, nullptr);
+}
+
+TEST_F(GroupPaneTest, PagesLeftUnderTheLogonPageDoNothingOnceTheirSurveyIsGone) {
+  Start();
+  auto* Old = Step();
+  AddResponses("People & places", "TV viewing", {0, 1});
+  TWebForm* Lower = Session->FormStack()[2];
+  // The menu's "Logout" on the upper dialog puts the logon page in its place, over the step and
+  // the lower dialog; logging on again opens the survey anew, and the template goes with the
+  // old one.
+  Post(*Dialog()->IWMenu, "click", "0");
+  TWebForm* Logon = ActiveAs<THobLogonForm>();
+  ASSERT_TRUE(Logon);
+  ASSERT_TRUE(InSession([&] { return Module().OpenSurvey("tiny.zos"); }));
+  Pars.reset();
+  EXPECT_FALSE(Old->IsCurrent());
+  EXPECT_FALSE(As<TPelWebSelRangeForm>(Lower)->IsCurrent());
+  ToggleLanguage();  // every page is translated anew; the pages left over stay as they were
+  EXPECT_EQ(Old->NextButton->Caption, "Finish");
+  InSession([&] { Session->Release(Logon); });
+  ASSERT_EQ(Active(Sid), Lower);
+  Answer("1");
+  ASSERT_EQ(Active(Sid), Old);
+  TWebTreeView& A = *As<TPelWebParPaneGroupsFrame>(Old->Pane)->AvailableTV;
+  const int Items = A.Count();
+  Post(A, "item", "0");  // would open a folder of the closed survey
+  EXPECT_EQ(A.Count(), Items);
+  Post(*Old->NextButton, "click");
+  EXPECT_NE(Active(Sid), Old);
+  EXPECT_EQ(ReportWindows, 0);
 }
 
 // The help of every page built here comes from the application's help files in both languages.

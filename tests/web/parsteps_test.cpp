@@ -171,5 +171,15 @@ TEST_F(StepsTest, WebSurveyRegistersItsPanesByExactClassAndDefaultVariant) {
   EXPECT_EQ(ReportWindows, 1);
 }
 
+TEST_F(StepsTest, ANewStepReleasesStepsLeftInTheSession) {
+  auto* Q = AddPar<TPelParDefQuestions>();
+  InSession([&] { ShowParForm(Module(), Q, true); });
+  TWebForm* First = Step();
+  InSession([&] { ShowParForm(Module(), Q, true); });
+  EXPECT_NE(Step(), First);
+  for (TWebForm* F : Session->FormStack()) EXPECT_NE(F, First);
+  EXPECT_EQ(Session->FormStack().size(), 2u);  // the logon page and the new step
+}
+
 }  // namespace
 }  // namespace quin
