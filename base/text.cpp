@@ -20,13 +20,6 @@ const uint16_t kHighHalf[128] = {
     0x011B, 0x00ED, 0x00EE, 0x010F, 0x0111, 0x0144, 0x0148, 0x00F3, 0x00F4, 0x0151, 0x00F6, 0x00F7,
     0x0159, 0x016F, 0x00FA, 0x0171, 0x00FC, 0x00FD, 0x0163, 0x02D9};
 
-char FromCodePoint(uint32_t Cp) {
-  if (Cp < 0x80) return char(Cp);
-  for (int I = 0; I < 128; ++I)
-    if (kHighHalf[I] == Cp) return char(0x80 + I);
-  return '?';
-}
-
 void AppendUtf8(std::string& Out, uint32_t Cp) {
   if (Cp < 0x80) {
     Out += char(Cp);
@@ -41,6 +34,13 @@ void AppendUtf8(std::string& Out, uint32_t Cp) {
 }
 
 }  // namespace
+
+char CodePointToCp1250(uint32_t Cp) {
+  if (Cp < 0x80) return char(Cp);
+  for (int I = 0; I < 128; ++I)
+    if (kHighHalf[I] == Cp) return char(0x80 + I);
+  return '?';
+}
 
 std::string Cp1250(std::string_view Utf8) {
   std::string Out;
@@ -82,7 +82,7 @@ std::string Cp1250(std::string_view Utf8) {
       ++I;
       continue;
     }
-    Out += FromCodePoint(Cp);
+    Out += CodePointToCp1250(Cp);
     I += Len;
   }
   return Out;

@@ -2,6 +2,7 @@
 // Source files are UTF-8: every Polish literal passes through Cp1250() once.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -10,6 +11,8 @@ namespace quin {
 // UTF-8 text -> Windows-1250 bytes. Characters that Windows-1250 lacks become '?';
 // malformed UTF-8 sequences become '?' as well.
 std::string Cp1250(std::string_view Utf8);
+// The Windows-1250 byte of a Unicode code point; '?' when Windows-1250 lacks it.
+char CodePointToCp1250(uint32_t CodePoint);
 // Windows-1250 bytes -> UTF-8 (for logs and for tests that compare with UTF-8 literals).
 std::string Cp1250ToUtf8(std::string_view Text);
 

@@ -72,10 +72,7 @@ void WriteKeyDoubleBin(TStream& Stream, int& Indent, std::string_view Key, std::
   WriteKeyValue(Stream, Indent, Key, Comment, DoubleToHexText("$", Value));
 }
 
-void WriteKeyString(TStream& Stream, int& Indent, std::string_view Key, std::string_view Comment,
-                    std::string_view Text) {
-  // A quoted string must end on its line: line breaks are written as "\n", which the reader
-  // turns back into CR LF.
+std::string EscapeLineBreaks(std::string_view Text) {
   std::string OneLine;
   OneLine.reserve(Text.size());
   for (size_t I = 0; I < Text.size(); ++I) {
@@ -87,7 +84,14 @@ void WriteKeyString(TStream& Stream, int& Indent, std::string_view Key, std::str
       OneLine += C;
     }
   }
-  WriteKeyValue(Stream, Indent, Key, Comment, "\"" + DoubleText(OneLine, "\"") + "\"");
+  return OneLine;
+}
+
+void WriteKeyString(TStream& Stream, int& Indent, std::string_view Key, std::string_view Comment,
+                    std::string_view Text) {
+  // A quoted string must end on its line.
+  WriteKeyValue(Stream, Indent, Key, Comment,
+                "\"" + DoubleText(EscapeLineBreaks(Text), "\"") + "\"");
 }
 
 void WriteKeyText(TStream& Stream, int& Indent, std::string_view Key, std::string_view Comment,

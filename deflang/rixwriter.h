@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "base/guid.h"
@@ -35,6 +36,9 @@ void WriteKeyBoolean(TStream& Stream, int& Indent, std::string_view Key, std::st
 // for bit.
 void WriteKeyDoubleBin(TStream& Stream, int& Indent, std::string_view Key, std::string_view Comment,
                        double Value);
+// Text with every line break (CR LF, CR or LF) written as "\n", which the readers turn back
+// into CR LF.
+std::string EscapeLineBreaks(std::string_view Text);
 // Key = "Text"; with every double quote doubled and line breaks written as "\n".
 void WriteKeyString(TStream& Stream, int& Indent, std::string_view Key, std::string_view Comment,
                     std::string_view Text);

@@ -15,33 +15,11 @@
 #include "base/exception.h"
 #include "base/langmanager.h"
 #include "base/orvstreams.h"
-#include "tools/surveywriter/zoswriter.h"
+#include "fuzz/fuzz_survey.h"
 
 using namespace quin;
 
 namespace {
-
-const char* const kDefinition =
-    "def environ languages = plk, enu; end;\r\n"
-    "def survey namespace = ns; id = s1; name = \"S\"; wizards = table1d; end;\r\n"
-    "def recordset id = resp; name = \"R\"; def files colSpec = \"x\"; dataFile = \"y\"; end; "
-    "end;\r\n"
-    "def waves minSelCount = 2; def wave id = w1; end; def wave id = w2; end; "
-    "def wave id = w3; end; def wave id = w4; end; def wave id = w5; end; end;\r\n"
-    "def data\r\n"
-    "  def question id = sex; name = \"Sex\"; def responseList column = sex;\r\n"
-    "    def response id = male; name = \"M\"; code = 1; end;\r\n"
-    "    def response id = female; name = \"F\"; code = 2; end; end; end;\r\n"
-    "  def question id = age; name = \"Age\";\r\n"
-    "    def response id = years; name = \"Y\"; column = age; numeric = 15:99; end; end;\r\n"
-    "  def question id = freq; name = \"Freq\"; def responseGrid columnMask = \"f_*\";\r\n"
-    "    def responseAxis id = medium; name = \"Medium\";\r\n"
-    "      def response id = tv; name = \"TV\"; columnText = \"tv\"; end;\r\n"
-    "      def response id = radio; name = \"Radio\"; columnText = \"radio\"; end; end;\r\n"
-    "    def responseAxis id = often; name = \"Often\";\r\n"
-    "      def response id = daily; name = \"D\"; code = 1; end;\r\n"
-    "      def response id = never; name = \"N\"; code = 2; end; end; end; end;\r\n"
-    "end;\r\n";
 
 // Makes no elements: the parameters still compute every element's arguments.
 class TNullMaker : public TPelResElemMaker {
@@ -94,17 +72,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   static TLangManagerBinding Binding(Manager.get());
   static TNullMaker Maker;
   SetPelResElemMaker(&Maker);
-  TSwSurveyRecset Resp{"resp", {}};
-  for (int W = 0; W < 5; ++W) {
-    TSwSurveyWave Wave;
-    Wave.Records = 3;
-    Wave.Columns = {{"sex", {1, 2, 1}, {}},
-                    {"age", {20.0 + W, 30, 44}, {}},
-                    {"f_tv", {1, 2, 2}, {}},
-                    {"f_radio", {2, 1, kPelMissingDouble}, {}}};
-    Resp.Waves.push_back(Wave);
-  }
-  static std::string Bytes = SurveyFileBytes(kDefinition, {Resp});
+  static std::string Bytes = FuzzSurveyBytes(false);
   static TMemoryStream Stream{std::string_view(Bytes)};
   static std::unique_ptr<TPelSurvey> Survey = New<TPelSurvey>("fuzz.zos", 0);
   Survey->ReadSurveyFile(Stream);

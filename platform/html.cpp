@@ -1,5 +1,6 @@
 #include "platform/html.h"
 
+#include "base/format.h"
 #include "platform/charset.h"
 
 namespace quin {
@@ -87,6 +88,58 @@ std::string UrlDecode(std::string_view Text, bool PlusIsBlank) {
     R += (C == '+' && PlusIsBlank) ? ' ' : C;
   }
   return R;
+}
+
+// ---- Colours, spans, alignment and style tags
+
+std::string FormatHtmlColor(TColor Color) {
+  TColor C = ColorToRGB(Color);
+  int R = C & 0xFF, G = (C >> 8) & 0xFF, B = (C >> 16) & 0xFF;
+  std::string S = "#";
+  for (int V : {R, G, B}) {
+    S += Hex[V >> 4];
+    S += Hex[V & 15];
+  }
+  return S;
+}
+
+std::string FormatHtmlBgColor(TColor Color) { return " bgcolor=" + FormatHtmlColor(Color); }
+
+std::string FormatHtmlColSpan(int N) {
+  return N > 1 ? " colspan = \"" + IntToStr(N) + "\"" : std::string();
+}
+
+std::string FormatHtmlRowSpan(int N) {
+  return N > 1 ? " rowspan = \"" + IntToStr(N) + "\"" : std::string();
+}
+
+std::string FormatHtmlAlign(int Align) {
+  switch (Align) {
+    case 0:
+      return " align = \"left\"";
+    case 1:
+      return " align = \"right\"";
+    case 2:
+      return " align = \"center\"";
+    default:
+      return {};
+  }
+}
+
+std::string FormatHtmlOpenStyleTags(int Bits) {
+  std::string S;
+  if (Bits & 1) S += "<b>";
+  if (Bits & 2) S += "<i>";
+  if (Bits & 4) S += "<u>";
+  return S;
+}
+
+std::string FormatHtmlCloseStyleTags(int Bits) {
+  std::string S;
+  if (Bits & 1) S += "</b>";
+  if (Bits & 2) S += "</i>";
+  if (Bits & 4) S += "</u>";
+  return S;
 }
 
 }  // namespace quin

@@ -1,9 +1,13 @@
-// Escaping for the contexts a page writes values into.
+// Escaping for the contexts a page writes values into (HTML text itself: HtmlEscape in
+// base/orvstrings.h), and the small HTML helpers that the pages and the table output share
+// (colours, spans, alignment, style tags).
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "base/colors.h"
 #include "base/orvstrings.h"  // HtmlEscape
 
 namespace quin {
@@ -17,5 +21,18 @@ std::string UrlEncode(std::string_view Text);
 // Decodes %XX escapes (and '+' as a blank when PlusIsBlank). A malformed escape stays as
 // it is.
 std::string UrlDecode(std::string_view Text, bool PlusIsBlank);
+
+// "#RRGGBB" of the colour, system colours resolved first.
+std::string FormatHtmlColor(TColor Color);
+// " bgcolor=" and the colour.
+std::string FormatHtmlBgColor(TColor Color);
+// ' colspan = "N"' / ' rowspan = "N"' when N > 1, else empty.
+std::string FormatHtmlColSpan(int N);
+std::string FormatHtmlRowSpan(int N);
+// ' align = "left"' for 0, "right" for 1, "center" for 2, else empty.
+std::string FormatHtmlAlign(int Align);
+// "<b>", "<i>", "<u>" for the bits 1, 2 and 4 in this order, and their closing tags.
+std::string FormatHtmlOpenStyleTags(int Bits);
+std::string FormatHtmlCloseStyleTags(int Bits);
 
 }  // namespace quin

@@ -1,6 +1,7 @@
 # Debian packages the build needs; sourced by ./test and ./run.
 QUIN_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config zlib1g-dev libssl-dev libcurl4-openssl-dev
-  libcpp-httplib-dev libxml2-dev libxlsxwriter-dev)
+  libcpp-httplib-dev libxml2-dev libxlsxwriter-dev libcairo2-dev libjpeg62-turbo-dev
+  fonts-liberation2 fonts-dejavu-core)
 QUIN_TEST_PACKAGES=(clang-format libgtest-dev libbenchmark-dev libboost-math-dev chromium nodejs
   libzip-dev libreoffice-calc-nogui)
 

@@ -39,6 +39,11 @@ bool GimAtBlockEnd(TRixScanner& Scanner) {
 void GimSkipBlock(TRixScanner& Scanner, const TOrvMsgClass* MsgClass, bool AtDef) {
   const TOrvTextPos DefPos = Scanner.Token->StartPos;
   Scanner.NextToken();  // "def"
+  GimSkipBlockAfterDef(Scanner, DefPos, MsgClass, AtDef);
+}
+
+void GimSkipBlockAfterDef(TRixScanner& Scanner, const TOrvTextPos& DefPos,
+                          const TOrvMsgClass* MsgClass, bool AtDef) {
   const bool AtEOF = Scanner.Token->Is<TOrvTokenEOF>();
   const TOrvTextPos At = AtDef || AtEOF ? DefPos : Scanner.Token->StartPos;
   Scanner.AddMsgAt(MsgClass ? *MsgClass : TRixMsgError_UnknownKey, At);

@@ -36,6 +36,10 @@ bool GimAtBlockEnd(TRixScanner& Scanner);
 // identifier, and the block skipped whole with its own nested blocks ('"end" expected.' where
 // the first message stands when the text ends inside).
 void GimSkipBlock(TRixScanner& Scanner, const TOrvMsgClass* MsgClass = nullptr, bool AtDef = false);
+// The same when "def" (at DefPos) has been consumed already, for readers that look at the key
+// before they decide.
+void GimSkipBlockAfterDef(TRixScanner& Scanner, const TOrvTextPos& DefPos,
+                          const TOrvMsgClass* MsgClass = nullptr, bool AtDef = false);
 // A block whose key is read, Depth blocks deep: when it lies too deep, TGimError_NestedTooDeep
 // at its key (the last token read), the block skipped, and True.
 bool GimSkipTooDeep(TRixScanner& Scanner, int Depth);

@@ -1,8 +1,8 @@
 #include "web/register.h"
 
-#include "analysis/register.h"
 #include "base/metaclass.h"
 #include "desktop/register.h"
+#include "reports/register.h"
 #include "web/controller.h"
 #include "web/grouppane.h"
 #include "web/logon.h"
@@ -18,7 +18,7 @@
 namespace quin {
 
 void RegisterWebClasses() {
-  RegisterAnalysisClasses();
+  RegisterReportsClasses();
   RegisterDesktopClasses();
   for (const ClassInfo* C : {&TZepApp::StaticClass(),
                              &TZepServerController::StaticClass(),

@@ -231,71 +231,7 @@ TWebForm* ShowFormOver(const ClassInfo& FormClass) {
   return F;
 }
 
-// --- HTML helpers ---
-
-TColor ColorToRGB(TColor Color) {
-  if (Color >= 0) return Color;
-  // The usual desktop defaults of the system colours.
-  static const TColor System[] = {
-      0xC8D0D4, 0x6D4D3A, 0x6A240A, 0x808080, 0xC8D0D4, 0xFFFFFF, 0x000000, 0x000000,
-      0x000000, 0xFFFFFF, 0xC8D0D4, 0xC8D0D4, 0x808080, 0x6A240A, 0xFFFFFF, 0xC8D0D4,
-      0x808080, 0x808080, 0x000000, 0xC8D0D4, 0xFFFFFF, 0x404040, 0xC8D0D4, 0x000000,
-      0xE1FFFF, 0xB5B5B5, 0xCC6600, 0xF0CAA6, 0xF0E0C0, 0xFF9933, 0xF0F0F0};
-  int Index = Color & 0xFF;
-  if (Index < int(std::size(System))) return System[Index];
-  return 0;
-}
-
-std::string FormatHtmlColor(TColor Color) {
-  TColor C = ColorToRGB(Color);
-  int R = C & 0xFF, G = (C >> 8) & 0xFF, B = (C >> 16) & 0xFF;
-  const char* Hex = "0123456789ABCDEF";
-  std::string S = "#";
-  for (int V : {R, G, B}) {
-    S += Hex[V >> 4];
-    S += Hex[V & 15];
-  }
-  return S;
-}
-
-std::string FormatHtmlBgColor(TColor Color) { return " bgcolor=" + FormatHtmlColor(Color); }
-
-std::string FormatHtmlColSpan(int N) {
-  return N > 1 ? " colspan = \"" + IntToStr(N) + "\"" : std::string();
-}
-
-std::string FormatHtmlRowSpan(int N) {
-  return N > 1 ? " rowspan = \"" + IntToStr(N) + "\"" : std::string();
-}
-
-std::string FormatHtmlAlign(int Align) {
-  switch (Align) {
-    case 0:
-      return " align = \"left\"";
-    case 1:
-      return " align = \"right\"";
-    case 2:
-      return " align = \"center\"";
-    default:
-      return {};
-  }
-}
-
-std::string FormatHtmlOpenStyleTags(int Bits) {
-  std::string S;
-  if (Bits & 1) S += "<b>";
-  if (Bits & 2) S += "<i>";
-  if (Bits & 4) S += "<u>";
-  return S;
-}
-
-std::string FormatHtmlCloseStyleTags(int Bits) {
-  std::string S;
-  if (Bits & 1) S += "</b>";
-  if (Bits & 2) S += "</i>";
-  if (Bits & 4) S += "</u>";
-  return S;
-}
+// --- Menu pieces ---
 
 std::string FormatConfirmMenuHtml(std::string_view Caption, std::string_view Question) {
   std::string S =

@@ -1,11 +1,13 @@
 // The page frame every page of the server derives from (banner, menu line, language link,
-// subtitle, status line, heartbeat), the pane bases, page switching and the small HTML helpers.
+// subtitle, status line, heartbeat), the pane bases, page switching and the menu's HTML pieces.
+// The HTML helpers that the table output shares with the pages live in platform/html.h.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "platform/html.h"
 #include "platform/webform.h"
 
 namespace quin {
@@ -100,22 +102,6 @@ TWebForm* ReplaceCurrentForm(const ClassInfo& FormClass);
 // current page.
 TWebForm* ShowFormOver(const ClassInfo& FormClass);
 
-// TColor: 0x00BBGGRR; negative values (0x80000000 | index) name system colours.
-using TColor = std::int32_t;
-constexpr TColor clRed = 0x0000FF;
-constexpr TColor clBtnFace = TColor(0x8000000F);
-constexpr TColor clWindow = TColor(0x80000005);
-constexpr TColor clWindowText = TColor(0x80000008);
-// A system colour resolved to its RGB value; any other colour unchanged.
-TColor ColorToRGB(TColor Color);
-
-std::string FormatHtmlColor(TColor Color);
-std::string FormatHtmlBgColor(TColor Color);
-std::string FormatHtmlColSpan(int N);
-std::string FormatHtmlRowSpan(int N);
-std::string FormatHtmlAlign(int Align);
-std::string FormatHtmlOpenStyleTags(int Bits);
-std::string FormatHtmlCloseStyleTags(int Bits);
 std::string FormatConfirmMenuHtml(std::string_view Caption, std::string_view Question);
 
 // The HTML appended to a menu caption to end its cell and show the separator image.

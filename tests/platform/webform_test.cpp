@@ -60,6 +60,25 @@ TEST(WebCharset, PageTextRecodesWindows1250AndLeavesRecodedTextAlone) {
   EXPECT_EQ(ToPageText("\x84", true), "\\u201E");
 }
 
+TEST(HtmlHelpers, ColoursSpansAlignmentAndStyles) {
+  EXPECT_EQ(FormatHtmlColor(clRed), "#FF0000");
+  EXPECT_EQ(FormatHtmlColor(0xFF8000), "#0080FF");
+  EXPECT_EQ(FormatHtmlColor(clWindow), "#FFFFFF");
+  EXPECT_EQ(FormatHtmlColor(clWindowText), "#000000");
+  EXPECT_EQ(FormatHtmlBgColor(clRed), " bgcolor=#FF0000");
+  EXPECT_EQ(FormatHtmlColSpan(1), "");
+  EXPECT_EQ(FormatHtmlColSpan(0), "");
+  EXPECT_EQ(FormatHtmlColSpan(2), " colspan = \"2\"");
+  EXPECT_EQ(FormatHtmlRowSpan(3), " rowspan = \"3\"");
+  EXPECT_EQ(FormatHtmlAlign(0), " align = \"left\"");
+  EXPECT_EQ(FormatHtmlAlign(1), " align = \"right\"");
+  EXPECT_EQ(FormatHtmlAlign(2), " align = \"center\"");
+  EXPECT_EQ(FormatHtmlAlign(3), "");
+  EXPECT_EQ(FormatHtmlOpenStyleTags(7), "<b><i><u>");
+  EXPECT_EQ(FormatHtmlCloseStyleTags(7), "</b></i></u>");
+  EXPECT_EQ(FormatHtmlOpenStyleTags(4), "<u>");
+}
+
 TEST(WebEscape, HtmlAndScriptContexts) {
   EXPECT_EQ(HtmlEscape("<a href=\"x\">'&'</a>"),
             "&lt;a href=&quot;x&quot;&gt;&#39;&amp;&#39;&lt;/a&gt;");

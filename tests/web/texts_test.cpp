@@ -68,23 +68,7 @@ TEST(ProductInfo, KindsOfTheServerAndTheSharedTable) {
   EXPECT_EQ(C->GetProductInfo(3).size(), 10u);  // year-month-day
 }
 
-TEST(HtmlHelpers, ColoursSpansAlignmentStylesAndConfirmMenu) {
-  EXPECT_EQ(FormatHtmlColor(clRed), "#FF0000");
-  EXPECT_EQ(FormatHtmlColor(0xFF8000), "#0080FF");
-  EXPECT_EQ(FormatHtmlColor(clWindow), "#FFFFFF");
-  EXPECT_EQ(FormatHtmlColor(clWindowText), "#000000");
-  EXPECT_EQ(FormatHtmlBgColor(clRed), " bgcolor=#FF0000");
-  EXPECT_EQ(FormatHtmlColSpan(1), "");
-  EXPECT_EQ(FormatHtmlColSpan(0), "");
-  EXPECT_EQ(FormatHtmlColSpan(2), " colspan = \"2\"");
-  EXPECT_EQ(FormatHtmlRowSpan(3), " rowspan = \"3\"");
-  EXPECT_EQ(FormatHtmlAlign(0), " align = \"left\"");
-  EXPECT_EQ(FormatHtmlAlign(1), " align = \"right\"");
-  EXPECT_EQ(FormatHtmlAlign(2), " align = \"center\"");
-  EXPECT_EQ(FormatHtmlAlign(3), "");
-  EXPECT_EQ(FormatHtmlOpenStyleTags(7), "<b><i><u>");
-  EXPECT_EQ(FormatHtmlCloseStyleTags(7), "</b></i></u>");
-  EXPECT_EQ(FormatHtmlOpenStyleTags(4), "<u>");
+TEST(HtmlHelpers, ConfirmMenu) {
   std::string M = FormatConfirmMenuHtml("Logout", "Sure?");
   EXPECT_EQ(M.rfind("<TABLE class=\"topmenu \"border=\"0\"", 0), 0u);
   EXPECT_NE(M.find("onClick=\"event.cancelBubble=!confirm('Sure?');\""), std::string::npos);
