@@ -150,6 +150,15 @@ TEST_F(StepsTest, SingleEditAppliesOnOKAndLeavesTheParameterOnCancel) {
 }
 
 TEST_F(StepsTest, WebSurveyRegistersItsPanesByExactClassAndDefaultVariant) {
+  // The survey's own Polish texts are recoded for the pages and keep their "&", which page
+  // texts lose.
+  Survey().Environ->LangManager->SetLanguage("plk");
+  Module().LangManager->SetLanguage("plk");
+  std::string SurveyText = Cp1250("Źródła R&D"), PageText = SurveyText;
+  Survey().Environ->LangManager->PostProcessText(SurveyText);
+  Module().LangManager->PostProcessText(PageText);
+  EXPECT_EQ(SurveyText, Iso("Źródła R&D"));
+  EXPECT_EQ(PageText, Iso("Źródła RD"));
   const TPelParPaneRegList& R = *Survey().ParPaneRegs;
   EXPECT_EQ(R.FindPaneClass(RWClassOf<TPelParDefQuestions>(), 0),
             &TPelWebParPaneQuestionsFrame::StaticClass());
