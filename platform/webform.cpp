@@ -220,10 +220,16 @@ void TWebEdit::Render(std::string& Html) const {
   // A password is never sent back to the browser.
   Html += " value=\"" + (Password ? std::string() : HtmlEscape(Text)) + "\"";
   if (ReadOnly) Html += " readonly";
+  if (MaxLength > 0) Html += " maxlength=\"" + std::to_string(MaxLength) + "\"";
   if (!Enabled) Html += " disabled";
   Html += " onkeydown=\"if(event.key==='Enter'){event.preventDefault();";
   if (SubmitOnEnter) Html += FireScript("submit") + ";";
   Html += "}\">";
+}
+
+bool TWebEdit::CheckInput(const TWebValues& Values) const {
+  const std::string* V = Values.Find(Id());
+  return !V || V->size() <= static_cast<std::size_t>(std::max(MaxLength, 0));
 }
 
 void TWebEdit::ApplyInput(const TWebValues& Values) {
@@ -241,9 +247,17 @@ void TWebEdit::FireEvent(std::string_view, std::string_view) {
 void TWebMemo::Render(std::string& Html) const {
   Html += "<textarea" + CommonAttributes() + " name=\"" + Id() + "\"";
   if (ReadOnly) Html += " readonly";
+  if (MaxLength > 0) Html += " maxlength=\"" + std::to_string(MaxLength) + "\"";
   if (!Enabled) Html += " disabled";
   // A leading line break would be swallowed by the browser.
   Html += ">\n" + HtmlEscape(Text) + "</textarea>";
+}
+
+bool TWebMemo::CheckInput(const TWebValues& Values) const {
+  const std::string* V = Values.Find(Id());
+  if (!V) return true;
+  std::size_t Size = V->size() - static_cast<std::size_t>(std::count(V->begin(), V->end(), '\r'));
+  return Size <= static_cast<std::size_t>(std::max(MaxLength, 0));
 }
 
 void TWebMemo::ApplyInput(const TWebValues& Values) {
@@ -644,7 +658,9 @@ std::string TWebForm::RenderPage() {
     H += "<link rel=\"stylesheet\" type=\"text/css\" href=\"" + HtmlEscape(StyleSheetUrl) + "\">\n";
   for (const std::string& L : ExtraHeader) H += L + "\n";
   H += "<script>\n"
-       "function quinFire(e,q){if(q&&!confirm(q))return;var f=document.getElementById('quinform');"
+       "var quinBusy=false;\n"
+       "function quinFire(e,q){if(q&&!confirm(q))return;quinBusy=true;"
+       "var f=document.getElementById('quinform');"
        "f.elements['__evt'].value=e;f.submit();}\n"
        "function quinAsync(e){var b=new URLSearchParams();b.append('__evt',e);"
        "b.append('__page','" +
@@ -653,7 +669,11 @@ std::string TWebForm::RenderPage() {
        "fetch('" +
        JsEscape(Action) +
        "async',{method:'POST',body:b})"
-       ".then(function(r){return r.ok?r.arrayBuffer():null;})"
+       // An ended session: the page is asked for again, which leads to the logon page (unless
+       // the page is being sent already).
+       ".then(function(r){if(r.status==410){if(!quinBusy)location.href='" +
+       JsEscape(Action) +
+       "';return null;}return r.ok?r.arrayBuffer():null;})"
        ".then(function(a){if(a&&a.byteLength)alert(new TextDecoder('" +
        WebCharSet +
        "').decode(a));}).catch(function(){});}\n"

@@ -196,8 +196,9 @@ class TWebButton : public TWebControl {
   void FireEvent(std::string_view Kind, std::string_view Arg) override;
 };
 
-// A one-line edit; Enter sends the page (and OnSubmit) when SubmitOnEnter. A read-only edit
-// shows its text and takes none.
+// A one-line edit; Enter sends the page (and OnSubmit) when SubmitOnEnter. A posted value
+// longer than MaxLength bytes refuses the request. A read-only edit shows its text and takes
+// none.
 class TWebEdit : public TWebControl {
   QUIN_CLASS(TWebEdit, TWebControl)
  public:
@@ -206,27 +207,32 @@ class TWebEdit : public TWebControl {
   bool Password = false;
   bool ReadOnly = false;
   bool SubmitOnEnter = false;
+  int MaxLength = 1024;
   TWebNotifyEvent OnSubmit;
   void Render(std::string& Html) const override;
 
  protected:
   bool HasInput() const override { return !ReadOnly; }
+  bool CheckInput(const TWebValues& Values) const override;
   void ApplyInput(const TWebValues& Values) override;
   bool AcceptsEvent(std::string_view Kind, std::string_view Arg) const override;
   void FireEvent(std::string_view Kind, std::string_view Arg) override;
 };
 
-// A multi-line edit. Lines are separated by CR LF.
+// A multi-line edit. Lines are separated by CR LF. A posted text of more than MaxLength
+// bytes (line breaks counted once) refuses the request.
 class TWebMemo : public TWebControl {
   QUIN_CLASS(TWebMemo, TWebControl)
  public:
   TWebMemo() = default;
   std::string Text;
   bool ReadOnly = false;
+  int MaxLength = 64 * 1024;
   void Render(std::string& Html) const override;
 
  protected:
   bool HasInput() const override { return !ReadOnly; }
+  bool CheckInput(const TWebValues& Values) const override;
   void ApplyInput(const TWebValues& Values) override;
 };
 

@@ -1,14 +1,13 @@
 #include "platform/webserver.h"
 
-#include <httplib.h>
-#include <sys/random.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <fstream>
 #include <optional>
 
 #include "base/exception.h"
@@ -16,6 +15,8 @@
 #include "base/text.h"
 #include "platform/charset.h"
 #include "platform/html.h"
+#include "platform/httptransport.h"
+#include "platform/workerpool.h"
 
 namespace quin {
 
@@ -26,51 +27,10 @@ std::string WithSlash(std::string S) {
   return S;
 }
 
-// 128 bits from the system's random source, as 32 hexadecimal digits.
-std::string NewSessionId() {
-  unsigned char Bytes[16];
-  size_t Got = 0;
-  while (Got < sizeof Bytes) {
-    ssize_t N = getrandom(Bytes + Got, sizeof Bytes - Got, 0);
-    if (N < 0) {
-      if (errno == EINTR) continue;
-      throw Exception("The system's random source failed");
-    }
-    Got += static_cast<size_t>(N);
-  }
-  static const char Hex[] = "0123456789abcdef";
-  std::string R;
-  for (unsigned char B : Bytes) {
-    R += Hex[B >> 4];
-    R += Hex[B & 0xF];
-  }
-  return R;
-}
-
 bool IsSessionId(std::string_view S) {
   return S.size() == 32 && std::all_of(S.begin(), S.end(), [](char C) {
            return (C >= '0' && C <= '9') || (C >= 'a' && C <= 'f');
          });
-}
-
-std::string Extension(std::string_view FileName) {
-  size_t Slash = FileName.find_last_of('/');
-  size_t Dot = FileName.find_last_of('.');
-  if (Dot == std::string_view::npos || (Slash != std::string_view::npos && Dot < Slash)) return {};
-  return LowerCase(FileName.substr(Dot + 1));
-}
-
-TWebResponse TextResponse(int Status, std::string_view Text) {
-  TWebResponse R;
-  R.Status = Status;
-  R.ContentType = std::string("text/html; charset=") + WebCharSet;
-  R.Body =
-      "<!DOCTYPE html>\n<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; "
-      "charset=" +
-      std::string(WebCharSet) + "\"><title>" + std::to_string(Status) + "</title></head><body><p>" +
-      ToPageText(HtmlEscape(Text)) + "</p></body></html>\n";
-  R.Headers.emplace_back("Cache-Control", "no-store");
-  return R;
 }
 
 TWebResponse Redirect(std::string Location) {
@@ -83,15 +43,24 @@ TWebResponse Redirect(std::string Location) {
 
 // Reads a regular file of at most MaxSize bytes; false when it cannot.
 bool ReadFile(const std::string& Path, std::size_t MaxSize, std::string& Data) {
+  int Fd = open(Path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (Fd < 0) return false;
   struct stat St {};
-  if (stat(Path.c_str(), &St) != 0 || !S_ISREG(St.st_mode)) return false;
-  if (static_cast<unsigned long long>(St.st_size) > MaxSize) return false;
-  std::ifstream F(Path, std::ios::binary);
-  if (!F) return false;
-  Data.assign(static_cast<size_t>(St.st_size), '\0');
-  F.read(Data.data(), static_cast<std::streamsize>(Data.size()));
-  Data.resize(static_cast<size_t>(F.gcount()));
-  return true;
+  bool Ok = fstat(Fd, &St) == 0 && S_ISREG(St.st_mode) &&
+            static_cast<unsigned long long>(St.st_size) <= MaxSize;
+  if (Ok) {
+    Data.resize(static_cast<size_t>(St.st_size));
+    size_t Got = 0;
+    while (Got < Data.size()) {
+      ssize_t N = read(Fd, Data.data() + Got, Data.size() - Got);
+      if (N < 0 && errno == EINTR) continue;
+      if (N <= 0) break;
+      Got += static_cast<size_t>(N);
+    }
+    Data.resize(Got);
+  }
+  close(Fd);
+  return Ok;
 }
 
 std::string RealPath(const std::string& Path) {
@@ -110,23 +79,12 @@ std::string HeaderFileName(std::string_view Name) {
   return R;
 }
 
-void ParseQuery(std::string_view Text, TWebValues& Values) {
-  size_t Start = 0;
-  while (Start <= Text.size()) {
-    size_t Amp = Text.find('&', Start);
-    std::string_view Part =
-        Text.substr(Start, Amp == std::string_view::npos ? std::string_view::npos : Amp - Start);
-    if (!Part.empty()) {
-      size_t Eq = Part.find('=');
-      if (Eq == std::string_view::npos) {
-        Values.Add(UrlDecode(Part, true), {});
-      } else {
-        Values.Add(UrlDecode(Part.substr(0, Eq), true), UrlDecode(Part.substr(Eq + 1), true));
-      }
-    }
-    if (Amp == std::string_view::npos) break;
-    Start = Amp + 1;
-  }
+// The types of the web files (style sheet, images, icon).
+bool IsAssetType(std::string_view FileName) {
+  static const char* const Assets[] = {"css", "gif", "jpg", "png", "ico"};
+  std::string Ext = FileExtension(FileName);
+  return std::any_of(std::begin(Assets), std::end(Assets),
+                     [&Ext](const char* A) { return Ext == A; });
 }
 
 std::vector<std::string_view> SplitPath(std::string_view S) {
@@ -143,41 +101,8 @@ std::vector<std::string_view> SplitPath(std::string_view S) {
 
 }  // namespace
 
-std::string TWebResponse::Header(std::string_view Name) const {
-  for (const auto& [N, V] : Headers)
-    if (SameText(N, Name)) return V;
-  return {};
-}
-
-std::string ContentTypeOf(std::string_view FileName) {
-  static const std::pair<const char*, const char*> Types[] = {
-      {"css", "text/css"},
-      {"gif", "image/gif"},
-      {"jpg", "image/jpeg"},
-      {"jpeg", "image/jpeg"},
-      {"png", "image/png"},
-      {"ico", "image/x-icon"},
-      {"htm", "text/html; charset=iso-8859-2"},
-      {"html", "text/html; charset=iso-8859-2"},
-      {"txt", "text/plain; charset=windows-1250"},
-      {"csv", "text/csv; charset=windows-1250"},
-      {"xml", "application/xml"},
-      {"pdf", "application/pdf"},
-      {"xls", "application/vnd.ms-excel"},
-      {"xlsx", "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet"},
-      {"zip", "application/zip"},
-  };
-  std::string Ext = Extension(FileName);
-  for (const auto& [E, T] : Types)
-    if (Ext == E) return T;
-  return "application/octet-stream";
-}
-
-struct TWebServer::THttp {
-  httplib::Server Svr;
-};
-
-TWebServer::TWebServer(TWebServerSettings Settings) : FSettings(std::move(Settings)) {
+TWebServer::TWebServer(TWebServerSettings Settings)
+    : FSettings(std::move(Settings)), FAssets(std::make_unique<TAssetCache>()) {
   FSettings.AppPath = WithSlash(FSettings.AppPath);
   if (FSettings.FilesFolder.empty()) FSettings.FilesFolder = FSettings.AppPath + "Files/Quin/";
   FSettings.FilesFolder = WithSlash(FSettings.FilesFolder);
@@ -190,29 +115,29 @@ TWebServer::TWebServer(TWebServerSettings Settings) : FSettings(std::move(Settin
 
 TWebServer::~TWebServer() { Stop(); }
 
-std::size_t TWebServer::SessionCount() const {
-  std::lock_guard<std::mutex> G(FSessionsLock);
-  return FSessions.size();
-}
-
-std::shared_ptr<TWebSession> TWebServer::FindSession(const std::string& Id) const {
-  std::lock_guard<std::mutex> G(FSessionsLock);
-  auto It = FSessions.find(Id);
-  return It == FSessions.end() ? nullptr : It->second;
-}
-
 // --- requests ---
 
 TWebResponse TWebServer::Handle(const TWebRequest& Request) {
+  TWebResponse R = Route(Request);
+  THttpTransport::AddSecurityHeaders(R);
+  return R;
+}
+
+TWebResponse TWebServer::Route(const TWebRequest& Request) {
   std::size_t Total = 0;
   for (const auto& [N, V] : Request.Values.Items) Total += N.size() + V.size() + 2;
   if (Total > FSettings.MaxBodySize || Request.Values.Items.size() > FSettings.MaxValueCount)
     return TextResponse(413, "Request too large.");
-  if (Request.Method != "GET" && Request.Method != "POST")
-    return TextResponse(405, "Method not allowed.");
+  bool Read = Request.Method == "GET" || Request.Method == "HEAD";
+  auto NotAllowed = [](const char* Allow) {
+    TWebResponse R = TextResponse(405, "Method not allowed.");
+    R.Headers.emplace_back("Allow", Allow);
+    return R;
+  };
+  if (!Read && Request.Method != "POST") return NotAllowed("GET, HEAD, POST");
 
   const std::string& Raw = Request.Path;
-  if (Raw == "/") return NewSession(Request);
+  if (Raw == "/") return NewSession(Request, false, {});
   if (Raw.compare(0, 3, "/s/") == 0) {
     std::string Decoded = UrlDecode(Raw, false);
     size_t Slash = Decoded.find('/', 3);
@@ -221,8 +146,10 @@ TWebResponse TWebServer::Handle(const TWebRequest& Request) {
                                             : TextResponse(404, "Not found.");
     return SessionRequest(Request, Decoded.substr(3, Slash - 3), Decoded.substr(Slash + 1));
   }
-  if (Raw.compare(0, FSettings.FilesUrl.size(), FSettings.FilesUrl) == 0) {
-    if (Request.Method != "GET") return TextResponse(405, "Method not allowed.");
+  bool Icon = Raw == "/favicon.ico";
+  if (Icon || Raw.compare(0, FSettings.FilesUrl.size(), FSettings.FilesUrl) == 0) {
+    if (!Read) return NotAllowed("GET, HEAD");
+    if (Icon) return StaticFile(FSettings.FilesUrl + "favicon.ico");
     // Encoded dots, slashes, backslashes and NUL are refused before decoding.
     std::string Lower = LowerCase(Raw);
     for (const char* Bad : {"%2e", "%2f", "%5c", "%00", "%25"})
@@ -232,44 +159,25 @@ TWebResponse TWebServer::Handle(const TWebRequest& Request) {
   return TextResponse(404, "Not found.");
 }
 
-TWebResponse TWebServer::NewSession(const TWebRequest& Request) {
-  if (SessionCount() >= FSettings.MaxSessions)
-    return TextResponse(503, "Too many sessions; please try again later.");
-  std::vector<std::string> Params;
-  for (const auto& [N, V] : Request.Values.Items)
-    Params.push_back(Iso88592ToCp1250(N) + "=" + Iso88592ToCp1250(V));
-  std::shared_ptr<TWebSession> S(new TWebSession(*this, NewSessionId(), std::move(Params)));
-  {
-    std::lock_guard<std::mutex> G(S->FLock);
-    TWebSessionBinding Bind(S.get());
-    RunHandler(*S, [this, &S] {
-      if (OnNewSession) OnNewSession(*S);
-    });
-    S->FLastAccess = std::chrono::steady_clock::now();
-  }
-  {
-    std::lock_guard<std::mutex> G(FSessionsLock);
-    FSessions[S->Id()] = S;
-  }
-  return Redirect(S->UrlBase());
-}
-
 TWebResponse TWebServer::SessionRequest(const TWebRequest& Request, const std::string& Sid,
                                         const std::string& Rest) {
   // Found outlives the lock guard declared after it.
-  std::shared_ptr<TWebSession> Found = IsSessionId(Sid) ? FindSession(Sid) : nullptr;
+  TSessionPtr Found = IsSessionId(Sid) ? FindSession(Sid) : nullptr;
   std::unique_lock<std::mutex> G;
   TWebSession* S = nullptr;
   if (Found) {
     G = std::unique_lock<std::mutex>(Found->FLock);
-    if (!Found->FClosed) S = Found.get();
+    // A session that ended or got a new identifier meanwhile is not reached any more.
+    if (!Found->FClosed && Found->Id() == Sid) S = Found.get();
   }
   if (!S) {
-    // An ended session: a page request starts anew, anything else is gone.
-    if (Rest.empty() && Request.Method == "GET") return Redirect("/");
-    return TextResponse(410, "The session has ended.");
+    G = {};
+    return EndedSession(Request, Sid, Rest);
   }
   S->FLastAccess = std::chrono::steady_clock::now();
+  S->FClientAddress = Request.ClientAddress;
+  S->FReplyDelay = {};
+  S->FRenewed = false;
   TWebSessionBinding Bind(S);
   std::optional<TLangManagerBinding> LangBind;
   if (SessionLangManager)
@@ -279,15 +187,34 @@ TWebResponse TWebServer::SessionRequest(const TWebRequest& Request, const std::s
   S->FSendPending = false;
   TWebResponse R;
   if (Rest.empty()) {
-    R = Request.Method == "POST" ? PageRequest(*S, Request, true) : RenderActive(*S);
-  } else if (Rest == "async") {
+    R = Request.Method == "POST" ? PageRequest(*S, Request) : RenderActive(*S);
+  } else if (Rest == "async" && Request.Method == "POST") {
     R = AsyncRequest(*S, Request);
-  } else if (Rest.compare(0, 4, "img/") == 0 && Request.Method == "GET") {
+  } else if (Rest.compare(0, 4, "img/") == 0 && Request.Method != "POST") {
     R = ImageRequest(*S, Rest.substr(4));
   } else {
     R = TextResponse(404, "Not found.");
   }
+  R.Delay = S->FReplyDelay;
   S->FLastAccess = std::chrono::steady_clock::now();
+  return R;
+}
+
+TWebResponse TWebServer::EndedSession(const TWebRequest& Request, const std::string& Sid,
+                                      const std::string& Rest) {
+  // A page of an ended session gets a new session that tells the user so, in the ended
+  // session's language; its timer is told the session is gone, and nothing else is served.
+  if (Rest == "async") return TextResponse(410, "The session has ended.");
+  if (!Rest.empty() || !IsSessionId(Sid)) return TextResponse(404, "Not found.");
+  std::string Lang;
+  {
+    std::lock_guard<std::mutex> G(FSessionsLock);
+    auto It = FEnded.find(Sid);
+    if (It != FEnded.end()) Lang = It->second;
+  }
+  TWebRequest Start{Request.Method, "/", {}, Request.ClientAddress};
+  TWebResponse R = NewSession(Start, true, Lang);
+  if (R.Status == 302) R.Status = 303;
   return R;
 }
 
@@ -306,7 +233,7 @@ void TWebServer::RunHandler(TWebSession& Session, const std::function<void()>& H
   Session.FinishEvent();
 }
 
-TWebResponse TWebServer::PageRequest(TWebSession& Session, const TWebRequest& Request, bool) {
+TWebResponse TWebServer::PageRequest(TWebSession& Session, const TWebRequest& Request) {
   TWebForm* F = Session.ActiveForm();
   const std::string* Page = Request.Values.Find("__page");
   // A request from a page that is no longer active only shows the active one.
@@ -320,6 +247,7 @@ TWebResponse TWebServer::PageRequest(TWebSession& Session, const TWebRequest& Re
   F->ForEachControl([&Inputs](TWebControl& C) {
     if (C.HasInput() && C.IsActive()) Inputs.push_back(&C);
   });
+  // A refused value is never echoed.
   for (TWebControl* C : Inputs)
     if (!C->CheckInput(Values)) return TextResponse(400, "Invalid value for a control.");
 
@@ -339,6 +267,12 @@ TWebResponse TWebServer::PageRequest(TWebSession& Session, const TWebRequest& Re
   for (TWebControl* C : Inputs) C->ApplyInput(Values);
   if (Target) RunHandler(Session, [&] { Target->FireEvent(Kind, Arg); });
 
+  // After a logon the browser goes to the session's new address (the page comes from there).
+  if (Session.FRenewed) {
+    TWebResponse R = Redirect(Session.UrlBase());
+    R.Status = 303;
+    return R;
+  }
   if (Session.FSendPending) {
     Session.FSendPending = false;
     std::string Path = std::move(Session.FSendFile);
@@ -428,163 +362,55 @@ TWebResponse TWebServer::StaticFile(const std::string& DecodedPath) {
     // Only the session's own files, directly in its folder.
     if (Parts.size() != 3 || !IsSessionId(Parts[1]) || !FindSession(std::string(Parts[1])))
       return TextResponse(404, "Not found.");
-  } else {
-    static const char* const Assets[] = {"css", "gif", "jpg", "png", "ico"};
-    std::string Ext = Extension(Rel);
-    if (std::none_of(std::begin(Assets), std::end(Assets),
-                     [&Ext](const char* A) { return Ext == A; }))
-      return TextResponse(404, "Not found.");
-  }
-  // Symbolic links may not lead out of the files folder.
-  std::string Root = RealPath(FSettings.FilesFolder);
-  std::string Full = RealPath(FSettings.FilesFolder + Rel);
-  if (Root.empty() || Full.empty() || Full.compare(0, Root.size() + 1, Root + "/") != 0)
+  } else if (!IsAssetType(Rel)) {
     return TextResponse(404, "Not found.");
+  }
   TWebResponse R;
+  if (!SessionFolder && FAssets->Find(Rel, R)) return R;
+  // The file is served by its real path: symbolic links may not lead out of the files folder
+  // (or of the session's folder), nor to a file of another type, nor to a hidden file.
+  std::string Root = RealPath(FSettings.FilesFolder);
+  if (Root.empty()) return TextResponse(404, "Not found.");
+  std::string Inside =
+      Root + "/" + (SessionFolder ? std::string(Parts[0]) + "/" + std::string(Parts[1]) + "/" : "");
+  std::string Full = RealPath(FSettings.FilesFolder + Rel);
+  if (Full.empty() || Full.compare(0, Inside.size(), Inside) != 0)
+    return TextResponse(404, "Not found.");
+  if (SessionFolder ? ContentTypeOf(Full) == ContentTypeOf("") : !IsAssetType(Full))
+    return TextResponse(404, "Not found.");
+  for (const std::string& Hidden : FSettings.HiddenFiles)
+    if (Full == Root + "/" + Hidden) return TextResponse(404, "Not found.");
   if (!ReadFile(Full, FSettings.MaxFileSize, R.Body)) return TextResponse(404, "Not found.");
-  R.ContentType = ContentTypeOf(Rel);
+  R.ContentType = ContentTypeOf(Full);
   R.Headers.emplace_back("Cache-Control", SessionFolder ? "no-store" : "max-age=3600");
+  if (!SessionFolder) FAssets->Keep(Rel, R);
   return R;
 }
 
-// --- session timeout ---
+// --- web files read lately ---
 
-void TWebServer::CloseSession(const std::shared_ptr<TWebSession>& Session) {
-  // The caller holds the session's lock.
-  Session->FClosed = true;
-  TWebSessionBinding Bind(Session.get());
-  std::optional<TLangManagerBinding> LangBind;
-  try {
-    if (SessionLangManager)
-      if (TOrvLangManager* LM = SessionLangManager(*Session)) LangBind.emplace(LM);
-    if (OnCloseSession) OnCloseSession(*Session);
-  } catch (...) {
-    // A failing close handler must not keep the session alive.
-  }
-  LangBind.reset();
-  Session->CloseAll();
+bool TWebServer::TAssetCache::Find(const std::string& Rel, TWebResponse& R) {
+  std::lock_guard<std::mutex> G(Lock);
+  auto It = Entries.find(Rel);
+  if (It == Entries.end() || std::chrono::steady_clock::now() - It->second.Read > Fresh)
+    return false;
+  R = It->second.Response;
+  return true;
 }
 
-void TWebServer::CloseIdleSessions() {
-  auto Now = std::chrono::steady_clock::now();
-  std::vector<std::shared_ptr<TWebSession>> All;
-  {
-    std::lock_guard<std::mutex> G(FSessionsLock);
-    for (const auto& [Id, S] : FSessions) All.push_back(S);
+void TWebServer::TAssetCache::Keep(const std::string& Rel, const TWebResponse& R) {
+  if (R.Body.size() > MaxFile) return;
+  std::lock_guard<std::mutex> G(Lock);
+  auto It = Entries.find(Rel);
+  if (It != Entries.end()) {
+    Bytes -= It->second.Response.Body.size();
+    Entries.erase(It);
   }
-  for (const auto& S : All) {
-    // A session serving a request is not idle.
-    std::unique_lock<std::mutex> G(S->FLock, std::try_to_lock);
-    if (!G.owns_lock() || S->FClosed) continue;
-    if (Now - S->FLastAccess <= FSettings.SessionTimeout) continue;
-    {
-      std::lock_guard<std::mutex> L(FSessionsLock);
-      FSessions.erase(S->Id());
-    }
-    CloseSession(S);
+  if (Bytes + R.Body.size() > MaxBytes) {
+    Entries.clear();
+    Bytes = 0;
   }
+  Entries[Rel] = {R, std::chrono::steady_clock::now()};
+  Bytes += R.Body.size();
 }
-
-void TWebServer::TimeoutLoop() {
-  auto Period = std::clamp(FSettings.SessionTimeout / 4, std::chrono::milliseconds(10),
-                           std::chrono::milliseconds(1000));
-  std::unique_lock<std::mutex> G(FTimerLock);
-  while (!FStopping) {
-    FTimerWake.wait_for(G, Period);
-    if (FStopping) break;
-    G.unlock();
-    CloseIdleSessions();
-    G.lock();
-  }
-}
-
-// --- HTTP ---
-
-void TWebServer::Start() {
-  if (FHttp) throw Exception("The server is already running");
-  FHttp = std::make_unique<THttp>();
-  httplib::Server& Svr = FHttp->Svr;
-  int Threads = FSettings.ThreadPoolSize;
-  Svr.new_task_queue = [Threads] { return new httplib::ThreadPool(static_cast<size_t>(Threads)); };
-  Svr.set_payload_max_length(FSettings.MaxBodySize);
-  // A body is read only when its length is declared (httplib refuses one over the limit
-  // itself). A body sent in chunks, or up to the end of the connection, would be read whole
-  // before any limit applied, so such requests are answered from their head alone.
-  Svr.set_pre_routing_handler([](const httplib::Request& Req, httplib::Response& Res) {
-    bool Undeclared =
-        Req.has_header("Transfer-Encoding") ||
-        (Req.method != "GET" && Req.method != "HEAD" && !Req.has_header("Content-Length"));
-    if (!Undeclared) return httplib::Server::HandlerResponse::Unhandled;
-    TWebResponse W = TextResponse(411, "Length required.");
-    Res.status = W.Status;
-    Res.set_header("Connection", "close");
-    Res.set_content(W.Body, W.ContentType.c_str());
-    return httplib::Server::HandlerResponse::Handled;
-  });
-  auto Serve = [this](const httplib::Request& Req, httplib::Response& Res) {
-    TWebRequest R;
-    R.Method = Req.method;
-    size_t Q = Req.target.find('?');
-    R.Path = Req.target.substr(0, Q);
-    if (Q != std::string::npos) ParseQuery(std::string_view(Req.target).substr(Q + 1), R.Values);
-    if (Req.method == "POST") {
-      if (Req.is_multipart_form_data()) {
-        for (const auto& [Name, Item] : Req.files) R.Values.Add(Name, Item.content);
-      } else if (Req.get_header_value("Content-Type")
-                     .rfind("application/x-www-form-urlencoded", 0) == 0) {
-        ParseQuery(Req.body, R.Values);
-      }
-    }
-    TWebResponse W = Handle(R);
-    Res.status = W.Status;
-    for (const auto& [N, V] : W.Headers) Res.set_header(N.c_str(), V);
-    if (!W.ContentType.empty() || !W.Body.empty())
-      Res.set_content(W.Body, W.ContentType.empty() ? "text/plain" : W.ContentType.c_str());
-  };
-  Svr.Get(".*", Serve);
-  Svr.Post(".*", Serve);
-  int Port = FSettings.Port;
-  if (Port == 0) {
-    Port = Svr.bind_to_any_port(FSettings.Host);
-  } else if (!Svr.bind_to_port(FSettings.Host, Port)) {
-    Port = -1;
-  }
-  if (Port <= 0) {
-    FHttp.reset();
-    throw Exception("Cannot listen on " + FSettings.Host + ":" + std::to_string(FSettings.Port));
-  }
-  FPort = Port;
-  FListenThread = std::thread([this] { FHttp->Svr.listen_after_bind(); });
-  for (int I = 0; I < 5000 && !FHttp->Svr.is_running(); ++I)
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  if (!FHttp->Svr.is_running()) {
-    Stop();
-    throw Exception("The server did not start on port " + std::to_string(FPort));
-  }
-}
-
-void TWebServer::Stop() {
-  if (FHttp) {
-    FHttp->Svr.stop();
-    if (FListenThread.joinable()) FListenThread.join();
-    FHttp.reset();
-  }
-  {
-    std::lock_guard<std::mutex> G(FTimerLock);
-    FStopping = true;
-  }
-  FTimerWake.notify_all();
-  if (FTimerThread.joinable()) FTimerThread.join();
-  std::vector<std::shared_ptr<TWebSession>> All;
-  {
-    std::lock_guard<std::mutex> G(FSessionsLock);
-    for (const auto& [Id, S] : FSessions) All.push_back(S);
-    FSessions.clear();
-  }
-  for (const auto& S : All) {
-    std::lock_guard<std::mutex> G(S->FLock);
-    if (!S->FClosed) CloseSession(S);
-  }
-}
-
 }  // namespace quin

@@ -5,14 +5,21 @@
 // to "/s/<session>/"; GET there renders the active page; POST there carries the page's values
 // and "__evt=<control>:<kind>:<argument>"; POST "/s/<session>/async" runs an asynchronous
 // timer; "/s/<session>/img/<control>" serves an image control's file; "/Files/Quin/..." serves
-// the allowed web files.
+// the allowed web files, "/favicon.ico" the files folder's icon. A request for a session that
+// has ended opens a new session (in the ended one's language) whose pages tell so.
+//
+// Sessions nobody has logged on to are cheap and go first: each client address keeps at most
+// MaxAnonymousSessionsPerAddress of them (its oldest one ends when it opens another), and at
+// MaxSessions the oldest of them all ends to make room.
 #pragma once
 
-#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
+#include <cstdint>
+#include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -22,11 +29,14 @@
 #include <vector>
 
 #include "platform/webform.h"
+#include "platform/webmessage.h"
 #include "platform/websession.h"
 
 namespace quin {
 
+class THttpTransport;
 class TOrvLangManager;
+class TWorkerPool;
 
 struct TWebServerSettings {
   std::string Host = "0.0.0.0";
@@ -43,25 +53,21 @@ struct TWebServerSettings {
   std::size_t MaxValueCount = 4096;
   std::size_t MaxSessions = 10000;
   std::size_t MaxFileSize = std::size_t(256) << 20;
+  std::size_t MaxAnonymousSessionsPerAddress = 50;
+  // Ended sessions whose language is remembered for the page that tells they ended.
+  std::size_t EndedSessionsRemembered = 10000;
+  // Names below the files folder that are never served (the users file).
+  std::vector<std::string> HiddenFiles;
+  // The transport: I/O threads, deadlines, connection limits and the trusted proxies.
+  int IoThreads = 0;  // 0: half the cores, from 2 to 4
+  std::chrono::milliseconds HeadTimeout{10000};
+  std::chrono::milliseconds IdleTimeout{15000};
+  std::size_t MinBodyRate = 8192;
+  std::size_t MaxConnectionsPerAddress = 128;
+  std::vector<std::string> TrustedProxies;
+  // How long Stop waits for page handlers still running.
+  std::chrono::milliseconds StopGrace{3000};
 };
-
-struct TWebRequest {
-  std::string Method;  // "GET" or "POST"
-  std::string Path;    // as sent, percent-encoded, without the query
-  TWebValues Values;   // query and form values, decoded, still in the browser's character set
-};
-
-struct TWebResponse {
-  int Status = 200;
-  std::string ContentType;
-  std::string Body;
-  std::vector<std::pair<std::string, std::string>> Headers;
-  // The value of the named header; empty when absent.
-  std::string Header(std::string_view Name) const;
-};
-
-// Content type for a file name's extension.
-std::string ContentTypeOf(std::string_view FileName);
 
 class TWebServer {
  public:
@@ -77,19 +83,25 @@ class TWebServer {
   std::function<void(TWebSession&)> OnCloseSession;
   // The language manager bound to the thread together with the session; null: none.
   std::function<TOrvLangManager*(TWebSession&)> SessionLangManager;
+  // A session got a new identifier at logon; OldId has ended.
+  std::function<void(TWebSession&, const std::string& OldId)> OnRenewSession;
 
   const TWebServerSettings& Settings() const { return FSettings; }
 
-  // Serves one request without sockets; the HTTP server calls it for every request.
+  // Serves one request without sockets; the HTTP server calls it for every request: for a web
+  // file on its I/O thread, for anything else on a worker.
   TWebResponse Handle(const TWebRequest& Request);
 
-  // Listens on Host:Port with the thread pool; returns once listening. Raises Exception when
-  // the address cannot be bound.
+  // Listens on Host:Port (never sharing it) with the worker pool; returns once listening.
+  // Raises Exception with a clear text when the address cannot be bound.
   void Start();
-  // The port listened on (the chosen one when Settings.Port was 0).
+  // The address and port listened on (the chosen port when Settings.Port was 0).
+  const std::string& Address() const { return FAddress; }
   int Port() const { return FPort; }
-  // Stops listening, then closes every session.
-  void Stop();
+  // Stops listening and ends every connection at once, waits at most StopGrace for the page
+  // handlers still running, then closes every session. False when a handler was still running
+  // (its session stays open; the caller ends the process).
+  bool Stop();
 
   // Closes the sessions idle for longer than the timeout (the timeout thread runs it).
   void CloseIdleSessions();
@@ -97,12 +109,34 @@ class TWebServer {
 
  private:
   friend class TWebSession;
-  std::shared_ptr<TWebSession> FindSession(const std::string& Id) const;
-  void CloseSession(const std::shared_ptr<TWebSession>& Session);
-  TWebResponse NewSession(const TWebRequest& Request);
+  using TSessionPtr = std::shared_ptr<TWebSession>;
+  using TSessionsBySeq = std::map<std::uint64_t, TSessionPtr>;
+  TSessionPtr FindSession(const std::string& Id) const;
+  // The caller holds the session's lock; the session is no longer registered.
+  void CloseSession(const TSessionPtr& Session);
+  // Takes a session out of the registry (FSessionsLock held) and remembers its language.
+  void Unregister(TWebSession& Session);
+  void AddAnonymous(const TSessionPtr& Session);
+  void RemoveAnonymous(TWebSession& Session);
+  void RememberEnded(const std::string& Id, const std::string& LangCode);
+  std::string LangCodeOf(TWebSession& Session);
+  // Ends not-logged-on sessions to make room for one more from Address; false when there is
+  // no room.
+  bool MakeRoom(const std::string& Address);
+  void RenewId(TWebSession& Session);
+  // The registered session a request's path names; null when none.
+  TSessionPtr SessionOf(const std::string& Path) const;
+  // Runs Job on a worker once no other request of Session is being served there.
+  void RunInTurn(const TSessionPtr& Session, std::function<void()> Job);
+  void NextTurn(const TSessionPtr& Session);
+  void SetLoggedOn(TWebSession& Session, bool LoggedOn);
+  TWebResponse NewSession(const TWebRequest& Request, bool AfterEnded, const std::string& LangCode);
+  TWebResponse EndedSession(const TWebRequest& Request, const std::string& Sid,
+                            const std::string& Rest);
+  TWebResponse Route(const TWebRequest& Request);
   TWebResponse SessionRequest(const TWebRequest& Request, const std::string& Sid,
                               const std::string& Rest);
-  TWebResponse PageRequest(TWebSession& Session, const TWebRequest& Request, bool Post);
+  TWebResponse PageRequest(TWebSession& Session, const TWebRequest& Request);
   TWebResponse AsyncRequest(TWebSession& Session, const TWebRequest& Request);
   TWebResponse ImageRequest(TWebSession& Session, const std::string& ControlId);
   TWebResponse StaticFile(const std::string& DecodedPath);
@@ -112,11 +146,36 @@ class TWebServer {
 
   TWebServerSettings FSettings;
   mutable std::mutex FSessionsLock;
-  std::unordered_map<std::string, std::shared_ptr<TWebSession>> FSessions;
+  std::unordered_map<std::string, TSessionPtr> FSessions;
+  // Sessions nobody has logged on to, oldest first, in all and per creating address.
+  TSessionsBySeq FAnonymous;
+  std::unordered_map<std::string, TSessionsBySeq> FAnonymousByAddress;
+  std::uint64_t FNextSeq = 0;
+  // Identifiers of ended sessions with their language codes, oldest first.
+  std::unordered_map<std::string, std::string> FEnded;
+  std::deque<std::string> FEndedOrder;
 
-  struct THttp;
-  std::unique_ptr<THttp> FHttp;
-  std::thread FListenThread;
+  // Web files read lately, by their path below the files folder: an entry serves for a moment
+  // (a changed file or link is seen after it), and only small files are kept.
+  struct TAssetCache {
+    struct TEntry {
+      TWebResponse Response;
+      std::chrono::steady_clock::time_point Read;
+    };
+    static constexpr std::chrono::milliseconds Fresh{2000};
+    static constexpr std::size_t MaxFile = 512 * 1024;
+    static constexpr std::size_t MaxBytes = 16 << 20;
+    std::mutex Lock;
+    std::unordered_map<std::string, TEntry> Entries;
+    std::size_t Bytes = 0;
+    bool Find(const std::string& Rel, TWebResponse& R);
+    void Keep(const std::string& Rel, const TWebResponse& R);
+  };
+  std::unique_ptr<TAssetCache> FAssets;
+
+  std::unique_ptr<TWorkerPool> FPool;
+  std::unique_ptr<THttpTransport> FHttp;
+  std::string FAddress;
   int FPort = 0;
 
   std::mutex FTimerLock;

@@ -128,6 +128,17 @@ void TWebSession::FinishEvent() {
   for (const auto& F : FForms) F->FreeDeleted();
 }
 
+void TWebSession::MarkLoggedOn() {
+  FServer.SetLoggedOn(*this, true);
+  FServer.RenewId(*this);
+}
+
+void TWebSession::MarkLoggedOff() { FServer.SetLoggedOn(*this, false); }
+
+void TWebSession::DelayReply(std::chrono::milliseconds Delay) {
+  FReplyDelay = std::max(FReplyDelay, Delay);
+}
+
 void TWebSession::Alert(std::string Text) { FAlerts.push_back(std::move(Text)); }
 
 void TWebSession::OpenNewWindow(std::string Url) { FNewWindows.push_back(std::move(Url)); }

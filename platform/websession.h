@@ -4,6 +4,9 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
+#include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -28,6 +31,24 @@ class TWebSession {
   const std::vector<std::string>& StartParams() const { return FStartParams; }
   // The URL every request of this session goes to: "/s/<id>/".
   std::string UrlBase() const { return "/s/" + FId + "/"; }
+  // The address of the client whose request is being served (the peer's, or the one a
+  // trusted proxy forwards).
+  const std::string& ClientAddress() const { return FClientAddress; }
+  // A user has logged on: the session gets a new identifier (the old one ends, so a link shared
+  // before the logon no longer reaches it) and no longer counts among the cheap sessions that
+  // go first. During a request its answer sends the browser to the new address.
+  void MarkLoggedOn();
+  // Nobody is logged on any more: the session counts among the cheap ones again.
+  void MarkLoggedOff();
+  bool IsLoggedOn() const { return FLoggedOn; }
+  // True for a session opened for a request that reached an ended session; EndedLangCode is
+  // the language code that session had ("enu", "plk"; empty when unknown).
+  bool FollowsEndedSession() const { return FFollowsEnded; }
+  const std::string& EndedLangCode() const { return FEndedLangCode; }
+  // Holds the answer to the current request back for at least Delay (the connection waits,
+  // no worker).
+  void DelayReply(std::chrono::milliseconds Delay);
+
   // Settings of the server, with trailing '/': the application folder, the web files folder
   // and its URL, and the layer's own folder for files made for download.
   const std::string& AppPath() const;
@@ -103,6 +124,21 @@ class TWebSession {
   std::string FSendFile;
   std::string FSendName;
   bool FSendPending = false;
+
+  std::string FClientAddress;
+  std::string FOwnerAddress;  // the address that opened the session
+  std::uint64_t FSeq = 0;     // place among the cheap sessions (FSessionsLock)
+  bool FLoggedOn = false;     // (FSessionsLock)
+  bool FRegistered = false;   // in the server's list (FSessionsLock)
+  bool FRenewed = false;      // the identifier changed during the current request
+  bool FFollowsEnded = false;
+  std::string FEndedLangCode;
+  std::chrono::milliseconds FReplyDelay{0};
+  // Requests that came over the network while one of this session's requests is served wait
+  // here, holding no worker, and are handed to the workers one after the other.
+  std::mutex FTurnLock;
+  bool FInTurn = false;
+  std::deque<std::function<void()>> FWaiting;
 
   // Held while a request of this session runs.
   std::mutex FLock;

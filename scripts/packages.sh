@@ -1,9 +1,11 @@
 # Debian packages the build needs; sourced by ./test and ./run.
 QUIN_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config zlib1g-dev libssl-dev libcurl4-openssl-dev
-  libcpp-httplib-dev libxml2-dev libxlsxwriter-dev libcairo2-dev libjpeg62-turbo-dev
-  fonts-liberation2 fonts-dejavu-core)
+  libxml2-dev libboost-dev libxlsxwriter-dev libcairo2-dev libjpeg62-turbo-dev fonts-liberation2
+  fonts-dejavu-core)
+# cpp-httplib serves the URL probe's tests; nginx stands in front of the server in the browser
+# test through a reverse proxy.
 QUIN_TEST_PACKAGES=(clang-format libgtest-dev libbenchmark-dev libboost-math-dev chromium nodejs
-  libzip-dev libreoffice-calc-nogui)
+  libzip-dev libreoffice-calc-nogui libcpp-httplib-dev nginx)
 
 # Installs the named packages that are not installed yet; does nothing (and needs no network)
 # when every one is present.

@@ -17,7 +17,13 @@ int main(int argc, char** argv) {
     if (!In) throw quin::Exception(std::string("Cannot read ") + argv[1] + ".");
     std::stringstream Buf;
     Buf << In.rdbuf();
-    std::string Xml = quin::UsersFileXml(quin::ReadUserRows(Buf.str()));
+    std::vector<quin::TUserRow> Rows;
+    try {
+      Rows = quin::ReadUserRows(Buf.str());
+    } catch (const quin::Exception& E) {
+      throw quin::Exception(std::string(argv[1]) + ": " + E.Message);
+    }
+    std::string Xml = quin::UsersFileXml(Rows);
     std::ofstream Out(argv[2], std::ios::binary | std::ios::trunc);
     if (!Out.write(Xml.data(), std::streamsize(Xml.size())))
       throw quin::Exception(std::string("Cannot write ") + argv[2] + ".");

@@ -3,37 +3,12 @@
 #include "base/digest.h"
 #include "base/exception.h"
 #include "base/format.h"
+#include "base/orvstrings.h"
 #include "base/text.h"
 
 namespace quin {
 
 namespace {
-
-std::string XmlEscape(std::string_view S) {
-  std::string R;
-  for (char C : S) {
-    switch (C) {
-      case '&':
-        R += "&amp;";
-        break;
-      case '<':
-        R += "&lt;";
-        break;
-      case '>':
-        R += "&gt;";
-        break;
-      case '"':
-        R += "&quot;";
-        break;
-      case '\'':
-        R += "&apos;";
-        break;
-      default:
-        R += C;
-    }
-  }
-  return R;
-}
 
 void CheckField(std::string_view S, const char* What) {
   for (char C : S)
@@ -45,17 +20,17 @@ void CheckField(std::string_view S, const char* What) {
 
 std::string UsersFileXml(const std::vector<TUserRow>& Users, std::string_view Company) {
   std::string X = "<?xml version=\"1.0\" encoding=\"windows-1250\"?>\r\n<QuinPwd>\r\n";
-  X += "  <Company Name=\"" + XmlEscape(Company) + "\">\r\n";
+  X += "  <Company Name=\"" + HtmlEscape(Company) + "\">\r\n";
   for (const TUserRow& U : Users) {
     if (U.Login.empty()) throw Exception("A user without a login.");
     CheckField(U.Login, "login");
     CheckField(U.Password, "password");
     CheckField(U.Name, "name");
     CheckField(U.SurveysPath, "survey folder");
-    X += "    <User Login=\"" + XmlEscape(U.Login) + "\" Password=\"" +
+    X += "    <User Login=\"" + HtmlEscape(U.Login) + "\" Password=\"" +
          PasswordDigest(U.Login, U.Password) + "\">\r\n";
-    X += "      <Name>" + XmlEscape(U.Name) + "</Name>\r\n";
-    X += "      <SurveysPath>" + XmlEscape(U.SurveysPath) + "</SurveysPath>\r\n";
+    X += "      <Name>" + HtmlEscape(U.Name) + "</Name>\r\n";
+    X += "      <SurveysPath>" + HtmlEscape(U.SurveysPath) + "</SurveysPath>\r\n";
     X += "    </User>\r\n";
   }
   X += "  </Company>\r\n</QuinPwd>\r\n";
@@ -74,6 +49,10 @@ std::vector<TUserRow> ReadUserRows(std::string_view Utf8Text) {
     ++LineNo;
     if (!Line.empty() && Line.back() == '\r') Line.remove_suffix(1);
     if (Line.empty() || Line[0] == '#') continue;
+    // Every character must come through to Windows-1250 and back unchanged.
+    if (Cp1250ToUtf8(Cp1250(Line)) != Line)
+      throw Exception("Line " + IntToStr(LineNo) +
+                      ": not UTF-8 text, or characters that Windows-1250 lacks.");
     std::vector<std::string> F;
     std::size_t P = 0;
     for (;;) {

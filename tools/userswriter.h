@@ -21,7 +21,8 @@ std::string UsersFileXml(const std::vector<TUserRow>& Users, std::string_view Co
 
 // Reads rows from a UTF-8 definition text: one user a line, the four fields separated by
 // tabs; empty lines and lines starting with '#' are skipped. Raises Exception (with the line
-// number) on a line without four fields.
+// number) on a line without four fields, and on one that is no UTF-8 text or holds characters
+// Windows-1250 lacks.
 std::vector<TUserRow> ReadUserRows(std::string_view Utf8Text);
 
 }  // namespace quin

@@ -89,19 +89,26 @@ void TZepApp::CreateForms() {
   if (FController->AppPath.back() != '/') FController->AppPath += '/';
   FController->Port = O.Port;
   FController->Host = O.Host;
+  FController->TrustedProxies = O.TrustedProxies;
   FController->SessionTimeoutSpan = O.SessionTimeout;
+  CheckAppFolder(FController->AppPath);
   FServer = FController->CreateServer();
-  try {
-    FServer->Start();
-  } catch (const Exception& E) {
-    throw Exception("The server cannot listen on port " + IntToStr(O.Port) + ": " + E.Message);
-  }
-  std::cout << Title << " listening on http://" << (O.Host == "0.0.0.0" ? "localhost" : O.Host)
-            << ":" << FServer->Port() << "/" << std::endl;
+  FServer->Start();
+  std::string Address = FServer->Address();
+  bool Any = Address == "0.0.0.0" || Address == "::";
+  if (Address.find(':') != std::string::npos) Address = "[" + Address + "]";
+  std::cout << Title << " listening on http://" << Address << ":" << FServer->Port() << "/"
+            << (Any ? " (every address of this machine; --host 127.0.0.1 for this machine only)"
+                    : "")
+            << std::endl;
 }
 
 void TZepApp::Done() {
-  if (FServer) FServer->Stop();
+  if (FServer && !FServer->Stop()) {
+    // A page handler still runs; the process ends without waiting for it.
+    std::cerr << Title << ": stopped while a request was still being served" << std::endl;
+    std::_Exit(0);
+  }
 }
 
 std::string TZepApp::GetProductInfo(int Kind) const {
@@ -193,12 +200,19 @@ std::unique_ptr<TWebServer> TZepServerController::CreateServer() {
   S.AppPath = AppPath;
   S.FilesFolder = GetFilesFolder();
   S.FilesUrl = GetFilesUrl();
+  S.HiddenFiles = {UsersFileLeafName};
+  S.TrustedProxies = TrustedProxies;
   auto Server = std::make_unique<TWebServer>(S);
   Server->OnNewSession = [this](TWebSession& Session) {
     IWServerControllerBaseNewSession(Session);
   };
   Server->OnCloseSession = [this](TWebSession& Session) {
     IWServerControllerBaseCloseSession(Session);
+  };
+  // The identifier a session had before its logon has ended: its folders go.
+  Server->OnRenewSession = [this](TWebSession&, const std::string& OldId) {
+    DeleteSessionFolder(GetFilesFolder(), "TMPReports", OldId);
+    DeleteSessionFolder(GetFilesFolder(), "TMPCharts", OldId);
   };
   Server->SessionLangManager = [](TWebSession& Session) -> TOrvLangManager* {
     auto* M = As<TZepSessionModule>(Session.Data());
@@ -318,6 +332,33 @@ void DeleteSessionFolder(const std::string& FilesFolder, const std::string& Name
     if (!It->is_directory(E2)) fs::remove(It->path(), E2);
   }
   fs::remove(Folder, Ec);
+}
+
+void CheckAppFolder(const std::string& AppPath) {
+  const std::string Files = AppPath + "Files/Quin/";
+  std::error_code Ec;
+  auto Missing = [&](const std::string& Path, bool Folder) {
+    return Folder ? !fs::is_directory(Path, Ec) : !fs::is_regular_file(Path, Ec);
+  };
+  std::vector<std::string> Lacks;
+  if (Missing(AppPath, true))
+    throw Exception("The application folder " + AppPath +
+                    " does not exist; give the folder that holds Files/Quin/ with --app-dir.");
+  if (Missing(Files, true)) {
+    Lacks.push_back("Files/Quin/ (the web files)");
+  } else {
+    if (Missing(Files + UsersFileLeafName, false))
+      Lacks.push_back("Files/Quin/" + std::string(UsersFileLeafName) +
+                      " (the users file; write it with quin-passwd)");
+    if (Missing(Files + "Quin.css", false))
+      Lacks.push_back("Files/Quin/Quin.css (the style sheet)");
+    if (Missing(Files + "Surveys", true))
+      Lacks.push_back("Files/Quin/Surveys/ (the users' survey folders)");
+  }
+  if (Lacks.empty()) return;
+  std::string Text = "The application folder " + AppPath + " is incomplete; it lacks ";
+  for (std::size_t I = 0; I < Lacks.size(); ++I) Text += (I ? ", " : "") + Lacks[I];
+  throw Exception(Text + ".");
 }
 
 std::string ExecutableFolder() {

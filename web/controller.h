@@ -12,6 +12,7 @@
 #include "base/exception.h"
 #include "base/metaclass.h"
 #include "platform/webserver.h"
+#include "web/throttle.h"
 
 namespace quin {
 
@@ -39,12 +40,13 @@ class TOrvAppGUI : public TOrvApp {
   void RegisterFileAssociations();
 };
 
-// What the command line may change: the port, the application folder, and (for tests) the
-// session timeout and the address listened on.
+// What the command line may change: the port, the address listened on, the application
+// folder, the proxies trusted to name the client, and (for tests) the session timeout.
 struct TServerOptions {
   int Port = 8888;
   std::string AppDir;  // with trailing '/'; empty: the executable's folder
   std::string Host = "0.0.0.0";
+  std::vector<std::string> TrustedProxies;
   std::chrono::milliseconds SessionTimeout{60000};
 };
 TServerOptions& ServerOptions();
@@ -92,9 +94,13 @@ class TZepServerController : public TObject {
   bool AllowSubFolders = true;
   // The application folder, with trailing '/'.
   std::string AppPath;
-  // Address listened on and the timeout in force (tests shorten it).
+  // Address listened on, the proxies trusted to name the client, and the timeout in force
+  // (tests shorten it).
   std::string Host = "0.0.0.0";
+  std::vector<std::string> TrustedProxies;
   std::chrono::milliseconds SessionTimeoutSpan{60000};
+  // Wrong passwords slow down per login and per client address.
+  TLogonThrottle LogonThrottle;
 
   // Milliseconds between the pages' heartbeats: 20 s, or a third of a shorter timeout.
   int HeartbeatInterval() const;
@@ -153,6 +159,10 @@ void RecodeCp1250ToIso88592(const std::string& LangCode, std::string& Text);
 // every failure is ignored.
 void DeleteSessionFolder(const std::string& FilesFolder, const std::string& Name,
                          const std::string& SessionId);
+
+// Raises Exception naming what is missing when AppPath is no complete application folder
+// (the files folder with the users file, the style sheet and the surveys folder).
+void CheckAppFolder(const std::string& AppPath);
 
 // The folder of the running executable, with trailing '/'.
 std::string ExecutableFolder();

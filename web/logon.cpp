@@ -112,7 +112,7 @@ bool CheckUserLogon(const std::string& FileName, std::string_view Login, std::st
 
 std::string UsersFileName() {
   TZepServerController* C = GetZepServerController();
-  return (C ? C->GetFilesFolder() : ExecutableFolder() + "Files/Quin/") + "Quin.pwd";
+  return (C ? C->GetFilesFolder() : ExecutableFolder() + "Files/Quin/") + UsersFileLeafName;
 }
 
 bool CheckUserLogon(std::string_view Login, std::string_view Password, std::string& Name,
@@ -126,6 +126,8 @@ void TZepLogonForm::CreateControls() {
   TZepForm::CreateControls();
   LogonRegion = Add<TWebRegion>("LogonRegion");
   LogonRegion->Css = "logonregion";
+  NoticeLabel = LogonRegion->Add<TWebLabel>("NoticeLabel");
+  NoticeLabel->Css = "notice";
   TWebRegion* Registered = LogonRegion->Add<TWebRegion>("RegisteredRegion");
   Registered->Css = "logonbox";
   RegisteredLabel = Registered->Add<TWebLabel>("RegisteredLabel");
@@ -137,6 +139,7 @@ void TZepLogonForm::CreateControls() {
   UserEdit = UserRow->Add<TWebEdit>("UserEdit");
   UserEdit->Css = "edit";
   UserEdit->SubmitOnEnter = true;
+  UserEdit->MaxLength = MaxCredentialLength;
   UserEdit->OnSubmit = [this](TWebControl&) { OKButtonClick(); };
   TWebRegion* PasswordRow = Registered->Add<TWebRegion>("PasswordRow");
   PasswordRow->Css = "logonrow";
@@ -146,6 +149,7 @@ void TZepLogonForm::CreateControls() {
   PasswordEdit->Css = "edit";
   PasswordEdit->Password = true;
   PasswordEdit->SubmitOnEnter = true;
+  PasswordEdit->MaxLength = MaxCredentialLength;
   PasswordEdit->OnSubmit = [this](TWebControl&) { OKButtonClick(); };
   TWebRegion* OKRow = Registered->Add<TWebRegion>("OKRow");
   OKRow->Css = "buttonrow";
@@ -183,6 +187,9 @@ void TZepLogonForm::ApplyTexts() {
       {Product}, LM.FormatSettings);
   DemoButton->Caption = Tr("<PLK>&Demo<ENU>&Demo");
   OKButton->Caption = Tr("O&K");
+  NoticeLabel->Caption =
+      Tr("<PLK>Twoja sesja została zakończona. Zaloguj się ponownie.<ENU>Your session has ended. "
+         "Please log on again.");
 }
 
 std::string TZepLogonForm::GetSubtitle() const { return Tr("<PLK>Logowanie<ENU>Logon"); }
@@ -190,6 +197,8 @@ std::string TZepLogonForm::GetSubtitle() const { return Tr("<PLK>Logowanie<ENU>L
 void TZepLogonForm::IWAppFormCreate() {
   TZepForm::IWAppFormCreate();
   LogoutMenu->Visible = false;
+  TWebSession* S = Session();
+  NoticeLabel->Visible = S && S->FollowsEndedSession() && S->Forms().size() == 1;
 }
 
 void TZepLogonForm::OKButtonClick() {
@@ -198,6 +207,7 @@ void TZepLogonForm::OKButtonClick() {
 }
 
 void THobLogonForm::OKButtonClick() {
+  NoticeLabel->Visible = false;
   std::string Login = UserEdit->Text, Password = PasswordEdit->Text;
   // The password never stays on the page.
   PasswordEdit->Text.clear();
@@ -205,7 +215,8 @@ void THobLogonForm::OKButtonClick() {
 }
 
 void THobLogonForm::DemoButtonClick() {
-  if (THobSessionModule* M = GetSessionModule()) M->LogonAndShow("qazo", "qazo");
+  NoticeLabel->Visible = false;
+  if (THobSessionModule* M = GetSessionModule()) M->LogonAndShow(GuestLogin, GuestPassword);
 }
 
 }  // namespace quin

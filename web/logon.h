@@ -11,6 +11,13 @@ namespace quin {
 
 // Largest users file read.
 constexpr std::size_t MaxUsersFileSize = 4 << 20;
+// The users file's name in the files folder; it is never served.
+inline constexpr const char* UsersFileLeafName = "Quin.pwd";
+// The demonstration account, whose password everybody knows.
+inline constexpr const char* GuestLogin = "qazo";
+inline constexpr const char* GuestPassword = "qazo";
+// Longest login name and password taken from the logon page.
+constexpr int MaxCredentialLength = 256;
 
 // Checks Login and Password against the users file at FileName (read anew each time): the
 // first "User" of a "Company" below the root "QuinPwd" whose "Login" equals Login and whose
@@ -32,6 +39,8 @@ class TZepLogonForm : public TZepForm {
   std::string GetSubtitle() const override;
 
   TWebRegion* LogonRegion = nullptr;
+  // Tells that the session before this one has ended (shown on its first logon page only).
+  TWebLabel* NoticeLabel = nullptr;
   TWebLabel* RegisteredLabel = nullptr;
   TWebLabel* DemoLabel = nullptr;
   TWebLabel* UserLabel = nullptr;

@@ -1,5 +1,5 @@
-// The server program: quinview-server [--port N] [--app-dir DIR] [-lang:enu|-lang:plk]
-//   [--host ADDRESS] [--session-timeout MILLISECONDS]
+// The server program: quinview-server [--port N] [--host ADDRESS] [--app-dir DIR]
+//   [--trusted-proxy ADDRESS]... [-lang:enu|-lang:plk] [--session-timeout MILLISECONDS]
 #include <iostream>
 #include <string>
 #include <vector>
@@ -14,9 +14,16 @@
 namespace {
 
 int Usage(const std::string& Error) {
-  std::cerr << "quinview-server: " << Error << "\n"
-            << "usage: quinview-server [--port N] [--app-dir DIR] [-lang:enu|-lang:plk] "
-               "[--host ADDRESS] [--session-timeout MS]\n";
+  std::cerr
+      << "quinview-server: " << Error << "\n"
+      << "usage: quinview-server [--port N] [--host ADDRESS] [--app-dir DIR]\n"
+         "         [--trusted-proxy ADDRESS]... [-lang:enu|-lang:plk] [--session-timeout MS]\n"
+         "  --port N               port to listen on (default 8888)\n"
+         "  --host ADDRESS         address to listen on (default 0.0.0.0, every address;\n"
+         "                         127.0.0.1 for this machine only, e.g. behind a proxy)\n"
+         "  --app-dir DIR          the application folder holding Files/Quin/\n"
+         "                         (default: the executable's folder)\n"
+         "  --trusted-proxy ADDR   a reverse proxy whose X-Forwarded-For names the client\n";
   return 2;
 }
 
@@ -46,6 +53,9 @@ int main(int argc, char** argv) {
     } else if (A == "--host") {
       if (!Value(V) || V.empty()) return Usage("--host needs an address");
       O.Host = V;
+    } else if (A == "--trusted-proxy") {
+      if (!Value(V) || V.empty()) return Usage("--trusted-proxy needs an address");
+      O.TrustedProxies.push_back(V);
     } else if (A == "--session-timeout") {
       int Ms = 0;
       if (!Value(V) || !TryStrToInt(V, Ms) || Ms < 300)

@@ -26,7 +26,10 @@ TZepSessionModule::~TZepSessionModule() = default;
 
 void TZepSessionModule::IWUserSessionBaseCreate() {
   std::string Code = "plk";
-  if (FSession) {
+  if (FSession && !FSession->EndedLangCode().empty()) {
+    // The session that ended before this one chose the language.
+    if (FSession->EndedLangCode() == "enu") Code = "enu";
+  } else if (FSession) {
     for (const std::string& P : FSession->StartParams()) {
       if (P.find("lang=") == std::string::npos) continue;
       if (SameText(TextAfterLast(P, "="), "en")) Code = "enu";
@@ -131,7 +134,7 @@ void THobSessionModule::IWUserSessionBaseCreate() {
   // page is the logon page.
   const TSessionSurveyHooks& H = SessionSurveyHooks();
   if (!H.LoadSurvey || !H.NextPageClass || !H.OpenSurveyPageClass) return;
-  if (!Logon("qazo", "qazo")) return;
+  if (!Logon(GuestLogin, GuestPassword)) return;
   auto It = std::find_if(SurveyFiles.begin(), SurveyFiles.end(),
                          [&](const std::string& F) { return SameText(F, SurveyName); });
   if (It != SurveyFiles.end()) {
@@ -162,9 +165,10 @@ std::string THobSessionModule::GetStatusText() const {
 
 bool THobSessionModule::Logon(std::string_view Login, std::string_view Password) {
   UserName.clear();
+  if (FSession) FSession->MarkLoggedOff();
   std::string Name, Path;
   const TOrvLangManager& LM = CurrentLangManager();
-  if (!CheckUserLogon(Login, Password, Name, Path)) {
+  if (!ThrottledCheck(Login, Password, Name, Path)) {
     if (FSession)
       FSession->Alert(LM.TranslateText(
           Cp1250("<PLK>Nieprawidłowy użytkownik lub hasło.<ENU>Invalid user name or password.")));
@@ -182,7 +186,32 @@ bool THobSessionModule::Logon(std::string_view Login, std::string_view Password)
           "user.")));
     return false;
   }
+  // A new session identifier from here on: the one used before the logon has ended.
+  if (FSession) FSession->MarkLoggedOn();
   return true;
+}
+
+bool THobSessionModule::ThrottledCheck(std::string_view Login, std::string_view Password,
+                                       std::string& Name, std::string& Path) {
+  TZepServerController* C = GetZepServerController();
+  // The demonstration account's password is no secret: it is never slowed down.
+  if (!C || (Login == GuestLogin && Password == GuestPassword))
+    return CheckUserLogon(Login, Password, Name, Path);
+  TLogonThrottle& T = C->LogonThrottle;
+  std::string Address = FSession ? FSession->ClientAddress() : std::string();
+  auto Now = TLogonThrottle::TClock::now();
+  // While a wait runs the attempt is not checked; the answer is the one of a wrong password,
+  // sent when the wait is over.
+  TLogonThrottle::TMs Wait = T.Wait(Login, Address, Now);
+  if (Wait.count() == 0) {
+    if (CheckUserLogon(Login, Password, Name, Path)) {
+      T.Succeeded(Login);
+      return true;
+    }
+    Wait = T.Failed(Login, Address, Now);
+  }
+  if (FSession) FSession->DelayReply(Wait);
+  return false;
 }
 
 void THobSessionModule::LogonAndShow(std::string_view Login, std::string_view Password) {
@@ -201,9 +230,14 @@ void THobSessionModule::LogonAndShow(std::string_view Login, std::string_view Pa
 std::vector<std::string> ListFiles(const std::string& Folder, std::string_view Ext) {
   std::vector<std::string> Names;
   std::error_code Ec;
+  // A file reached through a symbolic link that leads out of the folder is not listed.
+  fs::path Real = fs::canonical(Folder, Ec);
+  if (Ec) return Names;
   for (fs::directory_iterator It(Folder, Ec), End; !Ec && It != End; It.increment(Ec)) {
     std::error_code E2;
     if (!It->is_regular_file(E2)) continue;
+    fs::path Target = fs::canonical(It->path(), E2);
+    if (E2 || Target.parent_path() != Real) continue;
     std::string N = It->path().filename().string();
     std::string E = It->path().extension().string();
     if (SameText(E, Ext)) Names.push_back(N);
@@ -314,6 +348,7 @@ void THobSessionModule::CloseReportWindow() {
 void THobSessionModule::LogOff() {
   CloseSurvey();
   UserName.clear();
+  if (FSession) FSession->MarkLoggedOff();
   if (FSession && ReportWindow && FSession->ActiveForm() == ReportWindow)
     ReportWindow = nullptr;
   else

@@ -93,6 +93,10 @@ class THobSessionModule : public TZepSessionModule {
   std::string GetStatusText() const override;
 
   bool Logon(std::string_view Login, std::string_view Password);
+  // Checks the users file unless wrong passwords for Login or from the client's address make
+  // the attempt wait; a refused attempt holds its answer back for the wait.
+  bool ThrottledCheck(std::string_view Login, std::string_view Password, std::string& Name,
+                      std::string& Path);
   // Logs on; with one survey it is opened and shown, with several the open-survey page comes.
   void LogonAndShow(std::string_view Login, std::string_view Password);
   void ListSurveys();
@@ -123,7 +127,7 @@ class THobSessionModule : public TZepSessionModule {
 THobSessionModule* GetSessionModule();
 
 // The names (without folder) of the regular files in Folder whose extension is Ext (without
-// regard to case), sorted.
+// regard to case), sorted; a symbolic link counts only when it leads to a file in Folder.
 std::vector<std::string> ListFiles(const std::string& Folder, std::string_view Ext);
 
 }  // namespace quin

@@ -1,14 +1,16 @@
-// The logon page in a real browser: headless Chromium against a server on 127.0.0.1.
+// The logon page in a real browser: headless Chromium against a server on 127.0.0.1, or through
+// nginx in front of it (the repository's sample configuration, with TLS on a loopback port).
 // Usage: node logon_page.test.js SERVER_EXECUTABLE FILES_FOLDER SCREENSHOT_PNG
+//          [NGINX_EXECUTABLE NGINX_SAMPLE_CONF]
 'use strict';
 const { chromium } = require('playwright-core');
-const { spawn } = require('child_process');
+const { execFileSync, spawn } = require('child_process');
 const fs = require('fs');
 const net = require('net');
 const os = require('os');
 const path = require('path');
 
-const [serverExe, filesFolder, screenshot] = process.argv.slice(2);
+const [serverExe, filesFolder, screenshot, nginxExe, nginxSample] = process.argv.slice(2);
 const TIMEOUT_MS = 3000;  // the session timeout of this server; the heartbeat is a third of it
 
 function freePort() {
@@ -33,6 +35,66 @@ function waitForOutput(proc, text, ms) {
   });
 }
 
+function waitForPort(port, ms) {
+  const end = Date.now() + ms;
+  return new Promise((resolve, reject) => {
+    const attempt = () => {
+      const s = net.connect(port, '127.0.0.1');
+      s.on('connect', () => { s.destroy(); resolve(); });
+      s.on('error', () => {
+        if (Date.now() > end) reject(new Error('nothing listens on ' + port));
+        else setTimeout(attempt, 50);
+      });
+    };
+    attempt();
+  });
+}
+
+// nginx with the sample site on loopback ports, TLS with a certificate made here; the sample's
+// addresses, ports and certificate paths are the only things changed.
+async function startNginx(dir, serverPort) {
+  const tlsPort = await freePort();
+  const httpPort = await freePort();
+  const cert = path.join(dir, 'cert.pem');
+  const key = path.join(dir, 'key.pem');
+  execFileSync('openssl', ['req', '-x509', '-newkey', 'rsa:2048', '-nodes', '-keyout', key,
+    '-out', cert, '-days', '2', '-subj', '/CN=127.0.0.1'], { stdio: 'ignore' });
+  let site = fs.readFileSync(nginxSample, 'utf8');
+  const edits = [
+    [/^\s*listen \[::\].*$/mg, ''],
+    [/listen 80;/, `listen 127.0.0.1:${httpPort};`],
+    [/listen 443 ssl/, `listen 127.0.0.1:${tlsPort} ssl`],
+    [/server 127\.0\.0\.1:8888;/, `server 127.0.0.1:${serverPort};`],
+    [/ssl_certificate\s+\S+;/, `ssl_certificate ${cert};`],
+    [/ssl_certificate_key\s+\S+;/, `ssl_certificate_key ${key};`],
+  ];
+  for (const [from, to] of edits) {
+    if (!from.test(site)) throw new Error('the sample configuration has no ' + from);
+    site = site.replace(from, to);
+  }
+  const conf = path.join(dir, 'nginx.conf');
+  fs.writeFileSync(conf, `daemon off;
+master_process off;
+worker_processes 1;
+pid ${dir}/nginx.pid;
+error_log ${dir}/error.log;
+events {}
+http {
+  access_log off;
+  client_body_temp_path ${dir}/body;
+  proxy_temp_path ${dir}/proxy;
+  fastcgi_temp_path ${dir}/fastcgi;
+  uwsgi_temp_path ${dir}/uwsgi;
+  scgi_temp_path ${dir}/scgi;
+${site}
+}
+`);
+  const proc = spawn(nginxExe, ['-p', dir, '-c', conf, '-e', path.join(dir, 'error.log')],
+    { stdio: ['ignore', 'inherit', 'inherit'] });
+  await waitForPort(tlsPort, 15000);
+  return { proc, port: tlsPort };
+}
+
 const results = [];
 async function check(name, fn) {
   try {
@@ -51,11 +113,19 @@ async function main() {
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'quinchromium-'));
   fs.cpSync(filesFolder, path.join(app, 'Files'), { recursive: true });
   const port = await freePort();
+  const viaNginx = Boolean(nginxSample);
   const server = spawn(serverExe, ['--host', '127.0.0.1', '--port', String(port), '--app-dir', app,
-    '--session-timeout', String(TIMEOUT_MS)], { stdio: ['ignore', 'pipe', 'pipe'] });
+    '--session-timeout', String(TIMEOUT_MS)].concat(viaNginx ? ['--trusted-proxy', '127.0.0.1'] : []),
+  { stdio: ['ignore', 'pipe', 'pipe'] });
   let browser;
+  let nginx;
   try {
     await waitForOutput(server, 'listening on', 15000);
+    let base = 'http://127.0.0.1:' + port + '/';
+    if (viaNginx) {
+      nginx = await startNginx(app, port);
+      base = 'https://127.0.0.1:' + nginx.port + '/';
+    }
     // A fresh profile folder (Playwright passes it as --user-data-dir).
     browser = await chromium.launchPersistentContext(profile, {
       executablePath: '/usr/bin/chromium',
@@ -63,13 +133,13 @@ async function main() {
       args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
         '--disable-background-networking', '--disable-component-update', '--disable-sync'],
       viewport: { width: 1100, height: 720 },
+      ignoreHTTPSErrors: viaNginx,
       timeout: 60000,
     });
     const page = await browser.newPage();
     page.setDefaultTimeout(15000);
     const alerts = [];
     page.on('dialog', async (d) => { alerts.push(d.message()); await d.dismiss(); });
-    const base = 'http://127.0.0.1:' + port + '/';
     const submit = async (action) => {
       await Promise.all([page.waitForNavigation({ waitUntil: 'load' }), action()]);
     };
@@ -77,8 +147,13 @@ async function main() {
 
     await check('logon page renders in Polish with the declared charset', async () => {
       const resp = await page.goto(base, { waitUntil: 'load' });
-      expect(resp.headers()['content-type'] === 'text/html; charset=iso-8859-2',
-        'content type ' + resp.headers()['content-type']);
+      const headers = resp.headers();
+      expect(headers['content-type'] === 'text/html; charset=iso-8859-2',
+        'content type ' + headers['content-type']);
+      expect(headers['x-frame-options'] === 'DENY' && headers['referrer-policy'] === 'no-referrer' &&
+        headers['x-content-type-options'] === 'nosniff' &&
+        headers['content-security-policy'] === "frame-ancestors 'none'", 'security headers');
+      expect(!viaNginx || headers['strict-transport-security'], 'nginx\'s headers');
       expect(await page.evaluate(() => document.characterSet) === 'ISO-8859-2', 'charset');
       const text = await body();
       expect(text.includes('Jeżeli jesteś zarejestrowanym użytkownikiem Quinview'), text);
@@ -91,6 +166,12 @@ async function main() {
         .filter((i) => !i.complete || i.naturalWidth === 0).map((i) => i.src));
       expect(broken.length === 0, 'images missing: ' + broken);
       await page.screenshot({ path: screenshot, fullPage: true });
+    });
+
+    await check('the page icon is served', async () => {
+      const icon = await page.request.get(base + 'favicon.ico');
+      expect(icon.status() === 200 && icon.headers()['content-type'] === 'image/x-icon',
+        'favicon ' + icon.status());
     });
 
     await check('the language link switches to English and back', async () => {
@@ -142,8 +223,22 @@ async function main() {
       expect(page.url() === before, 'url ' + page.url() + ' vs ' + before);
       expect(text.includes('If you are a registered user'), text);
     });
+
+    await check('the demonstration logon moves the session; its old address tells it ended',
+      async () => {
+        const before = page.url();
+        alerts.length = 0;
+        await submit(() => page.click('input.button[value=Demo]'));
+        expect(page.url() !== before && page.url().startsWith(base + 's/'), 'url ' + page.url());
+        expect(alerts.length === 0, 'alerts: ' + JSON.stringify(alerts));
+        await page.goto(before, { waitUntil: 'load' });
+        const text = await body();
+        expect(text.includes('Your session has ended. Please log on again.'), text);
+        expect(text.includes('If you are a registered user'), text);
+      });
   } finally {
     if (browser) await browser.close();
+    if (nginx) nginx.proc.kill('SIGTERM');
     server.kill('SIGTERM');
     fs.rmSync(app, { recursive: true, force: true });
     fs.rmSync(profile, { recursive: true, force: true });

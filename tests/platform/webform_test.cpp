@@ -17,6 +17,7 @@
 #include "platform/charset.h"
 #include "platform/html.h"
 #include "platform/webserver.h"
+#include "tests/platform/server_fixture.h"
 
 namespace quin {
 namespace {
@@ -87,156 +88,17 @@ TEST(WebEscape, HtmlAndScriptContexts) {
   EXPECT_EQ(UrlEncode(Cp1250("a b/ś~")), "a%20b%2F%9C~");
 }
 
-// --- the test application ---
+using testing::TTestData;
+using testing::TTestForm;
+using testing::WebServerTest;
 
-struct TTestData : TObject {
-  static std::atomic<int> Alive;
-  TTestData() { ++Alive; }
-  ~TTestData() override { --Alive; }
-  std::string Log;
-};
-std::atomic<int> TTestData::Alive{0};
+}  // namespace
 
-class TTestForm : public TWebForm {
-  QUIN_CLASS(TTestForm, TWebForm)
- public:
-  static std::atomic<int> Alive;
-  TTestForm() { ++Alive; }
-  ~TTestForm() override { --Alive; }
-
-  void AfterConstruction() override {
-    Title = "Test";
-    Label = Add<TWebLabel>("Label");
-    Label->Caption = "<b>raw</b>";
-    Region = Add<TWebRegion>("Region");
-    Button = Region->Add<TWebButton>("Button");
-    Button->Caption = "OK";
-    Button->Confirmation = "Sure? It's \"final\"";
-    Button->OnClick = [this](TWebControl&) { Clicks++; };
-    Edit = Add<TWebEdit>("Edit");
-    Shown = Add<TWebEdit>("Shown");
-    Shown->Text = "1:5";
-    Shown->ReadOnly = true;
-    List = Add<TWebListBox>("List");
-    List->AddItem("<i>one</i>");
-    List->AddItem("two");
-    List->AddItem("three");
-    List->MultiSelect = true;
-    List->OnChange = [this](TWebControl&) { Changes++; };
-    Combo = Add<TWebComboBox>("Combo");
-    Combo->AddItem("a");
-    Combo->AddItem("b");
-    Check = Add<TWebCheckBox>("Check");
-    Memo = Add<TWebMemo>("Memo");
-    Menu = Add<TWebMenu>("Menu");
-    TWebMenuItem* File = Menu->Items.Add("File", "File");
-    File->Add("Open", "Open")->OnClick = [this](TWebMenuItem& I) { MenuClicks += I.Name; };
-    File->Add("Hidden", "Hidden")->OnClick = [this](TWebMenuItem& I) { MenuClicks += I.Name; };
-    File->Items()[1]->Visible = false;
-    Menu->Items.Add("Help", "Help")->OnClick = [this](TWebMenuItem& I) { MenuClicks += I.Name; };
-    Tree = Add<TWebTreeView>("Tree");
-    TWebTreeItem* Root = Tree->AddItem(nullptr, "Root <x>");
-    Tree->AddItem(Root, "Child");
-    Tree->OnItemClick = [this](TWebTreeView&, TWebTreeItem& It) { TreeClicks += It.Caption; };
-    Timer = Add<TWebTimer>("Heartbeat");
-    Timer->Interval = 20000;
-    Timer->OnAsyncTimer = [this](TWebControl&) { Beats++; };
-  }
-
-  TWebLabel* Label;
-  TWebRegion* Region;
-  TWebButton* Button;
-  TWebEdit* Edit;
-  TWebEdit* Shown;
-  TWebListBox* List;
-  TWebComboBox* Combo;
-  TWebCheckBox* Check;
-  TWebMemo* Memo;
-  TWebMenu* Menu;
-  TWebTreeView* Tree;
-  TWebTimer* Timer;
-  int Clicks = 0, Changes = 0, Beats = 0;
-  std::string MenuClicks, TreeClicks;
-};
-std::atomic<int> TTestForm::Alive{0};
+namespace testing {
 QUIN_IMPLEMENT_CLASS(TTestForm, TWebForm)
+}  // namespace testing
 
-class WebServerTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    char Tmpl[] = "/tmp/quinwebXXXXXX";
-    ASSERT_NE(mkdtemp(Tmpl), nullptr);
-    App = std::string(Tmpl) + "/";
-    Files = App + "Files/Quin/";
-    fs::create_directories(Files + "Surveys/Press");
-    fs::create_directories(Files + "TMPCharts");
-    Write(Files + "Quin.css", "body{}");
-    Write(Files + "flagpl.gif", "GIF89a");
-    Write(Files + "Quin.pwd", "<QuinPwd/>");
-    Write(Files + "Surveys/Press/x.zos", "survey");
-    Write(Files + "Surveys/Press/cover.png", "png");
-    Write(App + "secret.css", "outside");
-    TWebServerSettings S;
-    S.AppPath = App;
-    S.Host = "127.0.0.1";
-    S.Port = 0;
-    S.MaxBodySize = 4096;
-    Server = std::make_unique<TWebServer>(S);
-    Server->OnNewSession = [this](TWebSession& S) {
-      Track(S);
-      S.SetData(std::make_unique<TTestData>());
-      S.CreateForm<TTestForm>()->Show();
-    };
-  }
-  void TearDown() override {
-    Server.reset();
-    fs::remove_all(App);
-    EXPECT_EQ(TTestForm::Alive, 0);
-    EXPECT_EQ(TTestData::Alive, 0);
-  }
-  static void Write(const std::string& Path, const std::string& Data) {
-    std::ofstream(Path, std::ios::binary) << Data;
-  }
-
-  TWebResponse Get(const std::string& Path) { return Server->Handle({"GET", Path, {}}); }
-  // Opens a session; returns its identifier.
-  std::string Open(TWebValues Params = {}) {
-    TWebResponse R = Server->Handle({"GET", "/", std::move(Params)});
-    EXPECT_EQ(R.Status, 302);
-    std::string Loc = R.Header("Location");
-    EXPECT_EQ(Loc.size(), 3u + 32u + 1u);
-    return Loc.substr(3, 32);
-  }
-  TWebSession& Session(const std::string& Sid) {
-    std::lock_guard<std::mutex> G(SessionsLock);
-    auto It = Sessions.find(Sid);
-    if (It == Sessions.end()) throw Exception("no session " + Sid);
-    return *It->second;
-  }
-  // Keeps the sessions the server opens, for the tests to reach them.
-  void Track(TWebSession& S) {
-    std::lock_guard<std::mutex> G(SessionsLock);
-    Sessions[S.Id()] = &S;
-  }
-  TTestForm& Form(const std::string& Sid) {
-    return *static_cast<TTestForm*>(Session(Sid).ActiveForm());
-  }
-  TWebResponse Post(const std::string& Sid, TWebValues V, std::string Page = {}) {
-    if (Page.empty()) Page = Session(Sid).ActiveForm()->PageId();
-    V.Add("__page", Page);
-    return Server->Handle({"POST", "/s/" + Sid + "/", std::move(V)});
-  }
-  TWebResponse Fire(const std::string& Sid, const TWebControl& C, std::string Kind,
-                    std::string Arg = {}, TWebValues V = {}) {
-    V.Add("__evt", C.Id() + ":" + Kind + ":" + Arg);
-    return Post(Sid, std::move(V));
-  }
-
-  std::string App, Files;
-  std::unique_ptr<TWebServer> Server;
-  std::mutex SessionsLock;
-  std::map<std::string, TWebSession*> Sessions;
-};
+namespace {
 
 TEST_F(WebServerTest, SessionTrackedInUrlWithStartParameters) {
   std::string A = Open({{{"lang", "en"}, {"survey", "Prasa"}, {"x", "\xB6"}}});
@@ -257,12 +119,10 @@ TEST_F(WebServerTest, SessionTrackedInUrlWithStartParameters) {
   EXPECT_NE(Page.Body.find("action=\"/s/" + A + "/\""), std::string::npos);
   EXPECT_NE(Page.Body.find("accept-charset=\"iso-8859-2\""), std::string::npos);
 
-  // Unknown or malformed sessions: a page request starts anew, anything else is refused.
-  EXPECT_EQ(Get("/s/0123456789abcdef0123456789abcdef/").Header("Location"), "/");
-  EXPECT_EQ(Get("/s/nonsense/").Header("Location"), "/");
+  // Malformed identifiers are not found; the address without its slash gets it.
+  EXPECT_EQ(Get("/s/nonsense/").Status, 404);
   EXPECT_EQ(Get("/s/" + A).Header("Location"), "/s/" + A + "/");
   EXPECT_EQ(Get("/s/%0D%0ALocation:x").Header("Location"), "");
-  EXPECT_EQ(Server->Handle({"POST", "/s/0123456789abcdef0123456789abcdef/", {}}).Status, 410);
   EXPECT_EQ(Get("/favicon.ico").Status, 404);
   EXPECT_EQ(Server->SessionCount(), 2u);
 }
@@ -300,6 +160,12 @@ TEST_F(WebServerTest, PostedValuesReachControlsRecodedAndEventsReachTheirControl
   EXPECT_EQ(F.Combo->ItemIndex(), 1);
   EXPECT_TRUE(F.Check->Checked);
   EXPECT_EQ(F.Memo->Text, "a\r\nb");
+  // Browsers send a memo's lines with CR LF: one line break per line, post-back after
+  // post-back.
+  for (int I = 0; I < 2; ++I) {
+    Fire(Sid, *F.Button, "click", {}, {{{F.Memo->Id(), "line 1\r\nline 2\r\n"}}});
+    EXPECT_EQ(F.Memo->Text, "line 1\r\nline 2\r\n");
+  }
   // The page shows the values back in its character set.
   EXPECT_NE(R.Body.find("value=\"Gda\xF1sk \xB6\xB1\""), std::string::npos);
 
@@ -347,6 +213,22 @@ TEST_F(WebServerTest, ForgedOrInvalidRequestsAreRefusedAndChangeNothing) {
       {"list index not a number", {}, B + ":click:", {{{F.List->Id(), "1x"}}}},
       {"two values for a combo", {}, B + ":click:", {{{F.Combo->Id(), "0"}, {F.Combo->Id(), "1"}}}},
       {"hidden menu item", {}, F.Menu->Id() + ":click:0.1", {}},
+      {"disabled menu item",
+       [&] { F.Menu->Items[1].Enabled = false; },
+       F.Menu->Id() + ":click:1",
+       {}},
+      {"disabled sub-item",
+       [&] { F.Menu->Items[0][0].Enabled = false; },
+       F.Menu->Id() + ":click:0.0",
+       {}},
+      {"value longer than the edit takes",
+       [&] { F.Edit->MaxLength = 8; },
+       B + ":click:",
+       {{{F.Edit->Id(), "changed!!"}}}},
+      {"text longer than the memo takes",
+       [&] { F.Memo->MaxLength = 4; },
+       B + ":click:",
+       {{{F.Memo->Id(), "changed"}}}},
       {"menu item with sub-items", {}, F.Menu->Id() + ":click:0", {}},
       {"menu path out of range", {}, F.Menu->Id() + ":click:0.7", {}},
       {"tree index out of range", {}, F.Tree->Id() + ":item:2", {}},
@@ -354,11 +236,16 @@ TEST_F(WebServerTest, ForgedOrInvalidRequestsAreRefusedAndChangeNothing) {
   };
   for (auto& C : Cases) {
     F.Button->Visible = F.Button->Enabled = F.Region->Visible = F.Region->Enabled = true;
+    F.Menu->Items[1].Enabled = F.Menu->Items[0][0].Enabled = true;
+    F.Edit->MaxLength = 1024;
+    F.Memo->MaxLength = 1024;
     if (C.Prepare) C.Prepare();
     TWebValues V = C.Values;
     V.Add(F.Edit->Id(), "changed");
     V.Add("__evt", C.Event);
-    EXPECT_EQ(Post(Sid, V).Status, 400) << C.What;
+    TWebResponse R = Post(Sid, V);
+    EXPECT_EQ(R.Status, 400) << C.What;
+    EXPECT_EQ(R.Body.find("changed"), std::string::npos) << C.What;  // never echoed
     EXPECT_EQ(F.Clicks, 0) << C.What;
     EXPECT_EQ(F.MenuClicks, "") << C.What;
     EXPECT_EQ(F.TreeClicks, "") << C.What;
@@ -575,6 +462,12 @@ TEST_F(WebServerTest, WebFilesComeOnlyFromTheAllowList) {
   fs::create_directories(Files + "TMPReports/" + Sid);
   Write(Files + "TMPReports/" + Sid + "/r.html", "<p>");
   fs::create_symlink(App + "secret.css", Files + "link.css");
+  // Links inside the folder to the users file, under an allowed name or in a session folder,
+  // and a folder with an allowed name.
+  fs::create_symlink(Files + "Quin.pwd", Files + "users.css");
+  fs::create_symlink("../../Quin.pwd", Files + "TMPReports/" + Sid + "/users.html");
+  fs::create_symlink(Files + "Quin.css", Files + "TMPCharts/" + Sid + "/style.png");
+  fs::create_directories(Files + "folder.gif");
 
   EXPECT_EQ(Get("/Files/Quin/Quin.css").Body, "body{}");
   EXPECT_EQ(Get("/Files/Quin/Quin.css").ContentType, "text/css");
@@ -603,8 +496,25 @@ TEST_F(WebServerTest, WebFilesComeOnlyFromTheAllowList) {
       "/Files/Quin/TMPCharts/" + Sid,
       "/Files/Quin/tmpcharts/" + Other + "/chart1.png",
       "/Files/Quin/TMPCharts/" + Sid + "/../../Quin.pwd",
+      "/Files/Quin/users.css",
+      "/Files/Quin/TMPReports/" + Sid + "/users.html",
+      "/Files/Quin/TMPCharts/" + Sid + "/style.png",
+      "/Files/Quin/folder.gif",
+      "/favicon.ico",
   };
   for (const std::string& P : Refused) EXPECT_EQ(Get(P).Status, 404) << P;
+  // The page icon at the address browsers ask for; every answer carries the security headers.
+  Write(Files + "favicon.ico", "ICO");
+  TWebResponse Icon = Get("/favicon.ico");
+  EXPECT_EQ(Icon.Body, "ICO");
+  EXPECT_EQ(Icon.ContentType, "image/x-icon");
+  for (const TWebResponse& R : {Icon, Get("/Files/Quin/missing.gif"), Get("/s/" + Sid + "/")}) {
+    EXPECT_EQ(R.Header("Referrer-Policy"), "no-referrer");
+    EXPECT_EQ(R.Header("X-Content-Type-Options"), "nosniff");
+    EXPECT_EQ(R.Header("X-Frame-Options"), "DENY");
+    EXPECT_EQ(R.Header("Content-Security-Policy"), "frame-ancestors 'none'");
+  }
+  EXPECT_EQ(Icon.Header("Cache-Control"), "max-age=3600");
   // Whatever is below the folder, only web assets outside the session folders.
   EXPECT_EQ(Get("/Files/Quin/Surveys/Press/cover.png").Status, 200);
   EXPECT_EQ(Server->Handle({"POST", "/Files/Quin/Quin.css", {}}).Status, 405);
@@ -664,7 +574,13 @@ TEST_F(WebServerTest, TimeoutClosesTheSessionWithItsBindings) {
   EXPECT_EQ(Server->SessionCount(), 0u);
   EXPECT_EQ(TTestData::Alive, 0);
   EXPECT_EQ(TTestForm::Alive, 0);
-  EXPECT_EQ(Get("/s/" + Sid + "/").Header("Location"), "/");
+  // The ended session's page leads to a new session in its language.
+  TWebResponse R = Get("/s/" + Sid + "/");
+  EXPECT_EQ(R.Status, 303);
+  TWebSession& After = Session(R.Header("Location").substr(3, 32));
+  EXPECT_TRUE(After.FollowsEndedSession());
+  EXPECT_EQ(After.EndedLangCode(), "enu");
+  Server.reset();  // while the close handler's locals still exist
 }
 
 TEST_F(WebServerTest, StopClosesEverySession) {

@@ -2,30 +2,10 @@
 // bodies whose length is not declared up front, and what stays of the connection afterwards.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <map>
-#include <mutex>
-
-#include "base/text.h"
-#include "platform/webserver.h"
 #include "tests/platform/loopback.h"
 
 namespace quin {
 namespace {
-
-namespace fs = std::filesystem;
-
-// Sends Raw, then reads until the server closes the connection (or 10 s pass); returns the
-// status codes of every answer read, in order.
-std::vector<int> Statuses(int Port, const std::string& Raw) {
-  std::vector<int> R;
-  const std::string In = testing::LoopbackExchange(Port, Raw);
-  for (size_t Pos = In.find("HTTP/1.1 "); Pos != std::string::npos;
-       Pos = In.find("HTTP/1.1 ", Pos + 9))
-    R.push_back(std::atoi(In.substr(Pos + 9, 3).c_str()));
-  return R;
-}
 
 class TSecForm : public TWebForm {
  public:
@@ -37,46 +17,17 @@ class TSecForm : public TWebForm {
   int Clicks = 0;
 };
 
-class WebSecurityLoopback : public ::testing::Test {
+class WebSecurityLoopback : public testing::TLoopbackTest<TSecForm> {
  protected:
+  void Configure(TWebServerSettings& S) override { S.MaxBodySize = 16 * 1024; }
   void SetUp() override {
-    char Tmpl[] = "/tmp/quinsecXXXXXX";
-    ASSERT_NE(mkdtemp(Tmpl), nullptr);
-    App = std::string(Tmpl) + "/";
-    fs::create_directories(App + "Files/Quin");
-    std::ofstream(App + "Files/Quin/Quin.css") << "body{}";
-    TWebServerSettings S;
-    S.AppPath = App;
-    S.Host = "127.0.0.1";
-    S.Port = 0;
-    S.ThreadPoolSize = 4;
-    S.MaxBodySize = 16 * 1024;
-    Server = std::make_unique<TWebServer>(S);
-    Server->OnNewSession = [this](TWebSession& Ses) {
-      std::lock_guard<std::mutex> G(FormsLock);
-      Form = Ses.CreateForm<TSecForm>();
-      Form->Show();
-      Base = Ses.UrlBase();
-    };
-    Server->Start();
-    Port = Server->Port();
-    ASSERT_GT(Port, 0);
-    ASSERT_EQ(Statuses(Port, "GET / HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n"),
-              std::vector<int>{302});
-    ASSERT_TRUE(Form);
+    testing::TLoopbackTest<TSecForm>::SetUp();
+    Base = Open();
+    Form = &TLoopbackTest::Form(Base);
   }
-  void TearDown() override {
-    Server.reset();
-    fs::remove_all(App);
-  }
-  std::string EventBody() const {
-    return "__page=" + Form->PageId() + "&__evt=" + Form->Button->Id() + "%3Aclick%3A";
-  }
+  std::string EventBody() { return ClickBody(Base, *Form->Button); }
 
-  std::string App, Base;
-  std::unique_ptr<TWebServer> Server;
-  int Port = 0;
-  std::mutex FormsLock;
+  std::string Base;
   TSecForm* Form = nullptr;
 };
 
@@ -118,7 +69,7 @@ TEST_F(WebSecurityLoopback, BodiesOfUndeclaredLengthAreRefusedBeforeTheyAreRead)
                                     Big.substr(0, 150 * 1024)},
   };
   for (const Case& C : Cases) {
-    std::vector<int> S = Statuses(Port, C.Request);
+    std::vector<int> S = testing::Statuses(Port, C.Request);
     ASSERT_FALSE(S.empty()) << C.What;
     EXPECT_EQ(S[0], 411) << C.What;
     for (int Status : S) EXPECT_GE(Status, 400) << C.What;
@@ -126,18 +77,19 @@ TEST_F(WebSecurityLoopback, BodiesOfUndeclaredLengthAreRefusedBeforeTheyAreRead)
   }
   // A declared length still works, and one over the limit is refused.
   std::string Ok = EventBody();
-  EXPECT_EQ(
-      Statuses(Port, "POST " + Base +
-                         " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n"
-                         "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: " +
-                         std::to_string(Ok.size()) + "\r\n\r\n" + Ok),
-      std::vector<int>{200});
+  EXPECT_EQ(testing::Statuses(
+                Port, "POST " + Base +
+                          " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n"
+                          "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: " +
+                          std::to_string(Ok.size()) + "\r\n\r\n" + Ok),
+            std::vector<int>{200});
   EXPECT_EQ(Form->Clicks, 1);
-  EXPECT_EQ(Statuses(Port, "POST " + Base +
-                               " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n"
-                               "Content-Type: application/octet-stream\r\nContent-Length: " +
-                               std::to_string(Big.size()) + "\r\n\r\n" + Big),
-            std::vector<int>{413});
+  EXPECT_EQ(
+      testing::Statuses(Port, "POST " + Base +
+                                  " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n"
+                                  "Content-Type: application/octet-stream\r\nContent-Length: " +
+                                  std::to_string(Big.size()) + "\r\n\r\n" + Big),
+      std::vector<int>{413});
 }
 
 }  // namespace

@@ -2,58 +2,18 @@
 #include <gtest/gtest.h>
 
 #include <condition_variable>
-#include <filesystem>
-#include <fstream>
-#include <map>
 #include <mutex>
 #include <thread>
 
-#include "base/text.h"
-#include "platform/webserver.h"
 #include "tests/platform/loopback.h"
 
 namespace quin {
 namespace {
 
-namespace fs = std::filesystem;
-
-struct THttpReply {
-  int Status = 0;
-  std::map<std::string, std::string> Headers;  // lower-case names
-  std::string Body;
-};
-
-// Sends one raw HTTP/1.1 request with "Connection: close" and reads the whole answer.
-THttpReply Exchange(int Port, const std::string& Raw) {
-  THttpReply R;
-  const std::string In = testing::LoopbackExchange(Port, Raw);
-  size_t End = In.find("\r\n\r\n");
-  if (In.compare(0, 9, "HTTP/1.1 ") != 0 || End == std::string::npos) return R;
-  R.Status = std::stoi(In.substr(9, 3));
-  size_t Pos = In.find("\r\n") + 2;
-  while (Pos < End) {
-    size_t Eol = In.find("\r\n", Pos);
-    std::string Line = In.substr(Pos, Eol - Pos);
-    size_t Colon = Line.find(':');
-    if (Colon != std::string::npos)
-      R.Headers[LowerCase(Line.substr(0, Colon))] =
-          Line.substr(Line.find_first_not_of(' ', Colon + 1));
-    Pos = Eol + 2;
-  }
-  R.Body = In.substr(End + 4);
-  return R;
-}
-
-std::string GetRequest(const std::string& Target) {
-  return "GET " + Target + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n";
-}
-
-std::string PostRequest(const std::string& Target, const std::string& Type,
-                        const std::string& Body) {
-  return "POST " + Target +
-         " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\nContent-Type: " + Type +
-         "\r\nContent-Length: " + std::to_string(Body.size()) + "\r\n\r\n" + Body;
-}
+using testing::Exchange;
+using testing::GetRequest;
+using testing::PostRequest;
+using testing::THttpReply;
 
 class TLoopForm : public TWebForm {
  public:
@@ -71,52 +31,7 @@ class TLoopForm : public TWebForm {
   std::function<void()> OnPress;
 };
 
-class LoopbackTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    char Tmpl[] = "/tmp/quinloopXXXXXX";
-    ASSERT_NE(mkdtemp(Tmpl), nullptr);
-    App = std::string(Tmpl) + "/";
-    fs::create_directories(App + "Files/Quin");
-    std::ofstream(App + "Files/Quin/Quin.css") << "body{}";
-    std::ofstream(App + "Files/Quin/Quin.pwd") << "<QuinPwd/>";
-    TWebServerSettings S;
-    S.AppPath = App;
-    S.Host = "127.0.0.1";
-    S.Port = 0;
-    S.ThreadPoolSize = 8;
-    S.MaxBodySize = 64 * 1024;
-    Server = std::make_unique<TWebServer>(S);
-    Server->OnNewSession = [this](TWebSession& Ses) {
-      std::lock_guard<std::mutex> G(FormsLock);
-      Forms[Ses.Id()] = Ses.CreateForm<TLoopForm>();
-      Forms[Ses.Id()]->Show();
-    };
-    Server->Start();
-    Port = Server->Port();
-    ASSERT_GT(Port, 0);
-  }
-  void TearDown() override {
-    Server.reset();
-    fs::remove_all(App);
-  }
-  // Opens a session over the wire; returns its URL base.
-  std::string Open(const std::string& Query = "") {
-    THttpReply R = Exchange(Port, GetRequest("/" + Query));
-    EXPECT_EQ(R.Status, 302);
-    return R.Headers["location"];
-  }
-  TLoopForm& Form(const std::string& Base) {
-    std::lock_guard<std::mutex> G(FormsLock);
-    return *Forms.at(Base.substr(3, 32));
-  }
-
-  std::string App;
-  std::unique_ptr<TWebServer> Server;
-  int Port = 0;
-  std::mutex FormsLock;
-  std::map<std::string, TLoopForm*> Forms;
-};
+using LoopbackTest = testing::TLoopbackTest<TLoopForm>;
 
 TEST_F(LoopbackTest, SessionPageAndEventsOverHttp) {
   std::string Base = Open("?lang=en&survey=Prasa");

@@ -246,14 +246,12 @@ TEST_F(PagesTest, LogonShowsLogoutOnThePreferencesPageAndLogOffClearsTheUser) {
 }
 
 TEST_F(PagesTest, SessionEndDeletesItsFolders) {
-  Controller->SessionTimeoutSpan = std::chrono::milliseconds(30);
-  Server = Controller->CreateServer();
+  StartServer(std::chrono::milliseconds(1000));
   std::string Sid = Open();
   Write(Files + "TMPCharts/" + Sid + "/a.png", "1");
   Write(Files + "TMPCharts/" + Sid + "/b.png", "2");
   Write(Files + "TMPReports/" + Sid + "/r.htm", "3");
-  usleep(80 * 1000);
-  Server->CloseIdleSessions();
+  ASSERT_TRUE(WaitClosed(1));
   EXPECT_EQ(Server->SessionCount(), 0u);
   EXPECT_FALSE(fs::exists(Files + "TMPCharts/" + Sid));
   EXPECT_FALSE(fs::exists(Files + "TMPReports/" + Sid));

@@ -151,6 +151,21 @@ TEST_F(UsersFile, WrittenFileLogsOnItsUsers) {
   auto Rows = ReadUserRows("# comment\n\nqazo\tqazo\tGość\tGuest\r\n");
   ASSERT_EQ(Rows.size(), 1u);
   EXPECT_EQ(Rows[0].Name, Cp1250("Gość"));
+  // Text that is no UTF-8, or has characters Windows-1250 lacks, is refused with its line.
+  struct Case {
+    std::string Text;
+    const char* Line;
+  } Bad[] = {{"a\tb\tc\td\nqazo\tqazo\tGo\x9C\xE6\tGuest\n", "Line 2:"},
+             {"# x\n\njan\tpw\tJan \xF0\x9F\x98\x80\tJan\n", "Line 3:"},
+             {"jan\tp\xC3w\tJan\tJan\n", "Line 1:"}};
+  for (const Case& C : Bad) {
+    try {
+      ReadUserRows(C.Text);
+      ADD_FAILURE() << C.Line;
+    } catch (const Exception& E) {
+      EXPECT_EQ(E.Message.rfind(C.Line, 0), 0u) << E.Message;
+    }
+  }
 }
 
 TEST_F(UsersFile, Variants) {

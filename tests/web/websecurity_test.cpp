@@ -1,5 +1,5 @@
 // The web application against hostile or careless input: users files whose survey folder
-// leads out of the surveys folder.
+// leads out of the surveys folder, survey files linked in from elsewhere.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -9,6 +9,7 @@
 #include "base/text.h"
 #include "tools/userswriter.h"
 #include "web/logon.h"
+#include "web/session.h"
 
 namespace quin {
 namespace {
@@ -39,6 +40,22 @@ TEST(UsersFileSecurity, SurveyFolderStaysBelowTheSurveysFolder) {
     EXPECT_EQ(CheckUserLogon(File, "jan", "pw", Name, Path), C.Ok) << C.Path;
     EXPECT_EQ(Path, C.Ok ? C.Path : "") << C.Path;
   }
+  fs::remove_all(T);
+}
+
+TEST(SurveyListSecurity, LinksLeadingOutOfTheUsersFolderAreNotListed) {
+  char T[] = "/tmp/quinlinksXXXXXX";
+  ASSERT_NE(mkdtemp(T), nullptr);
+  std::string Root = std::string(T) + "/", User = Root + "User/", Other = Root + "Other/";
+  fs::create_directories(User);
+  fs::create_directories(Other);
+  std::ofstream(User + "own.zos") << "x";
+  std::ofstream(Other + "theirs.zos") << "x";
+  fs::create_symlink(Other + "theirs.zos", User + "stolen.zos");
+  fs::create_symlink(User + "own.zos", User + "alias.zos");
+  fs::create_symlink("../Other/theirs.zos", User + "relative.zos");
+  fs::create_directories(User + "folder.zos");
+  EXPECT_EQ(ListFiles(User, ".zos"), (std::vector<std::string>{"alias.zos", "own.zos"}));
   fs::remove_all(T);
 }
 
