@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <ctime>
+#include <set>
 
 #include "base/orvbinary.h"
 #include "base/orvmessages.h"
@@ -53,7 +54,7 @@ namespace {
 
 int32_t ReadInt32(TStream& S) {
   uint8_t B[4];
-  S.ReadBuffer(B, 4);
+  S.ReadBuffer(B);
   return static_cast<int32_t>(static_cast<uint32_t>(B[0]) | static_cast<uint32_t>(B[1]) << 8 |
                               static_cast<uint32_t>(B[2]) << 16 |
                               static_cast<uint32_t>(B[3]) << 24);
@@ -61,7 +62,7 @@ int32_t ReadInt32(TStream& S) {
 
 double ReadDouble(TStream& S) {
   uint8_t B[8];
-  S.ReadBuffer(B, 8);
+  S.ReadBuffer(B);
   uint64_t U = 0;
   for (int I = 7; I >= 0; --I) U = U << 8 | B[I];
   double D;
@@ -82,8 +83,21 @@ int64_t CheckedOffset(TStream& S, int64_t Offset, const char* What) {
   return Offset;
 }
 
-// The largest definition text a survey file may hold.
-constexpr int64_t kMaxDefinitionSize = 256 << 20;
+// The definition text of PackedSize compressed bytes at the stream's position. The stated
+// plain size is an estimate only: it sets the first allocation, within what the packed bytes
+// can inflate to; the text itself may be longer or shorter. A stream that inflates beyond the
+// deflate ratio or kPelMaxDefinitionSize raises EDecompressionError.
+std::string InflateDefinition(TStream& S, int32_t PackedSize, int32_t PlainSize) {
+  TDynByteArr Packed(static_cast<size_t>(PackedSize));
+  S.ReadBuffer(Packed);
+  const int64_t Reachable = static_cast<int64_t>(PackedSize) * kMaxInflateRatio + 64;
+  const int64_t Estimate =
+      std::clamp<int64_t>(PlainSize, 0, std::min(Reachable, kPelMaxDefinitionSize));
+  TDynByteArr Plain;
+  int64_t PlainLen = 0;
+  DecompressBuffer(Packed.data(), PackedSize, Estimate, Plain, PlainLen, kPelMaxDefinitionSize);
+  return std::string(reinterpret_cast<const char*>(Plain.data()), static_cast<size_t>(PlainLen));
+}
 
 // Days since 1899-12-30 of a file time, in local time.
 double LocalFileDate(const struct stat& St) {
@@ -127,53 +141,65 @@ TStream& TPelRecset::DataStream() const {
   return S->DataStream();
 }
 
-template <class T, class Decode>
-void TPelRecset::ReadColumn(const TPelCol* Col, T* Out, T Missing, Decode Fn) {
+bool TPelRecset::ReadBlocks(const TPelCol* Col) {
   const int Files = FileCount();
-  if (!Col || static_cast<int>(Col->Positions.size()) < Files) {
-    std::fill(Out, Out + FRecCount, Missing);
-    return;
-  }
+  if (!Col || static_cast<int>(Col->Positions.size()) < Files) return false;
   TStream& S = DataStream();
-  ++ColumnDecodes;
+  if (static_cast<int>(FBlocks.size()) < Files) FBlocks.resize(Files);
   for (int F = 0; F < Files; ++F) {
-    const TPelBegFinIdx R = FileRanges[F];
     const int64_t Pos = Col->Positions[F];
-    if (Pos < 0) {
-      std::fill(Out + R.First, Out + R.Last + 1, Missing);
-      continue;
-    }
+    if (Pos < 0) continue;
     S.SetPosition(Pos);
-    Fn(S, Out + R.First, FileRecCounts[F], FBlock);
+    ReadColumnBlock(S, FBlocks[F], FileRecCounts[F]);
+  }
+  ++ColumnDecodes;
+  return true;
+}
+
+template <class T, class Decode>
+void TPelRecset::DecodeBlocks(const TPelCol& Col, std::span<T> Out, T Missing, Decode Fn) {
+  for (int F = 0; F < FileCount(); ++F) {
+    const TPelBegFinIdx R = FileRanges[F];
+    const std::span<T> Part = Out.subspan(R.First, static_cast<size_t>(FileRecCounts[F]));
+    if (Col.Positions[F] < 0)
+      std::fill(Part.begin(), Part.end(), Missing);
+    else
+      Fn(FBlocks[F], Part);
   }
 }
 
 void TPelRecset::ReadColumnBytes(const TPelCol* Col, std::vector<uint8_t>& Buffer) {
+  // Every block is read, and its header checked, before the records' buffer is sized.
+  const bool Stored = ReadBlocks(Col);
   Buffer.resize(FRecCount);
-  ReadColumn<uint8_t>(
-      Col, Buffer.data(), kPelMissingByte,
-      [](TStream& S, uint8_t* P, int N, TPelColBlock& B) { quin::ReadColumnBytes(S, P, N, B); });
+  if (!Stored) {
+    std::fill(Buffer.begin(), Buffer.end(), kPelMissingByte);
+    return;
+  }
+  DecodeBlocks<uint8_t>(*Col, Buffer, kPelMissingByte,
+                        [](TPelColBlock& B, std::span<uint8_t> P) { DecodeColumnBytes(B, P); });
 }
 
 void TPelRecset::ReadColumnDoubles(const TPelCol* Col, std::vector<double>& Values) {
-  Values.resize(FRecCount);
   if (!Col) {
-    std::fill(Values.begin(), Values.end(), kPelMissingDouble);
+    Values.assign(FRecCount, kPelMissingDouble);
     return;
   }
-  if (CacheValues.size() != static_cast<size_t>(FRecCount)) {
-    CacheValues.assign(FRecCount, 0.0);
-    CacheCol = nullptr;
-  }
   if (Col == CacheCol) {
-    std::copy(CacheValues.begin(), CacheValues.end(), Values.begin());
+    Values.assign(CacheValues.begin(), CacheValues.end());
     return;
   }
   CacheCol = nullptr;
-  ReadColumn<double>(
-      Col, Values.data(), kPelMissingDouble,
-      [](TStream& S, double* P, int N, TPelColBlock& B) { quin::ReadColumnDoubles(S, P, N, B); });
-  std::copy(Values.begin(), Values.end(), CacheValues.begin());
+  const bool Stored = ReadBlocks(Col);
+  Values.resize(FRecCount);
+  if (!Stored) {
+    std::fill(Values.begin(), Values.end(), kPelMissingDouble);
+    return;
+  }
+  DecodeBlocks<double>(*Col, Values, kPelMissingDouble,
+                       [](TPelColBlock& B, std::span<double> P) { DecodeColumnDoubles(B, P); });
+  // The cache is sized at the first double read that decodes a column.
+  CacheValues.assign(Values.begin(), Values.end());
   CacheCol = Col;
 }
 
@@ -216,10 +242,15 @@ void TPelRespInPanels::BuildCaseRanges() {
   auto* Resp = As<TPelRecset>(Survey->Recset(0));
   auto* Panel = As<TPelRecset>(Survey->Recset(RecsetIndex));
   if (!Resp || !Panel) return;
-  CaseRanges.assign(Resp->RecCount(), TCaseRange{});
+  // Without the join column on either side nobody has panel records: every range stays empty
+  // (CaseRange answers an empty range), and nothing is sized for the records.
+  const TPelCol* RespCol = Resp->FindCol(Panel->Join);
+  const TPelCol* PanelCol = Panel->FindCol(Panel->Join);
+  if (!RespCol || !PanelCol) return;
   std::vector<double> R, P;
-  Resp->LoadColumn(Panel->Join, R);
-  Panel->LoadColumn(Panel->Join, P);
+  Resp->ReadColumnDoubles(RespCol, R);
+  Panel->ReadColumnDoubles(PanelCol, P);
+  CaseRanges.assign(Resp->RecCount(), TCaseRange{});
   for (int F = 0; F < Resp->FileCount(); ++F) {
     const TPelBegFinIdx RF = Resp->FileRanges[F];
     // A wave the panel has no data file for: every respondent's range stays empty.
@@ -339,7 +370,7 @@ void TPelSurvey::ReadSurveyFile(TStream& AStream) {
     const int32_t N = ReadStreamLength(S);
     if (N != static_cast<int32_t>(Product.size())) throw ESIGErr();
     std::string Text(N, '\0');
-    S.ReadBuffer(Text.data(), N);
+    S.ReadBuffer(Text);
     if (Text != Product) throw ESIGErr();
   }
   if (V >= 8) SkipStreamString(S);
@@ -365,19 +396,7 @@ void TPelSurvey::ReadSurveyFile(TStream& AStream) {
   const int32_t PackedSize = ReadInt32(S);
   const int32_t PlainSize = ReadInt32(S);
   if (PackedSize < 0 || PackedSize > S.Remaining()) throw EPelDamagedData("definition size");
-  if (PlainSize < 0 || PlainSize > kMaxDefinitionSize ||
-      PlainSize > static_cast<int64_t>(PackedSize) * kMaxInflateRatio + 64)
-    throw EPelDamagedData("definition size");
-  std::string Text;
-  {
-    TDynByteArr Packed(PackedSize);
-    S.ReadBuffer(Packed.data(), PackedSize);
-    TDynByteArr Plain;
-    int64_t PlainLen = 0;
-    // The stated size is both the estimate and the cap: a larger output is refused.
-    DecompressBuffer(Packed.data(), PackedSize, PlainSize, Plain, PlainLen, PlainSize);
-    Text.assign(reinterpret_cast<const char*>(Plain.data()), PlainLen);
-  }
+  std::string Text = InflateDefinition(S, PackedSize, PlainSize);
 
   TOrvMsgList Msgs(100, 100);
   FMsgs = &Msgs;
@@ -392,62 +411,38 @@ void TPelSurvey::ReadSurveyFile(TStream& AStream) {
   if (Msgs.ErrorCount() > 0) throw EPelSurveyLoadError();
 }
 
+// The headers met while the chains are walked: a header met twice means a loop.
+class TPelChainWalk {
+ public:
+  explicit TPelChainWalk(TStream& AStream) : S(AStream), Size(AStream.Size()) {}
+  // Moves to the header at Offset, which must lie in the file and not have been met before.
+  void GoTo(int64_t Offset, const char* What) {
+    if (Offset < 0 || Offset >= Size || !Met.insert(Offset).second) throw EPelDamagedData(What);
+    S.SetPosition(Offset);
+  }
+  TStream& S;
+  const int64_t Size;
+
+ private:
+  std::set<int64_t> Met;
+};
+
 void TPelSurvey::PrepareRecsets() {
   // A definition that did not read cleanly is refused as a whole; its record sets need not
   // match the file's chain.
   if (FMsgs && FMsgs->ErrorCount() > 0) return;
-  TStream& S = DataStream();
+  TPelChainWalk Walk(DataStream());
   const int Count = RecsetCount();
-  const int64_t Size = S.Size();
   TMerRecsetHeader RH;
-  TGimFileHeader FH;
   int K = 0;
-  int64_t Next = CheckedOffset(S, RecsetChainOffset, "record-set chain offset");
-  while (Next >= 0) {
+  for (int64_t Next = RecsetChainOffset; Next >= 0; Next = RH.Next) {
     if (K >= Count) throw EPelDamagedData("more record sets than the definition holds");
-    S.SetPosition(Next);
-    RH.Create(S);
+    Walk.GoTo(Next, "record-set chain");
+    RH.Create(Walk.S);
     TPelRecset* R = PelRecset(K);
     if (!R) throw EPelDamagedData("record set of another class");
-    // Each data-file header takes at least its GUID header: more files than that is damage
-    // (and is never allocated).
-    if (RH.Files > Size / kOrvStreamGUIDHeaderSize) throw EPelDamagedData("data-file count");
-    if (RH.Records > kPelMaxRecords) throw EPelDamagedData("record count");
-    R->SetRecCount(RH.Records);
-    R->SetFileCount(RH.Files);
-    const int64_t HeaderEnd = S.Position();
-    int64_t Sum = 0;
-    if (RH.Files > 0) {
-      int64_t FilePos = RH.Position + static_cast<int64_t>(RH.FirstFile);
-      if (FilePos < HeaderEnd || FilePos >= Size) throw EPelDamagedData("first data file");
-      TGimColPosArr Dir;
-      for (int F = 0;; ++F) {
-        S.SetPosition(FilePos);
-        FH.Create(S);
-        const int First = F == 0 ? 0 : R->FileRanges[F - 1].Last + 1;
-        Sum += FH.Records;
-        if (Sum > RH.Records) throw EPelSurveyLoadError();
-        R->FileRanges[F] = {First, static_cast<int>(First + static_cast<int64_t>(FH.Records) - 1)};
-        R->FileRecCounts[F] = FH.Records;
-        ReadColumnDirectory(S, FH, Dir);
-        SortColumnDirectory(Dir);
-        R->Cols->MergeFilePositions(F, RH.Files, Dir, FH.Position);
-        if (FH.Next < 0) {
-          if (F + 1 != RH.Files) throw EPelDamagedData("fewer data files than stated");
-          break;
-        }
-        if (F + 1 >= RH.Files) throw EPelDamagedData("more data files than stated");
-        const int64_t NextFile = RH.Position + static_cast<int64_t>(FH.Next);
-        // Forward only: a chain that points back would never end.
-        if (NextFile <= FH.Position || NextFile >= Size) throw EPelDamagedData("data-file chain");
-        FilePos = NextFile;
-      }
-    }
-    if (Sum != RH.Records) throw EPelSurveyLoadError();
+    ReadDataFiles(Walk, RH, *R);
     ++K;
-    if (RH.Next < 0) break;
-    if (RH.Next <= RH.Position || RH.Next >= Size) throw EPelDamagedData("record-set chain");
-    Next = RH.Next;
   }
   if (K != Count) throw EPelDamagedData("fewer record sets than the definition holds");
 
@@ -459,6 +454,40 @@ void TPelSurvey::PrepareRecsets() {
     J->BuildCaseRanges();
     PanelJoins[I] = std::move(J);
   }
+}
+
+void TPelSurvey::ReadDataFiles(TPelChainWalk& Walk, const TMerRecsetHeader& RH, TPelRecset& R) {
+  // Each data-file header takes at least its GUID header: more files than that is damage (and
+  // is never allocated).
+  if (RH.Files > Walk.Size / kOrvStreamGUIDHeaderSize) throw EPelDamagedData("data-file count");
+  if (RH.Records > kPelMaxRecords) throw EPelDamagedData("record count");
+  R.SetRecCount(RH.Records);
+  R.SetFileCount(RH.Files);
+  TGimFileHeader FH;
+  TGimColPosArr Dir;
+  int64_t Sum = 0;
+  // The first file lies anywhere relative to the record-set header; the later ones are found
+  // through each file's Next, negative for the last.
+  int64_t Offset = RH.Position + RH.FirstFile;
+  for (int F = 0; F < RH.Files; ++F) {
+    Walk.GoTo(Offset, "data-file chain");
+    FH.Create(Walk.S);
+    Sum += FH.Records;
+    if (Sum > RH.Records) throw EPelDamagedData("data files holding more records than their set");
+    const int First = F == 0 ? 0 : R.FileRanges[F - 1].Last + 1;
+    R.FileRanges[F] = {First, First + FH.Records - 1};
+    R.FileRecCounts[F] = FH.Records;
+    ReadColumnDirectory(Walk.S, FH, Dir);
+    SortColumnDirectory(Dir);
+    R.Cols->MergeFilePositions(F, RH.Files, Dir, FH.Position);
+    if (FH.Next < 0) {
+      if (F + 1 != RH.Files) throw EPelDamagedData("fewer data files than stated");
+      break;
+    }
+    if (F + 1 == RH.Files) throw EPelDamagedData("more data files than stated");
+    Offset = RH.Position + FH.Next;
+  }
+  if (Sum != RH.Records) throw EPelDamagedData("data files holding fewer records than their set");
 }
 
 void TPelSurvey::BuildDataBasedOnList() {

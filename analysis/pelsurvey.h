@@ -4,15 +4,18 @@
 // respondents.
 //
 // Survey files are untrusted. Every count, size and offset read from the file is checked
-// before it is used: the chains of record sets and data files are walked forward only and
-// bounded by the definition's record sets and each header's file count, the definition block
-// is inflated with its stated size as the cap, and the per-file record counts must add up to
-// the record set's count. A damaged file raises a bilingual error; nothing is read or written
-// outside the file or the arrays.
+// before it is used: the chains of record sets and data files may point anywhere in the file,
+// but they are bounded by the definition's record sets and each header's file count and may
+// not visit a header twice; the definition block's stated size is only an estimate, its
+// inflation capped by the deflate ratio and an absolute limit; the per-file record counts must
+// add up to the record set's count. Arrays of one entry per record are sized only once the
+// blocks that fill them have been read and checked. A damaged file raises a bilingual error;
+// nothing is read or written outside the file or the arrays.
 #pragma once
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,9 +41,10 @@ const TGUID& PelDefinitionSignature();
 constexpr int kPelSurveyMaxVersion = 8;
 // The most records a record set may hold: one column of them as doubles takes 512 MiB.
 constexpr int32_t kPelMaxRecords = 1 << 26;
+// The longest definition text a survey file may hold.
+constexpr int64_t kPelMaxDefinitionSize = int64_t{64} << 20;
 
-// "Error loading the survey.": the definition text holds errors, or the record counts of the
-// file do not hold together.
+// "Error loading the survey.": the definition text holds errors.
 class EPelSurveyLoadError : public EOrvException {
  public:
   EPelSurveyLoadError();
@@ -56,6 +60,7 @@ class EPelInternalSurvey : public EOrvException {
 
 class TPelSurvey;
 class TOrvMsgList;
+class TPelChainWalk;
 
 // First and last record index of one data file within its record set.
 struct TPelBegFinIdx {
@@ -82,7 +87,11 @@ class TPelRecset : public TMerRecset {
   int64_t ColumnDecodes = 0;
 
   int RecCount() const override { return FRecCount; }
-  void SetRecCount(int Value) { FRecCount = Value; }
+  // Also forgets the cached column.
+  void SetRecCount(int Value) {
+    FRecCount = Value;
+    CacheCol = nullptr;
+  }
   // Sizes FileRanges and FileRecCounts to N, replaces Cols by an empty list and forgets the
   // cached column.
   void SetFileCount(int N);
@@ -91,7 +100,8 @@ class TPelRecset : public TMerRecset {
   int MaxFileRecCount() const;
 
   // RecCount values into Buffer (resized): 255 / kPelMissingDouble where missing and for a
-  // null column.
+  // null column. The column's blocks are read, and checked against the file, before the buffer
+  // (or the cache) is sized for the records.
   void ReadColumnBytes(const TPelCol* Col, std::vector<uint8_t>& Buffer);
   void ReadColumnDoubles(const TPelCol* Col, std::vector<double>& Values);
   // The same by column name (case ignored); an unknown name reads as all missing.
@@ -105,10 +115,14 @@ class TPelRecset : public TMerRecset {
 
  private:
   TStream& DataStream() const;
+  // Reads the column's block of each data file into FBlocks; false when the column is not
+  // stored (null).
+  bool ReadBlocks(const TPelCol* Col);
+  // Decodes FBlocks into Out at each data file's records, Missing where the file has no block.
   template <class T, class Decode>
-  void ReadColumn(const TPelCol* Col, T* Out, T Missing, Decode Fn);
+  void DecodeBlocks(const TPelCol& Col, std::span<T> Out, T Missing, Decode Fn);
   int FRecCount = 0;
-  TPelColBlock FBlock;  // the block buffers, reused from read to read
+  std::vector<TPelColBlock> FBlocks;  // one per data file, reused from read to read
 };
 
 // One "based on" choice of an analysis: a record set that is not hidden.
@@ -250,6 +264,8 @@ class TPelSurvey : public TMerSurvey {
   TStream& DataStream() const;
 
  private:
+  // The data files of one record set, from its header on: ranges, counts and directories.
+  void ReadDataFiles(TPelChainWalk& Walk, const TMerRecsetHeader& RH, TPelRecset& R);
   TStream* FDataStream = nullptr;
   TOrvMsgList* FMsgs = nullptr;  // the definition's messages while it is read
   int FVersion = 0;

@@ -8,7 +8,7 @@ namespace quin {
 
 struct TOrvCharSet {
   std::bitset<256> Bits;
-  bool Has(char C) const { return Bits.test(static_cast<unsigned char>(C)); }
+  bool Has(char C) const { return Bits[static_cast<unsigned char>(C)]; }
   TOrvCharSet& Add(char C) {
     Bits.set(static_cast<unsigned char>(C));
     return *this;

@@ -24,13 +24,13 @@ void PutLE32(uint8_t* P, uint32_t V) {
 
 uint8_t ReadStreamByte(TStream& Stream) {
   uint8_t B;
-  Stream.ReadBuffer(&B, 1);
+  Stream.ReadBuffer({&B, 1});
   return B;
 }
 
 void ReadStreamHeaderRecord(TStream& Stream, TOrvStreamHeader& Header) {
   uint8_t Bytes[kOrvStreamHeaderSize];
-  Stream.ReadBuffer(Bytes, sizeof Bytes);
+  Stream.ReadBuffer(Bytes);
   Header.Signature = GetLE32(Bytes);
   Header.Version = Bytes[4];
 }
@@ -39,12 +39,12 @@ void WriteStreamHeader(TStream& Stream, const TOrvStreamHeader& Header) {
   uint8_t Bytes[kOrvStreamHeaderSize];
   PutLE32(Bytes, Header.Signature);
   Bytes[4] = Header.Version;
-  Stream.WriteBuffer(Bytes, sizeof Bytes);
+  Stream.WriteBuffer(Bytes);
 }
 
 void ReadStreamGUIDHeaderRecord(TStream& Stream, TOrvStreamGUIDHeader& Header) {
   uint8_t Bytes[kOrvStreamGUIDHeaderSize];
-  Stream.ReadBuffer(Bytes, sizeof Bytes);
+  Stream.ReadBuffer(Bytes);
   uint8_t G[16];
   std::copy(Bytes, Bytes + 16, G);
   Header.Signature = GUIDFromBytes(G);
@@ -57,7 +57,7 @@ void WriteStreamGUIDHeader(TStream& Stream, const TOrvStreamGUIDHeader& Header) 
   GUIDToBytes(Header.Signature, G);
   std::copy(G, G + 16, Bytes);
   Bytes[16] = Header.Version;
-  Stream.WriteBuffer(Bytes, sizeof Bytes);
+  Stream.WriteBuffer(Bytes);
 }
 
 void CheckSignature(uint32_t A, uint32_t B) {
@@ -102,7 +102,7 @@ int32_t ReadStreamLength(TStream& Stream) {
   if (B != kLongStringMarker) return B;
   ReadStreamHeader(Stream, kLongStringSignature, 0, 0);
   uint8_t Bytes[4];
-  Stream.ReadBuffer(Bytes, sizeof Bytes);
+  Stream.ReadBuffer(Bytes);
   auto N = static_cast<int32_t>(GetLE32(Bytes));
   if (N < 0) throw EReadError();
   return N;
@@ -112,7 +112,7 @@ void WriteStreamLength(TStream& Stream, int32_t N) {
   if (N < 0) throw EWriteError();
   if (N < kLongStringMarker) {
     uint8_t B = static_cast<uint8_t>(N);
-    Stream.WriteBuffer(&B, 1);
+    Stream.WriteBuffer({&B, 1});
     return;
   }
   uint8_t Bytes[1 + kOrvStreamHeaderSize + 4];
@@ -120,7 +120,7 @@ void WriteStreamLength(TStream& Stream, int32_t N) {
   PutLE32(Bytes + 1, kLongStringSignature);
   Bytes[5] = 0;
   PutLE32(Bytes + 6, static_cast<uint32_t>(N));
-  Stream.WriteBuffer(Bytes, sizeof Bytes);
+  Stream.WriteBuffer(Bytes);
 }
 
 std::string ReadStreamString(TStream& Stream) {
@@ -129,7 +129,7 @@ std::string ReadStreamString(TStream& Stream) {
   // The bytes must be there before the string is allocated.
   if (N > Stream.Remaining()) throw EReadError();
   std::string S(static_cast<size_t>(N), '\0');
-  Stream.ReadBuffer(S.data(), N);
+  Stream.ReadBuffer(S);
   return S;
 }
 
@@ -139,13 +139,11 @@ void WriteStreamString(TStream& Stream, std::string_view S) {
   WriteStreamText(Stream, S);
 }
 
-void WriteStreamText(TStream& Stream, std::string_view S) {
-  if (!S.empty()) Stream.WriteBuffer(S.data(), static_cast<int64_t>(S.size()));
-}
+void WriteStreamText(TStream& Stream, std::string_view S) { Stream.WriteBuffer(S); }
 
 void WriteStreamLine(TStream& Stream, std::string_view S) {
   WriteStreamText(Stream, S);
-  Stream.WriteBuffer("\r\n", 2);
+  Stream.WriteBuffer("\r\n");
 }
 
 void WriteScrambledString(TStream& Stream, std::string_view S) {

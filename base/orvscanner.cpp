@@ -61,8 +61,6 @@ int HexValue(char C) {
   return -1;
 }
 
-// Tokens kept for reuse; the look-back rotation needs only a handful.
-constexpr size_t kPoolSize = 16;
 }  // namespace
 
 // ---- Tokens
@@ -165,6 +163,8 @@ bool TOrvTerminalList::Same(const char* A, const char* B, size_t N) const {
   return true;
 }
 
+// The entries of a bucket share their first character (under the table's case rule): only the
+// rest of each is compared.
 const ClassInfo* TOrvTerminalList::MatchAt(std::string_view Text, int32_t Offset,
                                            int32_t& MatchLen) const {
   MatchLen = 0;
@@ -173,8 +173,9 @@ const ClassInfo* TOrvTerminalList::MatchAt(std::string_view Text, int32_t Offset
   const char C = CaseSensitive ? Text[I] : UpperChar(Text[I]);
   const size_t Left = Text.size() - I;
   for (const auto& It : Map[static_cast<unsigned char>(C)]) {
-    if (It.Text.size() <= Left && Same(It.Text.data(), Text.data() + I, It.Text.size())) {
-      MatchLen = static_cast<int32_t>(It.Text.size());
+    const size_t N = It.Text.size();
+    if (N <= Left && Same(It.Text.data() + 1, Text.data() + I + 1, N - 1)) {
+      MatchLen = static_cast<int32_t>(N);
       return It.TokenClass;
     }
   }
@@ -185,7 +186,7 @@ const ClassInfo* TOrvTerminalList::FindWord(std::string_view Word) const {
   if (Word.empty()) return nullptr;
   const char C = CaseSensitive ? Word[0] : UpperChar(Word[0]);
   for (const auto& It : Map[static_cast<unsigned char>(C)])
-    if (It.Text.size() == Word.size() && Same(It.Text.data(), Word.data(), Word.size()))
+    if (It.Text.size() == Word.size() && Same(It.Text.data() + 1, Word.data() + 1, Word.size() - 1))
       return It.TokenClass;
   return nullptr;
 }
@@ -248,14 +249,6 @@ void TOrvScanner::SetDefaults() {
   TerminalList = CreateTerminalList();
 }
 
-bool TOrvScanner::TextAt(int32_t Offset, std::string_view S) const {
-  if (S.empty() || Offset < 1) return false;
-  const size_t I = static_cast<size_t>(Offset) - 1;
-  if (I >= static_cast<size_t>(TextLength) || S.size() > static_cast<size_t>(TextLength) - I)
-    return false;
-  return std::memcmp(Text.data() + I, S.data(), S.size()) == 0;
-}
-
 int TOrvScanner::BlockCommentAt() {
   if (Pos.Offset >= TextLength) return -1;
   const char C = Text[Pos.Offset - 1];
@@ -278,21 +271,52 @@ int TOrvScanner::LineCommentAt() {
   return -1;
 }
 
+void TOrvScanner::TakeSettings() {
+  FSettingsTaken = true;
+  FSpaceRuns = BlankChars.Has(' ') && (EOLText.empty() || EOLText[0] != ' ');
+  FCommentStarts.Clear();
+  for (const std::string& O : LineCommentOpen)
+    if (!O.empty()) FCommentStarts.Add(O[0]);
+  for (const std::string& O : BlockCommentOpen)
+    if (!O.empty()) FCommentStarts.Add(O[0]);
+}
+
 void TOrvScanner::SkipBlanks() {
-  while (!AtEnd() && BlankChars.Has(Text[Pos.Offset - 1])) Advance();
+  if (!FSettingsTaken) TakeSettings();
+  const char* const P = Text.data();
+  for (;;) {
+    // Runs of spaces (the indentation of definitions) at once.
+    if (FSpaceRuns) {
+      const int32_t From = Pos.Offset - 1;
+      int32_t I = From;
+      while (I < TextLength && P[I] == ' ') ++I;
+      AdvanceInLine(I - From);
+    }
+    if (AtEnd() || !BlankChars.Has(P[Pos.Offset - 1])) return;
+    Advance();
+  }
 }
 
 void TOrvScanner::SkipLineComment(int Index) {
-  const char Eol = EOLText.empty() ? '\0' : EOLText[0];
-  while (!AtEnd() && (EOLText.empty() || Text[Pos.Offset - 1] != Eol)) Advance();
+  // Up to the first character of the line end: no line end lies before it.
+  const int32_t From = Pos.Offset - 1;
+  int32_t To = TextLength;
+  if (!EOLText.empty() && From < TextLength) {
+    const void* Eol = std::memchr(Text.data() + From, EOLText[0], TextLength - From);
+    if (Eol) To = static_cast<int32_t>(static_cast<const char*>(Eol) - Text.data());
+  }
+  if (To > From) AdvanceInLine(To - From);
   SkipBlanks();
 }
 
 void TOrvScanner::SkipBlockComment(int Index) {
   const std::string& Close = BlockCommentClose[static_cast<size_t>(Index)];
   AdvanceBy(static_cast<int32_t>(BlockCommentOpen[static_cast<size_t>(Index)].size()));
-  while (!AtEnd()) {
-    if (Text[Pos.Offset - 1] == Close[0] && AtText(Close)) {
+  const char First = Close[0];
+  for (;;) {
+    AdvanceWhile([&](int32_t I) { return Text[I] != First; });
+    if (AtEnd()) break;
+    if (AtText(Close)) {
       AdvanceBy(static_cast<int32_t>(Close.size()));
       SkipBlanks();
       return;
@@ -303,8 +327,11 @@ void TOrvScanner::SkipBlockComment(int Index) {
 }
 
 void TOrvScanner::SkipBlanksAndComments() {
+  if (!FSettingsTaken) TakeSettings();
   SkipBlanks();
   for (;;) {
+    // No comment begins at a character that begins none of the openers.
+    if (AtEnd() || !FCommentStarts.Has(Text[Pos.Offset - 1])) break;
     int I = LineCommentAt();
     if (I >= 0) {
       SkipLineComment(I);
@@ -319,26 +346,32 @@ void TOrvScanner::SkipBlanksAndComments() {
   }
 }
 
+size_t TOrvScanner::PoolSlot(const ClassInfo* C) {
+  return (reinterpret_cast<uintptr_t>(C) >> 4) % (kPoolSlots / kPoolWays) * kPoolWays;
+}
+
 void TOrvScanner::Recycle(std::unique_ptr<TOrvToken> T) {
   if (!T) return;
-  if (FPool.size() < kPoolSize) {
-    FPool.push_back(std::move(T));
-  } else {  // replace in turn, so the pool follows the classes in current use
-    FPool[FPoolNext] = std::move(T);
-    FPoolNext = (FPoolNext + 1) % kPoolSize;
-  }
+  const ClassInfo* C = &T->ClassType();
+  // The class's first empty slot, else its first one (whose token is then freed).
+  TPooledToken* P = &FPool[PoolSlot(C)];
+  for (size_t W = 0; W < kPoolWays; ++W)
+    if (!P[W].Token) {
+      P += W;
+      break;
+    }
+  P->Class = C;
+  P->Token = std::move(T);
 }
 
 TOrvToken* TOrvScanner::SetToken(const ClassInfo& C, const TOrvTextPos& AStart) {
   std::unique_ptr<TOrvToken> T;
-  for (size_t I = FPool.size(); I-- > 0;) {
-    if (FPool[I]->IsExactly(C)) {
-      T = std::move(FPool[I]);
-      FPool[I] = std::move(FPool.back());
-      FPool.pop_back();
+  TPooledToken* P = &FPool[PoolSlot(&C)];
+  for (size_t W = 0; W < kPoolWays; ++W)
+    if (P[W].Class == &C && P[W].Token) {
+      T = std::move(P[W].Token);
       break;
     }
-  }
   if (!T) {
     std::unique_ptr<TObject> Obj = C.Create();
     if (!Obj || !Obj->Is<TOrvToken>())
@@ -347,7 +380,7 @@ TOrvToken* TOrvScanner::SetToken(const ClassInfo& C, const TOrvTextPos& AStart) 
   }
   T->StartPos = AStart;
   T->EndPos = Pos;
-  Recycle(std::move(Token));
+  if (Token) Recycle(std::move(Token));
   Token = std::move(T);
   return Token.get();
 }
@@ -362,28 +395,28 @@ void TOrvScanner::MakeEOFToken(const TOrvTextPos& At) {
 bool TOrvScanner::ReadIdentifier() {
   const TOrvTextPos Start = Pos;
   Advance();
-  while (!AtEnd() && IdentChars.Has(Text[Pos.Offset - 1])) Advance();
+  AdvanceOver(IdentChars);
   const std::string_view Word(Text.data() + Start.Offset - 1,
                               static_cast<size_t>(Pos.Offset - Start.Offset));
-  const ClassInfo* C = TerminalList ? TerminalList->FindWord(Word) : nullptr;
-  SetToken(C ? *C : TOrvTokenIdentifier::StaticClass(), Start)->SetText(Word);
+  const ClassInfo* C =
+      TerminalList && TerminalList->MayStartWord(Word[0]) ? TerminalList->FindWord(Word) : nullptr;
+  TOrvToken* T = SetToken(C ? *C : TOrvTokenIdentifier::StaticClass(), Start);
+  // Keys repeat: a token taken for reuse often holds the same word already.
+  const std::string& Had = static_cast<TOrvTokenText*>(T)->Text;
+  if (Had.size() != Word.size() || std::memcmp(Had.data(), Word.data(), Word.size()) != 0)
+    T->SetText(Word);
   return true;
 }
 
 bool TOrvScanner::ReadNumber() {
   const TOrvTextPos Start = Pos;
   Advance();
-  while (!AtEnd()) {
-    const char C = Text[Pos.Offset - 1];
-    if (NumberChars.Has(C)) {
-      Advance();
-    } else if ((C == '+' || C == '-') && Pos.Offset > Start.Offset &&
-               (Text[Pos.Offset - 2] == 'E' || Text[Pos.Offset - 2] == 'e')) {
-      Advance();
-    } else {
-      break;
-    }
-  }
+  // A sign belongs to the number directly after an exponent's "E".
+  AdvanceWhile([&](int32_t I) {
+    const char C = Text[I];
+    return NumberChars.Has(C) ||
+           ((C == '+' || C == '-') && I + 1 > Start.Offset && (Text[I - 1] | 0x20) == 'e');
+  });
   const std::string_view Num(Text.data() + Start.Offset - 1,
                              static_cast<size_t>(Pos.Offset - Start.Offset));
   int I = 0;
@@ -424,9 +457,33 @@ TOrvScanner::TCloser TOrvScanner::StepAtCloser(const std::string& Close, std::st
 
 bool TOrvScanner::ReadStringText(std::string& AText) {
   AText.clear();
+  const char Close = StringEnd.empty() ? '\0' : StringEnd[0];
+  auto InLineEnd = [this](char C) {
+    for (char E : EOLText)
+      if (C == E) return true;
+    return false;
+  };
+  // The characters that stop a run: the closer's first and those of a line end of up to two.
+  const bool ShortEol = EOLText.size() <= 2;
+  const char Stop1 = EOLText.empty() ? Close : EOLText[0];
+  const char Stop2 = EOLText.size() < 2 ? Stop1 : EOLText[1];
+  const char* const P = Text.data();
   while (!AtEnd()) {
-    const char C = Text[Pos.Offset - 1];
-    if (EOLText.find(C) != std::string::npos) {
+    // The run of characters that neither end the line nor may close the string.
+    const int32_t From = Pos.Offset - 1;
+    int32_t I = From;
+    if (ShortEol) {
+      while (I < TextLength && P[I] != Close && P[I] != Stop1 && P[I] != Stop2) ++I;
+    } else {
+      while (I < TextLength && P[I] != Close && !InLineEnd(P[I])) ++I;
+    }
+    if (I > From) {
+      AText.append(Text.data() + From, static_cast<size_t>(I - From));
+      AdvanceInLine(I - From);
+      continue;
+    }
+    const char C = Text[From];
+    if (InLineEnd(C)) {
       AddMsg(TOrvMsg_Error_StringExceedsEOLn);
       return false;
     }
@@ -470,7 +527,8 @@ bool TOrvScanner::ReadMultiLineText(std::string& AText) {
     // Copy the run up to the next possible closer at once.
     const int32_t From = Pos.Offset;
     Advance();
-    while (!AtEnd() && (Close.empty() || P[Pos.Offset - 1] != Close[0])) Advance();
+    const char First = Close.empty() ? '\0' : Close[0];
+    AdvanceWhile([&](int32_t I) { return P[I] != First; });
     AText.append(P + From - 1, static_cast<size_t>(Pos.Offset - From));
   }
   AddMsg(TOrvMsg_FatalError_UnexpectedEOF);
@@ -496,13 +554,11 @@ bool TOrvScanner::ReadBinData() {
   const TOrvTextPos Start = Pos;
   Advance();
   const int32_t From = Pos.Offset;
-  while (!AtEnd()) {
-    const char C = Text[Pos.Offset - 1];
-    if (!((C >= '0' && C <= '9') || (C >= 'A' && C <= 'Z') || (C >= 'a' && C <= 'z') || C == '_' ||
-          C == '.'))
-      break;
-    Advance();
-  }
+  AdvanceWhile([this](int32_t I) {
+    const char C = Text[I];
+    return (C >= '0' && C <= '9') || (C >= 'A' && C <= 'Z') || (C >= 'a' && C <= 'z') || C == '_' ||
+           C == '.';
+  });
   const std::string_view Hex(Text.data() + From - 1, static_cast<size_t>(Pos.Offset - From));
   EOrvInvalidBinData::TReason Reason;
   if (!TOrvTokenBinData::TryDecode(Hex, FBytes, Reason)) {
@@ -522,8 +578,10 @@ bool TOrvScanner::ReadTerminal() {
   if (!C) return false;
   const TOrvTextPos Start = Pos;
   AdvanceBy(Len);
-  SetToken(*C, Start)->SetText(
-      std::string_view(Text.data() + Start.Offset - 1, static_cast<size_t>(Len)));
+  const std::string_view Symbol(Text.data() + Start.Offset - 1, static_cast<size_t>(Len));
+  TOrvToken* T = SetToken(*C, Start);
+  // A terminal taken for reuse mostly holds the same symbol already.
+  if (static_cast<TOrvTokenText*>(T)->Text != Symbol) T->SetText(Symbol);
   return true;
 }
 

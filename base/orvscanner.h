@@ -17,6 +17,7 @@
 #include "base/orvclasses.h"
 #include "base/orvmessages.h"
 #include "base/orvstreams.h"
+#include "base/text.h"
 
 namespace quin {
 
@@ -253,6 +254,10 @@ class TOrvTerminalList : public TOrvObjectList {
   const ClassInfo* MatchAt(std::string_view Text, int32_t Offset, int32_t& MatchLen) const;
   // The class of the entry that equals the whole Word; null when none.
   const ClassInfo* FindWord(std::string_view Word) const;
+  // False when no entry begins with C (FindWord would find nothing for a word starting so).
+  bool MayStartWord(char C) const {
+    return !Map[static_cast<unsigned char>(CaseSensitive ? C : UpperChar(C))].empty();
+  }
 
  protected:
   std::vector<TOrvTerminalMapItem> FPending;
@@ -362,10 +367,18 @@ class TOrvScanner : public TOrvObject {
   // outside the list's limits and fatal checks.
   void AddMsgText(const TOrvTextPos& At, const TOrvMsgKind& Kind, std::string ATemplate);
 
+  // Whether the line end begins at index I of Text.
+  bool EolAt(int32_t I) const {
+    const size_t N = EOLText.size();
+    if (N == 0 || I < 0 || static_cast<size_t>(TextLength - I) < N) return false;
+    for (size_t K = 0; K < N; ++K)
+      if (Text[static_cast<size_t>(I) + K] != EOLText[K]) return false;
+    return true;
+  }
   // One character, or the whole line end when EOLText begins at Pos.
   void Advance() {
     const int32_t I = Pos.Offset - 1;
-    if (I >= 0 && I < TextLength && !EOLText.empty() && Text[I] == EOLText[0] && AtText(EOLText)) {
+    if (EolAt(I)) {
       Pos.Offset += static_cast<int32_t>(EOLText.size());
       ++Pos.Line;
       Pos.Column = 1;
@@ -377,6 +390,46 @@ class TOrvScanner : public TOrvObject {
   void AdvanceBy(int32_t N) {
     for (int32_t I = 0; I < N; ++I) Advance();
   }
+  // Advances while Keep (the character's index in Text) holds, a line end as one step as
+  // Advance does.
+  template <class F>
+  void AdvanceWhile(F Keep) {
+    const char* const P = Text.data();
+    const bool Lines = !EOLText.empty();
+    const char Eol = Lines ? EOLText[0] : '\0';
+    int32_t I = Pos.Offset - 1;
+    int32_t Column = Pos.Column;
+    while (I < TextLength && Keep(I)) {
+      if (Lines && P[I] == Eol && EolAt(I)) {
+        I += static_cast<int32_t>(EOLText.size());
+        ++Pos.Line;
+        Column = 1;
+      } else {
+        ++I;
+        ++Column;
+      }
+    }
+    Pos.Offset = I + 1;
+    Pos.Column = Column;
+  }
+  // Advances over the characters of Set; a set that holds the line end's first character goes
+  // the careful way of AdvanceWhile.
+  void AdvanceOver(const TOrvCharSet& Set) {
+    const char* const P = Text.data();
+    if (!EOLText.empty() && Set.Has(EOLText[0])) {
+      AdvanceWhile([&Set, P](int32_t I) { return Set.Has(P[I]); });
+      return;
+    }
+    const int32_t From = Pos.Offset - 1;
+    int32_t I = From;
+    while (I < TextLength && Set.Has(P[I])) ++I;
+    AdvanceInLine(I - From);
+  }
+  // N characters known to hold no line end.
+  void AdvanceInLine(int32_t N) {
+    Pos.Offset += N;
+    Pos.Column += N;
+  }
   bool AtEnd() const { return Pos.Offset > TextLength; }
   // The character at Pos; '\0' beyond the text.
   char CurChar() const { return AtEnd() || Pos.Offset < 1 ? '\0' : Text[Pos.Offset - 1]; }
@@ -386,7 +439,16 @@ class TOrvScanner : public TOrvObject {
   // not one; Text when a doubled or shifted closer was taken into AText; Closed when it ended.
   enum class TCloser { None, Text, Closed };
   TCloser StepAtCloser(const std::string& Close, std::string& AText);
-  bool TextAt(int32_t Offset, std::string_view S) const;
+  // True when S begins at Offset (1-based, entirely inside the text); false for an empty S.
+  bool TextAt(int32_t Offset, std::string_view S) const {
+    if (S.empty() || Offset < 1) return false;
+    const size_t I = static_cast<size_t>(Offset) - 1;
+    if (I >= static_cast<size_t>(TextLength) || S.size() > static_cast<size_t>(TextLength) - I)
+      return false;
+    for (size_t K = 0; K < S.size(); ++K)
+      if (Text[I + K] != S[K]) return false;
+    return true;
+  }
 
  protected:
   // Makes a token of class C (derived from TOrvToken) the current token, starting at AStart
@@ -402,10 +464,24 @@ class TOrvScanner : public TOrvObject {
   std::string FBuf;    // scratch text of the token being read
   TDynByteArr FBytes;  // scratch bytes of binary data
 
+  // What the reading takes from the settings, once: the settings are made in SetDefaults and
+  // stay as they are while a text is read.
+  void TakeSettings();
+  bool FSettingsTaken = false;
+  bool FSpaceRuns = false;     // a space is a blank and begins no line end
+  TOrvCharSet FCommentStarts;  // the first characters of the comment openers
+
  private:
   void MakeEOFToken(const TOrvTextPos& At);
-  std::vector<std::unique_ptr<TOrvToken>> FPool;
-  size_t FPoolNext = 0;
+  // Tokens kept for reuse, one for each slot, the slot chosen by the token's class.
+  struct TPooledToken {
+    const ClassInfo* Class = nullptr;
+    std::unique_ptr<TOrvToken> Token;
+  };
+  static constexpr size_t kPoolSlots = 128;
+  static constexpr size_t kPoolWays = 4;  // slots for each class
+  static size_t PoolSlot(const ClassInfo* C);
+  std::array<TPooledToken, kPoolSlots> FPool;
 };
 
 }  // namespace quin

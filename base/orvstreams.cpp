@@ -54,48 +54,44 @@ int64_t TStream::Remaining() {
   return S > Pos ? S - Pos : 0;
 }
 
-void TStream::ReadBuffer(void* Buffer, int64_t Count) {
-  if (Count < 0) throw EReadError();
-  auto* P = static_cast<uint8_t*>(Buffer);
-  while (Count > 0) {
-    int64_t N = Read(P, Count);
-    if (N <= 0) throw EReadError();
-    P += N;
-    Count -= N;
+void TStream::ReadBuffer(std::span<uint8_t> Buffer) {
+  while (!Buffer.empty()) {
+    const int64_t N = Read(Buffer);
+    if (N <= 0 || static_cast<uint64_t>(N) > Buffer.size()) throw EReadError();
+    Buffer = Buffer.subspan(static_cast<size_t>(N));
   }
 }
 
-void TStream::WriteBuffer(const void* Buffer, int64_t Count) {
-  if (Count < 0) throw EWriteError();
-  auto* P = static_cast<const uint8_t*>(Buffer);
-  while (Count > 0) {
-    int64_t N = Write(P, Count);
-    if (N <= 0) throw EWriteError();
-    P += N;
-    Count -= N;
+void TStream::WriteBuffer(std::span<const uint8_t> Buffer) {
+  while (!Buffer.empty()) {
+    const int64_t N = Write(Buffer);
+    if (N <= 0 || static_cast<uint64_t>(N) > Buffer.size()) throw EWriteError();
+    Buffer = Buffer.subspan(static_cast<size_t>(N));
   }
 }
 
 // ----- TMemoryStream
 
-TMemoryStream::TMemoryStream(const void* Data, int64_t Size) {
-  if (Size < 0 || (Size > 0 && !Data)) throw EStreamError("Invalid memory block");
+TMemoryStream::TMemoryStream(std::span<const uint8_t> Data) {
+  if (Data.size() > static_cast<uint64_t>(std::numeric_limits<int64_t>::max()))
+    throw EStreamError("Invalid memory block");
   // A borrowed empty block still marks the stream read-only.
   static const uint8_t kEmpty = 0;
-  FBorrowed = Size > 0 ? static_cast<const uint8_t*>(Data) : &kEmpty;
-  FSize = Size;
+  FBorrowed = Data.empty() ? &kEmpty : Data.data();
+  FSize = static_cast<int64_t>(Data.size());
 }
 
-int64_t TMemoryStream::Read(void* Buffer, int64_t Count) {
-  if (Count <= 0 || FPosition >= FSize) return 0;
-  int64_t N = std::min(Count, FSize - FPosition);
-  std::memcpy(Buffer, Memory() + FPosition, static_cast<size_t>(N));
+int64_t TMemoryStream::Read(std::span<uint8_t> Buffer) {
+  if (Buffer.empty() || FPosition >= FSize) return 0;
+  const int64_t N = std::min(static_cast<int64_t>(Buffer.size()), FSize - FPosition);
+  std::memcpy(Buffer.data(), Memory() + FPosition, static_cast<size_t>(N));
   FPosition += N;
   return N;
 }
 
-int64_t TMemoryStream::Write(const void* Buffer, int64_t Count) {
-  if (Count <= 0 || ReadOnly()) return 0;
+int64_t TMemoryStream::Write(std::span<const uint8_t> Buffer) {
+  if (Buffer.empty() || ReadOnly()) return 0;
+  const auto Count = static_cast<int64_t>(Buffer.size());
   int64_t End;
   if (__builtin_add_overflow(FPosition, Count, &End) ||
       static_cast<uint64_t>(End) > FOwned.max_size())
@@ -106,7 +102,7 @@ int64_t TMemoryStream::Write(const void* Buffer, int64_t Count) {
     FOwned.resize(static_cast<size_t>(End));  // a gap after a seek past the end stays zero
     FSize = End;
   }
-  std::memcpy(FOwned.data() + FPosition, Buffer, static_cast<size_t>(Count));
+  std::memcpy(FOwned.data() + FPosition, Buffer.data(), Buffer.size());
   FPosition = End;
   return Count;
 }
@@ -182,6 +178,8 @@ TFileStream::TFileStream(const std::string& AFileName, uint32_t Mode) : FFileNam
     throw EFOpenError(AFileName, Err);
   }
   FHandle = Fd;
+  // A file opened for reading only is not written through this stream: its size is known.
+  if ((Mode & 0xFF00) != fmCreate && (Mode & 0x3) == fmOpenRead) FKnownSize = St.st_size;
 }
 
 TFileStream::~TFileStream() {
@@ -193,34 +191,67 @@ namespace {
 constexpr int64_t kMaxTransfer = int64_t{1} << 30;
 }  // namespace
 
-int64_t TFileStream::Read(void* Buffer, int64_t Count) {
-  if (Count <= 0) return 0;
-  for (;;) {
-    ssize_t N = ::read(FHandle, Buffer, static_cast<size_t>(std::min(Count, kMaxTransfer)));
-    if (N >= 0) return N;
-    if (errno != EINTR) return 0;
+int64_t TFileStream::ReadAt(int64_t Offset, std::span<uint8_t> Buffer) {
+  int64_t Done = 0;
+  while (static_cast<uint64_t>(Done) < Buffer.size()) {
+    const int64_t Want = std::min(static_cast<int64_t>(Buffer.size()) - Done, kMaxTransfer);
+    const ssize_t N = ::pread(FHandle, Buffer.data() + Done, static_cast<size_t>(Want),
+                              static_cast<off_t>(Offset + Done));
+    if (N < 0 && errno == EINTR) continue;
+    if (N <= 0) break;  // the end of the file, or a failure: what was read counts
+    Done += N;
   }
+  return Done;
 }
 
-int64_t TFileStream::Write(const void* Buffer, int64_t Count) {
-  if (Count <= 0) return 0;
+int64_t TFileStream::Read(std::span<uint8_t> Buffer) {
+  int64_t Done = 0;
+  while (static_cast<uint64_t>(Done) < Buffer.size()) {
+    const std::span<uint8_t> Rest = Buffer.subspan(static_cast<size_t>(Done));
+    const int64_t WindowEnd = FWindowStart + FWindowLength;
+    if (FPosition >= FWindowStart && FPosition < WindowEnd) {
+      const int64_t N = std::min(static_cast<int64_t>(Rest.size()), WindowEnd - FPosition);
+      std::memcpy(Rest.data(), FWindow.data() + (FPosition - FWindowStart), static_cast<size_t>(N));
+      FPosition += N;
+      Done += N;
+      continue;
+    }
+    if (static_cast<int64_t>(Rest.size()) >= kWindowSize) {
+      const int64_t N = ReadAt(FPosition, Rest);
+      FPosition += N;
+      Done += N;
+      break;
+    }
+    FWindow.resize(static_cast<size_t>(kWindowSize));
+    FWindowStart = FPosition;
+    FWindowLength = ReadAt(FPosition, FWindow);
+    if (FWindowLength == 0) break;
+  }
+  return Done;
+}
+
+int64_t TFileStream::Write(std::span<const uint8_t> Buffer) {
+  if (Buffer.empty()) return 0;
+  FWindowLength = 0;  // the window may hold the bytes being replaced
+  const auto Want =
+      static_cast<size_t>(std::min(static_cast<int64_t>(Buffer.size()), kMaxTransfer));
   for (;;) {
-    ssize_t N = ::write(FHandle, Buffer, static_cast<size_t>(std::min(Count, kMaxTransfer)));
-    if (N >= 0) return N;
+    const ssize_t N = ::pwrite(FHandle, Buffer.data(), Want, static_cast<off_t>(FPosition));
+    if (N >= 0) {
+      FPosition += N;
+      return N;
+    }
     if (errno != EINTR) return 0;
   }
 }
 
 int64_t TFileStream::Seek(int64_t Offset, TSeekOrigin Origin) {
-  int64_t Current = ::lseek(FHandle, 0, SEEK_CUR);
-  if (Current < 0) throw EStreamError("Stream seek error");
-  int64_t Target = SeekTarget(Offset, Origin, Current, Origin == TSeekOrigin::soEnd ? Size() : 0);
-  if (::lseek(FHandle, static_cast<off_t>(Target), SEEK_SET) < 0)
-    throw EStreamError("Stream seek error");
-  return Target;
+  FPosition = SeekTarget(Offset, Origin, FPosition, Origin == TSeekOrigin::soEnd ? Size() : 0);
+  return FPosition;
 }
 
 int64_t TFileStream::Size() {
+  if (FKnownSize >= 0) return FKnownSize;
   struct stat St;
   if (::fstat(FHandle, &St) != 0) throw EStreamError("Stream size error");
   return St.st_size;
@@ -231,7 +262,7 @@ std::string ReadRestOfStream(TStream& Stream) {
   if (N <= 0) return {};
   if (static_cast<uint64_t>(N) > std::string().max_size()) throw EReadError();
   std::string S(static_cast<size_t>(N), '\0');
-  Stream.ReadBuffer(S.data(), N);
+  Stream.ReadBuffer(S);
   return S;
 }
 

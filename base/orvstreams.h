@@ -1,8 +1,10 @@
 // Byte streams of the program: the abstract stream, a stream in memory and a file stream.
 // Positions and sizes are 64-bit byte counts; ReadBuffer / WriteBuffer transfer all or raise.
+// Buffers are passed as spans, so that a size never travels apart from its bytes.
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,6 +38,14 @@ class EFOpenError : public EStreamError {
   int ErrorCode;
 };
 
+// The bytes of 8-bit text as a span, to be filled or to be read.
+inline std::span<uint8_t> WritableByteSpan(std::span<char> S) {
+  return {reinterpret_cast<uint8_t*>(S.data()), S.size()};
+}
+inline std::span<const uint8_t> ByteSpan(std::string_view S) {
+  return {reinterpret_cast<const uint8_t*>(S.data()), S.size()};
+}
+
 enum class TSeekOrigin { soBeginning, soCurrent, soEnd };
 
 class TStream : public TObject {
@@ -44,11 +54,11 @@ class TStream : public TObject {
   TStream(const TStream&) = delete;
   TStream& operator=(const TStream&) = delete;
 
-  // Reads up to Count bytes at the position; returns the number read (0 at the end or for a
-  // Count <= 0).
-  virtual int64_t Read(void* Buffer, int64_t Count) = 0;
-  // Writes up to Count bytes at the position; returns the number written.
-  virtual int64_t Write(const void* Buffer, int64_t Count) = 0;
+  // Reads up to Buffer.size() bytes at the position; returns the number read (0 at the end or
+  // for an empty buffer).
+  virtual int64_t Read(std::span<uint8_t> Buffer) = 0;
+  // Writes up to Buffer.size() bytes at the position; returns the number written.
+  virtual int64_t Write(std::span<const uint8_t> Buffer) = 0;
   // Moves the position and returns the new one. A position before the start raises
   // EStreamError; a position after the end is allowed (reads there return nothing).
   virtual int64_t Seek(int64_t Offset, TSeekOrigin Origin) = 0;
@@ -59,10 +69,12 @@ class TStream : public TObject {
   // Bytes between the position and the end (0 when the position is past the end).
   int64_t Remaining();
 
-  // Exactly Count bytes or EReadError (a negative Count is an error as well).
-  void ReadBuffer(void* Buffer, int64_t Count);
-  // Exactly Count bytes or EWriteError.
-  void WriteBuffer(const void* Buffer, int64_t Count);
+  // Fills Buffer exactly or raises EReadError.
+  void ReadBuffer(std::span<uint8_t> Buffer);
+  void ReadBuffer(std::span<char> Buffer) { ReadBuffer(WritableByteSpan(Buffer)); }
+  // Writes all of Buffer or raises EWriteError.
+  void WriteBuffer(std::span<const uint8_t> Buffer);
+  void WriteBuffer(std::string_view Text) { WriteBuffer(ByteSpan(Text)); }
 
  protected:
   TStream() = default;
@@ -77,13 +89,13 @@ class TMemoryStream : public TStream {
   QUIN_CLASS(TMemoryStream, TStream)
  public:
   TMemoryStream() = default;
-  TMemoryStream(const void* Data, int64_t Size);  // borrowed, read-only
-  explicit TMemoryStream(std::string_view Data) : TMemoryStream(Data.data(), Data.size()) {}
+  explicit TMemoryStream(std::span<const uint8_t> Data);  // borrowed, read-only
+  explicit TMemoryStream(std::string_view Data) : TMemoryStream(ByteSpan(Data)) {}
   // Borrowing from a temporary string would leave the stream dangling.
   explicit TMemoryStream(std::string&&) = delete;
 
-  int64_t Read(void* Buffer, int64_t Count) override;
-  int64_t Write(const void* Buffer, int64_t Count) override;
+  int64_t Read(std::span<uint8_t> Buffer) override;
+  int64_t Write(std::span<const uint8_t> Buffer) override;
   int64_t Seek(int64_t Offset, TSeekOrigin Origin) override;
   int64_t Size() override { return FSize; }
 
@@ -119,23 +131,39 @@ enum : uint32_t {
 // locks taken without waiting: a lock held elsewhere makes the open fail with EFOpenError.
 // Anything but a regular file (a directory, a pipe, a device) is refused, so opening never
 // blocks.
+//
+// The stream keeps its own position: seeking costs no system call, and reading and writing
+// go to the file at that position. Small reads are served from a read-ahead window of the
+// file (one system call fills it); reads as large as the window go straight into the caller's
+// buffer. A stream opened for reading only takes the file's size once, when it opens.
 class TFileStream : public TStream {
   QUIN_CLASS(TFileStream, TStream)
  public:
   TFileStream(const std::string& AFileName, uint32_t Mode);
   ~TFileStream() override;
 
-  int64_t Read(void* Buffer, int64_t Count) override;
-  int64_t Write(const void* Buffer, int64_t Count) override;
+  int64_t Read(std::span<uint8_t> Buffer) override;
+  int64_t Write(std::span<const uint8_t> Buffer) override;
   int64_t Seek(int64_t Offset, TSeekOrigin Origin) override;
   int64_t Size() override;
 
   const std::string& FileName() const { return FFileName; }
   int Handle() const { return FHandle; }
 
+  // The size of the read-ahead window.
+  static constexpr int64_t kWindowSize = 64 << 10;
+
  private:
+  // Bytes read straight from the file at Offset (short at its end); 0 after a failure.
+  int64_t ReadAt(int64_t Offset, std::span<uint8_t> Buffer);
+
   std::string FFileName;
   int FHandle = -1;
+  int64_t FPosition = 0;
+  int64_t FKnownSize = -1;       // the size taken at opening (read-only streams), else -1
+  std::vector<uint8_t> FWindow;  // read-ahead bytes of the file
+  int64_t FWindowStart = 0;      // the file offset of FWindow[0]
+  int64_t FWindowLength = 0;     // valid bytes in FWindow
 };
 
 }  // namespace quin

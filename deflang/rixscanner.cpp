@@ -67,9 +67,24 @@ namespace {
 
 bool IsBlank(char C) { return C == ' '; }
 
+// Whether NormaliseString would change Raw: a CR LF pair, a blank at either end or beside
+// another blank, or a "\n".
+bool NeedsNormalising(std::string_view Raw) {
+  const size_t N = Raw.size();
+  if (N > 0 && (IsBlank(Raw[0]) || IsBlank(Raw[N - 1]))) return true;
+  for (size_t I = 0; I + 1 < N; ++I) {
+    const char C = Raw[I];
+    const char D = Raw[I + 1];
+    if ((C == '\r' && D == '\n') || (IsBlank(C) && IsBlank(D)) || (C == '\\' && D == 'n'))
+      return true;
+  }
+  return false;
+}
+
 // CR LF pairs become blanks, blanks are trimmed and collapsed, a blank next to "\n" is dropped,
-// and each "\n" becomes CR LF. Two linear passes.
+// and each "\n" becomes CR LF. Two linear passes; a text that needs none of it is copied.
 std::string NormaliseString(const std::string& Raw) {
+  if (!NeedsNormalising(Raw)) return Raw;
   std::string A;
   A.reserve(Raw.size());
   bool PendingBlank = false;
@@ -201,7 +216,7 @@ void TRixScanner::SkipStatement(bool ReportMissing) {
   }
 }
 
-void TRixScanner::SkipDef(const TOrvTextPos& StartPos) {
+void TRixScanner::SkipDef(TOrvTextPos StartPos) {
   // Iterative: the nesting of the input never reaches the stack.
   int64_t Depth = 1;
   for (;;) {

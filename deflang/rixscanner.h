@@ -147,8 +147,9 @@ class TRixScanner : public TOrvScanner {
   // '";" expected.' at the scanning position when ReportMissing).
   void SkipStatement(bool ReportMissing);
   // Skips the rest of a block whose "def" and key are read, counting nested blocks; the end
-  // of the text gives '"end" expected.' at StartPos.
-  void SkipDef(const TOrvTextPos& StartPos);
+  // of the text gives '"end" expected.' at StartPos (a copy: the place may be a token's, and
+  // tokens are reused as the reading goes on).
+  void SkipDef(TOrvTextPos StartPos);
 
   // The end position of the last accepted token.
   TOrvTextPos LastTokenEnd() const { return PrevToken ? PrevToken->EndPos : Pos; }

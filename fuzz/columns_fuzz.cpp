@@ -20,18 +20,18 @@ void Blocks(const uint8_t* Data, size_t Size, int N) {
   std::vector<TPelColRun> Runs(N);
   TPelColBlock Block;  // reused, as a caller reading many columns does
   try {
-    TMemoryStream S(Data, static_cast<int64_t>(Size));
-    ReadColumnBytes(S, Bytes.data(), N, Block);
+    TMemoryStream S(std::span(Data, Size));
+    ReadColumnBytes(S, Bytes, Block);
   } catch (const Exception&) {
   }
   try {
-    TMemoryStream S(Data, static_cast<int64_t>(Size));
-    ReadColumnDoubles(S, Doubles.data(), N, Block);
+    TMemoryStream S(std::span(Data, Size));
+    ReadColumnDoubles(S, Doubles, Block);
   } catch (const Exception&) {
   }
   try {
-    TMemoryStream S(Data, static_cast<int64_t>(Size));
-    int Pairs = ReadColumnRuns(S, Runs.data(), N, Block);
+    TMemoryStream S(std::span(Data, Size));
+    int Pairs = ReadColumnRuns(S, Runs, Block);
     int64_t Covered = 0;
     for (int I = 0; I < Pairs; ++I) Covered += Runs[I].Count;
     if (Pairs < 0 || Pairs > N || Covered != N) __builtin_trap();
@@ -41,7 +41,7 @@ void Blocks(const uint8_t* Data, size_t Size, int N) {
 
 void Directory(const uint8_t* Data, size_t Size) {
   try {
-    TMemoryStream S(Data, static_cast<int64_t>(Size));
+    TMemoryStream S(std::span(Data, Size));
     TGimFileHeader H;
     H.Create(S);
     TGimColPosArr Positions;

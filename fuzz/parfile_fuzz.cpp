@@ -83,7 +83,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   TPelRWObjectFile File(GSurvey, 0);
-  TMemoryStream In(Data, static_cast<int64_t>(Size));
+  TMemoryStream In(std::span(Data, Size));
   try {
     File.ReadFromStream(In);
   } catch (const Exception&) {

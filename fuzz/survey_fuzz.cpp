@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
-  TMemoryStream S(Data, static_cast<int64_t>(Size));
+  TMemoryStream S(std::span(Data, Size));
   auto Survey = New<TPelSurvey>("fuzz.zos", 1);
   try {
     Survey->ReadSurveyFile(S);

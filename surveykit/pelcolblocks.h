@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,6 +33,9 @@ class EPelDamagedData : public EOrvException {
   explicit EPelDamagedData(std::string Detail);
   static const std::string& DefaultTemplate();
 };
+// "The survey file is damaged.": the reason shown for a survey that cannot be opened when the
+// failure carries no text of its own.
+const std::string& PelDamagedFileText();
 
 // Stored value layouts.
 enum TPelColDataLayout : uint8_t {
@@ -81,6 +85,11 @@ int64_t PelLayoutStoredSize(int Layout, int64_t Count);
 // The largest dictionary a compression can address (0 for cdcfNoCompression and unknown ones).
 int PelCompressionMaxDictionary(int Compression);
 
+// The most records one byte of codes can stand for in Compression (kMaxInflateRatio for
+// cdcfZLib; 0 for cdcfNoCompression and unknown ones). A dictionary block of N records needs
+// at least N divided by this many code bytes.
+int64_t PelCompressionRecordsPerCodeByte(int Compression);
+
 // Counted copies of one value.
 struct TPelColRun {
   uint8_t Value = 0;
@@ -95,43 +104,56 @@ struct TPelColBlock {
   uint8_t Compression = 0;
   int32_t Count = 0;
   int32_t CodeSize = 0;
-  std::vector<uint8_t> Values;   // PelLayoutStoredSize(Layout, Count) bytes are valid
-  std::vector<uint8_t> Codes;    // CodeSize bytes are valid
+  // The stored values, then the codes, as they follow each other in the file (read at once).
+  std::vector<uint8_t> Data;
   std::vector<uint8_t> Scratch;  // inflated codes
+
+  // Bytes of the stored values: PelLayoutStoredSize(Layout, Count).
+  int64_t ValueBytes() const { return PelLayoutStoredSize(Layout, Count); }
+  // Views into Data (empty when Data is too short for what the header says).
+  std::span<const uint8_t> Values() const;
+  std::span<const uint8_t> Codes() const;
 };
 
 // The block varint: one byte n; n = 255: a 16-bit unsigned m follows; m = 65535: an int32
 // follows and is the value; otherwise the value is m, or n.
 int32_t ReadBlockVarint(TStream& Stream);
-// The same form in a byte buffer at Pos (advanced); a varint cut at End raises EPelDamagedData.
-int32_t ReadBufferVarint(const uint8_t* Data, int64_t Size, int64_t& Pos);
+// The same form in a byte buffer at Pos (advanced); a varint cut at the buffer's end raises
+// EPelDamagedData.
+int32_t ReadBufferVarint(std::span<const uint8_t> Data, int64_t& Pos);
 
-// Reads the block at the stream's position: version (EVERErr unless 1), kind, layout, count,
-// for kind 2 compression and code size; then the values and the codes. Refused (before any
-// allocation): a kind other than 1 or 2, a layout above cdlfFlt8, a dictionary block with
-// cdcfNoCompression or an unknown compression (EVERErr); a negative RecordCount, a plain block
-// whose count is not RecordCount, a dictionary above 256 values or above what the compression
-// addresses, a size beyond the bytes left in the stream (EPelDamagedData).
+// Reads the block header at the stream's position: version (EVERErr unless 1), kind, layout,
+// count, for kind 2 compression and code size, and checks it against RecordCount and the
+// bytes left in the stream; the stream then stands at the stored values. Refused: a kind
+// other than 1 or 2, a layout above cdlfFlt8, a dictionary block with cdcfNoCompression or an
+// unknown compression (EVERErr); a negative RecordCount, a plain block whose count is not
+// RecordCount, a dictionary above 256 values or above what the compression addresses, codes
+// too few for RecordCount records, a size beyond the bytes left in the stream
+// (EPelDamagedData).
+void ReadColumnBlockHeader(TStream& Stream, TPelColBlock& Block, int RecordCount);
+// ReadColumnBlockHeader, then the values and codes in one read. Nothing is allocated before
+// the header has passed its checks.
 void ReadColumnBlock(TStream& Stream, TPelColBlock& Block, int RecordCount);
 
-// Decode a block read by ReadColumnBlock into RecordCount bytes (missing 255), doubles
-// (missing kPelMissingDouble) or runs (room for RecordCount pairs; returns the pairs made, which
-// cover exactly RecordCount records). A block of an unknown kind raises EVERErr in all three
-// (the runs decoder never answers -1) and leaves the caller's buffer untouched. Codes that end
-// before RecordCount records, or an index past the dictionary, raise EPelDamagedData; a run
-// reaching past the last record is cut there, and codes after the last record are not read.
-void DecodeColumnBytes(TPelColBlock& Block, uint8_t* Buffer, int RecordCount);
-void DecodeColumnDoubles(TPelColBlock& Block, double* Values, int RecordCount);
-int DecodeColumnRuns(TPelColBlock& Block, TPelColRun* Runs, int RecordCount);
+// Decode a block read by ReadColumnBlock into one byte (missing 255) or one double (missing
+// kPelMissingDouble) per element of the buffer, or into runs (room for one pair per record;
+// returns the pairs made, which cover exactly Runs.size() records). A block of an unknown kind
+// raises EVERErr in all three (the runs decoder never answers -1) and leaves the buffer
+// untouched. Codes that end before the last record, or an index past the dictionary, raise
+// EPelDamagedData; a run reaching past the last record is cut there, and codes after the last
+// record are not read. A buffer of more than INT32_MAX elements raises EPelDamagedData.
+void DecodeColumnBytes(TPelColBlock& Block, std::span<uint8_t> Buffer);
+void DecodeColumnDoubles(TPelColBlock& Block, std::span<double> Values);
+int DecodeColumnRuns(TPelColBlock& Block, std::span<TPelColRun> Runs);
 
-// Read and decode the block at the stream's position.
-void ReadColumnBytes(TStream& Stream, uint8_t* Buffer, int RecordCount);
-void ReadColumnDoubles(TStream& Stream, double* Values, int RecordCount);
-int ReadColumnRuns(TStream& Stream, TPelColRun* Runs, int RecordCount);
+// Read and decode the block at the stream's position, for as many records as the buffer holds.
+void ReadColumnBytes(TStream& Stream, std::span<uint8_t> Buffer);
+void ReadColumnDoubles(TStream& Stream, std::span<double> Values);
+int ReadColumnRuns(TStream& Stream, std::span<TPelColRun> Runs);
 // The same with a block whose buffers are reused.
-void ReadColumnBytes(TStream& Stream, uint8_t* Buffer, int RecordCount, TPelColBlock& Block);
-void ReadColumnDoubles(TStream& Stream, double* Values, int RecordCount, TPelColBlock& Block);
-int ReadColumnRuns(TStream& Stream, TPelColRun* Runs, int RecordCount, TPelColBlock& Block);
+void ReadColumnBytes(TStream& Stream, std::span<uint8_t> Buffer, TPelColBlock& Block);
+void ReadColumnDoubles(TStream& Stream, std::span<double> Values, TPelColBlock& Block);
+int ReadColumnRuns(TStream& Stream, std::span<TPelColRun> Runs, TPelColBlock& Block);
 
 // A double as a byte: missing, non-finite and |X| >= 2^63 give 255; others are rounded to the
 // nearest integer, ties to even (whatever the floating-point mode), and keep their low 8 bits.

@@ -24,13 +24,23 @@ namespace {
 
 // A column block is at least its version, kind, layout and a one-byte count.
 constexpr int64_t kMinColumnBlockSize = 4;
+
+// The fewest bytes a column block of Records records takes: a plain block of 2-bit values, or
+// a dictionary block (compression and code size too) whose codes hold the longest runs.
+int64_t MinColumnBlockSize(int64_t Records) {
+  if (Records == 0) return kMinColumnBlockSize;
+  const int64_t Plain = PelLayoutStoredSize(cdlfBit2, Records);
+  const int64_t Coded = 2 + (Records + PelCompressionRecordsPerCodeByte(cdcfRLE_1_16) - 1) /
+                                PelCompressionRecordsPerCodeByte(cdcfRLE_1_16);
+  return kMinColumnBlockSize + std::min(Plain, Coded);
+}
 // A lengths varint takes at most 7 bytes; a names entry a prefix byte and 255 characters.
 constexpr int64_t kMaxLengthBytes = 7;
 constexpr int64_t kMaxNameBytes = 257;
 
 int32_t ReadInt32(TStream& Stream) {
   uint8_t B[4];
-  Stream.ReadBuffer(B, 4);
+  Stream.ReadBuffer(B);
   return static_cast<int32_t>(B[0] | (uint32_t(B[1]) << 8) | (uint32_t(B[2]) << 16) |
                               (uint32_t(B[3]) << 24));
 }
@@ -38,7 +48,7 @@ int32_t ReadInt32(TStream& Stream) {
 void WriteInt32(TStream& Stream, int32_t V) {
   auto U = static_cast<uint32_t>(V);
   uint8_t B[4] = {uint8_t(U), uint8_t(U >> 8), uint8_t(U >> 16), uint8_t(U >> 24)};
-  Stream.WriteBuffer(B, 4);
+  Stream.WriteBuffer(B);
 }
 
 void WriteGUIDHeader(TStream& Stream, const TGUID& Signature) {
@@ -60,7 +70,7 @@ void ReadDirectoryBlock(TStream& Stream, int64_t Start, uint32_t Signature, int3
   if (Size < 0 || Size > Stream.Remaining())
     throw EPelDamagedData(std::string(What) + " beyond the end of the file");
   TDynByteArr Packed(static_cast<size_t>(Size));
-  Stream.ReadBuffer(Packed.data(), Size);
+  Stream.ReadBuffer(Packed);
   int64_t OutSize = 0;
   DecompressBuffer(Packed.data(), Size, 0, Out, OutSize, Cap);
 }
@@ -147,7 +157,7 @@ void ReadColumnDirectory(TStream& Stream, const TGimFileHeader& FileHeader,
   int64_t Sum = 0;
   const auto Size = static_cast<int64_t>(Data.size());
   while (Pos < Size) {
-    int32_t Length = ReadBufferVarint(Data.data(), Size, Pos);
+    int32_t Length = ReadBufferVarint(Data, Pos);
     if (Length < 0) throw EPelDamagedData("negative column length");
     if (static_cast<int64_t>(Result.size()) >= Columns)
       throw EPelDamagedData("more column lengths than columns");
@@ -158,6 +168,17 @@ void ReadColumnDirectory(TStream& Stream, const TGimFileHeader& FileHeader,
   }
   if (static_cast<int64_t>(Result.size()) != Columns)
     throw EPelDamagedData("fewer column lengths than columns");
+  // Each block reaches at most to the next block that starts after it (the last to the end of
+  // the file; columns may share a block): a data file whose records cannot fit in that room
+  // claims more records than it holds.
+  const int64_t Need = MinColumnBlockSize(FileHeader.Records);
+  int64_t End = FileSize - FileHeader.Position;
+  for (size_t I = Result.size(); I-- > 0;) {
+    if (I + 1 < Result.size() && Result[I + 1].Position > Result[I].Position)
+      End = Result[I + 1].Position;
+    if (End - Result[I].Position < Need)
+      throw EPelDamagedData("column block too short for the data file's records");
+  }
 
   ReadDirectoryBlock(Stream, FileHeader.Position + FileHeader.NamesOffset, kGimNamesSignature,
                      FileHeader.NamesSize, kMaxNameBytes * Columns, Data, "column names block");

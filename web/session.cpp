@@ -293,7 +293,11 @@ bool THobSessionModule::OpenSurvey(const std::string& FileName) {
   } catch (const std::exception& E) {
     std::string Msg = LM.TranslateText(
         Cp1250("<PLK>Nie można otworzyć tego badania:\\n<ENU>This survey cannot be opened:\\n"));
-    if (FSession) FSession->Alert(Msg + LM.TranslateText(E.what()));
+    // A failure without a text of its own (a failed inflation has none) still gives a reason.
+    std::string Reason = LM.TranslateText(E.what());
+    if (std::all_of(Reason.begin(), Reason.end(), [](unsigned char C) { return C <= ' '; }))
+      Reason = LM.TranslateText(PelDamagedFileText());
+    if (FSession) FSession->Alert(Msg + Reason);
     Survey.reset();
     SurveyPath.clear();
     return false;

@@ -10,6 +10,7 @@
 
 #include "analysis/pelsurvey.h"
 #include "base/langmanager.h"
+#include "base/orvbinary.h"
 #include "base/orvstreams.h"
 #include "tools/surveywriter/zoswriter.h"
 
@@ -77,6 +78,7 @@ struct TOpened {
 struct TChainSpots {
   int64_t Recset = 0, Records = 0, Next = 0, FirstFile = 0, Files = 0;  // first record set
   int64_t File = 0, FileRecords = 0, FileNext = 0, FileColumns = 0;     // its first data file
+  int64_t SecondFile = -1;  // where its second data file begins (-1: none)
 };
 
 inline TChainSpots FindChain(const std::string& Bytes, int RecsetIndex = 0) {
@@ -107,7 +109,22 @@ inline TChainSpots FindChain(const std::string& Bytes, int RecsetIndex = 0) {
   C.FileRecords = FEnd - 28;
   C.FileNext = FEnd - 24;
   C.FileColumns = FEnd - 20;
+  if (F.Next >= 0) C.SecondFile = H.Position + F.Next;
   return C;
+}
+
+// The offset of the record-set chain's offset in a version-0 file's header.
+inline int64_t ChainOffsetAt() {
+  return kOrvStreamGUIDHeaderSize + 1 + std::strlen(kSwSurveyProductText) + 4;
+}
+
+// Appends a copy of Bytes[From, To) to Bytes and returns where the copy begins. Offsets inside
+// a record set's or data file's bytes are relative to its header, so the copy reads as the
+// original does once something points at it.
+inline int64_t AppendCopy(std::string& Bytes, int64_t From, int64_t To) {
+  const auto At = static_cast<int64_t>(Bytes.size());
+  Bytes += Bytes.substr(static_cast<size_t>(From), static_cast<size_t>(To - From));
+  return At;
 }
 
 inline void PutInt32At(std::string& Bytes, int64_t At, int32_t V) {

@@ -100,7 +100,7 @@ TEST(OrvBinary, HeaderChecksSignatureThenVersion) {
   for (const Case& C : Cases) {
     TMemoryStream S;
     WriteStreamHeader(S, {C.Sig, static_cast<uint8_t>(C.Version)});
-    S.WriteBuffer("x", 1);
+    S.WriteBuffer("x");
     S.SetPosition(0);
     if (C.Want >= 0) {
       TOrvStreamHeader H;
@@ -192,9 +192,9 @@ TEST(OrvBinary, HostileLengths) {
 class TWatchedStream : public TMemoryStream {
  public:
   using TMemoryStream::TMemoryStream;
-  int64_t Read(void* Buffer, int64_t Count) override {
-    LargestRead = std::max(LargestRead, Count);
-    return TMemoryStream::Read(Buffer, Count);
+  int64_t Read(std::span<uint8_t> Buffer) override {
+    LargestRead = std::max(LargestRead, static_cast<int64_t>(Buffer.size()));
+    return TMemoryStream::Read(Buffer);
   }
   int64_t LargestRead = 0;
 };

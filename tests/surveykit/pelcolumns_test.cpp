@@ -36,7 +36,7 @@ std::string F64(double D) {
 std::vector<uint8_t> DecodeBytes(const std::string& Block, int N) {
   TMemoryStream S(Block);
   std::vector<uint8_t> Out(N + 1, 0xAB);  // one guard byte past the records
-  ReadColumnBytes(S, Out.data(), N);
+  ReadColumnBytes(S, std::span(Out).first(N));
   EXPECT_EQ(Out[N], 0xAB) << "written beyond the records";
   Out.resize(N);
   return Out;
@@ -45,14 +45,14 @@ std::vector<uint8_t> DecodeBytes(const std::string& Block, int N) {
 std::vector<double> DecodeDoubles(const std::string& Block, int N) {
   TMemoryStream S(Block);
   std::vector<double> Out(N);
-  ReadColumnDoubles(S, Out.data(), N);
+  ReadColumnDoubles(S, Out);
   return Out;
 }
 
 std::vector<TPelColRun> DecodeRuns(const std::string& Block, int N) {
   TMemoryStream S(Block);
   std::vector<TPelColRun> Out(N);
-  int Pairs = ReadColumnRuns(S, Out.data(), N);
+  int Pairs = ReadColumnRuns(S, Out);
   EXPECT_GE(Pairs, 0);
   EXPECT_LE(Pairs, N);
   Out.resize(Pairs);
@@ -238,6 +238,15 @@ TEST(PelColBlock, DamagedBlocksRaiseAndWriteNothing) {
   // 1125 code bytes of two-copy runs of dict[0] with one code for dict[1] (not there).
   std::string Rle12Codes(1125, '\x55');
   Rle12Codes[500] = '\x56';
+  // Long columns whose one bad code lies where the table decoders read: a dictionary of one
+  // value {0}, codes of 9000 records with a single index 1 among them.
+  auto Long = [&](int Compression, char Good, char Bad, int CodeBytes) {
+    std::string Codes(static_cast<size_t>(CodeBytes), Good);
+    Codes[CodeBytes / 16 * 2] = Bad;  // a code of its own in every form
+    std::string Size;
+    PutVarint(Size, CodeBytes);
+    return Bytes({1, 2, 2, 1, Compression}) + Size + Bytes({0}) + Codes;
+  };
   struct Case {
     const char* Name;
     std::string Block;
@@ -263,6 +272,16 @@ TEST(PelColBlock, DamagedBlocksRaiseAndWriteNothing) {
       {"rle_1_8 run of empty dictionary", Bytes({1, 2, 2, 0, 3, 1, 0x00}), 1, Err::Damaged},
       {"long rle_1_2 index past",
        Bytes({1, 2, 2, 1, 1, 0xFF, 1125 & 0xFF, 1125 >> 8, 0}) + Rle12Codes, 9000, Err::Damaged},
+      {"long rle_1_4 index past", Long(cdcfRLE_1_4, '\x77', '\x79', 1125), 9000, Err::Damaged},
+      {"long rle_3_4 index past", Long(cdcfRLE_3_4, '\x33', '\x37', 2250), 9000, Err::Damaged},
+      {"long rle_1_8 index past", Long(cdcfRLE_1_8, '\x07', '\x80', 1125), 9000, Err::Damaged},
+      {"long rle_1_16 index past", Long(cdcfRLE_1_16, '\x00', '\x80', 18000), 9000, Err::Damaged},
+      {"long rle_3_8 index past", Long(cdcfRLE_3_8, '\x07', '\x47', 1125), 9000, Err::Damaged},
+      {"long idx_1 index past", Long(cdcfIDX_1, '\x00', '\x10', 1125), 9000, Err::Damaged},
+      {"long idx_2 index past", Long(cdcfIDX_2, '\x00', '\x04', 2250), 9000, Err::Damaged},
+      {"long idx_4 index past", Long(cdcfIDX_4, '\x00', '\x10', 4500), 9000, Err::Damaged},
+      {"rle_1_16 codes too few for the records", Bytes({1, 2, 2, 1, cdcfRLE_1_16, 1, 0, 0x7F}),
+       20000, Err::Damaged},
       {"rle_3_8 single past", Bytes({1, 2, 2, 3, 6, 1}) + Dict3 + Bytes({192}), 1, Err::Damaged},
       {"rle_3_4 run past", Bytes({1, 2, 2, 2, 5, 1, 0, 7, 0x08}), 1, Err::Damaged},
       {"idx_2 code past", Bytes({1, 2, 2, 3, 8, 1}) + Dict3 + Bytes({0x03}), 1, Err::Damaged},
@@ -284,27 +303,34 @@ TEST(PelColBlock, DamagedBlocksRaiseAndWriteNothing) {
   };
   for (const Case& C : Cases) {
     SCOPED_TRACE(C.Name);
-    const int Room = C.N <= 100000 ? C.N : 64;
-    std::vector<uint8_t> B(Room, 0xAB);
-    std::vector<double> D(Room, 42.0);
-    std::vector<TPelColRun> R(Room);
-    // The decoders are handed the room they need only when it is small; a huge record count
-    // must be refused before anything is written.
+    if (C.N > 100000) {
+      // A huge record count is refused from the block's header, before any buffer is sized
+      // for the records.
+      ExpectError(C.E, [&] {
+        TMemoryStream S(C.Block);
+        TPelColBlock Block;
+        ReadColumnBlock(S, Block, C.N);
+      });
+      continue;
+    }
+    std::vector<uint8_t> B(C.N, 0xAB);
+    std::vector<double> D(C.N, 42.0);
+    std::vector<TPelColRun> R(C.N);
     ExpectError(C.E, [&] {
       TMemoryStream S(C.Block);
-      ReadColumnBytes(S, B.data(), C.N);
+      ReadColumnBytes(S, B);
     });
     ExpectError(C.E, [&] {
       TMemoryStream S(C.Block);
-      ReadColumnDoubles(S, D.data(), C.N);
+      ReadColumnDoubles(S, D);
     });
     ExpectError(C.E, [&] {
       TMemoryStream S(C.Block);
-      ReadColumnRuns(S, R.data(), C.N);
+      ReadColumnRuns(S, R);
     });
-    if (C.E == Err::Ver || C.N > 100000) {
-      EXPECT_EQ(std::count(B.begin(), B.end(), 0xAB), Room);
-      EXPECT_EQ(std::count(D.begin(), D.end(), 42.0), Room);
+    if (C.E == Err::Ver) {
+      EXPECT_EQ(std::count(B.begin(), B.end(), 0xAB), C.N);
+      EXPECT_EQ(std::count(D.begin(), D.end(), 42.0), C.N);
     }
   }
 }
@@ -325,9 +351,7 @@ TEST(PelColBlock, BlockVarintForms) {
     EXPECT_EQ(ReadBlockVarint(S), C.V);
     EXPECT_EQ(S.Remaining(), 0);
     int64_t Pos = 0;
-    EXPECT_EQ(ReadBufferVarint(reinterpret_cast<const uint8_t*>(C.In.data()),
-                               static_cast<int64_t>(C.In.size()), Pos),
-              C.V);
+    EXPECT_EQ(ReadBufferVarint(ByteSpan(C.In), Pos), C.V);
     std::string Out;
     PutVarint(Out, C.V);
     if (C.V >= 0 && C.In != Bytes({255, 255, 0})) {
@@ -336,9 +360,7 @@ TEST(PelColBlock, BlockVarintForms) {
     // Every proper prefix is cut.
     for (size_t L = 0; L < C.In.size(); ++L) {
       int64_t P = 0;
-      EXPECT_THROW(ReadBufferVarint(reinterpret_cast<const uint8_t*>(C.In.data()),
-                                    static_cast<int64_t>(L), P),
-                   EPelDamagedData);
+      EXPECT_THROW(ReadBufferVarint(ByteSpan(C.In).first(L), P), EPelDamagedData);
     }
   }
 }
@@ -428,9 +450,12 @@ TEST(PelColBlock, RoundTripEveryLayoutAndCompression) {
     auto Layout = static_cast<TPelColDataLayout>(L);
     for (int C = 0; C < kPelColDataCompressionCount; ++C) {
       auto Comp = static_cast<TPelColDataCompression>(C);
-      // RLE_1_2 decodes long columns a code byte at a time.
+      // Columns of 5000 records go through the table decoders, the shorter ones code by code;
+      // plain 2- and 4-bit values unpack 32 and 16 stored bytes at a time, 5100 leaves some of
+      // each size over.
       std::vector<int> Sizes = {0, 1, 7, 5000};
       if (C == cdcfRLE_1_2) Sizes.push_back(9001);
+      if (C == cdcfNoCompression) Sizes.push_back(5100);
       for (int N : Sizes) {
         for (int Distinct : Distincts) {
           for (bool Missing : {false, true}) {
@@ -473,7 +498,7 @@ TEST(PelColBlock, EncoderRefusesWhatTheBlockCannotHold) {
 
 TEST(PelColumns, HeadersRoundTripAndSignatures) {
   TMemoryStream S;
-  S.WriteBuffer("xyz", 3);
+  S.WriteBuffer("xyz");
   TMerRecsetHeader R;
   R.Name = "respondents";
   R.Records = 5000;
@@ -586,10 +611,10 @@ TEST(PelColumns, LengthsAndFrontCodedNames) {
   // age, then prefix 128 and x: agex. A first byte 128 is the empty name.
   EXPECT_EQ(
       ReadDirectory(
-          DirectoryFile(2, Bytes({40, 1}), Bytes({'a', 'g', 'e' | 128, 128, 'x' | 128}), H), H)[1]
+          DirectoryFile(2, Bytes({40, 4}), Bytes({'a', 'g', 'e' | 128, 128, 'x' | 128}), H), H)[1]
           .Name,
       "agex");
-  auto E = ReadDirectory(DirectoryFile(2, Bytes({40, 1}), Bytes({128, 129, 'b' | 128}), H), H);
+  auto E = ReadDirectory(DirectoryFile(2, Bytes({40, 4}), Bytes({128, 129, 'b' | 128}), H), H);
   EXPECT_EQ(E[0].Name, "");
   EXPECT_EQ(E[1].Name, "b");
 }
@@ -618,7 +643,7 @@ TEST(PelColumns, DamagedDirectories) {
     Err E;
   } Cases[] = {
       {"fewer lengths", 2, Bytes({40}), Age + Bytes({129, 'b' | 128}), Err::Damaged},
-      {"more lengths", 1, Bytes({40, 1}), Age, Err::Damaged},
+      {"more lengths", 1, Bytes({40, 4}), Age, Err::Damaged},
       {"length cut", 1, Bytes({0xFF, 0x2C}), Age, Err::Damaged},
       {"negative length", 1, Bytes({0xFF, 0xFF, 0xFF}) + Le32(0xFFFFFFF0), Age, Err::Damaged},
       {"block beyond the file", 2, Bytes({40, 0xFF, 0xFF, 0xFF}) + Le32(0x7FFFFFF0),
@@ -626,7 +651,9 @@ TEST(PelColumns, DamagedDirectories) {
       {"lengths bomb", 1, Bomb, Age, Err::Inflate},
       {"names bomb", 1, Bytes({40}), Bomb, Err::Inflate},
       {"name cut", 1, Bytes({40}), Bytes({'a', 'g'}), Err::Damaged},
-      {"fewer names", 2, Bytes({40, 1}), Age, Err::Damaged},
+      {"fewer names", 2, Bytes({40, 4}), Age, Err::Damaged},
+      {"block shorter than a block header", 2, Bytes({40, 3}), Age + Bytes({129, 'b' | 128}),
+       Err::Damaged},
       {"more names", 1, Bytes({40}), Age + Bytes({129, 'b' | 128}), Err::Damaged},
       {"name of 256", 1, Bytes({40}), std::string(255, 'a') + Bytes({'a' | 128}), Err::Damaged},
       {"huge column count", 0x7FFFFFFF, Bytes({40}), Age, Err::Damaged},
@@ -653,6 +680,13 @@ TEST(PelColumns, DamagedDirectories) {
   Bad = H;
   Bad.LengthsOffset = H.NamesOffset;
   EXPECT_THROW(ReadDirectory(F, Bad), ESIGErr);
+  // Records that no block of the room up to the end of the file can hold: the longest runs
+  // need a code byte per 16384 records.
+  Bad = H;
+  Bad.Records = 16384 * 100;
+  EXPECT_EQ(ReadDirectory(F, Bad).size(), 1u);
+  Bad.Records = 16384 * 1000;
+  ExpectError(Err::Damaged, [&] { ReadDirectory(F, Bad); });
 }
 
 TEST(PelColumns, SortIsOrdinal) {
@@ -707,7 +741,7 @@ TEST(PelColumns, ChainOfDataFilesReadsBack) {
   TSwRecset Other{"panel",
                   {{"wave 1", 1, {{"id", EncodeColumnBlock(cdlfUInt4, cdcfNoCompression, {7})}}}}};
   TMemoryStream S;
-  S.WriteBuffer("header", 6);
+  S.WriteBuffer("header");
   int64_t First = WriteRecsetChain(S, {R, Other});
   std::string File = S.DataString();
 
@@ -744,16 +778,16 @@ TEST(PelColumns, ChainOfDataFilesReadsBack) {
   EXPECT_EQ(W->Positions[0], -1);
   std::vector<double> All(7);
   In.SetPosition(Age->Positions[0]);
-  ReadColumnDoubles(In, All.data(), Records[0]);
+  ReadColumnDoubles(In, std::span(All).first(Records[0]));
   In.SetPosition(Age->Positions[1]);
-  ReadColumnDoubles(In, All.data() + Records[0], Records[1]);
+  ReadColumnDoubles(In, std::span(All).subspan(Records[0], Records[1]));
   for (int I = 0; I < 7; ++I) EXPECT_TRUE(SameBits(All[I], I < 4 ? Age1[I] : Age2[I - 4])) << I;
   std::vector<uint8_t> SexBytes(4);
   In.SetPosition(Sex->Positions[0]);
-  ReadColumnBytes(In, SexBytes.data(), 4);
+  ReadColumnBytes(In, SexBytes);
   EXPECT_EQ(SexBytes, (std::vector<uint8_t>{1, 2, 2, 1}));
   In.SetPosition(W->Positions[1]);
-  ReadColumnDoubles(In, All.data(), 3);
+  ReadColumnDoubles(In, std::span(All).first(3));
   EXPECT_EQ(All[1], 1.25);
 
   ASSERT_GE(RH.Next, 0);

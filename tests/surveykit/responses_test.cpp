@@ -2,6 +2,7 @@
 // record sets (joined through panels too), numeric values, labels and the reader's messages.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 
 #include "deflang/rixcodereader.h"
@@ -203,6 +204,47 @@ TEST(GimResponseList, ThreeResponsesOneBaseWithoutTheNoMeanCode) {
   TGimQuestion Copy(*F.Q("q"));
   EXPECT_NE(Copy.Responses->GetItem(0), A);
   EXPECT_EQ(CodeListAsUSAString(*Copy.Responses->GetItem(0)->BaseResponse->Codes), "1, 2");
+}
+
+TEST(GimResponse, FillValuesOnItsOwnRecsetKeepsOnlyValidCodes) {
+  // The base response of codes 1 and 2 counts 9 ("don't know") as no answer: its values must
+  // not enter a mean.
+  TFixture F;
+  F.Resp->Records = 5;
+  F.Resp->Columns["q"] = {1, 9, 2, X, 3};
+  F.Read({"def question id = q; name = \"Q\";",
+          "  def response id = a; name = \"A\"; column = q; code = 1; end;",
+          "  def response id = b; name = \"B\"; column = q; code = 2; end;", "end;"});
+  TGimResponse* A = F.R("q", "a");
+  ASSERT_TRUE(A->HasBase);
+  std::vector<double> V;
+  A->BaseResponse->FillValues(V, F.Resp);
+  EXPECT_EQ(V, (std::vector<double>{1, X, 2, X, X}));
+  // A response without valid codes keeps every value that is not missing.
+  A->FillValues(V, F.Resp);
+  EXPECT_EQ(V, (std::vector<double>{1, 9, 2, X, 3}));
+}
+
+TEST(GimResponseList, AllowOverlapsKeepsTheOverlapWarningAway) {
+  // Codes 1:3 and 2:4 on one column overlap; with allowOverlaps on either response nothing is
+  // reported, on neither the warning comes once.
+  for (const char* Attr : {"", " attr = allowOverlaps;"}) {
+    SCOPED_TRACE(Attr);
+    TFixture F;
+    F.Read({"def question id = q; name = \"Q\";",
+            "  def response id = a; name = \"A\"; column = q; range = 1:3; end;",
+            (std::string("  def response id = b; name = \"B\"; column = q; range = 2:4;") + Attr +
+             " end;")
+                .c_str(),
+            "end;"},
+           true);
+    const auto Seen = MsgSummary(F.Msgs);
+    const bool Warned = std::any_of(Seen.begin(), Seen.end(), [](const std::string& M) {
+      return M.rfind("TMerMsgWarning_CodeOverlaps", 0) == 0;
+    });
+    EXPECT_EQ(Warned, *Attr == '\0');
+    EXPECT_EQ(F.Msgs.ErrorCount(), 0) << ::testing::PrintToString(Seen);
+  }
 }
 
 TEST(GimResponse, NumericValuesAndLabels) {

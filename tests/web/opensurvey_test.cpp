@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 #include "analysis/pelsurvey.h"
 #include "base/text.h"
@@ -49,6 +50,15 @@ class OpenSurveyTest : public testing::TWebAppTest {
     TLangManagerBinding Lang(Module().LangManager.get());
     return Fn();
   }
+  // The session hooks for a test to change; they are as they were once the test ends.
+  TSessionSurveyHooks& TestHooks() {
+    if (!SavedHooks) SavedHooks = SessionSurveyHooks();
+    return SessionSurveyHooks();
+  }
+  void TearDown() override {
+    if (SavedHooks) SessionSurveyHooks() = *SavedHooks;
+    TWebAppTest::TearDown();
+  }
   // The language link: the pages are refreshed and their status lines written anew.
   std::string ToggleLanguage() {
     return Fire(*As<TZepForm>(Session->ActiveForm())->LangLink, "click");
@@ -56,6 +66,7 @@ class OpenSurveyTest : public testing::TWebAppTest {
 
   std::string Sid;
   TWebSession* Session = nullptr;
+  std::optional<TSessionSurveyHooks> SavedHooks;
 };
 
 TEST_F(OpenSurveyTest, OpenNamesTheSurveyInTheStatusLineAndCloseFreesIt) {
@@ -96,15 +107,25 @@ TEST_F(OpenSurveyTest, DamagedFileOrForeignPathGivesAnAlertAndNoSurvey) {
   EXPECT_FALSE(Module().Survey);
 }
 
+TEST_F(OpenSurveyTest, AFailureWithoutATextStillGivesAReason) {
+  // A failed inflation carries no text of its own: the damaged-file text stands in, in the
+  // session's language.
+  TestHooks().LoadSurvey = [](THobSessionModule&, const std::string&) -> std::unique_ptr<TObject> {
+    throw EDecompressionError();
+  };
+  EXPECT_FALSE(InSession([&] { return Module().OpenSurvey("media2024.zos"); }));
+  std::string P = Page(Sid);
+  EXPECT_NE(P.find("This survey cannot be opened:"), std::string::npos);
+  EXPECT_NE(P.find("The survey file is damaged."), std::string::npos);
+  ToggleLanguage();
+  EXPECT_FALSE(InSession([&] { return Module().OpenSurvey("media2024.zos"); }));
+  P = Page(Sid);
+  EXPECT_NE(P.find("Plik badania jest uszkodzony."), std::string::npos);
+}
+
 TEST_F(OpenSurveyTest, TheSurveyTitleIsTextInTheStatusLine) {
   // A survey file names itself; its name is shown as text, never taken as markup.
-  TSessionSurveyHooks Saved = SessionSurveyHooks();
-  struct TRestore {
-    TSessionSurveyHooks& Hooks;
-    TSessionSurveyHooks Saved;
-    ~TRestore() { Hooks = Saved; }
-  } Restore{SessionSurveyHooks(), Saved};
-  TSessionSurveyHooks& H = SessionSurveyHooks();
+  TSessionSurveyHooks& H = TestHooks();
   struct TFakeSurvey : TObject {};
   H.LoadSurvey = [](THobSessionModule&, const std::string&) -> std::unique_ptr<TObject> {
     return std::make_unique<TFakeSurvey>();

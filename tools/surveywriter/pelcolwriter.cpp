@@ -352,7 +352,7 @@ int32_t WriteDirectoryBlock(TStream& Stream, uint32_t Signature, const std::stri
   H.Version = 0;
   WriteStreamHeader(Stream, H);
   std::string Packed = ZlibCompress(Data);
-  Stream.WriteBuffer(Packed.data(), static_cast<int64_t>(Packed.size()));
+  Stream.WriteBuffer(Packed);
   return CheckedInt32(static_cast<int64_t>(Packed.size()), "directory block");
 }
 
@@ -372,7 +372,7 @@ int64_t WriteDataFile(TStream& Stream, const TSwDataFile& File, int32_t Next,
   for (const TSwColumn& C : File.Columns) {
     Lengths.push_back(Previous);
     Names.push_back(C.Name);
-    Stream.WriteBuffer(C.Block.data(), static_cast<int64_t>(C.Block.size()));
+    Stream.WriteBuffer(C.Block);
     Previous = static_cast<int64_t>(C.Block.size());
   }
   Header.LengthsOffset = CheckedInt32(Stream.Position() - P, "lengths offset");

@@ -26,7 +26,7 @@ void PutInt32(TStream& S, int32_t V) {
   const auto U = static_cast<uint32_t>(V);
   const uint8_t B[4] = {static_cast<uint8_t>(U), static_cast<uint8_t>(U >> 8),
                         static_cast<uint8_t>(U >> 16), static_cast<uint8_t>(U >> 24)};
-  S.WriteBuffer(B, 4);
+  S.WriteBuffer(B);
 }
 
 void PutDouble(TStream& S, double D) {
@@ -34,7 +34,7 @@ void PutDouble(TStream& S, double D) {
   std::memcpy(&U, &D, 8);
   uint8_t B[8];
   for (int I = 0; I < 8; ++I) B[I] = static_cast<uint8_t>(U >> (8 * I));
-  S.WriteBuffer(B, 8);
+  S.WriteBuffer(B);
 }
 
 int32_t Int32Offset(int64_t V, const char* What) {
@@ -100,7 +100,7 @@ void WriteSurveyFile(TStream& Stream, std::string_view Definition,
   WriteStreamString(Stream, Options.ProductText);
   if (V >= 8) WriteStreamString(Stream, Options.Version8Text);
   if (V >= 1) PutDouble(Stream, Options.DataDate);
-  if (V >= 3) Stream.WriteBuffer(&Options.Internal, 1);
+  if (V >= 3) Stream.WriteBuffer({&Options.Internal, 1});
   if (V >= 5) {
     PutInt32(Stream, Int32Offset(static_cast<int64_t>(Options.ExtraBlock.size()), "extra block"));
     WriteStreamText(Stream, Options.ExtraBlock);
