@@ -24,34 +24,29 @@ void TPelGroup::TWork::Level(size_t L, size_t N) {
 
 namespace {
 
-// Accumulated (S, M) and a further child's (s, m) under "and": False and unknown is False.
-void CombineAnd(TPelFlags& S, TPelFlags& M, const TPelFlags& s, const TPelFlags& m) {
+// Combines the accumulated (S, M) with a further child's (s, m) record by record: Rule maps
+// (S, M, s, m) to the new (S, M), all flags 0 or 1.
+template <class TRule>
+void CombineChild(TPelFlags& S, TPelFlags& M, const TPelFlags& s, const TPelFlags& m, TRule Rule) {
   const size_t N = S.size();
   uint8_t* SP = S.data();
   uint8_t* MP = M.data();
   const uint8_t* sp = s.data();
   const uint8_t* mp = m.data();
-  for (size_t I = 0; I < N; ++I) {
-    const uint8_t A = SP[I], AM = MP[I], B = sp[I], BM = mp[I];
-    const uint8_t ValidFalse = ((AM ^ 1) & (A ^ 1)) | ((BM ^ 1) & (B ^ 1));
-    SP[I] = A & B & (AM ^ 1) & (BM ^ 1);
-    MP[I] = (AM | BM) & (ValidFalse ^ 1);
-  }
+  for (size_t I = 0; I < N; ++I) Rule(SP[I], MP[I], sp[I], mp[I]);
 }
 
-// The same under "or": True or unknown is True.
-void CombineOr(TPelFlags& S, TPelFlags& M, const TPelFlags& s, const TPelFlags& m) {
-  const size_t N = S.size();
-  uint8_t* SP = S.data();
-  uint8_t* MP = M.data();
-  const uint8_t* sp = s.data();
-  const uint8_t* mp = m.data();
-  for (size_t I = 0; I < N; ++I) {
-    const uint8_t AM = MP[I], BM = mp[I];
-    const uint8_t R = (SP[I] & (AM ^ 1)) | (sp[I] & (BM ^ 1));
-    SP[I] = R;
-    MP[I] = (AM | BM) & (R ^ 1);
-  }
+// "and": False and unknown is False.
+void AndRule(uint8_t& A, uint8_t& AM, uint8_t B, uint8_t BM) {
+  const uint8_t ValidFalse = ((AM ^ 1) & (A ^ 1)) | ((BM ^ 1) & (B ^ 1));
+  A = A & B & (AM ^ 1) & (BM ^ 1);
+  AM = (AM | BM) & (ValidFalse ^ 1);
+}
+
+// "or": True or unknown is True.
+void OrRule(uint8_t& A, uint8_t& AM, uint8_t B, uint8_t BM) {
+  A = (A & (AM ^ 1)) | (B & (BM ^ 1));
+  AM = (AM | BM) & (A ^ 1);
 }
 
 // A first child (or any child of "not"): a condition keeps its result only where it is
@@ -132,9 +127,9 @@ void TPelGroup::EvalObject(const TPelGroupObject& Obj, size_t Level, TPelFlags& 
     TPelFlags& m = FWork->M[Level];
     EvalObject(C, Level + 1, s, m, Recset);
     if (Node.IsOr())
-      CombineOr(S, M, s, m);
+      CombineChild(S, M, s, m, OrRule);
     else
-      CombineAnd(S, M, s, m);
+      CombineChild(S, M, s, m, AndRule);
   }
 }
 

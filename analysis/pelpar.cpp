@@ -4,7 +4,7 @@
 #include <cstring>
 #include <set>
 
-#include "analysis/pelresmaker.h"
+#include "analysis/pelreselem.h"
 #include "base/format.h"
 #include "base/langmanager.h"
 #include "base/random.h"
@@ -23,20 +23,6 @@ QUIN_IMPLEMENT_CLASS(TPelSubParList, TOrvObjectList)
 QUIN_IMPLEMENT_ABSTRACT_CLASS(TPelParMulti, TPelPar)
 QUIN_IMPLEMENT_CLASS(TPelParList, TOrvObjectList)
 QUIN_IMPLEMENT_CLASS(TPelParSelections, TOrvObject)
-
-namespace {
-
-TPelResElemMaker* GMaker = nullptr;
-
-}  // namespace
-
-TPelResElemMaker* PelResElemMaker() { return GMaker; }
-
-TPelResElemMaker* SetPelResElemMaker(TPelResElemMaker* Maker) {
-  TPelResElemMaker* Previous = GMaker;
-  GMaker = Maker;
-  return Previous;
-}
 
 // ---- TPelPar
 
@@ -410,7 +396,7 @@ bool TPelParMulti::LocateFlatItem(int Index, TPelSubPar*& Sub, int& Elem) const 
 }
 
 TPelResElem* TPelParMulti::Stamp(TPelResElem* Elem, const TPelSubPar& Sub) {
-  if (Elem && PelResElemMaker()) PelResElemMaker()->SetSubParGUID(*Elem, Sub.GUID);
+  if (Elem) Elem->SubParGUID = Sub.GUID;
   return Elem;
 }
 

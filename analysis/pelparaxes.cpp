@@ -1,7 +1,7 @@
 #include "analysis/pelparaxes.h"
 
 #include "analysis/pelparquestions.h"
-#include "analysis/pelresmaker.h"
+#include "analysis/pelresgeneral.h"
 #include "analysis/pelsurvey.h"
 #include "base/format.h"
 #include "base/langmanager.h"
@@ -55,12 +55,10 @@ void ListRespItems(TGimQuestion* Question, const TMerResponseList* List, bool Se
 }
 TPelResElem* CreateRespItemElem(TPelSurvey* Survey, const TPelRespItem& Item,
                                 TGimResponseAxis* Axis, int ItemIndex, TPelPar* Par) {
-  TPelResElemMaker* M = PelResElemMaker();
-  if (!M) return nullptr;
   if (Item.ValueIndex >= 0)
-    return M->NewVarValCode(Survey, Item.ValueIndex == 0, Item.Value, Item.Response, Axis,
-                            Item.Question, ItemIndex, Par);
-  return M->NewVarVal(Survey, Item.Response, Axis, Item.Question, ItemIndex, Par);
+    return new TPelResVarValCode(Survey, Item.ValueIndex == 0, Item.Value, Item.Response, Axis,
+                                 Item.Question, ItemIndex, Par);
+  return new TPelResVarVal(Survey, Item.Response, Axis, Item.Question, ItemIndex, Par);
 }
 
 std::string RespItemLabel(const TPelRespItem& Item, bool Selectable, bool Means, bool ShowCodes,
@@ -166,8 +164,7 @@ TPelResElem* TPelParDefResponseAxis::CreateResElemAt2D(TPelPos Pos, bool Selecta
                                                        bool Detail) {
   if (Pos.X != 0 || !Axis) return nullptr;
   if (Pos.Y == 0) {
-    TPelResElemMaker* M = PelResElemMaker();
-    return M ? M->NewVar(Survey, Axis, AxisQuestion(), 0, this) : nullptr;
+    return new TPelResVar(Survey, Axis, AxisQuestion(), 0, this);
   }
   return CreateResElemAt({Pos.Y - 1, 1}, Selectable, Means, Detail);
 }

@@ -1,7 +1,7 @@
 #include "analysis/pelparbase.h"
 
 #include "analysis/pelglobals.h"
-#include "analysis/pelresmaker.h"
+#include "analysis/pelresgeneral.h"
 #include "analysis/pelsurvey.h"
 #include "base/format.h"
 #include "base/langmanager.h"
@@ -162,8 +162,7 @@ std::string TPelParDefBase::GetItemInfoText(int Option, int Index) const {
 TPelResElem* TPelParDefBase::CreateResElemAt(TPelPos Pos, bool Selectable, bool Means,
                                              bool Detail) {
   const int I = ShownOption(Pos.X);
-  TPelResElemMaker* M = PelResElemMaker();
-  return I >= 0 && M ? M->NewBase(Survey, Options[I].Kind, Pos.X, this) : nullptr;
+  return I >= 0 ? new TPelResBase(Survey, Options[I].Kind, Pos.X, this) : nullptr;
 }
 
 TPelDims TPelParDefBase::GetDims(bool Selectable, bool Means, bool Detail) {

@@ -2,9 +2,10 @@
 
 #include <algorithm>
 
-#include "analysis/pelresmaker.h"
+#include "analysis/pelresgeneral.h"
 #include "analysis/pelrwobjectfiles.h"
 #include "analysis/pelsurvey.h"
+#include "analysis/peluserdef.h"
 #include "base/langmanager.h"
 #include "base/random.h"
 #include "base/text.h"
@@ -17,11 +18,6 @@
 namespace quin {
 
 QUIN_IMPLEMENT_CLASS(TPelParDefQuestions, TPelPar)
-
-TPelUserQuestionIO& PelUserQuestionIO() {
-  static TPelUserQuestionIO IO;
-  return IO;
-}
 
 TPelParDefQuestions::TPelParDefQuestions(TPelSurvey* ASurvey)
     : TPelPar(ASurvey), UserQuestions(std::make_unique<TGimQuestionList>(true)) {}
@@ -131,9 +127,9 @@ void TPelParDefQuestions::ReadBody(TRixScanner& Scanner, TPelSurvey* ASurvey) {
            RixKeyTaken(S, S.ReadBoolean("splitResponseAxi", SplitAxes));
   };
   auto OwnBlock = [&](TRixScanner& S) {
-    const TPelUserQuestionIO& IO = PelUserQuestionIO();
-    if (!IO.Read || !S.ReadDefComplexStart("userDef")) return false;
-    if (std::unique_ptr<TGimQuestion> Q = IO.Read(S, ASurvey)) AddUserQuestion(std::move(Q));
+    if (!S.ReadDefComplexStart(TPelUserDef::StaticKeyword())) return false;
+    if (std::unique_ptr<TGimQuestion> Q = TPelUserDef::ReadQuestion(S, ASurvey))
+      AddUserQuestion(std::move(Q));
     return true;
   };
   ReadKeysToEnd(Scanner, OwnKey, OwnBlock);
@@ -145,10 +141,10 @@ void TPelParDefQuestions::WriteBody(TStream& Stream, int& Indent) const {
   if (Questions.empty()) return;
   if (SplitAxes) WriteKeyBoolean(Stream, Indent, "splitResponseAxes", "", true);
   for (const TGimQuestion* Q : Questions) {
-    if (!IsUserQuestion(Q))
+    if (const auto* U = As<TPelUserDefQuestion>(Q); U && IsUserQuestion(Q))
+      U->WriteDefinition(Stream, Indent);
+    else if (!IsUserQuestion(Q))
       WriteKeyIdentifier(Stream, Indent, "question", "", Q->ID);
-    else if (PelUserQuestionIO().Write)
-      PelUserQuestionIO().Write(Stream, Indent, *Q);
   }
 }
 
@@ -258,8 +254,7 @@ TPelResElem* TPelParDefQuestions::CreateResElemAt2D(TPelPos Pos, bool Selectable
   if (Pos.X != 0 || Pos.Y < 0 || Pos.Y >= static_cast<int>(Rows.size())) return nullptr;
   const TRow2D& R = Rows[Pos.Y];
   if (R.Item >= 0) return CreateRespItemElem(Survey, I[R.Item], nullptr, R.Item, this);
-  TPelResElemMaker* M = PelResElemMaker();
-  return M ? M->NewVar(Survey, nullptr, R.Question, Pos.Y, this) : nullptr;
+  return new TPelResVar(Survey, nullptr, R.Question, Pos.Y, this);
 }
 
 TPelResElemVec TPelParDefQuestions::CreateResElemList(bool Selectable, bool Means, bool Detail) {
@@ -287,14 +282,12 @@ TPelResElemVec TPelParDefQuestions::CreateResElemList2D(bool Selectable, bool Me
   TPelResElemVec R;
   const TPelRespItems I = Items(Selectable, Means);
   const std::vector<TRow2D> Rows = Rows2D(I);
-  TPelResElemMaker* M = PelResElemMaker();
   for (size_t K = 0; K < Rows.size(); ++K) {
     const TRow2D& Row = Rows[K];
     if (Row.Item >= 0)
       R.push_back(CreateRespItemElem(Survey, I[Row.Item], nullptr, Row.Item, this));
     else
-      R.push_back(M ? M->NewVar(Survey, nullptr, Row.Question, static_cast<int>(K), this)
-                    : nullptr);
+      R.push_back(new TPelResVar(Survey, nullptr, Row.Question, static_cast<int>(K), this));
   }
   return R;
 }

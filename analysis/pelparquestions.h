@@ -4,7 +4,6 @@
 // response-axis parameter per further axis after it.
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <vector>
 
@@ -15,18 +14,6 @@ namespace quin {
 class TGimQuestion;
 class TGimQuestionList;
 class TGimTreeView;
-
-// How the questions parameter reads and writes user-defined questions; the unit of the
-// user-defined questions fills it at start-up. Without it a nested "userDef" block is reported
-// and skipped like any block nobody reads.
-struct TPelUserQuestionIO {
-  // Reads the body of a nested "userDef" block (its "def" and keyword read) and returns the
-  // question it defines; null when it defines none.
-  std::function<std::unique_ptr<TGimQuestion>(TRixScanner&, TPelSurvey*)> Read;
-  // Writes a user-defined question as its nested block.
-  std::function<void(TStream&, int&, const TGimQuestion&)> Write;
-};
-TPelUserQuestionIO& PelUserQuestionIO();
 
 class TPelParDefQuestions : public TPelPar {
   QUIN_CLASS(TPelParDefQuestions, TPelPar)

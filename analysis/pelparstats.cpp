@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "analysis/pelglobals.h"
-#include "analysis/pelresmaker.h"
+#include "analysis/pelresgeneral.h"
 #include "analysis/pelsurvey.h"
 #include "base/format.h"
 #include "base/langmanager.h"
@@ -247,8 +247,7 @@ void TPelParStats::Randomize(TOrvRandGen& Gen) {
 
 TPelResElem* TPelParStats::CreateResElemAt(TPelPos Pos, bool Selectable, bool Means, bool Detail) {
   TGimStat* S = Stat(Pos.X);
-  TPelResElemMaker* M = PelResElemMaker();
-  return S && M ? M->NewStat(Survey, S, Pos.X, this) : nullptr;
+  return S ? new TPelResStat(Survey, S, Pos.X, this) : nullptr;
 }
 
 TPelDims TPelParStats::GetDims(bool Selectable, bool Means, bool Detail) {

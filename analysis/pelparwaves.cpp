@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "analysis/pelresmaker.h"
+#include "analysis/pelresgeneral.h"
 #include "analysis/pelsurvey.h"
 #include "base/format.h"
 #include "base/langmanager.h"
@@ -152,15 +152,12 @@ std::string TPelSubParWaves::GetItemLabel(int Index, bool Detail) const {
 }
 
 TPelResElem* TPelSubParWaves::CreateResElem() {
-  TPelResElemMaker* M = PelResElemMaker();
-  return M ? M->NewWaves(Survey, AllWaveItems(), -1, Owner) : nullptr;
+  return new TPelResWaves(Survey, AllWaveItems(), -1, Owner);
 }
 
 TPelResElem* TPelSubParWaves::CreateItemElem(int Index, bool Detail) {
-  TPelResElemMaker* M = PelResElemMaker();
-  if (!M) return nullptr;
   const std::vector<TGimWave*> Waves = IsOneItem() ? AllWaveItems() : Window(Index);
-  return Waves.empty() ? nullptr : M->NewWaves(Survey, Waves, Index, Owner);
+  return Waves.empty() ? nullptr : new TPelResWaves(Survey, Waves, Index, Owner);
 }
 
 std::string TPelSubParWaves::GetDefaultName() const {

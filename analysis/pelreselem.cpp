@@ -226,4 +226,11 @@ std::vector<const TPelResElemClass*> RegisteredResClasses() {
   return ResClasses();
 }
 
+const TPelResElemClass* ReadResElemBlockStart(TRixScanner& Scanner) {
+  for (bool Chart : {false, true})
+    for (const TPelResElemClass* C : RegisteredResClasses())
+      if (Scanner.ReadDefComplexStart(C->GetBlockName(Chart))) return C;
+  return nullptr;
+}
+
 }  // namespace quin

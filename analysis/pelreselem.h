@@ -280,5 +280,9 @@ void RegisterResClass(const TPelResElemClass& Class);
 const TPelResElemClass* FindResClassByBlockName(std::string_view Name);
 // The registered classes in registration order.
 std::vector<const TPelResElemClass*> RegisteredResClasses();
+// At "def": when the block's name is the block name of a registered class (as
+// FindResClassByBlockName finds it), "def" and the name are read and the class returned;
+// otherwise null and nothing read.
+const TPelResElemClass* ReadResElemBlockStart(TRixScanner& Scanner);
 
 }  // namespace quin

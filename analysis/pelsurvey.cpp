@@ -7,6 +7,7 @@
 #include <ctime>
 #include <set>
 
+#include "analysis/peluserdef.h"
 #include "base/orvbinary.h"
 #include "base/orvmessages.h"
 #include "base/orvstrings.h"
@@ -318,7 +319,8 @@ std::unique_ptr<TRixDefComplex> TPelSurveyParser::CreateRecsetDef() {
 TPelSurvey::TPelSurvey(std::string_view AFileName, int AMode)
     : TMerSurvey(AFileName),
       DataBasedOnList(std::make_unique<TPelDataBasedOnList>()),
-      Mode(AMode) {}
+      Mode(AMode),
+      UserDefFiles(std::make_unique<TPelUserDefFileList>(this)) {}
 
 TPelSurvey::~TPelSurvey() {
   PanelJoins.clear();

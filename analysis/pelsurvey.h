@@ -61,6 +61,7 @@ class EPelInternalSurvey : public EOrvException {
 class TPelSurvey;
 class TOrvMsgList;
 class TPelChainWalk;
+class TPelUserDefFileList;
 
 // First and last record index of one data file within its record set.
 struct TPelBegFinIdx {
@@ -215,6 +216,8 @@ class TPelSurvey : public TMerSurvey {
   // and the front end's parameter panes.
   std::unique_ptr<TPelParList> ParList = std::make_unique<TPelParList>(this, true);
   std::unique_ptr<TPelParPaneRegList> ParPaneRegs = std::make_unique<TPelParPaneRegList>();
+  // The parameter-definition files of the user-defined questions (none in the web server).
+  std::unique_ptr<TPelUserDefFileList> UserDefFiles;
 
   // Enters a pane for ParClass when the survey has a registry and its mode offers the class.
   void RegisterParPane(const TPelRWClass& ParClass, const ClassInfo* PaneClass,

@@ -6,8 +6,9 @@
 #include "analysis/pelparquestions.h"
 #include "analysis/pelparstats.h"
 #include "analysis/pelparwaves.h"
-#include "analysis/pelresgroup.h"
+#include "analysis/pelresgeneral.h"
 #include "analysis/pelsurvey.h"
+#include "analysis/peluserdef.h"
 #include "base/metaclass.h"
 #include "surveykit/register.h"
 
@@ -25,8 +26,9 @@ void RegisterAnalysisClasses() {
   RegisterRWObjectClass(RWClassOf<TPelParWaves>());
   RegisterRWObjectClass(RWClassOf<TPelParStats>());
   RegisterRWObjectClass(RWClassOf<TPelParGroups>());
+  RegisterRWObjectClass(RWClassOf<TPelUserDef>());
   // The result elements, found by the names of their data-info blocks.
-  RegisterResClass(ResElemClassOf<TPelResGroup>());
+  RegisterGeneralResClasses();
 }
 
 }  // namespace quin

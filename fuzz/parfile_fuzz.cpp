@@ -1,6 +1,6 @@
 // Fuzz target of the parameter-definition file reader: an input is a whole parameter file,
 // read for a small survey with a coded, a numeric and a grid question and five waves. The
-// objects read have their items listed, labelled and made into (null) result elements, and are
+// objects read have their items listed, labelled and made into result elements, and are
 // copied; the file is written and read again. Every failure must be one of the program's
 // exceptions; crashes, hangs, leaks and sanitizer reports are findings.
 #include <cstdint>
@@ -8,7 +8,7 @@
 #include <string>
 
 #include "analysis/pelpar.h"
-#include "analysis/pelresmaker.h"
+#include "analysis/pelreselem.h"
 #include "analysis/pelrwobjectfiles.h"
 #include "analysis/pelsurvey.h"
 #include "analysis/register.h"
@@ -21,27 +21,10 @@ using namespace quin;
 
 namespace {
 
-// Makes no elements: the parameters still compute every element's arguments.
-class TNullMaker : public TPelResElemMaker {
- public:
-  TPelResElem* NewWaves(TPelSurvey*, const std::vector<TGimWave*>&, int, TPelPar*) override {
-    return nullptr;
-  }
-  TPelResElem* NewStat(TPelSurvey*, TGimStat*, int, TPelPar*) override { return nullptr; }
-  TPelResElem* NewVarVal(TPelSurvey*, TGimResponse*, TGimResponseAxis*, TGimQuestion*, int,
-                         TPelPar*) override {
-    return nullptr;
-  }
-  TPelResElem* NewVarValCode(TPelSurvey*, bool, double, TGimResponse*, TGimResponseAxis*,
-                             TGimQuestion*, int, TPelPar*) override {
-    return nullptr;
-  }
-  TPelResElem* NewVar(TPelSurvey*, TGimResponseAxis*, TGimQuestion*, int, TPelPar*) override {
-    return nullptr;
-  }
-  TPelResElem* NewBase(TPelSurvey*, int, int, TPelPar*) override { return nullptr; }
-  void SetSubParGUID(TPelResElem&, const TGUID&) override {}
-};
+// The elements parameters make, freed at once.
+void Free(const TPelResElemVec& Elems) {
+  for (TPelResElem* E : Elems) delete E;
+}
 
 std::string* GBytes = nullptr;
 TPelSurvey* GSurvey = nullptr;
@@ -54,11 +37,11 @@ void Exercise(TPelParList& List) {
     for (bool Selectable : {true, false}) {
       P->GetLabelList(Selectable, !Selectable, true, true, true);
       P->GetLabelList2D(Selectable, !Selectable, true, true, true);
-      P->CreateResElemList(Selectable, !Selectable, true);
-      P->CreateResElemList2D(Selectable, !Selectable, true);
+      Free(P->CreateResElemList(Selectable, !Selectable, true));
+      Free(P->CreateResElemList2D(Selectable, !Selectable, true));
     }
     P->GetAllLabels();
-    P->CreateAllResElems();
+    Free(P->CreateAllResElems());
     for (int K = -1; K <= P->GetItemCount(); ++K) P->GetItemInfoText(0, K);
     CopyOf(*P);
   }
@@ -70,8 +53,6 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   RegisterAnalysisClasses();
   static std::unique_ptr<TOrvLangManager> Manager = New<TOrvLangManager>("enu");
   static TLangManagerBinding Binding(Manager.get());
-  static TNullMaker Maker;
-  SetPelResElemMaker(&Maker);
   static std::string Bytes = FuzzSurveyBytes(false);
   static TMemoryStream Stream{std::string_view(Bytes)};
   static std::unique_ptr<TPelSurvey> Survey = New<TPelSurvey>("fuzz.zos", 0);

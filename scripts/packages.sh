@@ -1,7 +1,7 @@
 # Debian packages the build needs; sourced by ./test and ./run.
 QUIN_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config zlib1g-dev libssl-dev libcurl4-openssl-dev
   libxml2-dev libboost-dev libxlsxwriter-dev libcairo2-dev libjpeg62-turbo-dev fonts-liberation2
-  fonts-dejavu-core)
+  fonts-dejavu-core libicu-dev)
 # cpp-httplib serves the URL probe's tests; nginx stands in front of the server in the browser
 # test through a reverse proxy.
 QUIN_TEST_PACKAGES=(clang-format libgtest-dev libbenchmark-dev libboost-math-dev chromium nodejs

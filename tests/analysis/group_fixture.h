@@ -18,6 +18,7 @@
 #include "analysis/pelreselem.h"
 #include "base/orvmessages.h"
 #include "deflang/rixscanner.h"
+#include "par_fixture.h"
 #include "survey_files.h"
 
 namespace quin::testing {
@@ -35,24 +36,16 @@ inline std::string GroupDefinition() {
          "  def wave id = w1; name = \"W1\"; end;\r\n"
          "  def wave id = w2; name = \"W2\"; end;\r\n"
          "end;\r\n"
-         "def data\r\n"
-         "  def question id = sex; name = \"Sex\";\r\n"
-         "    def responseList column = sex;\r\n"
-         "      def response id = male; name = \"Male\"; code = 1; end;\r\n"
-         "      def response id = female; name = \"Female\"; code = 2; end;\r\n"
-         "    end;\r\n"
-         "  end;\r\n"
+         "def data\r\n" +
+         kSexQuestionDef +
          "  def question id = edu; name = \"Education\";\r\n"
          "    def responseList column = edu;\r\n"
          "      def response id = low; name = \"Low\"; code = 1; end;\r\n"
          "      def response id = mid; name = \"Middle\"; code = 2; end;\r\n"
          "      def response id = high; name = \"High\"; code = 3; end;\r\n"
          "    end;\r\n"
-         "  end;\r\n"
-         "  def question id = age; name = \"Age\";\r\n"
-         "    def response id = years; name = \"Years\"; column = age; numeric = 15:99; end;\r\n"
-         "  end;\r\n"
-         "end;\r\n";
+         "  end;\r\n" +
+         kAgeQuestionDef + "end;\r\n";
 }
 
 inline std::string GroupSurveyBytes() {

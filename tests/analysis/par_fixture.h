@@ -1,7 +1,9 @@
 // A small survey for the parameter tests, written with the survey-file writer: waves w1..wN,
-// a coded question, a numeric question and a grid question of two axes; and a result-element
-// maker that records what parameters ask of it.
+// a coded question, a numeric question and a grid question of two axes; and a holder of the
+// result elements that parameters make.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <map>
 #include <memory>
@@ -9,7 +11,7 @@
 #include <vector>
 
 #include "analysis/pelpar.h"
-#include "analysis/pelresmaker.h"
+#include "analysis/pelresgeneral.h"
 #include "analysis/pelrwobjectfiles.h"
 #include "base/orvstreams.h"
 #include "survey_files.h"
@@ -22,6 +24,20 @@ struct TParSurveyOptions {
   std::string WavesLines;  // extra keys of the "waves" block
   std::string InfoLines;   // extra keys of the "survey" block
 };
+
+// The coded question "sex" (male 1, female 2) and the numeric question "age" (15 to 99), as
+// blocks of the "data" section.
+inline const std::string kSexQuestionDef =
+    "  def question id = sex; name = \"Sex\";\r\n"
+    "    def responseList column = sex;\r\n"
+    "      def response id = male; name = \"Male\"; code = 1; end;\r\n"
+    "      def response id = female; name = \"Female\"; code = 2; end;\r\n"
+    "    end;\r\n"
+    "  end;\r\n";
+inline const std::string kAgeQuestionDef =
+    "  def question id = age; name = \"Age\";\r\n"
+    "    def response id = years; name = \"Years\"; column = age; numeric = 15:99; end;\r\n"
+    "  end;\r\n";
 
 inline std::string ParDefinition(const TParSurveyOptions& O) {
   std::string S =
@@ -37,17 +53,7 @@ inline std::string ParDefinition(const TParSurveyOptions& O) {
   for (int W = 1; W <= O.Waves; ++W)
     S += "  def wave id = w" + std::to_string(W) + "; name = \"W" + std::to_string(W) +
          "\"; end;\r\n";
-  S += "end;\r\n"
-       "def data\r\n"
-       "  def question id = sex; name = \"Sex\";\r\n"
-       "    def responseList column = sex;\r\n"
-       "      def response id = male; name = \"Male\"; code = 1; end;\r\n"
-       "      def response id = female; name = \"Female\"; code = 2; end;\r\n"
-       "    end;\r\n"
-       "  end;\r\n"
-       "  def question id = age; name = \"Age\";\r\n"
-       "    def response id = years; name = \"Years\"; column = age; numeric = 15:99; end;\r\n"
-       "  end;\r\n"
+  S += "end;\r\ndef data\r\n" + kSexQuestionDef + kAgeQuestionDef +
        "  def question id = freq; name = \"Frequency\";\r\n"
        "    def responseGrid columnMask = \"freq_*\";\r\n"
        "      def responseAxis id = medium; name = \"Medium\";\r\n"
@@ -85,96 +91,39 @@ struct TParSurvey {
   TGimWave* W(int Number) const { return S.Waves->GetItem(Number - 1); }
 };
 
-// What a parameter asked the maker for, one entry per element made.
-struct TMadeElem {
-  std::string Kind;  // "waves", "stat", "varVal", "varValCode", "var", "base"
-  int ItemIndex = 0;
-  TPelPar* Par = nullptr;
-  std::vector<TGimWave*> Waves;
-  TGimStat* Stat = nullptr;
-  TGimResponse* Response = nullptr;
-  TGimResponseAxis* Axis = nullptr;
-  TGimQuestion* Question = nullptr;
-  bool IsValueItem = false;
-  double Code = 0;
-  int BaseKind = -1;
-  TGUID SubParGUID;
-};
-
-// Hands out stand-in addresses (never dereferenced) and records each request; installed for
-// the lifetime of the object.
-class TRecordingMaker : public TPelResElemMaker {
+// Owns the elements a test asks parameters for and hands them out as their classes.
+class TMadeElems {
  public:
-  TRecordingMaker() : FPrevious(SetPelResElemMaker(this)) { Made.reserve(4096); }
-  ~TRecordingMaker() override { SetPelResElemMaker(FPrevious); }
-
-  std::vector<TMadeElem> Made;
-  const TMadeElem& Of(const TPelResElem* E) const { return Made.at(Index(E)); }
-
-  TPelResElem* NewWaves(TPelSurvey*, const std::vector<TGimWave*>& Waves, int ItemIndex,
-                        TPelPar* Par) override {
-    TMadeElem M = Make("waves", ItemIndex, Par);
-    M.Waves = Waves;
-    return Keep(M);
+  // Elem (kept from now on) as T; null, with a failed expectation, when it is not one.
+  template <class T>
+  T* As(TPelResElem* Elem) {
+    Keep(Elem);
+    T* R = quin::As<T>(Elem);
+    EXPECT_TRUE(R != nullptr) << (Elem ? Elem->ClassName() : "null");
+    return R;
   }
-  TPelResElem* NewStat(TPelSurvey*, TGimStat* Stat, int ItemIndex, TPelPar* Par) override {
-    TMadeElem M = Make("stat", ItemIndex, Par);
-    M.Stat = Stat;
-    return Keep(M);
+  // Keeps Elem once, however often it is handed in.
+  TPelResElem* Keep(TPelResElem* Elem) {
+    for (const auto& E : FOwned)
+      if (E.get() == Elem) return Elem;
+    if (Elem) FOwned.emplace_back(Elem);
+    return Elem;
   }
-  TPelResElem* NewVarVal(TPelSurvey*, TGimResponse* Response, TGimResponseAxis* Axis,
-                         TGimQuestion* Question, int ItemIndex, TPelPar* Par) override {
-    TMadeElem M = Make("varVal", ItemIndex, Par);
-    M.Response = Response;
-    M.Axis = Axis;
-    M.Question = Question;
-    return Keep(M);
-  }
-  TPelResElem* NewVarValCode(TPelSurvey*, bool IsValueItem, double Code, TGimResponse* Response,
-                             TGimResponseAxis* Axis, TGimQuestion* Question, int ItemIndex,
-                             TPelPar* Par) override {
-    TMadeElem M = Make("varValCode", ItemIndex, Par);
-    M.IsValueItem = IsValueItem;
-    M.Code = Code;
-    M.Response = Response;
-    M.Axis = Axis;
-    M.Question = Question;
-    return Keep(M);
-  }
-  TPelResElem* NewVar(TPelSurvey*, TGimResponseAxis* HeaderObject, TGimQuestion* Question,
-                      int ItemIndex, TPelPar* Par) override {
-    TMadeElem M = Make("var", ItemIndex, Par);
-    M.Axis = HeaderObject;
-    M.Question = Question;
-    return Keep(M);
-  }
-  TPelResElem* NewBase(TPelSurvey*, int Kind, int ItemIndex, TPelPar* Par) override {
-    TMadeElem M = Make("base", ItemIndex, Par);
-    M.BaseKind = Kind;
-    return Keep(M);
-  }
-  void SetSubParGUID(TPelResElem& Elem, const TGUID& GUID) override {
-    Made.at(Index(&Elem)).SubParGUID = GUID;
+  const TPelResElemVec& KeepAll(const TPelResElemVec& Elems) {
+    for (TPelResElem* E : Elems) Keep(E);
+    return Elems;
   }
 
  private:
-  static TMadeElem Make(const char* Kind, int ItemIndex, TPelPar* Par) {
-    TMadeElem M;
-    M.Kind = Kind;
-    M.ItemIndex = ItemIndex;
-    M.Par = Par;
-    return M;
-  }
-  TPelResElem* Keep(const TMadeElem& M) {
-    Made.push_back(M);
-    return reinterpret_cast<TPelResElem*>(&FSlots[Made.size() - 1]);
-  }
-  size_t Index(const TPelResElem* E) const {
-    return static_cast<size_t>(reinterpret_cast<const char*>(E) - FSlots);
-  }
-  char FSlots[4096] = {};
-  TPelResElemMaker* FPrevious;
+  std::vector<std::unique_ptr<TPelResElem>> FOwned;
 };
+
+// The waves of a waves element, in order.
+inline std::vector<TGimWave*> WavesOf(const TPelResWaves* E) {
+  std::vector<TGimWave*> R;
+  for (int I = 0; E && I < E->Waves->Count(); ++I) R.push_back(E->Waves->GetItem(I));
+  return R;
+}
 
 // Text written by Write into a memory stream.
 template <class F>

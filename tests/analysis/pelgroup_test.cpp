@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "analysis/pelpargroups.h"
+#include "analysis/pelparwaves.h"
 #include "analysis/pelresgroup.h"
 #include "base/random.h"
 #include "group_fixture.h"
@@ -319,6 +320,36 @@ TEST_F(GroupInfo, ItemAndDimensionTextsDescribeTheVisibleGroups) {
   EXPECT_EQ(Par->GetDisplayName(), "Target groups");
   EXPECT_EQ(Par->SubPar(0)->GetName(), "Target group 1");
   EXPECT_EQ(Par->SubPar(2)->GetName(), "All cases");
+}
+
+TEST_F(GroupInfo, DescriptionsCountInTheWavesTheTableShows) {
+  auto Ids = [](const std::unique_ptr<TGimWaveList>& L) {
+    std::string S;
+    for (int I = 0; L && I < L->Count(); ++I) S += L->GetItem(I)->GetID() + " ";
+    return S;
+  };
+  EXPECT_EQ(Ids(Par->GetInfoWaveList()), "w1 w2 ");
+  auto* W = static_cast<TPelParWaves*>(List.AddPar(New<TPelParWaves>(&G.S)));
+  W->ReadBody(*G.Scan("def subpar list = w2; end; def subpar list = w1; end; end;"), &G.S);
+  EXPECT_EQ(Ids(Par->GetInfoWaveList()), "w1 w2 ");  // not a table dimension
+  TPelParList Cols(&G.S, false), Layers(&G.S, false);
+  TPelParSelections Selections;
+  Par->TableLayers = &Layers;
+  Par->TableLayerSelections = &Selections;
+  Layers.Add(W);
+  Selections.SetSelected(W, 1);
+  EXPECT_EQ(Ids(Par->GetInfoWaveList()), "w1 ");
+  Layers.Clear();
+  Cols.Add(W);
+  Par->TableCols = &Cols;
+  EXPECT_EQ(Ids(Par->GetInfoWaveList()), "w2 w1 ");
+  // The first group counted in the second wave only: one of its three records is a woman.
+  Add("sex = female");
+  Par->TableCols = nullptr;
+  Layers.Add(W);
+  Selections.SetSelected(W, 0);
+  EXPECT_EQ(Par->GetItemInfoText(0, 0),
+            "Selected target group:\r\n  Sex = Female\r\n  Cases: 1 = 16.7% of the whole sample");
 }
 
 TEST_F(GroupInfo, ParameterFileRoundTripKeepsNamesAndExpressions) {

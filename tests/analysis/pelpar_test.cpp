@@ -91,20 +91,20 @@ TEST_F(ParBase, KeysReadAndWrittenByTheBaseClass) {
 }
 
 TEST_F(ParBase, FlatNumberingWithTotalsHiddenAndGroupedSubParameters) {
-  TRecordingMaker Maker;
+  TMadeElems Made;
   TTestMulti* M = Add<TTestMulti>();
   TTestSubPar* One = M->Add({7});
   TTestSubPar* Three = M->Add({1, 2, 3});
   EXPECT_EQ(M->GetItemCount(), 5);
   EXPECT_EQ(M->GetAllLabels(), (TPelLabels{"Selection", "Selection", "E1", "E2", "E3"}));
   // Every element carries its sub-parameter's identity.
-  const TPelResElemVec Elems = M->CreateAllResElems();
+  const TPelResElemVec Elems = Made.KeepAll(M->CreateAllResElems());
   ASSERT_EQ(Elems.size(), 5u);
-  EXPECT_EQ(Maker.Of(Elems[0]).SubParGUID, One->GUID);
-  EXPECT_EQ(Maker.Of(Elems[1]).BaseKind, -1);  // the whole sub-parameter
-  EXPECT_EQ(Maker.Of(Elems[1]).SubParGUID, Three->GUID);
-  EXPECT_EQ(Maker.Of(Elems[3]).BaseKind, 2);
-  EXPECT_EQ(Maker.Of(Elems[3]).SubParGUID, Three->GUID);
+  EXPECT_EQ(Elems[0]->SubParGUID, One->GUID);
+  EXPECT_TRUE(Elems[1]->IsExactly<TPelResElem>());  // the whole sub-parameter
+  EXPECT_EQ(Elems[1]->SubParGUID, Three->GUID);
+  EXPECT_EQ(Made.As<TPelResBase>(Elems[3])->Kind, 2);
+  EXPECT_EQ(Elems[3]->SubParGUID, Three->GUID);
   EXPECT_EQ(M->CreateResElem(5), nullptr);
   EXPECT_EQ(M->CreateResElem(-1), nullptr);
   EXPECT_EQ(M->GetLabel(5), "");

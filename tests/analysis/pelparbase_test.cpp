@@ -38,13 +38,13 @@ class ParBaseRows : public ::testing::Test {
 };
 
 TEST_F(ParBaseRows, ANewBaseParameterShowsAllFourRows) {
-  TRecordingMaker Maker;
+  TMadeElems Made;
   auto B = New<TPelParDefBase>(&P.S);
   EXPECT_EQ(B->GetLabelList(true, false, true, false, false),
             (TPelLabels{"result", "n=", "nw=", "recset"}));
   EXPECT_EQ(B->GetAllLabels(),
             (TPelLabels{"Result", "Actual base (n=)", "Weighted base (nw=)", "Record set"}));
-  EXPECT_EQ(Maker.Of(B->CreateResElem(2)).BaseKind, boBaseW);
+  EXPECT_EQ(Made.As<TPelResBase>(B->CreateResElem(2))->Kind, boBaseW);
   EXPECT_EQ(B->CreateResElem(4), nullptr);
   EXPECT_FALSE(B->IsAvailableInMode(1));
   EXPECT_TRUE(B->ShowsBaseOnlyForMissing());

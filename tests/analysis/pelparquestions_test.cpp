@@ -36,7 +36,7 @@ class ParQuestions : public ::testing::Test {
 };
 
 TEST_F(ParQuestions, ListedResponsesAndNumericValuesAreTheItems) {
-  TRecordingMaker Maker;
+  TMadeElems Made;
   auto* Par = Read("list = sex, nosuch; question = age;");
   ASSERT_EQ(Par->Questions, (std::vector<TGimQuestion*>{Q("sex"), Q("age")}));
   ASSERT_EQ(Msgs.Count(), 1);
@@ -49,15 +49,14 @@ TEST_F(ParQuestions, ListedResponsesAndNumericValuesAreTheItems) {
   EXPECT_EQ(Par->GetLabelList(true, false, true, false, false),
             (TPelLabels{"Sex", "Male", "", "Female", "Age", "Years [20]", "", "Years [30]", "",
                         "Years [40]"}));
-  const TMadeElem& Male = Maker.Of(Par->CreateResElem(0));
-  EXPECT_EQ(Male.Kind, "varVal");
-  EXPECT_EQ(Male.Question, Q("sex"));
-  EXPECT_EQ(Male.Axis, nullptr);
-  const TMadeElem& First = Maker.Of(Par->CreateResElem(2));
-  EXPECT_EQ(First.Kind, "varValCode");
-  EXPECT_TRUE(First.IsValueItem);
-  EXPECT_EQ(First.Code, 20);
-  EXPECT_FALSE(Maker.Of(Par->CreateResElem(4)).IsValueItem);
+  const TPelResVarVal* Male = Made.As<TPelResVarVal>(Par->CreateResElem(0));
+  EXPECT_TRUE(Male->IsExactly<TPelResVarVal>());
+  EXPECT_EQ(Male->Question, Q("sex"));
+  EXPECT_EQ(Male->Axis, nullptr);
+  const TPelResVarValCode* First = Made.As<TPelResVarValCode>(Par->CreateResElem(2));
+  EXPECT_TRUE(First->IsValueItem);
+  EXPECT_EQ(First->Code, 20);
+  EXPECT_FALSE(Made.As<TPelResVarValCode>(Par->CreateResElem(4))->IsValueItem);
   EXPECT_EQ(Par->CreateResElem(5), nullptr);
   // Header column 0 holds no element.
   EXPECT_EQ(Par->CreateResElemAt({0, 0}, true, false, true), nullptr);
@@ -65,7 +64,7 @@ TEST_F(ParQuestions, ListedResponsesAndNumericValuesAreTheItems) {
 }
 
 TEST_F(ParQuestions, TheTwoDimensionalLayoutGivesEachQuestionATitleRow) {
-  TRecordingMaker Maker;
+  TMadeElems Made;
   auto* Par = Read("list = sex, freq;");
   const TPelDims D = Par->GetDims2D(true, false, true);
   EXPECT_EQ(D.X, 1);
@@ -76,11 +75,10 @@ TEST_F(ParQuestions, TheTwoDimensionalLayoutGivesEachQuestionATitleRow) {
   EXPECT_TRUE(Par->IsGroupStart2D(3, true, false, true));
   EXPECT_EQ(Par->GetLabelAt2D({0, 3}, true, false, true, false, false), "Frequency");
   EXPECT_EQ(Par->GetGroupLabel2D(5, true, false, true, false, false), "Frequency");
-  const TPelResElemVec Elems = Par->CreateResElemList2D(true, false, true);
+  const TPelResElemVec Elems = Made.KeepAll(Par->CreateResElemList2D(true, false, true));
   ASSERT_EQ(Elems.size(), 8u);
-  EXPECT_EQ(Maker.Of(Elems[3]).Kind, "var");
-  EXPECT_EQ(Maker.Of(Elems[3]).Question, Q("freq"));
-  EXPECT_EQ(Maker.Of(Elems[4]).Kind, "varVal");
+  EXPECT_EQ(Made.As<TPelResVar>(Elems[3])->Question, Q("freq"));
+  EXPECT_TRUE(Elems[4]->IsExactly<TPelResVarVal>());
 }
 
 TEST_F(ParQuestions, ASingleGridQuestionSplitsByItsAxes) {

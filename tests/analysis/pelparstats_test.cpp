@@ -136,7 +136,7 @@ TEST_F(ParStats, WrittenInAFixedOrderAndReadBackEqual) {
 }
 
 TEST_F(ParStats, ItemsLabelsAndElements) {
-  TRecordingMaker Maker;
+  TMadeElems Made;
   auto St = Read("list = cntA, pctRow, pctCol;");
   EXPECT_EQ(St->GetDims(true, false, true).X, 3);
   const TPelLabels Short = St->GetAllLabels();
@@ -150,7 +150,7 @@ TEST_F(ParStats, ItemsLabelsAndElements) {
     EXPECT_EQ(St->GetLabelAt2D({0, I}, true, false, true, true, false),
               Short[I] + (S->DependsOnAxis(1) ? " (N = )" : ""));
   }
-  EXPECT_EQ(Maker.Of(St->CreateResElem(2)).Stat, St->Stat(2));
+  EXPECT_EQ(Made.As<TPelResStat>(St->CreateResElem(2))->Stat, St->Stat(2));
   EXPECT_EQ(St->CreateResElem(3), nullptr);
   EXPECT_TRUE(St->HasRowSummaryStat(false, -1));
   EXPECT_FALSE(St->HasColSummaryStat(true, 0));

@@ -37,21 +37,22 @@ class ParWaves : public ::testing::Test {
 };
 
 TEST_F(ParWaves, AllWavesAreSingleItemsLatestFirst) {
-  TRecordingMaker Maker;
+  TMadeElems Made;
   auto W = Read("all = 1;");
   EXPECT_EQ(W->GetItemCount(), 6);  // the whole selection first, then its five waves
   EXPECT_EQ(W->GetDims(true, false, true).X, 5);
   EXPECT_EQ(W->GetAllLabels(), (TPelLabels{"All waves", "W5", "W4", "W3", "W2", "W1"}));
-  EXPECT_EQ(Maker.Of(W->CreateResElem(1)).Waves, Waves({5}));
-  EXPECT_EQ(Maker.Of(W->CreateResElem(0)).Waves, Waves({5, 4, 3, 2, 1}));
-  EXPECT_EQ(Maker.Of(W->CreateResElem(0)).SubParGUID, W->SubPar(0)->GUID);
+  EXPECT_EQ(WavesOf(Made.As<TPelResWaves>(W->CreateResElem(1))), Waves({5}));
+  const TPelResWaves* All = Made.As<TPelResWaves>(W->CreateResElem(0));
+  EXPECT_EQ(WavesOf(All), Waves({5, 4, 3, 2, 1}));
+  EXPECT_EQ(All->SubParGUID, W->SubPar(0)->GUID);
   EXPECT_EQ(W->GetItemInfoText(0, 0), "Selected waves: All waves [W5 .. W1]");
   EXPECT_TRUE(W->UsesCaseGroups());
   EXPECT_FALSE(W->IsAvailableInMode(1));
 }
 
 TEST_F(ParWaves, LastWindowsOfAMovingAverage) {
-  TRecordingMaker Maker;
+  TMadeElems Made;
   auto W = Read("last = 2; rolled = 3;");
   TPelSubParWaves& S = Sub(*W);
   EXPECT_EQ(S.Mode, TPelSubParWaves::wmLast);
@@ -59,8 +60,8 @@ TEST_F(ParWaves, LastWindowsOfAMovingAverage) {
   EXPECT_EQ(S.GetElemLabel(0), "W3 : W5");
   EXPECT_EQ(S.GetElemLabel(1), "W2 : W4");
   EXPECT_EQ(S.GetName(), "Last waves (2) (moving average by 3)");
-  EXPECT_EQ(Maker.Of(S.CreateItemElem(1, true)).Waves, Waves({2, 3, 4}));
-  EXPECT_EQ(Maker.Of(S.CreateResElem()).Waves, Waves({3, 4, 5, 2}));
+  EXPECT_EQ(WavesOf(Made.As<TPelResWaves>(S.CreateItemElem(1, true))), Waves({2, 3, 4}));
+  EXPECT_EQ(WavesOf(Made.As<TPelResWaves>(S.CreateResElem())), Waves({3, 4, 5, 2}));
 
   auto Two = Read("last = 1; rolled = 2;");
   EXPECT_EQ(Sub(*Two).GetElemLabel(0), "W4, W5");
@@ -95,7 +96,6 @@ TEST_F(ParWaves, ValuesOutOfRangeAreReportedAndBounded) {
 }
 
 TEST_F(ParWaves, ASurveyWithoutWavesHasNoWindows) {
-  TRecordingMaker Maker;
   auto W = New<TPelParWaves>(nullptr);
   auto S = New<TPelSubParWaves>(nullptr, W.get());
   S->UpdateElems(nullptr);
@@ -150,14 +150,14 @@ class ParWavesMinimum : public ParWaves {
 };
 
 TEST_F(ParWavesMinimum, WindowsSmallerThanTheMinimumFormOneItem) {
-  TRecordingMaker Maker;
+  TMadeElems Made;
   auto W = Read("all = 1; name = \"Six\";");
   TPelSubParWaves& S = Sub(*W);
   ASSERT_EQ(S.ElemCount(), 6);
   EXPECT_TRUE(S.IsOneItem());
   EXPECT_EQ(S.GetItemCount(true), 1);
   EXPECT_EQ(S.GetItemLabel(0, true), "Six");
-  EXPECT_EQ(Maker.Of(S.CreateItemElem(0, true)).Waves.size(), 6u);
+  EXPECT_EQ(WavesOf(Made.As<TPelResWaves>(S.CreateItemElem(0, true))).size(), 6u);
   S.Rolled = 4;
   EXPECT_FALSE(S.IsOneItem());
   S.Rolled = 1;

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "analysis/pelpar.h"
-#include "analysis/pelresmaker.h"
+#include "analysis/pelresgeneral.h"
 #include "base/format.h"
 #include "base/text.h"
 
@@ -41,13 +41,12 @@ class TTestSubPar : public TPelSubPar {
     return "E" + std::to_string(As<TTestSubElem>(Elems->GetItem(Index))->N);
   }
   std::string GetDefaultName() const override { return "Selection"; }
-  TPelResElem* CreateResElem() override {
-    return PelResElemMaker() ? PelResElemMaker()->NewBase(Survey, -1, -1, Owner) : nullptr;
-  }
+  // A plain element for the whole selection, a base element of code N for element N.
+  TPelResElem* CreateResElem() override { return new TPelResElem(Survey, -1, Owner); }
   TPelResElem* CreateItemElem(int Index, bool Detail) override {
-    if (!PelResElemMaker() || Index < 0 || Index >= ElemCount()) return nullptr;
-    return PelResElemMaker()->NewBase(Survey, As<TTestSubElem>(Elems->GetItem(Index))->N, Index,
-                                      Owner);
+    if (Index < 0 || Index >= ElemCount()) return nullptr;
+    const int N = As<TTestSubElem>(Elems->GetItem(Index))->N;
+    return new TPelResBase(Survey, static_cast<uint8_t>(N), Index, Owner);
   }
   void Add(std::initializer_list<int> Ns) {
     for (int N : Ns) Elems->Add(std::make_unique<TTestSubElem>(N));
