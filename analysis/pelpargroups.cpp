@@ -23,21 +23,40 @@ std::unique_ptr<TPelSubPar> TPelParGroups::NewSubPar(TOrvRandGen* Random) {
   return New<TPelGroup>(Survey, this);
 }
 
-std::string TPelParGroups::GetGroupInfoText(TPelGroup* Group, int Mode, const TGimWaveList* Waves,
-                                            const TGimWeight* Weight, TMerRecset* Recset) const {
-  if (Mode != 0 && Mode != 1 && Mode != 3) return {};
+TPelParGroups::TInfoCounts TPelParGroups::CountForInfo(TPelGroup* Group, const TGimWaveList* Waves,
+                                                       const TGimWeight* Weight,
+                                                       TMerRecset* Recset) const {
   const double N = Waves ? Waves->RecCount(Recset) : 0;
-  double Selected = N, WSelected = N, WCases = N, Missing = 0, WMissing = 0;
+  TInfoCounts C{N, N, N, 0, 0};
   if (Group) {
     Group->Evaluate(Waves, Weight, Recset);
-    Selected = Group->SelectedCount;
-    WSelected = Group->WeightedSelected;
-    WCases = Group->WeightedCases;
-    Missing = Group->MissingCount;
-    WMissing = Group->WeightedMissing;
+    C = {Group->SelectedCount, Group->WeightedSelected, Group->WeightedCases, Group->MissingCount,
+         Group->WeightedMissing};
     // Only the counts are wanted.
     Group->ReleaseFlags();
   }
+  return C;
+}
+
+std::string TPelParGroups::GetGroupInfoText(TPelGroup* Group, int Mode, const TGimWaveList* Waves,
+                                            const TGimWeight* Weight, TMerRecset* Recset) const {
+  if (Mode != 0 && Mode != 1 && Mode != 3) return {};
+  return InfoText(Mode, CountForInfo(Group, Waves, Weight, Recset), Weight, Recset);
+}
+
+std::array<std::string, 3> TPelParGroups::GetGroupInfoTexts(TPelGroup* Group,
+                                                            const TGimWaveList* Waves,
+                                                            const TGimWeight* Weight,
+                                                            TMerRecset* Recset) const {
+  const TInfoCounts C = CountForInfo(Group, Waves, Weight, Recset);
+  return {InfoText(0, C, Weight, Recset), InfoText(1, C, Weight, Recset),
+          InfoText(3, C, Weight, Recset)};
+}
+
+std::string TPelParGroups::InfoText(int Mode, const TInfoCounts& C, const TGimWeight* Weight,
+                                    TMerRecset* Recset) const {
+  const double Selected = C.Selected, WSelected = C.WSelected, WCases = C.WCases,
+               Missing = C.Missing, WMissing = C.WMissing;
   const TFormatSettings& FS = CurrentLangManager().FormatSettings;
   const double D = WCases - WMissing;
   const double Population = Weight ? Weight->Population : 0;

@@ -3,6 +3,7 @@
 // errors, missing values) that the pages show beside them.
 #pragma once
 
+#include <array>
 #include <memory>
 #include <string>
 
@@ -43,6 +44,9 @@ class TPelParGroups : public TPelParMulti {
   // another mode.
   std::string GetGroupInfoText(TPelGroup* Group, int Mode, const TGimWaveList* Waves,
                                const TGimWeight* Weight, TMerRecset* Recset) const;
+  // The descriptions of modes 0, 1 and 3 from one evaluation of Group.
+  std::array<std::string, 3> GetGroupInfoTexts(TPelGroup* Group, const TGimWaveList* Waves,
+                                               const TGimWeight* Weight, TMerRecset* Recset) const;
   // The waves the descriptions count in (a new list the caller owns): the whole selection of
   // the first waves parameter when it is a table column or row dimension, the waves of its
   // selected item when it is a layer, otherwise all waves of the survey.
@@ -52,6 +56,15 @@ class TPelParGroups : public TPelParMulti {
   TPelParGroups& operator=(const TPelParGroups&) = default;
 
  private:
+  // The counts a description shows: the group's after one evaluation, else all N records.
+  struct TInfoCounts {
+    double Selected, WSelected, WCases, Missing, WMissing;
+  };
+  TInfoCounts CountForInfo(TPelGroup* Group, const TGimWaveList* Waves, const TGimWeight* Weight,
+                           TMerRecset* Recset) const;
+  // The description of Mode (0, 1 or 3) from C.
+  std::string InfoText(int Mode, const TInfoCounts& C, const TGimWeight* Weight,
+                       TMerRecset* Recset) const;
   // "  " + the group's text + CR LF + "  " + its description.
   std::string GroupBlock(TPelGroup* Group) const;
 };

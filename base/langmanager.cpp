@@ -138,6 +138,8 @@ void TOrvLangManager::UpdateSeparators() {
     const std::string Thou = TranslateText("<PLK> <ENU>,");
     if (!Dec.empty()) FormatSettings.DecimalSeparator = Dec[0];
     if (!Thou.empty()) FormatSettings.ThousandSeparator = Thou[0];
+    // Lists of numbers need a separator other than the decimal one.
+    FormatSettings.ListSeparator = FormatSettings.DecimalSeparator == ',' ? ';' : ',';
   } else {
     FormatSettings = SystemLocale().FormatSettings;
   }

@@ -51,6 +51,8 @@ class TOrvLangManager : public TObject {
 
   // Translate, then each two-character "\n" becomes Separator (CR LF when it is empty).
   std::string TranslateText(std::string_view Text, std::string_view Separator = "") const;
+  // With Value the decimal, thousands and list separators follow the language (plk ","
+  // " " ";", enu "." "," ","), otherwise the system locale.
   void SetSeparatorsByLanguage(bool Value);
   void UpdateSeparators();
 

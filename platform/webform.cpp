@@ -126,6 +126,18 @@ void TWebContainer::Attach(std::unique_ptr<TWebControl> Child, std::string AName
   FControls.push_back(std::move(Child));
 }
 
+TWebControl* TWebContainer::AddOfClass(const ClassInfo& Class, std::string AName,
+                                       const std::function<void(TWebControl&)>& Prepare) {
+  if (!Class.InheritsFrom(TWebControl::StaticClass()) || !Class.Factory)
+    throw Exception(std::string("Cannot create a control of class ") + Class.Name);
+  std::unique_ptr<TWebControl> P(static_cast<TWebControl*>(Class.Factory()));
+  TWebControl* Raw = P.get();
+  Attach(std::move(P), std::move(AName));
+  if (Prepare) Prepare(*Raw);
+  Raw->AfterConstruction();
+  return Raw;
+}
+
 void TWebContainer::Delete(TWebControl* Child) {
   auto It = std::find_if(FControls.begin(), FControls.end(),
                          [Child](const auto& P) { return P.get() == Child; });
@@ -207,6 +219,7 @@ void TWebEdit::Render(std::string& Html) const {
           CommonAttributes() + " name=\"" + Id() + "\"";
   // A password is never sent back to the browser.
   Html += " value=\"" + (Password ? std::string() : HtmlEscape(Text)) + "\"";
+  if (ReadOnly) Html += " readonly";
   if (MaxLength > 0) Html += " maxlength=\"" + std::to_string(MaxLength) + "\"";
   if (!Enabled) Html += " disabled";
   Html += " onkeydown=\"if(event.key==='Enter'){event.preventDefault();";

@@ -120,6 +120,11 @@ class TWebContainer : public TWebControl {
     Raw->AfterConstruction();
     return Raw;
   }
+  // Creates a control of the registered class Class as the last child, named AName (as Add);
+  // Prepare runs on it after it was attached and before its AfterConstruction. Raises
+  // Exception when Class is abstract or no control class.
+  TWebControl* AddOfClass(const ClassInfo& Class, std::string AName,
+                          const std::function<void(TWebControl&)>& Prepare = {});
   // Removes and frees a child. During an event the control lives on until the handler has
   // returned, so a handler may remove its own control.
   void Delete(TWebControl* Child);
@@ -192,20 +197,22 @@ class TWebButton : public TWebControl {
 };
 
 // A one-line edit; Enter sends the page (and OnSubmit) when SubmitOnEnter. A posted value
-// longer than MaxLength bytes refuses the request.
+// longer than MaxLength bytes refuses the request. A read-only edit shows its text and takes
+// none.
 class TWebEdit : public TWebControl {
   QUIN_CLASS(TWebEdit, TWebControl)
  public:
   TWebEdit() = default;
   std::string Text;
   bool Password = false;
+  bool ReadOnly = false;
   bool SubmitOnEnter = false;
   int MaxLength = 1024;
   TWebNotifyEvent OnSubmit;
   void Render(std::string& Html) const override;
 
  protected:
-  bool HasInput() const override { return true; }
+  bool HasInput() const override { return !ReadOnly; }
   bool CheckInput(const TWebValues& Values) const override;
   void ApplyInput(const TWebValues& Values) override;
   bool AcceptsEvent(std::string_view Kind, std::string_view Arg) const override;

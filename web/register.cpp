@@ -4,8 +4,14 @@
 #include "desktop/register.h"
 #include "reports/register.h"
 #include "web/controller.h"
+#include "web/grouppane.h"
 #include "web/logon.h"
+#include "web/parpanequestions.h"
+#include "web/parpanestats.h"
+#include "web/parstepform.h"
+#include "web/pelwebsurvey.h"
 #include "web/prefshelp.h"
+#include "web/rangedialog.h"
 #include "web/session.h"
 #include "web/zepform.h"
 
@@ -14,13 +20,29 @@ namespace quin {
 void RegisterWebClasses() {
   RegisterReportsClasses();
   RegisterDesktopClasses();
-  for (const ClassInfo* C :
-       {&TZepApp::StaticClass(), &TZepServerController::StaticClass(),
-        &THobServerController::StaticClass(), &TZepSessionModule::StaticClass(),
-        &THobSessionModule::StaticClass(), &TZepForm::StaticClass(), &TOrvFrameFrame::StaticClass(),
-        &TZepFrame::StaticClass(), &TZepLogonForm::StaticClass(), &THobLogonForm::StaticClass(),
-        &TZepPrefsForm::StaticClass(), &THobPrefsForm::StaticClass(), &TZepHelpForm::StaticClass(),
-        &THobHelpForm::StaticClass()})
+  for (const ClassInfo* C : {&TZepApp::StaticClass(),
+                             &TZepServerController::StaticClass(),
+                             &THobServerController::StaticClass(),
+                             &TZepSessionModule::StaticClass(),
+                             &THobSessionModule::StaticClass(),
+                             &TZepForm::StaticClass(),
+                             &TOrvFrameFrame::StaticClass(),
+                             &TZepFrame::StaticClass(),
+                             &TZepLogonForm::StaticClass(),
+                             &THobLogonForm::StaticClass(),
+                             &TZepPrefsForm::StaticClass(),
+                             &THobPrefsForm::StaticClass(),
+                             &TZepHelpForm::StaticClass(),
+                             &THobHelpForm::StaticClass(),
+                             &TPelWebSurvey::StaticClass(),
+                             &TPelWebIWForm::StaticClass(),
+                             &TPelWebRWObjectForm_Form::StaticClass(),
+                             &TPelWebRWObjectPaneFrame::StaticClass(),
+                             &TPelWebParPaneFrame::StaticClass(),
+                             &TPelWebParPaneWithTabsFrame::StaticClass(),
+                             &TPelWebParPaneWithTreesFrame::StaticClass(),
+                             &TPelWebParPaneQuestionsFrame::StaticClass(),
+                             &TPelWebParPaneStatsFrame::StaticClass()})
     ClassRegistry::Register(*C);
 }
 

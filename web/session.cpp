@@ -10,6 +10,7 @@
 #include "platform/html.h"
 #include "web/controller.h"
 #include "web/logon.h"
+#include "web/pelwebsurvey.h"
 #include "web/zepform.h"
 
 namespace quin {
@@ -85,7 +86,7 @@ TPelSurvey& PelSurveyOf(TObject& Survey) {
 TSessionSurveyHooks AnalysisSurveyHooks() {
   TSessionSurveyHooks H;
   H.LoadSurvey = [](THobSessionModule&, const std::string& Path) -> std::unique_ptr<TObject> {
-    auto Survey = New<TPelSurvey>(Path, 1);
+    auto Survey = New<TPelWebSurvey>(Path);
     Survey->LoadFromFile(Path);
     if (!Survey->AfterOpen()) throw EPelSurveyLoadError();
     return Survey;

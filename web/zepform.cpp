@@ -209,6 +209,7 @@ void TZepForm::HelpMenuClick() {
 void TZepFrame::AfterConstruction() {
   FrameRegion = Add<TWebRegion>("FrameRegion");
   FrameRegion->SetSize(343, 169);
+  CreateControls();
   TOrvFrameFrame::AfterConstruction();
 }
 

@@ -87,8 +87,13 @@ class TZepFrame : public TOrvFrameFrame {
   QUIN_CLASS(TZepFrame, TOrvFrameFrame)
  public:
   TZepFrame() = default;
+  // Creation: FrameRegion, then CreateControls, then the texts.
   void AfterConstruction() override;
   TWebRegion* FrameRegion = nullptr;
+
+ protected:
+  // Creates the pane's own controls; descendants call the inherited one first.
+  virtual void CreateControls() {}
 };
 
 // Releases the session's active page and shows a new page of FormClass; returns it.

@@ -81,9 +81,11 @@ TEST_F(LangManagerTest, SeparatorsFollowTheLanguageOrTheLocale) {
   M->SetSeparatorsByLanguage(true);
   EXPECT_EQ(M->FormatSettings.DecimalSeparator, ',');
   EXPECT_EQ(M->FormatSettings.ThousandSeparator, ' ');
+  EXPECT_EQ(M->FormatSettings.ListSeparator, ';');
   M->SetLanguage("enu");
   EXPECT_EQ(M->FormatSettings.DecimalSeparator, '.');
   EXPECT_EQ(M->FormatSettings.ThousandSeparator, ',');
+  EXPECT_EQ(M->FormatSettings.ListSeparator, ',');
   SetSystemLocale(LocaleFromName("pl_PL"));
   M->SetSeparatorsByLanguage(false);  // reloaded from the locale
   EXPECT_EQ(M->FormatSettings.DecimalSeparator, ',');

@@ -44,6 +44,9 @@ class TTestForm : public TWebForm {
     Button->Confirmation = "Sure? It's \"final\"";
     Button->OnClick = [this](TWebControl&) { Clicks++; };
     Edit = Add<TWebEdit>("Edit");
+    Shown = Add<TWebEdit>("Shown");
+    Shown->Text = "1:5";
+    Shown->ReadOnly = true;
     List = Add<TWebListBox>("List");
     List->AddItem("<i>one</i>");
     List->AddItem("two");
@@ -74,6 +77,7 @@ class TTestForm : public TWebForm {
   TWebRegion* Region;
   TWebButton* Button;
   TWebEdit* Edit;
+  TWebEdit* Shown;
   TWebListBox* List;
   TWebComboBox* Combo;
   TWebCheckBox* Check;

@@ -144,6 +144,7 @@ TEST_F(WebServerTest, PostedValuesReachControlsRecodedAndEventsReachTheirControl
   TTestForm& F = Form(Sid);
   TWebResponse R = Fire(Sid, *F.Button, "click", {},
                         {{{F.Edit->Id(), "Gda\xF1sk \xB6\xB1"},
+                          {F.Shown->Id(), "forged"},
                           {F.List->Id(), "0"},
                           {F.List->Id(), "2"},
                           {F.Combo->Id(), "1"},
@@ -152,6 +153,8 @@ TEST_F(WebServerTest, PostedValuesReachControlsRecodedAndEventsReachTheirControl
   EXPECT_EQ(R.Status, 200);
   EXPECT_EQ(F.Clicks, 1);
   EXPECT_EQ(F.Edit->Text, Cp1250("Gdańsk śą"));
+  EXPECT_EQ(F.Shown->Text, "1:5");  // read-only: shown, never taken
+  EXPECT_NE(R.Body.find("value=\"1:5\" readonly"), std::string::npos);
   EXPECT_EQ(F.List->SelectedIndices(), (std::vector<int>{0, 2}));
   EXPECT_EQ(F.List->ItemIndex(), 0);
   EXPECT_EQ(F.Combo->ItemIndex(), 1);

@@ -1,0 +1,7 @@
+#include "web/pelwebform.h"
+
+namespace quin {
+
+QUIN_IMPLEMENT_ABSTRACT_CLASS(TPelWebIWForm, TZepForm)
+
+}  // namespace quin
