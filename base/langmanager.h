@@ -52,6 +52,8 @@ class TOrvLangManager : public TObject {
   // Translate, then each two-character "\n" becomes Separator (CR LF when it is empty).
   std::string TranslateText(std::string_view Text, std::string_view Separator = "") const;
   void SetSeparatorsByLanguage(bool Value);
+  // Following the language: its decimal and thousands separators and its date and time
+  // patterns; otherwise the system locale's settings.
   void UpdateSeparators();
 
  private:
