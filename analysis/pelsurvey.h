@@ -272,6 +272,17 @@ class TPelSurvey : public TMerSurvey {
   // The stream column reads use; EStreamError when the survey has no file.
   TStream& DataStream() const;
 
+  // ---- Texts describing the survey, in the session's language; the survey's own texts are
+  // translated by its language manager and HTML-escaped where they go into HTML.
+  // Appends the header lines of an exported report: the survey, its fieldwork, the dates of
+  // the data and of the report, and the warning of a demonstration survey, one line each.
+  void GetReportHeaderLines(std::vector<std::string>& Lines) const;
+  // Names the root of the information pages and gives it the text naming the survey's owner.
+  void PrepareInfoRootPage();
+  // The HTML summary of the survey: identity, file, waves, record sets, weightings and
+  // languages. Plain 1 leaves out the font tag and the folder.
+  void GetDataSummaryText(int Plain, std::string& Text) const;
+
  private:
   // The data files of one record set, from its header on: ranges, counts and directories.
   void ReadDataFiles(TPelChainWalk& Walk, const TMerRecsetHeader& RH, TPelRecset& R);

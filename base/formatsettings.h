@@ -12,7 +12,8 @@ struct TFormatSettings {
   char ListSeparator = ',';
   char DateSeparator = '-';
   char TimeSeparator = ':';
-  std::string ShortDateFormat = "yyyy-mm-dd";
+  std::string ShortDateFormat = "yyyy-mm-dd";  // patterns as FormatDateTime reads them
+  std::string LongTimeFormat = "hh:nn:ss";
 };
 
 }  // namespace quin

@@ -134,6 +134,7 @@ void TOrvLangManager::SetSeparatorsByLanguage(bool Value) {
 
 void TOrvLangManager::UpdateSeparators() {
   if (FSeparatorsFollowLanguage) {
+    SetDateFormatsByLanguage(FormatSettings, FCurrent);
     const std::string Dec = TranslateText("<PLK>,<ENU>.");
     const std::string Thou = TranslateText("<PLK> <ENU>,");
     if (!Dec.empty()) FormatSettings.DecimalSeparator = Dec[0];

@@ -54,6 +54,8 @@ class TOrvLangManager : public TObject {
   // With Value the decimal, thousands and list separators follow the language (plk ","
   // " " ";", enu "." "," ","), otherwise the system locale.
   void SetSeparatorsByLanguage(bool Value);
+  // Following the language: its decimal and thousands separators and its date and time
+  // patterns; otherwise the system locale's settings.
   void UpdateSeparators();
 
  private:

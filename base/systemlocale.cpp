@@ -91,10 +91,7 @@ TSystemLocale LocaleFromName(std::string_view PosixName) {
   }
   // Linux has no list separator: ";" goes with a decimal comma, "," otherwise.
   L.FormatSettings.ListSeparator = DecimalComma ? ';' : ',';
-  if (L.LanguageAbbrev == "PLK") {
-    L.FormatSettings.DateSeparator = '-';
-    L.FormatSettings.ShortDateFormat = "yyyy-mm-dd";
-  }
+  SetDateFormatsByLanguage(L.FormatSettings, L.LanguageAbbrev);
   return L;
 }
 
@@ -114,6 +111,25 @@ void SetSystemLocale(const TSystemLocale& Locale) {
 void ResetSystemLocale() {
   std::lock_guard<std::mutex> G(LocaleLock());
   Injected().reset();
+}
+
+bool SetDateFormatsByLanguage(TFormatSettings& Settings, std::string_view Code) {
+  struct DateRow {
+    const char* Code;
+    char DateSeparator;
+    const char* ShortDate;
+    const char* LongTime;
+  };
+  static const DateRow kDates[] = {{"PLK", '-', "yyyy-mm-dd", "hh:nn:ss"},
+                                   {"ENU", '/', "M/d/yyyy", "h:nn:ss AMPM"}};
+  for (const DateRow& R : kDates) {
+    if (!SameText(Code, R.Code)) continue;
+    Settings.DateSeparator = R.DateSeparator;
+    Settings.ShortDateFormat = R.ShortDate;
+    Settings.LongTimeFormat = R.LongTime;
+    return true;
+  }
+  return false;
 }
 
 std::string LanguageDisplayName(std::string_view Code) {

@@ -24,6 +24,11 @@ void SetSystemLocale(const TSystemLocale& Locale);
 // Back to the locale named by the environment.
 void ResetSystemLocale();
 
+// The date and time patterns customary for a language, by its three-letter code (case
+// ignored): Polish "yyyy-mm-dd" and "hh:nn:ss"; English "M/d/yyyy" and "h:nn:ss AMPM" with "/"
+// between the parts of a date. False, Settings untouched, for another language.
+bool SetDateFormatsByLanguage(TFormatSettings& Settings, std::string_view Code);
+
 // The display name of a three-letter language code, without regard to case; "" when unknown.
 // Names are in Polish when the system locale is Polish, else in English.
 std::string LanguageDisplayName(std::string_view Code);

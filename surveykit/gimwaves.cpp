@@ -34,45 +34,6 @@ QUIN_MSG(TGimHint_MinSelCountDefault, TOrvMsgKind_Hint,
 
 #undef QUIN_MSG
 
-std::string ShortDateText(double Date, const TFormatSettings& Settings) {
-  int Y = 0;
-  int M = 0;
-  int D = 0;
-  if (!DecodeDate(Date, Y, M, D)) return "";
-  const std::string& F = Settings.ShortDateFormat;
-  std::string Out;
-  auto Two = [&Out](int V) {
-    Out += static_cast<char>('0' + V / 10 % 10);
-    Out += static_cast<char>('0' + V % 10);
-  };
-  size_t I = 0;
-  while (I < F.size()) {
-    const char C = static_cast<char>(F[I] | 0x20);
-    size_t Run = 1;
-    while (I + Run < F.size() && static_cast<char>(F[I + Run] | 0x20) == C &&
-           (C == 'y' || C == 'm' || C == 'd'))
-      ++Run;
-    if (C == 'y') {
-      if (Run <= 2)
-        Two(Y % 100);
-      else
-        Out += Format("%.4d", {Y}, Settings);
-    } else if (C == 'm' || C == 'd') {
-      const int V = C == 'm' ? M : D;
-      if (Run >= 2)
-        Two(V);
-      else
-        Out += IntToStr(V);
-    } else if (F[I] == '/') {
-      Out += Settings.DateSeparator;
-    } else {
-      Out += F[I];
-    }
-    I += Run;
-  }
-  return Out;
-}
-
 // ---- TGimWave
 
 std::string TGimWave::GetID() const {

@@ -24,10 +24,6 @@ extern const TOrvMsgClass TGimError_InvalidDate;
 extern const TOrvMsgClass TGimError_MinSelCountInvalid;
 extern const TOrvMsgClass TGimHint_MinSelCountDefault;
 
-// Date (days since 1899-12-30) in Settings' short date format: "yyyy", "yy", "mm", "m", "dd",
-// "d"; "/" stands for the date separator, other characters are copied. "" for no date.
-std::string ShortDateText(double Date, const TFormatSettings& Settings);
-
 class TGimWave : public TGimSimpleDataObject {
   QUIN_CLASS(TGimWave, TGimSimpleDataObject)
   QUIN_COPY(TGimWave)

@@ -78,17 +78,26 @@ TEST_F(LangManagerTest, SeparatorsFollowTheLanguageOrTheLocale) {
   auto M = New<TOrvLangManager>("plk");
   EXPECT_FALSE(M->SeparatorsFollowLanguage());
   EXPECT_EQ(M->FormatSettings.DecimalSeparator, '.');  // the pinned en_US locale
+  EXPECT_EQ(M->FormatSettings.ShortDateFormat, "M/d/yyyy");
   M->SetSeparatorsByLanguage(true);
   EXPECT_EQ(M->FormatSettings.DecimalSeparator, ',');
   EXPECT_EQ(M->FormatSettings.ThousandSeparator, ' ');
   EXPECT_EQ(M->FormatSettings.ListSeparator, ';');
+  // The date patterns follow the language too.
+  EXPECT_EQ(M->FormatSettings.ShortDateFormat, "yyyy-mm-dd");
+  EXPECT_EQ(M->FormatSettings.DateSeparator, '-');
+  EXPECT_EQ(M->FormatSettings.LongTimeFormat, "hh:nn:ss");
   M->SetLanguage("enu");
   EXPECT_EQ(M->FormatSettings.DecimalSeparator, '.');
   EXPECT_EQ(M->FormatSettings.ThousandSeparator, ',');
   EXPECT_EQ(M->FormatSettings.ListSeparator, ',');
+  EXPECT_EQ(M->FormatSettings.ShortDateFormat, "M/d/yyyy");
+  EXPECT_EQ(M->FormatSettings.DateSeparator, '/');
+  EXPECT_EQ(M->FormatSettings.LongTimeFormat, "h:nn:ss AMPM");
   SetSystemLocale(LocaleFromName("pl_PL"));
   M->SetSeparatorsByLanguage(false);  // reloaded from the locale
   EXPECT_EQ(M->FormatSettings.DecimalSeparator, ',');
+  EXPECT_EQ(M->FormatSettings.ShortDateFormat, "yyyy-mm-dd");
 }
 
 TEST_F(LangManagerTest, HookPostProcessesEveryTranslation) {
