@@ -7,6 +7,8 @@
 
 #include <cmath>
 
+#include "analysis/pelgroup.h"
+#include "analysis/pelparaxes.h"
 #include "analysis/pelparbase.h"
 #include "analysis/pelpargroups.h"
 #include "analysis/pelparquestions.h"
@@ -284,6 +286,19 @@ TEST(WizGeneral, ParametersStatisticsAndClassAnswersOfEachKind) {
 
 // ---- New analyses
 
+// Target groups read from expressions.
+struct TGroupParse {
+  TPelSurvey& S;
+  TOrvMsgList Msgs{0, 0};
+  std::unique_ptr<TPelSubPar> Group(const std::string& Expr) {
+    auto Sc = New<TRixScanner>(Expr, &Msgs);
+    Sc->NextToken();
+    auto G = New<TPelGroup>(&S, nullptr);
+    G->ParseExpr(*Sc, &S);
+    return G;
+  }
+};
+
 struct TNewAnalysis {
   TWizSurvey F;
   TPelWizList L;
@@ -315,15 +330,18 @@ int RowOf(const TPelRepElemTable& T, const std::string& Label) {
   return -1;
 }
 
-// The data column whose column headers read Outer (on an outer header line, at or before the
-// column) and Inner (on the last header line); -1 when none.
+// The data column whose last column-header line reads Inner, below a header reading Outer on
+// an outer line (a header spans the columns up to the next one of its line); -1 when none.
 int ColOf(const TPelRepElemTable& T, const std::string& Inner, const std::string& Outer = "") {
   const int Last = T.FirstDataRow - 1;
-  std::string OuterNow;
+  std::vector<std::string> Above(static_cast<size_t>(std::max(Last, 0)));
   for (int C = T.FirstDataCol; C < T.ColCount; ++C) {
-    for (int R = 1; R < Last; ++R)
-      if (!T.TextAt(C, R).empty()) OuterNow = T.TextAt(C, R);
-    if (T.TextAt(C, Last) == Inner && (Outer.empty() || OuterNow == Outer)) return C;
+    bool Under = Outer.empty();
+    for (int R = 1; R < Last; ++R) {
+      if (!T.TextAt(C, R).empty()) Above[static_cast<size_t>(R)] = T.TextAt(C, R);
+      Under = Under || Above[static_cast<size_t>(R)] == Outer;
+    }
+    if (T.TextAt(C, Last) == Inner && Under) return C;
   }
   return -1;
 }
@@ -374,6 +392,162 @@ TEST(WizAnalysis, FrequenciesCountTheRecordsOfEachResponse) {
                      WeightOf([&](const TTableRecord& Rec) { return Rec.Reg == G; }));
   // As the analyst reads it: 3.5 of 9.5 respondents have low education.
   EXPECT_EQ(T.TextAt(Pct, RowOf(T, "Low")), "36.8");
+}
+
+TEST(WizAnalysis, CrossTabsPutTheFirstQuestionsInTheColumns) {
+  TNewAnalysis N;
+  TPelWiz& W = N.Wiz(3);
+  Questions(*W.ParList, 0)->Questions = {N.F.Q("reg")};
+  Questions(*W.ParList, 1)->Questions = {N.F.Q("edu")};
+  N.Build(W);
+  TPelRepElemTable& T = N.Table();
+  T.Calculate();
+  // The statistics are a layer showing the first one, row percentages.
+  for (int E = 1; E <= 3; ++E)
+    for (int G = 1; G <= 2; ++G) {
+      const int C = ColOf(T, kReg[G]), R = RowOf(T, kEdu[E]);
+      ASSERT_TRUE(C >= 0 && R >= 0) << Dump(T);
+      EXPECT_DOUBLE_EQ(ValueAt(T, C, R),
+                       WeightOf([&](const TTableRecord& Rec) {
+                         return Rec.Edu == E && Rec.Reg == G;
+                       }) / WeightOf([&](const TTableRecord& Rec) { return Rec.Edu == E; }))
+          << E << " " << G;
+    }
+  EXPECT_EQ(T.TextAt(ColOf(T, "North"), RowOf(T, "Low")), "85.7");
+
+  // Without questions for the columns, the rows' questions are found first and go there.
+  TPelWiz& W2 = N.Wiz(3);
+  Questions(*W2.ParList, 0)->Questions.clear();
+  N.Build(W2);
+  TPelRepElemTable& T2 = N.Table();
+  EXPECT_EQ(T2.ColParams->Count(), 1);
+  EXPECT_EQ(T2.ColParams->GetItem(0), Questions(*N.A->Parameters));
+  EXPECT_EQ(T2.RowParams->Count(), 0);
+}
+
+TEST(WizAnalysis, CrossTabsWithMeansShowRowPercentsAndMeansOfTheColumnQuestion) {
+  TNewAnalysis N;
+  TPelWiz& W = N.Wiz(6);
+  Questions(*W.ParList, 0)->Questions = {N.F.Q("edu")};
+  Questions(*W.ParList, 1)->Questions = {N.F.Q("reg")};
+  TPelRepElemAnalysis& A = N.Build(W);
+  TPelRepElemTable& T = N.Table();
+  T.Calculate();
+  for (int G = 1; G <= 2; ++G) {
+    SCOPED_TRACE(G);
+    const int R = RowOf(T, kReg[G]);
+    ASSERT_GE(R, 0) << Dump(T);
+    auto InReg = [&](const TTableRecord& Rec) { return Rec.Reg == G; };
+    for (int E = 1; E <= 3; ++E)
+      EXPECT_DOUBLE_EQ(ValueAt(T, ColOf(T, kEdu[E], "Row %"), R),
+                       WeightOf([&](const TTableRecord& Rec) {
+                         return InReg(Rec) && Rec.Edu == E;
+                       }) / WeightOf(InReg));
+    double Sum = 0;
+    for (const TTableRecord& Rec : TableRecords())
+      if (InReg(Rec)) Sum += Rec.W * Rec.Edu;
+    const int Mean = ColOf(T, "[1, 2, 3, 4]", "Row Mean");
+    ASSERT_GE(Mean, 0) << Dump(T);
+    EXPECT_DOUBLE_EQ(ValueAt(T, Mean, R), Sum / WeightOf(InReg));
+  }
+  // The analysis works on copies without the steps' texts; the template keeps its own, and
+  // hands over its data basis and weighting.
+  for (int I = 0; I < A.Parameters->Count(); ++I) {
+    EXPECT_TRUE(A.Parameters->GetItem(I)->HeaderText.empty()) << I;
+    EXPECT_TRUE(A.Parameters->GetItem(I)->CaptionSuffix.empty()) << I;
+    EXPECT_EQ(W.ParList->IndexOf(A.Parameters->GetItem(I)), -1) << I;
+  }
+  EXPECT_FALSE(Questions(*W.ParList, 0)->HeaderText.empty());
+  EXPECT_FALSE(Questions(*W.ParList, 1)->CaptionSuffix.empty());
+  EXPECT_EQ(A.Parameters->BasedOn, W.BasedOn);
+  EXPECT_EQ(A.Parameters->Weight, W.Weight);
+  EXPECT_EQ(A.CalculationRefusal(), "");
+}
+
+TEST(WizAnalysis, AComplexQuestionStandsWithItsFirstAxisInTheRowsAndItsLastInTheColumns) {
+  TNewAnalysis N(0);
+  TPelWiz& W = N.Wiz(5);
+  TPelParDefQuestions* Q = Questions(*W.ParList);
+  Q->Questions = {N.F.Q("g")};
+  Q->SplitAxes = true;
+  Q->UpdateState();  // as after the user's edit: the axes are wanted
+  N.Build(W);
+  TPelRepElemTable& T = N.Table();
+  ASSERT_EQ(T.RowParams->Count(), 1);
+  EXPECT_EQ(T.RowParams->GetItem(0), Questions(*N.A->Parameters));
+  ASSERT_EQ(T.ColParams->Count(), 1);
+  EXPECT_TRUE(T.ColParams->GetItem(0)->IsExactly<TPelParDefResponseAxis>());
+  T.Calculate();
+  // Row percentages of each item's ratings.
+  for (int Item = 0; Item < 2; ++Item)
+    for (int Rate = 1; Rate <= 2; ++Rate) {
+      auto Rating = [&](const TTableRecord& Rec) { return Item == 0 ? Rec.X : Rec.Y; };
+      EXPECT_DOUBLE_EQ(ValueAt(T, ColOf(T, std::to_string(Rate)), RowOf(T, Item ? "Y" : "X")),
+                       WeightOf([&](const TTableRecord& Rec) { return Rating(Rec) == Rate; }) /
+                           WeightOf([](const TTableRecord&) { return true; }))
+          << Item << " " << Rate << Dump(T);
+    }
+}
+
+TEST(WizAnalysis, TwoTargetGroupsBecomeTheColumnsOfOneParameter) {
+  TNewAnalysis N(0);
+  TPelWiz& W = N.Wiz(1);
+  TGroupParse P{N.F.S};
+  static_cast<TPelParGroups*>(W.ParList->GetItem(1))->AddSubPar(P.Group("reg = north"));
+  static_cast<TPelParGroups*>(W.ParList->GetItem(2))->AddSubPar(P.Group("reg = south"));
+  Questions(*W.ParList)->Questions = {N.F.Q("edu")};
+  TPelRepElemAnalysis& A = N.Build(W);
+  ASSERT_EQ(A.Parameters->CountByClass(TPelParGroups::StaticClass(), true), 1);
+  TPelRepElemTable& T = N.Table();
+  T.Calculate();
+  for (int G = 1; G <= 2; ++G)
+    for (int E = 1; E <= 3; ++E) {
+      auto InReg = [&](const TTableRecord& Rec) { return Rec.Reg == G; };
+      const int C = ColOf(T, "Target group " + std::to_string(G)), R = RowOf(T, kEdu[E]);
+      ASSERT_TRUE(C >= 0 && R >= 0) << Dump(T);
+      // Column percentages, the first statistic of the layer.
+      EXPECT_DOUBLE_EQ(ValueAt(T, C, R), WeightOf([&](const TTableRecord& Rec) {
+                                           return InReg(Rec) && Rec.Edu == E;
+                                         }) / WeightOf(InReg))
+          << G << " " << E;
+    }
+}
+
+TEST(WizMerge, TheSecondTargetGroupParameterMovesIntoTheFirst) {
+  struct TCase {
+    int Subs1, Subs2;
+    int MergedSubs;
+  } Cases[] = {
+      {1, 1, 2},
+      // Already two groups in the first and none in the second: the second only goes.
+      {2, 0, 2},
+      // Neither defined: an empty group each.
+      {0, 0, 2},
+      {1, 2, 3},
+  };
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(std::to_string(C.Subs1) + " " + std::to_string(C.Subs2));
+    TNewAnalysis N(0);
+    TPelRepElemAnalysis& A = *static_cast<TPelRepElemAnalysis*>(
+        N.Rep.Root()->AddChild(New<TPelRepElemAnalysis>(N.Rep.Root(), &N.F.S)));
+    TGroupParse P{N.F.S};
+    auto* G1 = static_cast<TPelParGroups*>(A.Parameters->AddPar(New<TPelParGroups>(&N.F.S)));
+    auto* G2 = static_cast<TPelParGroups*>(A.Parameters->AddPar(New<TPelParGroups>(&N.F.S)));
+    std::vector<TPelSubPar*> Moved;
+    for (int I = 0; I < C.Subs1; ++I) G1->AddSubPar(P.Group("reg = north"));
+    for (int I = 0; I < C.Subs2; ++I) Moved.push_back(G2->AddSubPar(P.Group("reg = south")));
+    N.L.FindKind(1)->MergeGroupsParameters(A);
+    ASSERT_EQ(A.Parameters->Count(), 1);
+    EXPECT_EQ(A.Parameters->GetItem(0), G1);
+    EXPECT_EQ(G1->SubParCount(), C.MergedSubs);
+    // Several groups are edited in the pane of several groups.
+    EXPECT_EQ(G1->GetPaneVariant(), 1);
+    // The second's groups follow the first's, in their order.
+    for (size_t I = 0; I < Moved.size(); ++I) {
+      EXPECT_EQ(G1->SubPars->IndexOf(Moved[I]), C.Subs1 + static_cast<int>(I));
+      EXPECT_EQ(Moved[I]->Owner, G1);
+    }
+  }
 }
 
 }  // namespace
