@@ -16,6 +16,7 @@
 #include "analysis/pelparwaves.h"
 #include "analysis/pelres.h"
 #include "base/langmanager.h"
+#include "deflang/rixscanner.h"
 #include "reports/pelwizgen.h"
 #include "surveykit/gimquestions.h"
 #include "surveykit/gimstat.h"
@@ -126,7 +127,12 @@ TEST(WizList, OffersTheEnabledKindsInThePagesOrder) {
   for (const TCase& C : Cases) {
     SCOPED_TRACE(C.Options.Wizards);
     TWizSurvey F(0, C.Options);
-    EXPECT_EQ(Kinds(F.List()), C.Kinds);
+    TPelWizList L = F.List();
+    EXPECT_EQ(Kinds(L), C.Kinds);
+    // A waves parameter only where there are waves to choose.
+    for (int I = 0; I < L.Count(); ++I)
+      EXPECT_EQ(L.GetItem(I)->ParList->IndexOfClass(TPelParWaves::StaticClass()) >= 0,
+                !C.Options.OneWave);
   }
 }
 
@@ -510,6 +516,30 @@ TEST(WizAnalysis, TwoTargetGroupsBecomeTheColumnsOfOneParameter) {
                                            return InReg(Rec) && Rec.Edu == E;
                                          }) / WeightOf(InReg))
           << G << " " << E;
+    }
+}
+
+TEST(WizAnalysis, ComparingWavesPutsTheWavesInTheColumns) {
+  TNewAnalysis N(0);
+  TPelWiz& W = N.Wiz(4);
+  Questions(*W.ParList)->Questions = {N.F.Q("edu")};
+  TOrvMsgList Msgs{0, 0};
+  auto Sc = New<TRixScanner>("def subpar list = w1; end; def subpar list = w2; end; end;", &Msgs);
+  Sc->NextToken();
+  W.ParList->FindByClass(TPelParWaves::StaticClass(), true)->ReadBody(*Sc, &N.F.S);
+  ASSERT_EQ(Msgs.Count(), 0);
+  N.Build(W);
+  TPelRepElemTable& T = N.Table();
+  T.Calculate();
+  for (int Wave = 1; Wave <= 2; ++Wave)
+    for (int E = 1; E <= 3; ++E) {
+      auto InWave = [&](const TTableRecord& Rec) { return Rec.Wave == Wave; };
+      const int C = ColOf(T, "W" + std::to_string(Wave)), R = RowOf(T, kEdu[E]);
+      ASSERT_TRUE(C >= 0 && R >= 0) << Dump(T);
+      EXPECT_DOUBLE_EQ(ValueAt(T, C, R), WeightOf([&](const TTableRecord& Rec) {
+                                           return InWave(Rec) && Rec.Edu == E;
+                                         }) / WeightOf(InWave))
+          << Wave << " " << E;
     }
 }
 
