@@ -12,6 +12,7 @@
 #include "base/text.h"
 #include "platform/html.h"
 #include "reports/pelrep.h"
+#include "web/choicepages.h"
 #include "web/controller.h"
 #include "web/logon.h"
 #include "web/pelwebsurvey.h"
@@ -117,6 +118,12 @@ TSessionSurveyHooks AnalysisSurveyHooks() {
     }
     return Report;
   };
+  H.NextPageClass = [](THobSessionModule& M) -> const ClassInfo* {
+    return M.HasReports() ? &TPelWebOpenReportForm::StaticClass() : &TPelWebWizForm::StaticClass();
+  };
+  H.OpenSurveyPageClass = []() -> const ClassInfo* {
+    return &TPelWebOpenSurveyForm::StaticClass();
+  };
   return H;
 }
 
@@ -134,6 +141,11 @@ THobSessionModule::~THobSessionModule() {
   Report.reset();
   WorkingCopy.reset();
   Survey.reset();
+}
+
+void THobSessionModule::BeforeClose() {
+  CloseReportWindow();
+  Report.reset();
 }
 
 THobSessionModule* GetSessionModule() { return As<THobSessionModule>(GetSessionModuleBase()); }

@@ -91,6 +91,8 @@ class THobSessionModule : public TZepSessionModule {
 
   void ToggleLanguage() override;
   std::string GetStatusText() const override;
+  // The session ends: the report window and the report go before the survey they point into.
+  void BeforeClose() override;
 
   bool Logon(std::string_view Login, std::string_view Password);
   // Checks the users file unless wrong passwords for Login or from the client's address make
