@@ -278,9 +278,10 @@ void TPelWebWizForm::BuildTemplateList() {
     auto* Name = Region->Add<TIWWizNameText>("PelWebIWText" + IntToStr(I));
     Name->Css = "centered";
     Name->Wiz = Wiz;
+    // Below the icon, room for three lines: the Polish names need them.
     Name->Positioned = true;
-    Name->SetPosition(2, 70);
-    Name->SetSize(98, 30);
+    Name->SetPosition(1, 60);
+    Name->SetSize(98, 40);
     Name->RefreshText();
     auto* Image = Region->Add<TWebImageFile>("PelWebIWImage" + IntToStr(I));
     Image->Url = Url + "wiz" + IntToStr(Wiz->GetIconNumber()) + ".gif";
@@ -294,13 +295,14 @@ void TPelWebWizForm::BuildTemplateList() {
     HintRegion->Css = "wizhint";
     HintRegion->Positioned = true;
     HintRegion->SetPosition(140, I * kWizRowHeight);
-    HintRegion->SetSize(400, 100);
+    // Wide enough for the longest descriptions to show whole (the region scrolls otherwise).
+    HintRegion->SetSize(620, 100);
     auto* Hint = HintRegion->Add<TIWWizHintText>("PelWebIWHText" + IntToStr(I));
     Hint->Css = "main";
     Hint->Wiz = Wiz;
     Hint->RefreshText();
   }
-  AnalysisRegion->SetSize(560, std::max(Count, 1) * kWizRowHeight);
+  AnalysisRegion->SetSize(760, std::max(Count, 1) * kWizRowHeight);
 }
 
 bool TPelWebWizForm::IsCurrent() const {
