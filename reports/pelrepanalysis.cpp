@@ -99,6 +99,8 @@ void TPelRepElemAnalysis::CheckCalculable() const {
 // ---- A new analysis from a template
 
 void TPelRepElemAnalysis::FillFromWiz(TPelWiz& Wiz) {
+  // Tables laid out from the parameters go with them: none may point at a freed parameter.
+  Children().Clear();
   Parameters.reset();
   Wiz.ParList->PrepareAll();
   Parameters = std::make_unique<TPelParList>(*Wiz.ParList);

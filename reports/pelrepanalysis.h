@@ -49,7 +49,8 @@ class TPelRepElemAnalysis : public TPelRepElem {
 
   // A new analysis from a template: the parameters become a prepared copy of the template's
   // (texts cleared), with the template's data basis and weighting where it sets them, and the
-  // template builds the tables. The template's finishing step is not run.
+  // template builds the tables. Tables the analysis had before are freed with the parameters
+  // they lay out. The template's finishing step is not run.
   void FillFromWiz(TPelWiz& Wiz);
 
   // ---- Overrides

@@ -468,6 +468,17 @@ TEST(WizAnalysis, CrossTabsWithMeansShowRowPercentsAndMeansOfTheColumnQuestion) 
   EXPECT_EQ(A.Parameters->BasedOn, W.BasedOn);
   EXPECT_EQ(A.Parameters->Weight, W.Weight);
   EXPECT_EQ(A.CalculationRefusal(), "");
+
+  // Filled again, from frequencies: the cross-tab went with the parameters it laid out.
+  TPelWiz& Freq = N.Wiz(0);
+  Questions(*Freq.ParList)->Questions = {N.F.Q("reg")};
+  A.FillFromWiz(Freq);
+  ASSERT_EQ(A.ChildCount(), 1);
+  TPelRepElemTable& T2 = N.Table();
+  EXPECT_EQ(T2.RowParams->GetItem(0), Questions(*A.Parameters));
+  T2.Calculate();
+  EXPECT_DOUBLE_EQ(ValueAt(T2, ColOf(T2, "CntW"), RowOf(T2, "North")),
+                   WeightOf([](const TTableRecord& Rec) { return Rec.Reg == 1; }));
 }
 
 TEST(WizAnalysis, AComplexQuestionStandsWithItsFirstAxisInTheRowsAndItsLastInTheColumns) {
