@@ -188,7 +188,8 @@ TLegendEntries LegendEntries(const TChart& Chart, const TFormatSettings& FS) {
     const TLegendTextStyle TextStyle = Pies ? TLegendTextStyle::Plain : Chart.Legend.TextStyle;
     auto Listed = [&](size_t P) {
       double V;
-      if (!Pies) return PointValue(Ser.Points[P], V) && (Ser.Kind != TChartSeriesKind::Pie || V > 0);
+      if (!Pies)
+        return PointValue(Ser.Points[P], V) && (Ser.Kind != TChartSeriesKind::Pie || V > 0);
       for (int K : Active) {
         const TChartSeries& Other = Chart.Series[size_t(K)];
         if (P < Other.Points.size() && PointValue(Other.Points[P], V) && V > 0) return true;

@@ -17,10 +17,10 @@ namespace quin {
 namespace {
 
 // The pointer styles that line and point series take in turn.
-constexpr TPointerStyle kPointerCycle[8] = {
-    TPointerStyle::Rectangle, TPointerStyle::Triangle,     TPointerStyle::Circle,
-    TPointerStyle::Cross,     TPointerStyle::Diamond,      TPointerStyle::DownTriangle,
-    TPointerStyle::Star,      TPointerStyle::DiagCross};
+constexpr TPointerStyle kPointerCycle[8] = {TPointerStyle::Rectangle, TPointerStyle::Triangle,
+                                            TPointerStyle::Circle,    TPointerStyle::Cross,
+                                            TPointerStyle::Diamond,   TPointerStyle::DownTriangle,
+                                            TPointerStyle::Star,      TPointerStyle::DiagCross};
 
 // The first custom axis of the orientation; -1 when the chart has none.
 int CustomAxisIndex(const TChart& Chart, bool Horizontal) {
@@ -29,7 +29,9 @@ int CustomAxisIndex(const TChart& Chart, bool Horizontal) {
   return -1;
 }
 
-bool IsBlank(std::string_view S) { return S.find_first_not_of(" \t\r\n") == std::string_view::npos; }
+bool IsBlank(std::string_view S) {
+  return S.find_first_not_of(" \t\r\n") == std::string_view::npos;
+}
 
 // Every standard and custom axis is shown when an active series draws on it. A custom axis
 // shown beside a shown right (top) axis stands off the plot, with a wider margin for it.
@@ -207,7 +209,8 @@ TChartSeries& TPelRepElemChart::NewChartSeries(TChart& Chart, const TChart& Tmpl
     const int Styles = int(Tmpl.Series.size());
     S = Tmpl.Series[size_t(Count % Styles)];
     if (Count >= Styles) S.Color = DefaultSeriesColor(Count);
-    if (S.Kind == TChartSeriesKind::Point || (S.Kind == TChartSeriesKind::Line && S.Pointer.Visible))
+    if (S.Kind == TChartSeriesKind::Point ||
+        (S.Kind == TChartSeriesKind::Line && S.Pointer.Visible))
       S.Pointer.Style = kPointerCycle[Count % 8];
   }
   S.Clear();
