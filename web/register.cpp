@@ -3,6 +3,7 @@
 #include "base/metaclass.h"
 #include "desktop/register.h"
 #include "reports/register.h"
+#include "web/choicepages.h"
 #include "web/controller.h"
 #include "web/grouppane.h"
 #include "web/logon.h"
@@ -13,6 +14,7 @@
 #include "web/prefshelp.h"
 #include "web/rangedialog.h"
 #include "web/session.h"
+#include "web/surveyinfo.h"
 #include "web/zepform.h"
 
 namespace quin {
@@ -36,6 +38,13 @@ void RegisterWebClasses() {
                              &THobHelpForm::StaticClass(),
                              &TPelWebSurvey::StaticClass(),
                              &TPelWebIWForm::StaticClass(),
+                             &TPelWebOpenSurveyForm::StaticClass(),
+                             &TPelWebSurveyInfoForm::StaticClass(),
+                             &TPelWebOpenReportForm::StaticClass(),
+                             &TPelWebWizForm::StaticClass(),
+                             &TIWWizText::StaticClass(),
+                             &TIWWizNameText::StaticClass(),
+                             &TIWWizHintText::StaticClass(),
                              &TPelWebRWObjectForm_Form::StaticClass(),
                              &TPelWebRWObjectPaneFrame::StaticClass(),
                              &TPelWebParPaneFrame::StaticClass(),
@@ -44,6 +53,7 @@ void RegisterWebClasses() {
                              &TPelWebParPaneQuestionsFrame::StaticClass(),
                              &TPelWebParPaneStatsFrame::StaticClass()})
     ClassRegistry::Register(*C);
+  InstallChoicePageHooks();
 }
 
 }  // namespace quin
