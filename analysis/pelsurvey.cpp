@@ -11,6 +11,7 @@
 #include "base/orvbinary.h"
 #include "base/orvmessages.h"
 #include "base/orvstrings.h"
+#include "base/scopeguard.h"
 #include "base/text.h"
 #include "deflang/rixscanner.h"
 #include "surveykit/gimstat.h"
@@ -411,15 +412,9 @@ void TPelSurvey::ReadSurveyFile(TStream& AStream) {
   std::string Text = InflateDefinition(S, PackedSize, PlainSize);
 
   TOrvMsgList Msgs(100, 100);
-  FMsgs = &Msgs;
-  try {
-    auto Scanner = TRixScanner::CreateFromText(std::move(Text), &Msgs);
-    ReadDefinition(*Scanner);
-  } catch (...) {
-    FMsgs = nullptr;
-    throw;
-  }
-  FMsgs = nullptr;
+  TSaveRestore<TOrvMsgList*> UseMsgs(FMsgs, &Msgs);
+  auto Scanner = TRixScanner::CreateFromText(std::move(Text), &Msgs);
+  ReadDefinition(*Scanner);
   if (Msgs.ErrorCount() > 0) throw EPelSurveyLoadError();
 }
 

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "base/orvexceptions.h"
+#include "base/scopeguard.h"
 #include "base/text.h"
 
 namespace quin {
@@ -74,12 +75,10 @@ void TOrvObjectList::SetCapacity(int N) {
 }
 
 int TOrvObjectList::Add(TObject* Item) {
-  try {
-    FItems.push_back(Item);
-  } catch (...) {
+  auto FreeOnFail = OnScopeFail([&] {
     if (OwnsObjects) delete Item;
-    throw;
-  }
+  });
+  FItems.push_back(Item);
   return Count() - 1;
 }
 

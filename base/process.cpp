@@ -14,6 +14,7 @@
 #include <memory>
 #include <mutex>
 
+#include "base/scopeguard.h"
 #include "base/settingsstore.h"
 #include "base/text.h"
 
@@ -218,24 +219,15 @@ std::string CleanMruList(std::string_view S) {
   return Out;
 }
 
-// Restores the registry's root when a registry function ends.
-class TRootKeeper {
- public:
-  explicit TRootKeeper(TOrvRegistry& R) : Reg(R), Saved(R.RootKey()) {}
-  ~TRootKeeper() { Reg.SetRootKey(Saved); }
-
- private:
-  TOrvRegistry& Reg;
-  TRegRoot Saved;
-};
-
 }  // namespace
 
 void RegisterFileType(TOrvRegistry& R, std::string_view Ext, std::string_view ProgID,
                       std::string_view Description, std::string_view IconPath,
                       std::string_view ExePath) {
   if (Ext.empty() || ProgID.empty()) return;  // would write into a root itself
-  TRootKeeper Keep(R);
+  // The registry's root is given back when the function ends.
+  const TRegRoot SavedRoot = R.RootKey();
+  auto RestoreRoot = OnScopeExit([&] { R.SetRootKey(SavedRoot); });
   const std::string OpenCommand = std::string(ExePath) + " \"%1\"";
 
   R.SetRootKey(TRegRoot::ClassesRoot);
@@ -301,7 +293,9 @@ void RegisterFileType(std::string_view Ext, std::string_view ProgID, std::string
 
 std::string GetOpenCommand(TOrvRegistry& R, std::string_view Ext) {
   if (Ext.empty()) return {};
-  TRootKeeper Keep(R);
+  // The registry's root is given back when the function ends.
+  const TRegRoot SavedRoot = R.RootKey();
+  auto RestoreRoot = OnScopeExit([&] { R.SetRootKey(SavedRoot); });
   R.SetRootKey(TRegRoot::ClassesRoot);
   std::string ProgID;
   if (R.OpenKey(Ext, "", false)) {

@@ -118,11 +118,9 @@ std::string TZepApp::GetProductInfo(int Kind) const {
 
 void RunApplication(const ClassInfo& AppClass) {
   AppObject().reset();
-  std::unique_ptr<TObject> Obj = AppClass.Create();
-  auto* App = As<TOrvApp>(Obj.get());
+  AppObject() = OwnedAs<TOrvApp>(AppClass.Create());
+  TOrvApp* App = AppObject().get();
   if (!App) throw Exception(std::string(AppClass.Name) + " is no application class");
-  Obj.release();
-  AppObject().reset(App);
   try {
     App->Initialize();
     App->Run();
