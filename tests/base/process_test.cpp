@@ -17,6 +17,7 @@
 #include <thread>
 
 #include "base/settingsstore.h"
+#include "base/urlprobe.h"
 
 namespace quin {
 namespace {
