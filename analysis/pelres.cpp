@@ -464,11 +464,9 @@ void TPelRes::FinalValue() {
     Value = GimValueEmpty;
   } else if (NotDefined) {
     Value = GimValueNotDefined;
-  } else if (BaseKind == 1) {
-    Value = BaseA;
   } else if (BaseKind == 2) {
     Value = BaseW;
-  } else if (ShowsTotalBase()) {
+  } else if (BaseKind == 1 || ShowsTotalBase()) {
     Value = BaseA;
   }
 }

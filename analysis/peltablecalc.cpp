@@ -107,9 +107,9 @@ class TSymOps : public TPelRes::TAxisOps {
     }
     if (!PeekGroup(E)) return;
     const int Side = Cell->RowElems.IndexOf(E) >= 0 ? 0 : 1;
-    Base[B].push_back({E, Side});
-    Applied.push_back({E, Side});
-    if (WithEst && E->RestrictsBase()) Est.push_back({E, Side});
+    Base[B].emplace_back(E, Side);
+    Applied.emplace_back(E, Side);
+    if (WithEst && E->RestrictsBase()) Est.emplace_back(E, Side);
   }
   void MediaSelect(int, const TPelResElemList&) override {}
 };

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 #include "base/orvexceptions.h"
 #include "base/scopeguard.h"
@@ -51,7 +52,7 @@ void TOrvObjectList::CopyItemsFrom(const TOrvObjectList& Source) {
 TOrvObjectList::~TOrvObjectList() { Clear(); }
 
 std::unique_ptr<TOrvObjectList> TOrvObjectList::CreateCopy() const {
-  return std::unique_ptr<TOrvObjectList>(new TOrvObjectList(*this));
+  return std::make_unique<TOrvObjectList>(*this);
 }
 
 void TOrvObjectList::CheckIndex(int Index) const {

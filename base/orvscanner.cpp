@@ -600,6 +600,8 @@ void TOrvScanner::NextToken() {
     }
     const char C = Text[Pos.Offset - 1];
     bool Done;
+    // One branch per kind of token start, in the order of precedence.
+    // NOLINTBEGIN(bugprone-branch-clone)
     if (IdentStartChars.Has(C)) {
       Done = ReadIdentifier();
     } else if (!StringStart.empty() && C == StringStart[0]) {
@@ -617,6 +619,7 @@ void TOrvScanner::NextToken() {
     } else {
       Done = ReadTerminal();
     }
+    // NOLINTEND(bugprone-branch-clone)
     if (Done) break;
     const unsigned char Code = static_cast<unsigned char>(C);
     AddMsgArgs(TOrvMsg_Error_UnknownSymbol,

@@ -18,6 +18,7 @@ template <class TStep>
 class [[nodiscard]] TScopeExit {
  public:
   explicit TScopeExit(TStep AStep) : FStep(std::move(AStep)) {}
+  // NOLINTNEXTLINE(bugprone-exception-escape): a step must not throw (see above)
   ~TScopeExit() {
     if (FActive) FStep();
   }
@@ -38,6 +39,7 @@ template <class TStep>
 class [[nodiscard]] TScopeFail {
  public:
   explicit TScopeFail(TStep AStep) : FStep(std::move(AStep)) {}
+  // NOLINTNEXTLINE(bugprone-exception-escape): a step must not throw (see above)
   ~TScopeFail() {
     if (std::uncaught_exceptions() > FUncaught) FStep();
   }

@@ -56,7 +56,7 @@ void TPelRepElemTable::RenderHtml(std::vector<std::string>& Lines) const {
                   FormatHtmlBgColor(clWindow) + ">");
   std::string L;
   for (int J = 0; J < Rows; ++J) {
-    Lines.push_back("<tr>");
+    Lines.emplace_back("<tr>");
     for (int I = 0; I < Cols; ++I) {
       if (IsMergedDown(I, J - 1) || IsMergedRight(I - 1, J)) continue;
       const TPelRes* Cell = As<TPelRes>(GetCellObject(I, J));
@@ -101,9 +101,9 @@ void TPelRepElemTable::RenderHtml(std::vector<std::string>& Lines) const {
       L += "</td>";
       Lines.push_back(L);
     }
-    Lines.push_back("</tr>");
+    Lines.emplace_back("</tr>");
   }
-  Lines.push_back("</table>");
+  Lines.emplace_back("</table>");
 }
 
 std::string TPelRepElemTable::RenderHtmlText() const {

@@ -65,7 +65,7 @@ TGimViewNode* TGimQuestion::AddToTreeViewSelected(TGimTreeView& Tree, TGimViewNo
   for (int I = 0; Responses && I < Responses->ChildCount() && !ChildSelected; ++I)
     ChildSelected = Responses->Child(I)->IsSelected(Selection);
   if (!Selected && !ChildSelected) return nullptr;
-  return TGimSimpleDataObject::AddToTreeView(Tree, ParentNode, State);
+  return TGimDataObject::AddToTreeView(Tree, ParentNode, State);
 }
 
 bool TGimQuestion::UsesRecset(const TMerRecset* Recset) const {

@@ -343,15 +343,15 @@ void CheckAppFolder(const std::string& AppPath) {
     throw Exception("The application folder " + AppPath +
                     " does not exist; give the folder that holds Files/Quin/ with --app-dir.");
   if (Missing(Files, true)) {
-    Lacks.push_back("Files/Quin/ (the web files)");
+    Lacks.emplace_back("Files/Quin/ (the web files)");
   } else {
     if (Missing(Files + UsersFileLeafName, false))
       Lacks.push_back("Files/Quin/" + std::string(UsersFileLeafName) +
                       " (the users file; write it with quin-passwd)");
     if (Missing(Files + "Quin.css", false))
-      Lacks.push_back("Files/Quin/Quin.css (the style sheet)");
+      Lacks.emplace_back("Files/Quin/Quin.css (the style sheet)");
     if (Missing(Files + "Surveys", true))
-      Lacks.push_back("Files/Quin/Surveys/ (the users' survey folders)");
+      Lacks.emplace_back("Files/Quin/Surveys/ (the users' survey folders)");
   }
   if (Lacks.empty()) return;
   std::string Text = "The application folder " + AppPath + " is incomplete; it lacks ";

@@ -1,8 +1,8 @@
 #include "base/orvdialogs.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <vector>
