@@ -108,7 +108,7 @@ void TPelPar::ClearTexts() {
 }
 
 TPelResElem* TPelPar::CreateResElem(int Index) {
-  return CreateResElemAt({Index, 0}, true, false, true);
+  return CreateResElemAt({Index, 0}, /*Selectable=*/true, /*Means=*/false, /*Detail=*/true);
 }
 
 TPelResElem* TPelPar::CreateResElemAt2D(TPelPos Pos, bool Selectable, bool Means, bool Detail) {
@@ -137,7 +137,8 @@ TPelResElemVec TPelPar::CreateResElemList2D(bool Selectable, bool Means, bool De
 }
 
 std::string TPelPar::GetLabel(int Index) {
-  return GetLabelAt({Index, 0}, true, false, true, false, false);
+  return GetLabelAt({Index, 0}, /*Selectable=*/true, /*Means=*/false, /*Detail=*/true,
+                    /*LabelSwitch=*/false, /*ShowCodes=*/false);
 }
 
 std::string TPelPar::GetLabelAt2D(TPelPos Pos, bool Selectable, bool Means, bool Detail,
@@ -242,7 +243,7 @@ void TPelSubPar::ReadBody(TRixScanner& Scanner, TPelSurvey* ASurvey) {
     if (RixKeyTaken(S, S.ReadBoolean("grouped", Grouped))) return true;
     if (RixKeyTaken(S, S.ReadBoolean("hidden", Hidden))) return true;
     std::string N;
-    if (S.ReadString("name", N, false, true, nullptr)) {
+    if (S.ReadString("name", N, /*AllowMultiLine=*/false, /*AllowEmpty=*/true, nullptr)) {
       SetName(N);
       return true;
     }

@@ -228,7 +228,7 @@ std::vector<std::string> TPelRecset::GetColumnNames(std::string_view Mask) const
   if (!Cols) return R;
   for (int I = 0; I < Cols->Count(); ++I) {
     const std::string& N = Cols->GetItem(I)->Name();
-    if (MatchesWildcard(N, Mask, true, false)) R.push_back(N);
+    if (MatchesWildcard(N, Mask, /*Wildcards=*/true, /*Sets=*/false)) R.push_back(N);
   }
   std::sort(R.begin(), R.end());
   R.erase(std::unique(R.begin(), R.end()), R.end());

@@ -491,7 +491,8 @@ bool TRixScanner::ParseTextList(std::unique_ptr<TRixTextList>& List, bool Identi
 }
 
 bool TRixScanner::ParseIdentifierList(std::unique_ptr<TRixTextList>& List) {
-  return ParseTextList(List, true, false, true, nullptr);
+  return ParseTextList(List, /*Identifiers=*/true, /*AllowMultiLine=*/false, /*AllowEmpty=*/true,
+                       nullptr);
 }
 
 bool TRixScanner::ParseStringList(std::unique_ptr<TRixTextList>& List, bool AllowMultiLine,

@@ -120,9 +120,10 @@ void TGimQuestion::Read(TRixScanner& Scanner, TGimIDIndex* IDs) {
             Scanner.AddMsgAt(TGimError_DefInvalidInMultiAxis, KeyPos);
             Scanner.SkipDef(KeyPos);
           } else if (List) {
-            Responses->Read(Scanner, this, true, false, Responses.get());
+            Responses->Read(Scanner, this, /*PlainQuestion=*/true, /*HasCode=*/false,
+                            Responses.get());
           } else {
-            Responses->ReadResponse(Scanner, this, true, false);
+            Responses->ReadResponse(Scanner, this, /*PlainQuestion=*/true, /*HasCode=*/false);
           }
           continue;
         }
