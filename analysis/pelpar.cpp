@@ -50,7 +50,7 @@ std::string TPelPar::GetDisplayName() const {
   if (!AutoNamed) return Name;
   const TOrvLangManager& L = CurrentLangManager();
   const int N = Owner ? Owner->GetClassOrdinal(this) : 0;
-  const std::string Default = GetDefaultName();
+  std::string Default = GetDefaultName();
   if (!CaptionSuffix.empty()) {
     const std::string Suffix = L.Translate(CaptionSuffix);
     if (N > 0) return Format("%s %d - %s ", {Default, N, Suffix}, L.FormatSettings);
@@ -296,7 +296,7 @@ TPelSubPar* TPelParMulti::AddSubPar(std::unique_ptr<TPelSubPar> Sub) {
 
 std::string TPelParMulti::MakeUniqueSubParName(std::string_view Base) const {
   for (long long K = 1;; ++K) {
-    const std::string Candidate = std::string(Base) + " (" + IntToStr(K) + ")";
+    std::string Candidate = std::string(Base) + " (" + IntToStr(K) + ")";
     bool Taken = false;
     for (int I = 0; I < SubParCount() && !Taken; ++I) Taken = SubPar(I)->GetName() == Candidate;
     if (!Taken) return Candidate;

@@ -133,9 +133,9 @@ struct TLegendEntries {
 
 std::string LegendPointText(const TChartSeries& S, int P, TLegendTextStyle Style, double Total,
                             const TFormatSettings& FS) {
-  const std::string Label = Cp1250ToUtf8(S.Points[size_t(P)].Label);
-  const std::string Value = MarkText(S, P, TMarksStyle::Value, Total, FS);
-  const std::string Percent = MarkText(S, P, TMarksStyle::Percent, Total, FS);
+  std::string Label = Cp1250ToUtf8(S.Points[size_t(P)].Label);
+  std::string Value = MarkText(S, P, TMarksStyle::Value, Total, FS);
+  std::string Percent = MarkText(S, P, TMarksStyle::Percent, Total, FS);
   switch (Style) {
     case TLegendTextStyle::Plain:
       return Label;
