@@ -31,11 +31,7 @@ std::unique_ptr<TPelWebSurvey> LoadInfoSurvey(THobSessionModule& M, const std::s
   std::unique_ptr<TPelWebSurvey> Survey;
   try {
     if (!H.LoadSurvey) throw Exception("Surveys cannot be opened by this server.");
-    std::unique_ptr<TObject> Loaded = H.LoadSurvey(M, M.UserFolder + FileName);
-    if (auto* Web = As<TPelWebSurvey>(Loaded.get())) {
-      Loaded.release();
-      Survey.reset(Web);
-    }
+    Survey = OwnedAs<TPelWebSurvey>(H.LoadSurvey(M, M.UserFolder + FileName));
     if (!Survey) throw Exception("The survey cannot be opened.");
   } catch (const std::exception& E) {
     std::string Reason = LM.TranslateText(E.what());
