@@ -4,6 +4,7 @@
 #include "desktop/register.h"
 #include "reports/register.h"
 #include "web/controller.h"
+#include "web/exportform.h"
 #include "web/grouppane.h"
 #include "web/logon.h"
 #include "web/parpanequestions.h"
@@ -36,6 +37,7 @@ void RegisterWebClasses() {
                              &THobHelpForm::StaticClass(),
                              &TPelWebSurvey::StaticClass(),
                              &TPelWebIWForm::StaticClass(),
+                             &TPelWebExportForm::StaticClass(),
                              &TPelWebRWObjectForm_Form::StaticClass(),
                              &TPelWebRWObjectPaneFrame::StaticClass(),
                              &TPelWebParPaneFrame::StaticClass(),

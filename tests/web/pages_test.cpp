@@ -251,10 +251,14 @@ TEST_F(PagesTest, SessionEndDeletesItsFolders) {
   Write(Files + "TMPCharts/" + Sid + "/a.png", "1");
   Write(Files + "TMPCharts/" + Sid + "/b.png", "2");
   Write(Files + "TMPReports/" + Sid + "/r.htm", "3");
+  // The exported workbooks lie in the layer's own files folder.
+  Write(App + "Files/TMPReports/" + Sid + "/Report.xlsx", "4");
+  Write(App + "Files/TMPReports/" + Sid + "/Report.~xlsx", "5");
   ASSERT_TRUE(WaitClosed(1));
   EXPECT_EQ(Server->SessionCount(), 0u);
   EXPECT_FALSE(fs::exists(Files + "TMPCharts/" + Sid));
   EXPECT_FALSE(fs::exists(Files + "TMPReports/" + Sid));
+  EXPECT_FALSE(fs::exists(App + "Files/TMPReports/" + Sid));
 }
 
 TEST_F(PagesTest, TheUsersFileIsNeverServed) {
