@@ -127,6 +127,8 @@ TEST_F(ExportPageTest, SendsTheWorkbookPackedIntoAZipArchive) {
   EXPECT_EQ(Zip.EntryNames(), std::vector<std::string>{"Report.xlsx"});
   ExpectWorkbook(Saved(Dir.File("inner.xlsx"), Zip.Entry("Report.xlsx")));
   EXPECT_TRUE(fs::exists(Folder() + "Report.xlsx"));
+  // The page's texts are finished for the page again: "&" marks go, letters are recoded.
+  EXPECT_TRUE(Module().GetLangManager()->Hook);
 }
 
 TEST_F(ExportPageTest, WithoutTheArchiverTheWorkbookGoesOutAndTheLastOneIsKept) {
@@ -158,6 +160,15 @@ TEST_F(ExportPageTest, NothingChosenSendsNothingNotEvenAnEarlierWorkbook) {
                 "To export a report to Excel, you must select at least one element."),
             std::string::npos);
   EXPECT_TRUE(None.Header("Content-Disposition").empty());
+  // An export that fails (here the workbook's place is taken by a folder) alerts and sends
+  // nothing either; the language hooks are back afterwards.
+  fs::remove(Folder() + "Report.xlsx");
+  fs::create_directories(Folder() + "Report.xlsx/x");
+  const TWebResponse Failed = Export({1});
+  EXPECT_EQ(Failed.ContentType, "text/html; charset=iso-8859-2");
+  EXPECT_NE(Failed.Body.find("alert("), std::string::npos);
+  EXPECT_TRUE(Failed.Header("Content-Disposition").empty());
+  EXPECT_TRUE(Module().GetLangManager()->Hook);
 }
 
 }  // namespace
