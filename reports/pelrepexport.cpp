@@ -13,6 +13,8 @@
 #include "base/process.h"
 #include "base/text.h"
 #include "reports/orvexcel.h"
+#include "reports/orvexportserie.h"
+#include "reports/pelchart.h"
 #include "reports/pelrep.h"
 #include "reports/pelrepelem.h"
 
@@ -35,6 +37,13 @@ std::string WithoutTrailingBreaks(std::string S) {
 
 void ExportElementToExcel(TOrvExcel& Excel, TPelRepElem& Elem, TXlWorksheet* Contents, int Options,
                           int Index) {
+  // A chart is filled afresh as for the pages (a template that cannot be read gives the
+  // default look) and becomes a chart sheet.
+  if (auto* C = As<TPelRepElemChart>(&Elem)) {
+    ExportChartSheet(Excel, C->CreateChart(true), C->GetIdentPath(false), Contents, Index,
+                     C->GetFullCaption());
+    return;
+  }
   Elem.ExportToExcel(Excel, Contents, Options, Index);
 }
 

@@ -10,6 +10,7 @@
 #include <fstream>
 
 #include "analysis/pelsurvey.h"
+#include "reports/pelchart.h"
 #include "reports/pelrep.h"
 #include "tests/reports/table_fixture.h"
 #include "tests/support/tempfolder.h"
@@ -71,6 +72,41 @@ TEST(ReportWorkbook, IntroductionContentsAndOneSheetPerElement) {
   test::TXlsxReader Again(File);
   EXPECT_EQ(Again.Query("xl/workbook.xml", "//x:sheet/@name"),
             (std::vector<std::string>{"Intro", "A1_Table1"}));
+}
+
+TEST(ReportWorkbook, AChartBecomesAChartSheetListedWithoutALink) {
+  TTableSurvey F;
+  TPelRepElemTable& T =
+      F.Read(TableReport("      rowParams = 0; colParams = 1; layerParams = 2, 3;\r\n"
+                         "      def chart end;\r\n",
+                         "pctRow"));
+  T.Calculate();
+  auto* C = As<TPelRepElemChart>(T.Child(0));
+  ASSERT_NE(C, nullptr);
+  test::TTempFolder Dir;
+  const std::string File = Dir.File("Report.xlsx");
+  ExportReportToExcel(File, *F.Report, {&T, C}, {}, true, true, {});
+  test::TXlsxReader R(File);
+  EXPECT_EQ(R.Query("xl/workbook.xml", "//x:sheet/@name"),
+            (std::vector<std::string>{"Intro", "TOC", "A1_Table1", "A1T1_Chart1", "ChartData"}));
+  EXPECT_EQ(R.CellValue("TOC", "A4"), C->GetFullCaption());
+  EXPECT_EQ(R.CellValue("TOC", "B4"), "A1T1_Chart1");
+  EXPECT_EQ(R.QueryOne(R.SheetEntry("TOC"), "count(//x:hyperlink)"), "1");  // the table's
+  // One series per education with a value (nobody has none), a point per region: the row
+  // percentages of wave 1, counted plainly.
+  const std::vector<std::string> Charts = R.ChartEntries();
+  ASSERT_EQ(Charts.size(), 1u);
+  EXPECT_EQ(R.QueryOne(Charts[0], "count(//c:ser)"), "3");
+  for (int E = 1; E <= 3; ++E)
+    for (int Reg = 1; Reg <= 2; ++Reg) {
+      const double Pct =
+          WeightOf(
+              [&](const TTableRecord& X) { return X.Wave == 1 && X.Edu == E && X.Reg == Reg; }) /
+          WeightOf([&](const TTableRecord& X) { return X.Wave == 1 && X.Edu == E; }) * 100;
+      // Series E's values lie in column E + 1 from row 3 on.
+      const std::string Ref = std::string(1, char('A' + E)) + std::to_string(2 + Reg);
+      EXPECT_NEAR(std::stod(R.CellValue("ChartData", Ref)), Pct, 1e-9) << Ref;
+    }
 }
 
 TEST(PackWorkbook, The7ZipProgramPacksTheWorkbookAlone) {
