@@ -34,7 +34,9 @@ std::string TinyReport() {
          "      def statList list = cntW; end;\r\n"
          "      def waveList def subpar list = w1; end; end;\r\n"
          "    end;\r\n"
-         "    def table rowParams = 0; colParams = 1; layerParams = 2, 3; end;\r\n"
+         "    def table rowParams = 0; colParams = 1; layerParams = 2, 3;\r\n"
+         "      def chart end;\r\n"
+         "    end;\r\n"
          "  end;\r\n"
          "end;\r\n";
 }
@@ -99,9 +101,10 @@ class ExportPageTest : public TAnalysisPageTest {
 
 TEST_F(ExportPageTest, ListsEveryElementByLevelWithTheOneChosenFirst) {
   ASSERT_NE(Form, nullptr);
-  ASSERT_EQ(Form->TOCListBox->Count(), 2);
+  ASSERT_EQ(Form->TOCListBox->Count(), 3);
   EXPECT_EQ(Form->TOCListBox->Items[0].Text, "Analysis");
   EXPECT_EQ(Form->TOCListBox->Items[1].Text, " - Table 1");
+  EXPECT_EQ(Form->TOCListBox->Items[2].Text, " -  - Chart");
   EXPECT_EQ(Form->TOCListBox->SelectedIndices(), std::vector<int>{1});
   EXPECT_TRUE(Form->TOCCheckBox->Checked);
   EXPECT_TRUE(Form->SigCheckBox->Checked);
