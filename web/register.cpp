@@ -3,6 +3,7 @@
 #include "base/metaclass.h"
 #include "desktop/register.h"
 #include "reports/register.h"
+#include "web/choicepages.h"
 #include "web/controller.h"
 #include "web/exportform.h"
 #include "web/grouppane.h"
@@ -14,6 +15,7 @@
 #include "web/prefshelp.h"
 #include "web/rangedialog.h"
 #include "web/session.h"
+#include "web/surveyinfo.h"
 #include "web/zepform.h"
 
 namespace quin {
@@ -38,6 +40,13 @@ void RegisterWebClasses() {
                              &TPelWebSurvey::StaticClass(),
                              &TPelWebIWForm::StaticClass(),
                              &TPelWebExportForm::StaticClass(),
+                             &TPelWebOpenSurveyForm::StaticClass(),
+                             &TPelWebSurveyInfoForm::StaticClass(),
+                             &TPelWebOpenReportForm::StaticClass(),
+                             &TPelWebWizForm::StaticClass(),
+                             &TIWWizText::StaticClass(),
+                             &TIWWizNameText::StaticClass(),
+                             &TIWWizHintText::StaticClass(),
                              &TPelWebRWObjectForm_Form::StaticClass(),
                              &TPelWebRWObjectPaneFrame::StaticClass(),
                              &TPelWebParPaneFrame::StaticClass(),
@@ -46,6 +55,7 @@ void RegisterWebClasses() {
                              &TPelWebParPaneQuestionsFrame::StaticClass(),
                              &TPelWebParPaneStatsFrame::StaticClass()})
     ClassRegistry::Register(*C);
+  InstallChoicePageHooks();
 }
 
 }  // namespace quin
