@@ -1,5 +1,4 @@
 // Writing the component text: one line per property, nested objects and collections indented.
-#include <charconv>
 #include <cmath>
 
 #include "base/format.h"
@@ -92,21 +91,15 @@ class TFormWriter {
     }
   }
 
-  // A float always shows a decimal point or an exponent, so it reads back as a float, and it
-  // reads back to the same double: fifteen digits where they are enough (what people expect to
-  // see), else the shortest text that is exact.
+  // A float always shows a decimal point or an exponent, so it reads back as a float. Fifteen
+  // digits where they read back to the same value, all seventeen where they do not (72 and a
+  // little more must not come back as 72).
   static std::string FloatText(double V) {
     if (!std::isfinite(V)) return "0.0";
     const TFormatSettings Point;
     std::string S = FloatToStr(V, Point);
     double Back = 0;
-    if (!TryStrToFloat(S, Back, Point) || Back != V) {
-      char Buf[32];
-      const auto R = std::to_chars(Buf, Buf + sizeof Buf, V, std::chars_format::general);
-      S.assign(Buf, R.ptr);
-      for (char& C : S)
-        if (C == 'e') C = 'E';
-    }
+    if (!TryStrToFloat(S, Back, Point) || Back != V) S = FormatPointDecimal("%.17g", {V});
     if (S.find_first_of(".E") == std::string::npos) S += ".0";
     return S;
   }

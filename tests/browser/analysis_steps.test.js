@@ -35,7 +35,7 @@ run(serverExe, filesFolder, async (browser, base) => {
   fs.mkdirSync(shots, { recursive: true });
   for (const t of LANGS) {
     const page = await browser.newPage();
-    page.setDefaultTimeout(15000);
+    page.setDefaultTimeout(90000);
     const alerts = [];
     page.on('dialog', async (d) => { alerts.push(d.message()); await d.accept(); });
     const submit = async (action) => {

@@ -4,25 +4,18 @@
 const { chromium } = require('playwright-core');
 const { spawn } = require('child_process');
 const fs = require('fs');
-const net = require('net');
 const os = require('os');
 const path = require('path');
 
-function freePort() {
-  return new Promise((resolve, reject) => {
-    const s = net.createServer();
-    s.on('error', reject);
-    s.listen(0, '127.0.0.1', () => { const p = s.address().port; s.close(() => resolve(p)); });
-  });
-}
-
-function waitForOutput(proc, text, ms) {
+// Resolves with the match of pattern in the process's output.
+function waitForOutput(proc, pattern, ms) {
   return new Promise((resolve, reject) => {
     let out = '';
     const timer = setTimeout(() => reject(new Error('server did not start: ' + out)), ms);
     const onData = (d) => {
       out += d.toString();
-      if (out.includes(text)) { clearTimeout(timer); resolve(); }
+      const m = out.match(pattern);
+      if (m) { clearTimeout(timer); resolve(m); }
     };
     proc.stdout.on('data', onData);
     proc.stderr.on('data', onData);
@@ -49,19 +42,19 @@ async function run(serverExe, filesFolder, body) {
   const app = fs.mkdtempSync(path.join(os.tmpdir(), 'quinbrowser-'));
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'quinchromium-'));
   fs.cpSync(filesFolder, path.join(app, 'Files'), { recursive: true });
-  const port = await freePort();
-  const server = spawn(serverExe, ['--host', '127.0.0.1', '--port', String(port), '--app-dir', app],
+  // The server takes a free port itself and names it.
+  const server = spawn(serverExe, ['--host', '127.0.0.1', '--port', '0', '--app-dir', app],
     { stdio: ['ignore', 'pipe', 'pipe'] });
   let browser;
   try {
-    await waitForOutput(server, 'listening on', 15000);
+    const port = (await waitForOutput(server, /listening on http:\/\/127\.0\.0\.1:(\d+)\//, 90000))[1];
     browser = await chromium.launchPersistentContext(profile, {
       executablePath: '/usr/bin/chromium',
       headless: true,
       args: ['--headless', '--no-sandbox', '--disable-gpu', '--no-first-run',
         '--disable-background-networking', '--disable-component-update', '--disable-sync'],
       viewport: { width: 1100, height: 760 },
-      timeout: 60000,
+      timeout: 90000,
     });
     await body(browser, 'http://127.0.0.1:' + port + '/');
   } catch (e) {

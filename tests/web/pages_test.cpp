@@ -250,13 +250,22 @@ TEST_F(PagesTest, LogonShowsLogoutOnThePreferencesPageAndLogOffClearsTheUser) {
 
 TEST_F(PagesTest, SessionEndDeletesItsFolders) {
   StartServer(std::chrono::milliseconds(1000));
-  std::string Sid = Open();
-  Write(Files + "TMPCharts/" + Sid + "/a.png", "1");
-  Write(Files + "TMPCharts/" + Sid + "/b.png", "2");
-  Write(Files + "TMPReports/" + Sid + "/r.htm", "3");
-  // The exported workbooks lie in the layer's own files folder.
-  Write(App + "Files/TMPReports/" + Sid + "/Report.xlsx", "4");
-  Write(App + "Files/TMPReports/" + Sid + "/Report.~xlsx", "5");
+  // The session's files are there from its start, so they exist before it can time out
+  // however long the request takes.
+  std::string Sid;
+  auto Inner = Server->OnNewSession;
+  Server->OnNewSession = [&](TWebSession& S) {
+    Inner(S);
+    Sid = S.Id();
+    Write(Files + "TMPCharts/" + Sid + "/a.png", "1");
+    Write(Files + "TMPCharts/" + Sid + "/b.png", "2");
+    Write(Files + "TMPReports/" + Sid + "/r.htm", "3");
+    // The exported workbooks lie in the layer's own files folder.
+    Write(App + "Files/TMPReports/" + Sid + "/Report.xlsx", "4");
+    Write(App + "Files/TMPReports/" + Sid + "/Report.~xlsx", "5");
+  };
+  ASSERT_EQ(Server->Handle({"GET", "/", {}}).Status, 302);
+  ASSERT_EQ(Sid.size(), 32u);
   ASSERT_TRUE(WaitClosed(1));
   EXPECT_EQ(Server->SessionCount(), 0u);
   EXPECT_FALSE(fs::exists(Files + "TMPCharts/" + Sid));
