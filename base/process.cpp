@@ -1,7 +1,10 @@
 #include "base/process.h"
 
 #include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
 #include <spawn.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -128,52 +131,107 @@ std::vector<std::string> SplitCommandLine(std::string_view C) {
   return Args;
 }
 
-int RunProcessAndWait(std::string_view WorkDir, const std::vector<std::string>& Argv,
-                      int ShowWindow) {
+namespace {
+
+// Starts the program as RunProcessAndWait describes (in a process group of its own with
+// OwnGroup); False when it could not be started.
+bool SpawnProcess(std::string_view WorkDir, const std::vector<std::string>& Argv, bool OwnGroup,
+                  pid_t& Pid) {
   // Over-long input is refused, never cut: a shortened path or command would run something
   // else than was asked for.
-  if (WorkDir.size() > MaxProcessInputLength || HasNul(WorkDir)) return -1;
-  if (Argv.empty() || Argv[0].empty()) return -1;
+  if (WorkDir.size() > MaxProcessInputLength || HasNul(WorkDir)) return false;
+  if (Argv.empty() || Argv[0].empty()) return false;
   std::size_t Joined = 0;
   for (const auto& A : Argv) {
-    if (HasNul(A)) return -1;
+    if (HasNul(A)) return false;
     Joined += A.size() + 1;
   }
-  if (Joined - 1 > MaxProcessInputLength) return -1;
+  if (Joined - 1 > MaxProcessInputLength) return false;
 
   TSpawnFileActions Actions;
   TSpawnAttr Attr;
-  if (!Actions.Ok || !Attr.Ok) return -1;
+  if (!Actions.Ok || !Attr.Ok) return false;
   const std::string Dir(WorkDir);
   if (!Dir.empty() && posix_spawn_file_actions_addchdir_np(&Actions.FA, Dir.c_str()) != 0)
-    return -1;
+    return false;
   if (posix_spawn_file_actions_addopen(&Actions.FA, 0, "/dev/null", O_RDONLY, 0) != 0 ||
       posix_spawn_file_actions_addclosefrom_np(&Actions.FA, 3) != 0)
-    return -1;
+    return false;
   sigset_t Defaults, Mask;
   sigfillset(&Defaults);
   sigdelset(&Defaults, SIGKILL);
   sigdelset(&Defaults, SIGSTOP);
   sigemptyset(&Mask);
+  short Flags = POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK;
+  if (OwnGroup) Flags |= POSIX_SPAWN_SETPGROUP;
   if (posix_spawnattr_setsigdefault(&Attr.A, &Defaults) != 0 ||
       posix_spawnattr_setsigmask(&Attr.A, &Mask) != 0 ||
-      posix_spawnattr_setflags(&Attr.A, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK) != 0)
-    return -1;
+      (OwnGroup && posix_spawnattr_setpgroup(&Attr.A, 0) != 0) ||
+      posix_spawnattr_setflags(&Attr.A, Flags) != 0)
+    return false;
 
   std::vector<char*> Ptrs;
   Ptrs.reserve(Argv.size() + 1);
   for (const auto& A : Argv) Ptrs.push_back(const_cast<char*>(A.c_str()));
   Ptrs.push_back(nullptr);
 
-  pid_t Pid = 0;
-  if (posix_spawnp(&Pid, Ptrs[0], &Actions.FA, &Attr.A, Ptrs.data(), environ) != 0) return -1;
+  return posix_spawnp(&Pid, Ptrs[0], &Actions.FA, &Attr.A, Ptrs.data(), environ) == 0;
+}
 
+int ExitCodeOf(int Status) {
+  if (WIFEXITED(Status)) return WEXITSTATUS(Status);
+  return -1;  // ended by a signal
+}
+
+// Waits for the child without time-out; its exit code or -1.
+int WaitProcess(pid_t Pid) {
   int Status = 0;
   while (::waitpid(Pid, &Status, 0) < 0) {
     if (errno != EINTR) return -1;
   }
-  if (WIFEXITED(Status)) return WEXITSTATUS(Status);
-  return -1;  // ended by a signal
+  return ExitCodeOf(Status);
+}
+
+}  // namespace
+
+int RunProcessAndWait(std::string_view WorkDir, const std::vector<std::string>& Argv,
+                      int ShowWindow) {
+  pid_t Pid = 0;
+  if (!SpawnProcess(WorkDir, Argv, false, Pid)) return -1;
+  return WaitProcess(Pid);
+}
+
+int RunProcessAndWait(std::string_view WorkDir, const std::vector<std::string>& Argv,
+                      int ShowWindow, std::chrono::milliseconds TimeLimit) {
+  pid_t Pid = 0;
+  if (!SpawnProcess(WorkDir, Argv, true, Pid)) return -1;
+  const auto Deadline =
+      std::chrono::steady_clock::now() + std::max(TimeLimit, std::chrono::milliseconds(0));
+  // A descriptor that becomes readable when the child ends; without one, short naps.
+  const int Fd = int(::syscall(SYS_pidfd_open, Pid, 0));
+  while (true) {
+    int Status = 0;
+    const pid_t R = ::waitpid(Pid, &Status, WNOHANG);
+    if (R == Pid) {
+      if (Fd >= 0) ::close(Fd);
+      return ExitCodeOf(Status);
+    }
+    if (R < 0 && errno != EINTR) {
+      if (Fd >= 0) ::close(Fd);
+      return -1;
+    }
+    const auto Left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        Deadline - std::chrono::steady_clock::now());
+    if (Left.count() <= 0) break;
+    pollfd P{Fd, POLLIN, 0};
+    ::poll(Fd >= 0 ? &P : nullptr, Fd >= 0 ? 1 : 0,
+           int(std::min<long long>(Left.count(), Fd >= 0 ? 60000 : 20)));
+  }
+  ::kill(-Pid, SIGKILL);
+  ::kill(Pid, SIGKILL);
+  if (Fd >= 0) ::close(Fd);
+  WaitProcess(Pid);
+  return -1;
 }
 
 int RunProcessAndWait(std::string_view WorkDir, std::string_view CmdLine, int ShowWindow) {

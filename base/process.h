@@ -3,6 +3,7 @@
 // program's file types. (The URL probe is base/urlprobe.h.)
 #pragma once
 
+#include <chrono>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,6 +42,10 @@ int RunProcessAndWait(std::string_view WorkDir, std::string_view CmdLine, int Sh
 // joined by blanks.
 int RunProcessAndWait(std::string_view WorkDir, const std::vector<std::string>& Argv,
                       int ShowWindow);
+// The same with a time limit: the program runs in a process group of its own, and when it is
+// still running after TimeLimit that group is killed and -1 is returned.
+int RunProcessAndWait(std::string_view WorkDir, const std::vector<std::string>& Argv,
+                      int ShowWindow, std::chrono::milliseconds TimeLimit);
 
 // Asks the desktop to open FileName (a document, folder or address) through xdg-open when a
 // display is known ($DISPLAY set) and waits for xdg-open. Results follow the shell's codes:

@@ -223,4 +223,15 @@ void TOrvExcel::SaveAs(const std::string& FileName) {
   SaveWorkbookAsXlsx(FWorkbook, FileName);
 }
 
+void ListSheetInContents(TOrvExcel& Excel, TXlWorksheet* Contents, int Index,
+                         const std::string& SheetName, const std::string& Caption, bool Link) {
+  if (!Contents) return;
+  const TOrvExcelRange Cell = Excel.GetCell(*Contents, 1, Index + 3);
+  if (Link)
+    Excel.AddHyperlink(Cell, " ", SheetName, " ", Caption);
+  else
+    Excel.SetValue(Cell, Caption);
+  Excel.SetValue(Excel.GetCell(*Contents, 2, Index + 3), SheetName);
+}
+
 }  // namespace quin

@@ -126,4 +126,10 @@ class TOrvExcel : public TObject {
   TXlWorkbook FWorkbook;
 };
 
+// Lists an element's sheet in row Index + 3 of the contents sheet: column 1 a link to the
+// defined name SheetName showing Caption (with Link unset Caption as plain text), column 2 the
+// sheet's name. Nothing without a contents sheet.
+void ListSheetInContents(TOrvExcel& Excel, TXlWorksheet* Contents, int Index,
+                         const std::string& SheetName, const std::string& Caption, bool Link);
+
 }  // namespace quin

@@ -64,6 +64,10 @@ class TPelRepElemAnalysis : public TPelRepElem {
   // The full caption, then "Notes" and the notes, then "Comments" and the description, each
   // block one entry ending in CR LF.
   void AppendText(std::vector<std::string>& Lines, int Options) override;
+  // A worksheet named by the identification path holding the text form from its first cell,
+  // that cell named like the sheet; listed with a link in the contents sheet.
+  TXlSheet* ExportToExcel(TOrvExcel& Excel, TXlWorksheet* IntroSheet, int Options,
+                          int Index) override;
   // The element keys, the "parameters" block, "dataBasedOn" and "weight".
   void WriteKeys(TStream& Stream, int& Indent) const override;
   // The element keys, the "parameters" block, the registered child blocks ("table"),

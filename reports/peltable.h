@@ -221,6 +221,13 @@ class TPelRepElemTable : public TPelRepElem {
   std::string GetFullCaption() const override;
   std::string GetOwnDescription(int Options) override { return GetInfoText(Options); }
   void AppendText(std::vector<std::string>& Lines, int Options) override;
+  // A worksheet named by the identification path: the text form placed from its first cell
+  // (numbers as numbers), shaped as the table looks (merged spans, yellow headers, bold
+  // labels, cell colours, number formats per run of equal masks, with Options set the
+  // significance and record-set markers as format suffixes), headers frozen; listed with a
+  // link in the contents sheet.
+  TXlSheet* ExportToExcel(TOrvExcel& Excel, TXlWorksheet* IntroSheet, int Options,
+                          int Index) override;
   void WriteKeys(TStream& Stream, int& Indent) const override;
   void ReadBody(TRixScanner& Scanner, bool& Stale) override;
 

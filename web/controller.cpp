@@ -213,6 +213,7 @@ std::unique_ptr<TWebServer> TZepServerController::CreateServer() {
   Server->OnRenewSession = [this](TWebSession&, const std::string& OldId) {
     DeleteSessionFolder(GetFilesFolder(), "TMPReports", OldId);
     DeleteSessionFolder(GetFilesFolder(), "TMPCharts", OldId);
+    DeleteSessionFolder(GetExportFolder(), "TMPReports", OldId);
   };
   Server->SessionLangManager = [](TWebSession& Session) -> TOrvLangManager* {
     auto* M = As<TZepSessionModule>(Session.Data());
@@ -255,6 +256,7 @@ void THobServerController::IWServerControllerBaseNewSession(TWebSession& Session
 void THobServerController::IWServerControllerBaseCloseSession(TWebSession& Session) {
   DeleteSessionFolder(GetFilesFolder(), "TMPReports", Session.Id());
   DeleteSessionFolder(GetFilesFolder(), "TMPCharts", Session.Id());
+  DeleteSessionFolder(GetExportFolder(), "TMPReports", Session.Id());
   TZepServerController::IWServerControllerBaseCloseSession(Session);
 }
 

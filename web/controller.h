@@ -111,6 +111,9 @@ class TZepServerController : public TObject {
   virtual std::string GetFilesUrl() const { return "/Files/"; }
   virtual std::string GetFilesFolder() const { return AppPath + "Files/"; }
   virtual std::string GetNoCacheFolder() const { return AppPath + "FilesNC/"; }
+  // The layer's own files folder, which holds the sessions' exported workbooks below
+  // "TMPReports/" (not served as web files).
+  std::string GetExportFolder() const { return AppPath + "Files/"; }
   virtual std::string GetStyleSheetName() const { return ""; }
   virtual std::string GetHelpFileName(std::string_view Topic) const;
   virtual const ClassInfo* GetHelpFormClass() const;

@@ -5,6 +5,7 @@
 #include "reports/register.h"
 #include "web/choicepages.h"
 #include "web/controller.h"
+#include "web/exportform.h"
 #include "web/grouppane.h"
 #include "web/logon.h"
 #include "web/parpanequestions.h"
@@ -38,6 +39,7 @@ void RegisterWebClasses() {
                              &THobHelpForm::StaticClass(),
                              &TPelWebSurvey::StaticClass(),
                              &TPelWebIWForm::StaticClass(),
+                             &TPelWebExportForm::StaticClass(),
                              &TPelWebOpenSurveyForm::StaticClass(),
                              &TPelWebSurveyInfoForm::StaticClass(),
                              &TPelWebOpenReportForm::StaticClass(),

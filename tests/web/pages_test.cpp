@@ -260,6 +260,9 @@ TEST_F(PagesTest, SessionEndDeletesItsFolders) {
     Write(Files + "TMPCharts/" + Sid + "/a.png", "1");
     Write(Files + "TMPCharts/" + Sid + "/b.png", "2");
     Write(Files + "TMPReports/" + Sid + "/r.htm", "3");
+    // The exported workbooks lie in the layer's own files folder.
+    Write(App + "Files/TMPReports/" + Sid + "/Report.xlsx", "4");
+    Write(App + "Files/TMPReports/" + Sid + "/Report.~xlsx", "5");
   };
   ASSERT_EQ(Server->Handle({"GET", "/", {}}).Status, 302);
   ASSERT_EQ(Sid.size(), 32u);
@@ -267,6 +270,7 @@ TEST_F(PagesTest, SessionEndDeletesItsFolders) {
   EXPECT_EQ(Server->SessionCount(), 0u);
   EXPECT_FALSE(fs::exists(Files + "TMPCharts/" + Sid));
   EXPECT_FALSE(fs::exists(Files + "TMPReports/" + Sid));
+  EXPECT_FALSE(fs::exists(App + "Files/TMPReports/" + Sid));
 }
 
 TEST_F(PagesTest, TheUsersFileIsNeverServed) {
