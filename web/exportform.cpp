@@ -42,7 +42,7 @@ class TLangHooksOff {
     THobSessionModule* M = GetSessionModule();
     for (TOrvLangManager* LM : {M ? M->GetLangManager() : nullptr, OpenSurveyLangManager()})
       if (LM) {
-        FSaved.push_back({LM, LM->Hook});
+        FSaved.emplace_back(LM, LM->Hook);
         LM->Hook = nullptr;
       }
   }

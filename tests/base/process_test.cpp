@@ -104,16 +104,15 @@ TEST(RunProcessAndWait, ATimeLimitEndsTheProgramAndWhatItStarted) {
   using namespace std::chrono_literals;
   EXPECT_EQ(RunProcessAndWait("", std::vector<std::string>{"sh", "-c", "exit 3"}, 0, 60s), 3);
   EXPECT_EQ(RunProcessAndWait("", std::vector<std::string>{"quin-no-such-program"}, 0, 60s), -1);
-  TempFolder Dir;
-  ASSERT_FALSE(Dir.Path.empty());
+  test::TTempFolder Dir;
   // The shell starts a program of its own and waits for it; both go at the limit.
   const auto Start = std::chrono::steady_clock::now();
   EXPECT_EQ(RunProcessAndWait(
-                Dir.Path, std::vector<std::string>{"sh", "-c", "sleep 60 & echo $! > pid; wait"}, 0,
-                300ms),
+                Dir.Path().string(),
+                std::vector<std::string>{"sh", "-c", "sleep 60 & echo $! > pid; wait"}, 0, 300ms),
             -1);
   EXPECT_LT(std::chrono::steady_clock::now() - Start, 30s);
-  const std::string Pid = ReadFile(Dir.Path + "/pid");
+  const std::string Pid = ReadFile(Dir.File("pid"));
   ASSERT_FALSE(Pid.empty());
   // The grandchild goes too (reaped by init, or a zombie on its way), at once after its kill.
   const std::string StatFile = "/proc/" + Pid.substr(0, Pid.find('\n')) + "/stat";
