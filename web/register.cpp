@@ -12,6 +12,7 @@
 #include "web/pelwebsurvey.h"
 #include "web/prefshelp.h"
 #include "web/rangedialog.h"
+#include "web/repwindow.h"
 #include "web/session.h"
 #include "web/zepform.h"
 
@@ -44,6 +45,7 @@ void RegisterWebClasses() {
                              &TPelWebParPaneQuestionsFrame::StaticClass(),
                              &TPelWebParPaneStatsFrame::StaticClass()})
     ClassRegistry::Register(*C);
+  RegisterReportWindow();
 }
 
 }  // namespace quin
