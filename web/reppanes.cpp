@@ -161,7 +161,9 @@ void TPelWebRepPaneAnalysisFrame::Refresh() {
     if (P->NotDimension) continue;
     auto* F =
         ParPanesRegion->Add<TPelWebPivotDimFrame>("PelWebPivotDim" + IntToStr(I), std::string(), P);
-    F->SetPosition(10, I * 160);
+    // One below the other, in the page's flow.
+    F->Left = 10;
+    F->Top = I * 160;
     F->SetSize(400, 150);
     F->FillValues();
     DimFrames.push_back(F);
@@ -275,7 +277,7 @@ TPelWebRepPaneFrame* TPelWebRepElem::CreatePane(TWebForm& Window, TWebContainer&
     Pane = Region.Add<TPelWebRepPaneChartFrame>(Name, &Window, Elem, Number);
   else if (Elem->Is<TPelRepElemTable>())
     Pane = Region.Add<TPelWebRepPaneTableFrame>(Name, &Window, Elem);
-  if (Pane) Pane->SetPosition(0, 0);
+  // At the top left of the region, in the page's flow.
   return Pane;
 }
 

@@ -109,7 +109,9 @@ void TPelWebRepParForm::BuildFrames() {
     if (!P || (OnlyPar && P != OnlyPar)) continue;
     auto* F =
         ParPanesRegion->Add<TPelWebPivotDimFrame>("PelWebPivotDim" + IntToStr(K), P->GetName(), P);
-    F->SetPosition(0, K * 110);
+    // One below the other, in the page's flow.
+    F->Left = 0;
+    F->Top = K * 110;
     F->SetSize(300, 100);
     F->FillValues();
     Frames.push_back(F);

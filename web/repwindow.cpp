@@ -122,24 +122,31 @@ void TPelWebRepWindowForm::FreeReport() {
 
 void TPelWebRepWindowForm::CreateControls() {
   TPelWebIWForm::CreateControls();
-  SubItemComboBox = Add<TWebComboBox>("SubItemComboBox");
+  // The element list with its previous and next buttons above; the layer selectors beside
+  // the element shown.
+  SubItemRegion = Add<TWebRegion>("SubItemRegion");
+  SubItemRegion->Css = "subitemregion";
+  SubItemSelPrevButton = SubItemRegion->Add<TWebButton>("SubItemSelPrevButton");
+  SubItemSelPrevButton->Caption = "<";
+  SubItemSelPrevButton->OnClick = [this](TWebControl&) { SubItemSelPrevButtonClick(); };
+  SubItemComboBox = SubItemRegion->Add<TWebComboBox>("SubItemComboBox");
   SubItemComboBox->Css = "main";
   SubItemComboBox->OnChange = [this](TWebControl&) { SubItemComboBoxChange(); };
-  SubItemSelPrevButton = Add<TWebButton>("SubItemSelPrevButton");
-  SubItemSelPrevButton->Caption = "&lt;";
-  SubItemSelPrevButton->OnClick = [this](TWebControl&) { SubItemSelPrevButtonClick(); };
-  SubItemSelNextButton = Add<TWebButton>("SubItemSelNextButton");
-  SubItemSelNextButton->Caption = "&gt;";
+  SubItemSelNextButton = SubItemRegion->Add<TWebButton>("SubItemSelNextButton");
+  SubItemSelNextButton->Caption = ">";
   SubItemSelNextButton->OnClick = [this](TWebControl&) { SubItemSelNextButtonClick(); };
-  LayersRegion = Add<TWebRegion>("LayersRegion");
+  RepBodyRegion = Add<TWebRegion>("RepBodyRegion");
+  RepBodyRegion->Css = "repbody";
+  LayersRegion = RepBodyRegion->Add<TWebRegion>("LayersRegion");
   LayersRegion->Css = "layersregion";
   LayersRegion->SetSize(kLayersWidth, 0);
   LayersText = LayersRegion->Add<TWebLabel>("LayersText");
   LayersText->Css = "main";
-  RepElemRegion = Add<TWebRegion>("RepElemRegion");
+  RepElemRegion = RepBodyRegion->Add<TWebRegion>("RepElemRegion");
   RepElemRegion->Css = "repelemregion";
   InfoLabel = Add<TWebLabel>("InfoLabel");
   InfoLabel->Css = "parheader";
+  // The caption heads the comments of the print page.
   InfoLabel->Visible = false;
 
   SurveyMenu = MainMenu->Add("SurveyMenu", "");
@@ -463,6 +470,7 @@ void TPelWebRepWindowForm::FreeLayerControls() {
 void TPelWebRepWindowForm::BuildLayerControls() {
   FreeLayerControls();
   const int W = LayersRegion->Width;
+  LayersRegion->Height = 0;
   if (FromWizard || !ParFile) {
     const int Count = Table ? Table->LayerParams->Count() : 0;
     LayersRegion->Visible = Count > 0;
@@ -485,6 +493,7 @@ void TPelWebRepWindowForm::BuildLayerControls() {
       C->SetItemIndex(std::min(Table->ParSelections->GetSelected(P), C->Count() - 1));
       C->OnChange = [this, C](TWebControl&) { LayerChanged(*C); };
       LayerCombos.push_back(C);
+      LayersRegion->Height = Top + kComboHeight + 4;
     }
     return;
   }
@@ -496,6 +505,7 @@ void TPelWebRepWindowForm::BuildLayerControls() {
   ParamButton->SetSize(BW, 20);
   ParamButton->Caption = Tr("<PLK>Parametry<ENU>Parameters");
   ParamButton->OnClick = [this](TWebControl&) { ParAllMenuClick(); };
+  LayersRegion->Height = 28;
   for (int I = 0; I < ParFile->Elems.Count(); ++I) {
     auto* P = As<TPelPar>(ParFile->Elems.GetItem(I)->Obj.get());
     if (!P) continue;
@@ -507,6 +517,7 @@ void TPelWebRepWindowForm::BuildLayerControls() {
     B->Tag = I;
     B->OnClick = [this, P](TWebControl&) { ParMenuItemClick(P); };
     ParButtons.push_back(B);
+    LayersRegion->Height = B->Top + 24;
   }
 }
 

@@ -85,6 +85,8 @@ class TPelWebRepWindowForm : public TPelWebIWForm {
   TPelWebRepWindowForm();
   ~TPelWebRepWindowForm() override;
 
+  TWebRegion* SubItemRegion = nullptr;
+  TWebRegion* RepBodyRegion = nullptr;
   TWebComboBox* SubItemComboBox = nullptr;
   TWebLabel* InfoLabel = nullptr;
   TWebButton* SubItemSelPrevButton = nullptr;
