@@ -9,6 +9,7 @@
 #include "base/langmanager.h"
 #include "base/orvstrings.h"
 #include "base/text.h"
+#include "platform/charset.h"
 #include "platform/chart.h"
 #include "platform/chartrender.h"
 #include "platform/html.h"
@@ -91,7 +92,11 @@ void BuildPlainChart(TPelRepElemChart& Elem, TChart& Chart) {
   Chart.Series.clear();
   Chart.View3D = false;
   Chart.Color = clWhite;
-  Chart.Title.Text = {Elem.GetCaption()};
+  // The table's texts are made for the page (Polish letters in its character set); the chart
+  // draws Windows-1250 text.
+  const bool Recoded = CurrentLangManager().Current() == "plk";
+  auto Text = [Recoded](const std::string& S) { return Recoded ? Iso88592ToCp1250(S) : S; };
+  Chart.Title.Text = {Text(Elem.GetCaption())};
   TPelRepElemTable* T = Elem.GetTable();
   if (!T) return;
   std::vector<TPelChartLine> Cols, Rows;
@@ -102,12 +107,12 @@ void BuildPlainChart(TPelRepElemChart& Elem, TChart& Chart) {
   for (const TPelChartLine& O : Outer) {
     TChartSeries S(TChartSeriesKind::Bar);
     S.MultiBar = TMultiBar::Side;
-    S.Title = ByCols ? T->ColHeaderPath(O.Line) : T->RowHeaderPath(O.Line);
+    S.Title = Text(ByCols ? T->ColHeaderPath(O.Line) : T->RowHeaderPath(O.Line));
     S.Name = "Series" + std::to_string(Chart.Series.size() + 1);
     for (const TPelChartLine& I : Inner) {
       const int A = ByCols ? O.Line : I.Line;
       const int B = ByCols ? I.Line : O.Line;
-      const std::string Label = ByCols ? T->RowHeaderPath(I.Line) : T->ColHeaderPath(I.Line);
+      const std::string Label = Text(ByCols ? T->RowHeaderPath(I.Line) : T->ColHeaderPath(I.Line));
       const double V = T->GetCellValue(A, B);
       // Sentinels (no data, not computable, empty) are far below any real value.
       if (V < -1e300)
