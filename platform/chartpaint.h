@@ -118,7 +118,8 @@ void DrawPointer(TCanvas& C, TPointerStyle Style, double X, double Y, double HS,
 
 // The plot of the chart's bar, line, area and point series with their axes inside Area.
 void DrawCartesian(TCanvas& C, const TChart& Chart, const TRectD& Area, const TFormatSettings& FS);
-// The chart's pie series inside Area; LabelSlices puts a label at every slice.
+// The chart's pie series inside Area. LabelSlices: nothing else names the slices, so each is
+// labelled (marks of the label style give its label); otherwise such marks give its share.
 void DrawPies(TCanvas& C, const TChart& Chart, const TRectD& Area, const TFormatSettings& FS,
               bool LabelSlices);
 

@@ -69,15 +69,27 @@ void DrawPie(TCanvas& C, const TChart& Chart, int S, const TRectD& Cell, const T
   }
   // Labels: what the marks say, or the point's label when the slices must be named.
   const bool Labels = Ser.Marks.Visible || LabelSlices;
+  bool Numeric = false;  // the labels are numbers: never cut, left out when they do not fit
   C.SetFont(Ser.Marks.Font);
   const double LineH = C.LineHeight() + 2;
   double Radius = Fit - 6;
   if (Labels) {
     double Widest = 0;
     const double SerTotal = SeriesTotal(Ser);
+    // Where the legend names the slices, marks that would repeat the names give the shares,
+    // in whole percent (one decimal below 10 %) to fit beside small pies.
+    TMarksStyle Style = Ser.Marks.Visible ? Ser.Marks.Style : TMarksStyle::Label;
+    const bool Shares =
+        !LabelSlices && (Style == TMarksStyle::Label || Style == TMarksStyle::Legend);
+    Numeric = Shares || Style == TMarksStyle::Value || Style == TMarksStyle::Percent ||
+              Style == TMarksStyle::PercentTotal;
     for (TSlice& Sl : Slices) {
-      const TMarksStyle Style = Ser.Marks.Visible ? Ser.Marks.Style : TMarksStyle::Label;
-      Sl.Label = MarkText(Ser, Sl.Point, Style, SerTotal, FS);
+      if (Shares) {
+        const double P = Sl.Value / Total * 100;
+        Sl.Label = AxisNumberText(P, P < 9.95 ? 1 : 0, FS) + "%";
+      } else {
+        Sl.Label = MarkText(Ser, Sl.Point, Style, SerTotal, FS);
+      }
       Widest = std::max(Widest, C.TextWidth(Sl.Label));
     }
     const double MaxLabel = Cell.W() * 0.28;
@@ -85,7 +97,12 @@ void DrawPie(TCanvas& C, const TChart& Chart, int S, const TRectD& Cell, const T
     Radius = std::min((Cell.W() - 2 * (Widest + kLeader + 6)) / 2, Cell.H() / 2 - LineH);
     Radius = std::max(Radius, std::min(Cell.W(), Cell.H()) * 0.22);
     const double Room = Cell.W() / 2 - Radius - kLeader - 6;
-    for (TSlice& Sl : Slices) Sl.Label = C.Ellipsize(Sl.Label, std::min(Room, MaxLabel));
+    for (TSlice& Sl : Slices) {
+      if (!Numeric)
+        Sl.Label = C.Ellipsize(Sl.Label, std::min(Room, MaxLabel));
+      else if (C.TextWidth(Sl.Label) > Room)
+        Sl.Shown = false;
+    }
   }
   Radius = std::max(Radius, 2.0);
   // The biggest slice moves out by its share of the radius; the pie shrinks to make room.
@@ -120,7 +137,8 @@ void DrawPie(TCanvas& C, const TChart& Chart, int S, const TRectD& Cell, const T
   }
   if (!Labels) return;
   std::vector<TSlice*> Left, Right;
-  for (TSlice& Sl : Slices) (Sl.Right ? Right : Left).push_back(&Sl);
+  for (TSlice& Sl : Slices)
+    if (Sl.Shown) (Sl.Right ? Right : Left).push_back(&Sl);
   SpreadLabels(Left, LineH, Cell.T, Cell.B);
   SpreadLabels(Right, LineH, Cell.T, Cell.B);
   C.SetFont(Ser.Marks.Font);

@@ -173,23 +173,47 @@ TLegendEntries LegendEntries(const TChart& Chart, const TFormatSettings& FS) {
   TLegendEntries R;
   if (Active.empty()) return R;
   const TLegendStyle Style = Chart.Legend.LegendStyle;
+  // Pies colour their slices, not the series, and each pie carries its title: their legend
+  // names the slices whatever the style asks.
   R.ListsPoints = Style == TLegendStyle::Values ||
-                  (Style == TLegendStyle::Auto && (Active.size() == 1 || AllPies));
+                  (Style == TLegendStyle::Auto && Active.size() == 1) ||
+                  (AllPies && Style != TLegendStyle::LastValues);
   if (R.ListsPoints) {
     const int S = Active.front();
     const TChartSeries& Ser = Chart.Series[size_t(S)];
     const double Total = SeriesTotal(Ser);
-    // Several pies share the categories, not the values: their legend names the slices.
-    const TLegendTextStyle TextStyle =
-        AllPies && Active.size() > 1 ? TLegendTextStyle::Plain : Chart.Legend.TextStyle;
-    double V;
-    for (size_t P = 0; P < Ser.Points.size(); ++P) {
-      if (!PointValue(Ser.Points[P], V) || (Ser.Kind == TChartSeriesKind::Pie && V <= 0)) continue;
+    // Several pies share the categories, not the values: their legend names the slices that
+    // some pie shows.
+    const bool Pies = AllPies && Active.size() > 1;
+    const TLegendTextStyle TextStyle = Pies ? TLegendTextStyle::Plain : Chart.Legend.TextStyle;
+    auto Listed = [&](size_t P) {
+      double V;
+      if (!Pies)
+        return PointValue(Ser.Points[P], V) && (Ser.Kind != TChartSeriesKind::Pie || V > 0);
+      for (int K : Active) {
+        const TChartSeries& Other = Chart.Series[size_t(K)];
+        if (P < Other.Points.size() && PointValue(Other.Points[P], V) && V > 0) return true;
+      }
+      return false;
+    };
+    size_t Points = Ser.Points.size();
+    if (Pies)
+      for (int K : Active) Points = std::max(Points, Chart.Series[size_t(K)].Points.size());
+    for (size_t P = 0; P < Points; ++P) {
+      if (!Listed(P)) continue;
+      // The label of the first pie that has the point.
+      const TChartSeries* From = &Ser;
+      for (int K : Active)
+        if (P < Chart.Series[size_t(K)].Points.size()) {
+          From = &Chart.Series[size_t(K)];
+          break;
+        }
       if (R.Full())
         ++R.Unlisted;
       else
-        R.Shown.push_back({LegendPointText(Ser, int(P), TextStyle, Total, FS),
-                           Chart.PointColor(S, int(P)), Ser.Kind, &Ser});
+        R.Shown.push_back({LegendPointText(*From, int(P), TextStyle, Total, FS),
+                           Chart.PointColor(int(From - Chart.Series.data()), int(P)), Ser.Kind,
+                           From});
     }
     return R;
   }

@@ -55,7 +55,9 @@ void TPlotPainter::DrawArea(const TPlotSeries& S) {
   const TColor Color = Chart.SeriesColor(S.Index);
   int Areas = 0;
   for (const TPlotSeries& O : Series) Areas += O.Shape == TShape::Area ? 1 : 0;
-  const double Alpha = IsStacked(S.S->MultiBar) || Areas == 1 ? 1.0 : 0.55;
+  // Areas over each other are see-through, the more of them the lighter, and keep a full-colour
+  // outline so each one's shape stays readable.
+  const double Alpha = IsStacked(S.S->MultiBar) || Areas == 1 ? 1.0 : Areas > 2 ? 0.3 : 0.45;
   ForRuns(S, [&](int First, int Last) {
     cairo_t* Cr = C.Cr();
     for (int I = First; I <= Last; ++I) {
@@ -79,7 +81,7 @@ void TPlotPainter::DrawArea(const TPlotSeries& S) {
       const auto [X, Y] = PointAt(S, I, false);
       I == First ? cairo_move_to(Cr, X, Y) : cairo_line_to(Cr, X, Y);
     }
-    C.SetPen(S.S->Pen, 1.5);
+    C.SetPen(S.S->Pen, Alpha < 1 ? 2 : 1.5);
     C.SetColor(PenColor(S.S->Pen, Alpha < 1 ? Color : ShadeColor(Color, 0.7)));
     cairo_stroke(Cr);
   });

@@ -1,8 +1,9 @@
 // quin-report: opens a survey file and a report file, calculates every table of the report and
-// prints each table's tab-separated text (with --html its HTML table). For tests, and for
-// analysts who script their reports. Texts are printed in UTF-8.
+// prints each table's tab-separated text (with --html its HTML table); with --charts FOLDER it
+// also draws every chart of the report as FOLDER/<element path>.jpg, 686 x 387 as the pages
+// show it. For tests, and for analysts who script their reports. Texts are printed in UTF-8.
 //
-//   quin-report [--html] [-lang:enu|-lang:plk] SURVEY.zos REPORT.zor
+//   quin-report [--html] [--charts FOLDER] [-lang:enu|-lang:plk] SURVEY.zos REPORT.zor
 //
 // Exit codes: 0 done, 1 a file could not be read or a table not calculated, 2 bad arguments.
 #include <iostream>
@@ -17,6 +18,8 @@
 #include "base/orvstreams.h"
 #include "base/orvstrings.h"
 #include "base/text.h"
+#include "platform/jpeg.h"
+#include "reports/pelchart.h"
 #include "reports/pelrep.h"
 #include "reports/peltable.h"
 #include "reports/register.h"
@@ -27,7 +30,8 @@ using namespace quin;
 
 int Usage(const std::string& Why) {
   std::cerr << "quin-report: " << Why
-            << "\nusage: quin-report [--html] [-lang:enu|-lang:plk] SURVEY.zos REPORT.zor\n";
+            << "\nusage: quin-report [--html] [--charts FOLDER] [-lang:enu|-lang:plk] SURVEY.zos "
+               "REPORT.zor\n";
   return 2;
 }
 
@@ -66,11 +70,15 @@ bool ReadReport(TPelRep& Report, const std::string& Path) {
 
 int main(int argc, char** argv) {
   bool Html = false;
+  std::string ChartFolder;
   std::vector<std::string> Files, LangArgs;
   for (int I = 1; I < argc; ++I) {
     const std::string A = argv[I];
     if (A == "--html") {
       Html = true;
+    } else if (A == "--charts") {
+      if (++I >= argc || !*argv[I]) return Usage("--charts needs a folder");
+      ChartFolder = argv[I];
     } else if (SameText(A, "-lang:enu") || SameText(A, "-lang:plk")) {
       LangArgs.push_back(LowerCase(A));
     } else if (A == "--help" || A == "-h") {
@@ -107,6 +115,17 @@ int main(int argc, char** argv) {
   int Code = 0;
   const auto Elems = Report.Tree->CreateElemList();
   for (int I = 0; I < Elems->Count(); ++I) {
+    if (auto* Chart = As<TPelRepElemChart>(Elems->GetItem(I)); Chart && !ChartFolder.empty()) {
+      // Its table was calculated before it: the chart follows its table in the list.
+      const std::string File = ChartFolder + "/" + Chart->GetIdentPath(false) + ".jpg";
+      try {
+        SaveJpegFile(Chart->DrawImage(686, 387), kChartJpegQuality, File);
+      } catch (const Exception& E) {
+        std::cerr << File << ": " << Out(E.Message) << "\n";
+        Code = 1;
+      }
+      continue;
+    }
     auto* Table = As<TPelRepElemTable>(Elems->GetItem(I));
     if (!Table) continue;
     const std::string Caption = Table->GetFullCaption();

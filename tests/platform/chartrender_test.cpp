@@ -143,6 +143,28 @@ TEST(ChartRender, LegendStandsBesideTheData) {
   EXPECT_EQ(Beside, 0);
 }
 
+TEST(ChartRender, SeveralPiesNameTheirSlicesInTheLegend) {
+  // Three pies of two slices each with a legend of series: the slices take the first two
+  // palette colours, so a third colour in the legend would name a pie by a colour no slice
+  // has. The legend lists the two slices instead.
+  TChart C = WhiteChart();
+  C.Legend.LegendStyle = TLegendStyle::Series;
+  for (const char* Title : {"North", "South", "East"}) {
+    TChartSeries S(TChartSeriesKind::Pie);
+    S.Title = Title;
+    S.Add(30, "Readers");
+    S.Add(70, "Others");
+    C.AddSeries(S);
+  }
+  const TBitmap B = DrawChart(C, 686, 387);
+  EXPECT_EQ(CountNear(B, kChartPalette[2], 10), 0);
+  int LegendSquares = 0;
+  for (int Y = 0; Y < B.Height; ++Y)
+    for (int X = B.Width * 3 / 4; X < B.Width; ++X)
+      LegendSquares += Near(B.Pixel(X, Y), kChartPalette[1], 10) ? 1 : 0;
+  EXPECT_GT(LegendSquares, 40);
+}
+
 TEST(ChartRender, ValueAxesTakeRoundSteps) {
   TChartAxis Auto, Fixed, Desired;
   Fixed.Automatic = Fixed.AutomaticMinimum = Fixed.AutomaticMaximum = false;

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "tests/platform/jpegdecode.h"
 #include "tests/reports/table_fixture.h"
 #include "tests/support/tempfolder.h"
 
@@ -65,6 +66,21 @@ TEST_F(QuinReport, PrintsEveryTableAsTextOrHtml) {
   R = Run(Files());
   EXPECT_EQ(R.Code, 0) << R.Err;
   EXPECT_EQ(R.Out.find("Analiza - Tabela 1\r\n"), 0u) << R.Out;
+}
+
+TEST_F(QuinReport, DrawsEveryChartAsAJpegFile) {
+  Write(Report, TableReport("      rowParams = 0; colParams = 1; layerParams = 2, 3;\r\n"
+                            "      def chart end;\r\n      def chart seriesIn = columns; end;\r\n",
+                            "cntW"));
+  const TRun R = Run("--charts '" + Dir.File("") + "' -lang:enu " + Files());
+  EXPECT_EQ(R.Code, 0) << R.Err;
+  for (const char* Name : {"A1T1_Chart1.jpg", "A1T1_Chart2.jpg"}) {
+    TBitmap B;
+    ASSERT_TRUE(jpegtest::Decode(ReadAll(Dir.File(Name)), B)) << Name;
+    EXPECT_EQ(B.Width, 686);
+    EXPECT_EQ(B.Height, 387);
+  }
+  EXPECT_EQ(Run("--charts").Code, 2);
 }
 
 TEST_F(QuinReport, BadArgumentsAndDamagedFilesAreRefused) {
