@@ -81,49 +81,6 @@ std::string FillElementInfo(TPelRepElem& Elem) {
   return Html + Lines;
 }
 
-// --- charts ---
-
-TPelChartBuilder& PelWebChartBuilder() {
-  static TPelChartBuilder Builder = BuildPlainChart;
-  return Builder;
-}
-
-void BuildPlainChart(TPelRepElemChart& Elem, TChart& Chart) {
-  Chart.Series.clear();
-  Chart.View3D = false;
-  Chart.Color = clWhite;
-  // The table's texts are made for the page (Polish letters in its character set); the chart
-  // draws Windows-1250 text.
-  const bool Recoded = CurrentLangManager().Current() == "plk";
-  auto Text = [Recoded](const std::string& S) { return Recoded ? Iso88592ToCp1250(S) : S; };
-  Chart.Title.Text = {Text(Elem.GetCaption())};
-  TPelRepElemTable* T = Elem.GetTable();
-  if (!T) return;
-  std::vector<TPelChartLine> Cols, Rows;
-  if (!Elem.SelectLines(Cols, Rows)) return;
-  const bool ByCols = Elem.SeriesIn == 1;
-  const std::vector<TPelChartLine>& Outer = ByCols ? Cols : Rows;
-  const std::vector<TPelChartLine>& Inner = ByCols ? Rows : Cols;
-  for (const TPelChartLine& O : Outer) {
-    TChartSeries S(TChartSeriesKind::Bar);
-    S.MultiBar = TMultiBar::Side;
-    S.Title = Text(ByCols ? T->ColHeaderPath(O.Line) : T->RowHeaderPath(O.Line));
-    S.Name = "Series" + std::to_string(Chart.Series.size() + 1);
-    for (const TPelChartLine& I : Inner) {
-      const int A = ByCols ? O.Line : I.Line;
-      const int B = ByCols ? I.Line : O.Line;
-      const std::string Label = Text(ByCols ? T->RowHeaderPath(I.Line) : T->ColHeaderPath(I.Line));
-      const double V = T->GetCellValue(A, B);
-      // Sentinels (no data, not computable, empty) are far below any real value.
-      if (V < -1e300)
-        S.AddNull(Label);
-      else
-        S.Add(V, Label);
-    }
-    Chart.Series.push_back(std::move(S));
-  }
-}
-
 // --- panes ---
 
 void TPelWebRepPaneFrame::AfterConstruction() {
@@ -222,15 +179,36 @@ void TPelWebRepPaneChartFrame::CreateControls() {
   ChartImage->SetSize(kChartWidth, kChartHeight);
 }
 
+namespace {
+// The table's texts are made for the page: in a Polish session their Polish letters are in the
+// page's character set. The chart draws Windows-1250 text.
+void RecodeChartTexts(TChart& Chart) {
+  if (CurrentLangManager().Current() != "plk") return;
+  auto R = [](std::string& S) { S = Iso88592ToCp1250(S); };
+  for (std::string& L : Chart.Title.Text) R(L);
+  for (TChartAxis* A : {&Chart.LeftAxis, &Chart.RightAxis, &Chart.TopAxis, &Chart.BottomAxis})
+    R(A->Title.Caption);
+  for (TChartAxis& A : Chart.CustomAxes) R(A.Title.Caption);
+  for (TChartSeries& S : Chart.Series) {
+    R(S.Title);
+    for (TChartPoint& P : S.Points) R(P.Label);
+  }
+}
+}  // namespace
+
 void TPelWebRepPaneChartFrame::ChartRegionRender() {
+  // The chart is filled anew from the element each time: the default look, then the table.
+  *Chart = TChart();
+  ApplyChartDefaults(*Chart);
   Chart->Width = ChartImage->Width;
   Chart->Height = ChartImage->Height;
   if (auto* C = As<TPelRepElemChart>(Elem)) {
     try {
-      if (const TPelChartBuilder& Build = PelWebChartBuilder()) Build(*C, *Chart);
+      C->BuildChart(*Chart, false);
     } catch (const std::exception&) {
       // The chart shows what it holds.
     }
+    RecodeChartTexts(*Chart);
   }
   Chart->Gradient.Visible = false;
   Chart->BevelInner = TChartBevel::None;

@@ -5,7 +5,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -28,15 +27,6 @@ std::string SessionFilesFolder(const std::string& Name);
 // then the description, every survey and user text escaped, leading blanks as "&nbsp;" and
 // "<br>" after every line.
 std::string FillElementInfo(TPelRepElem& Elem);
-
-// Fills Chart from a chart element (size kept). The chart work registers the builder of the
-// element's own series, axes and look; until then a side-by-side bar chart of the lines the
-// element selects stands in.
-using TPelChartBuilder = std::function<void(TPelRepElemChart& Elem, TChart& Chart)>;
-TPelChartBuilder& PelWebChartBuilder();
-// The stand-in: one bar series per table row shown (one per column when the chart's series
-// run in columns), a point per line of the other direction, labelled by the header paths.
-void BuildPlainChart(TPelRepElemChart& Elem, TChart& Chart);
 
 class TPelWebRepPaneFrame : public TZepFrame {
   QUIN_CLASS(TPelWebRepPaneFrame, TZepFrame)
