@@ -12,6 +12,8 @@
 
 #include "analysis/pelparwaves.h"
 #include "analysis/pelrwobjectfiles.h"
+#include "analysis/pelsurvey.h"
+#include "base/orvstreams.h"
 #include "base/orvstrings.h"
 #include "platform/charset.h"
 #include "platform/html.h"
@@ -24,6 +26,7 @@
 #include "tools/surveywriter/zoswriter.h"
 #include "tools/userswriter.h"
 #include "web/logon.h"
+#include "web/parstepform.h"
 #include "web/reppanes.h"
 #include "web/repparform.h"
 
@@ -396,6 +399,141 @@ TEST_F(RepWindowTest, LogoutDeletesTheSessionFolders) {
   Menu(PathOf(Window()->LogoutMenu));
   EXPECT_FALSE(fs::exists(Files + "TMPReports/" + Id));
   EXPECT_EQ(Module(Sid).ReportWindow, nullptr);
+}
+
+TEST_F(RepWindowTest, ElementListShowsTablesAndChartsCaptionedWithTheirAnalysis) {
+  const std::string Analysis =
+      "  def analysis title = \"%s\";\r\n"
+      "    def parameters def varList list = edu; end; def statList list = cntA; end; end;\r\n"
+      "    dataBasedOn = resp;\r\n"
+      "    def table title = \"Table\"; rowParams = 0; colParams = 1; end;\r\n"
+      "  end;\r\n";
+  std::string Text = CrossReport();
+  Text.insert(Text.rfind("end;"),
+              ReplaceText(Analysis, "%s", "First") + ReplaceText(Analysis, "%s", "Second"));
+  WriteReport("two.zor", Text);
+  Start();
+  ASSERT_TRUE(OpenReport("two.zor"));
+  std::vector<std::string> Captions;
+  for (const TWebListItem& It : Window()->SubItemComboBox->Items) Captions.push_back(It.Text);
+  EXPECT_EQ(Captions,
+            (std::vector<std::string>{"Analysis - Table 1", "First - Table", "Second - Table"}));
+  // Moving to the second analysis's table calculates it; its layer selectors are its own.
+  TWebValues V;
+  V.Add(Window()->SubItemComboBox->Id(), "2");
+  Post(*Window()->SubItemComboBox, "change", "", std::move(V));
+  EXPECT_EQ(Window()->CurrentElem->GetCaption(), "Table");
+  EXPECT_TRUE(Window()->Table->Calculated);
+  EXPECT_TRUE(Window()->LayerCombos.empty());
+  EXPECT_FALSE(Window()->LayersRegion->Visible);
+}
+
+// Which saved parameters an analysis parameter takes over: waves whose every selection is one
+// chosen wave, and target groups whose first conditions ask the same question.
+TEST_F(RepWindowTest, SavedParametersMatchWavesOfOneWaveAndGroupsOnOneQuestion) {
+  Start();
+  struct TCase {
+    const char* Saved;
+    const char* Par;
+    bool Match;
+  };
+  const std::vector<TCase> Cases{
+      {"def waveList def subpar list = w1; end; def subpar list = w2; end; end;",
+       "def waveList def subpar list = w2; end; end;", true},
+      // The saved parameter's own selections are not looked at.
+      {"def waveList def subpar all = 1; end; end;", "def waveList def subpar list = w1; end; end;",
+       true},
+      {"def waveList def subpar list = w1; end; end;",
+       "def waveList def subpar list = w1, w2; end; end;", false},
+      {"def waveList def subpar list = w1; end; end;", "def waveList def subpar all = 1; end; end;",
+       false},
+      {"def groupList def subpar expr = edu = low; end; end;",
+       "def groupList def subpar expr = all; end; def subpar expr = edu = high; end; end;", true},
+      {"def groupList def subpar expr = edu = low; end; end;",
+       "def groupList def subpar expr = reg = north; end; end;", false},
+      {"def groupList def subpar expr = all; end; end;",
+       "def groupList def subpar expr = edu = low; end; end;", false},
+      {"def varList list = edu; end;", "def varList list = edu; end;", false},
+      {"def waveList def subpar list = w1; end; end;",
+       "def groupList def subpar expr = edu = low; end; end;", false},
+  };
+  InSession([&] {
+    auto* Survey = As<TPelSurvey>(Module(Sid).Survey.get());
+    for (const TCase& C : Cases) {
+      SCOPED_TRACE(std::string(C.Saved) + " / " + C.Par);
+      TPelRWObjectFile Saved(Survey), Mine(Survey);
+      TMemoryStream A{std::string_view(C.Saved)}, B{std::string_view(C.Par)};
+      Saved.ReadFromStream(A);
+      Mine.ReadFromStream(B);
+      auto* S = As<TPelPar>(Saved.Elems.GetItem(0)->Obj.get());
+      auto* P = As<TPelPar>(Mine.Elems.GetItem(0)->Obj.get());
+      ASSERT_TRUE(S && P);
+      EXPECT_EQ(TPelWebRepWindowForm::SavedParMatchesAnalysisPar(S, P), C.Match);
+    }
+  });
+}
+
+// A new analysis from a template: the steps open the window, a single edit recalculates, and a
+// parameter removed in the edit leaves the tables.
+TEST_F(RepWindowTest, NewAnalysisOpensFromTheStepsAndFollowsEdits) {
+  Start();
+  TPelWebRepWindowHooks Saved = PelWebRepWindowHooks();
+  PelWebRepWindowHooks().FillFromWizard = [](THobSessionModule& M, TPelRepElemAnalysis& A) {
+    auto* Survey = As<TPelSurvey>(M.Survey.get());
+    TPelRWObjectFile F(Survey);
+    TMemoryStream S{std::string_view(
+        "def varList list = edu; end; def varList list = reg; end; "
+        "def statList list = cntA; end; "
+        "def waveList def subpar list = w1; end; def subpar list = w2; end; end;")};
+    F.ReadFromStream(S);
+    // As the template page leaves them: the first data basis and weighting.
+    A.Parameters->BasedOn = Survey->DataBasedOnList->GetItem(0);
+    A.Parameters->Weight = Survey->Weights->GetItem(0);
+    for (int I = 0; I < F.Elems.Count(); ++I)
+      A.Parameters->AddPar(
+          std::unique_ptr<TPelPar>(static_cast<TPelPar*>(F.Elems.GetItem(I)->Obj.release())));
+    auto T = New<TPelRepElemTable>(&A, Survey);
+    T->AddRowPar(A.Parameters->GetItem(0), false);
+    T->AddColPar(A.Parameters->GetItem(1), false);
+    T->AddColPar(A.Parameters->GetItem(2), false);
+    T->AddLayerPar(A.Parameters->GetItem(3), false);
+    A.AddChild(std::move(T));
+  };
+  const bool Opened = InSession([&] { return PelWebStepHooks().OpenReportWindow(Module(Sid)); });
+  PelWebRepWindowHooks() = Saved;
+  ASSERT_TRUE(Opened);
+  ASSERT_TRUE(Window());
+  EXPECT_TRUE(Window()->FromWizard);
+  EXPECT_EQ(Module(Sid).ReportWindow, Window());
+  std::string P = Page(Sid);
+  EXPECT_NE(P.find(">Analysis</span>"), std::string::npos) << "the subtitle";
+  auto Low = RowOf(TableRows(P), "Low");
+  ASSERT_GE(Low.size(), 2u);
+  EXPECT_EQ(Low[Low.size() - 1], std::to_string(CountOf(1, 1, 2)));
+  ASSERT_EQ(Window()->LayerCombos.size(), 1u);
+
+  // The edit of the waves took out the first wave: the window recalculates.
+  TPelRepElemAnalysis* A = Window()->Analysis;
+  auto* Waves = As<TPelParWaves>(A->Parameters->GetItem(3));
+  InSession([&] {
+    Waves->DeleteSubPar(0);
+    PelWebStepHooks().RefreshAfterEdit(Module(Sid));
+  });
+  Low = RowOf(TableRows(Page(Sid)), "Low");
+  ASSERT_GE(Low.size(), 2u);
+  EXPECT_EQ(Low[Low.size() - 1], std::to_string(CountOf(2, 1, 2)));
+
+  // An edit that empties the waves removes them: the table has no layer, the selectors go.
+  InSession([&] {
+    RemoveParFromAnalysis(Module(Sid), Waves);
+    PelWebStepHooks().RefreshAfterEdit(Module(Sid));
+  });
+  EXPECT_EQ(Window()->Table->LayerParams->Count(), 0);
+  EXPECT_TRUE(Window()->LayerCombos.empty());
+  EXPECT_FALSE(Window()->LayersRegion->Visible);
+  Low = RowOf(TableRows(Page(Sid)), "Low");
+  ASSERT_GE(Low.size(), 2u);
+  EXPECT_EQ(Low[Low.size() - 1], std::to_string(CountOf(1, 1, 2) + CountOf(2, 1, 2)));
 }
 
 // A report with its parameter file: the window offers the saved parameters.
