@@ -682,11 +682,19 @@ void TPelWebRepWindowForm::RepCloseMenuClick() {
 TPelWebRepWindowForm* CreateSavedReportWindow(THobSessionModule& M, const std::string& FileName) {
   TWebSession* S = M.Session();
   if (!S) throw Exception("No session is bound to this request.");
-  if (!M.OpenReport(FileName)) return nullptr;
+  // The open-report page may have read it already; otherwise it is read here.
+  if (!As<TPelRep>(M.Report.get()) && !M.OpenReport(FileName)) return nullptr;
   std::unique_ptr<TPelRep> Report(As<TPelRep>(M.Report.get()));
   if (!Report) throw Exception("The report is not a report document.");
   (void)M.Report.release();
   return S->CreateForm<TPelWebRepWindowForm>(FileName, std::move(Report));
+}
+
+bool ShowSavedReportWindow(THobSessionModule& M, const std::string& FileName) {
+  TPelWebRepWindowForm* W = CreateSavedReportWindow(M, FileName);
+  if (!W) return false;
+  M.Session()->ReplaceActiveForm(W);
+  return true;
 }
 
 bool OpenNewAnalysisWindow(THobSessionModule& M) {

@@ -45,10 +45,13 @@ TPelWebRepWindowHooks& PelWebRepWindowHooks();
 // Marks every analysis of the report for recalculation.
 void MarkAllForRecalc(TPelRep& Report);
 
-// Reads the report FileName of the session's reports folder (a name from the session's list)
-// and creates its window, not shown yet; null after an error (alerted).
+// The window of the saved report FileName of the session's reports folder (a name from the
+// session's list), not shown yet: the report the session has just read (its Report), or else
+// the file read now. Null after an error (alerted).
 TPelWebRepWindowForm* CreateSavedReportWindow(THobSessionModule& Session,
                                               const std::string& FileName);
+// The same, shown in place of the active page (the open-report page); false when none.
+bool ShowSavedReportWindow(THobSessionModule& Session, const std::string& FileName);
 // Creates the window of a new analysis from the chosen template and shows it in place of the
 // active page; false when it could not be built (alerted).
 bool OpenNewAnalysisWindow(THobSessionModule& Session);

@@ -589,6 +589,21 @@ TEST_F(RepParTest, SavedParametersGiveButtonsAndTheParametersPageHidesWaves) {
     EXPECT_EQ(Mine->SubPar(0)->Hidden, Hidden0);
     EXPECT_NE(Mine->SubPar(0)->GUID, Saved->SubPar(0)->GUID);
   }
+  // A parameter button shows its one parameter; the entries chosen survive a language change.
+  Post(*Window()->ParButtons[0], "click");
+  F = As<TPelWebRepParForm>(Active(Sid));
+  ASSERT_TRUE(F);
+  ASSERT_EQ(F->Frames.size(), 1u);
+  EXPECT_EQ(F->Frames[0]->Top, 0);
+  TWebValues Chosen;
+  Chosen.Add(F->Frames[0]->ValuesListBox->Id(), "0");
+  Post(*F->LangLink, "click", "", std::move(Chosen));
+  EXPECT_EQ(F->Frames[0]->ValuesListBox->SelectedIndices(), std::vector<int>{0});
+  EXPECT_EQ(F->RecalcButton->Caption, "Przelicz");
+  Post(*F->CancelButton, "click");
+  ASSERT_EQ(Window(), W);
+  P = Post(*W->LangLink, "click");
+
   // Only wave 2 is left as the layer: the table counts wave 2.
   const auto R = RowOf(TableRows(P), "Low");
   ASSERT_GE(R.size(), 2u);
