@@ -333,6 +333,7 @@ TPelSurvey::TPelSurvey(std::string_view AFileName, int AMode)
       UserDefFiles(std::make_unique<TPelUserDefFileList>(this)) {}
 
 TPelSurvey::~TPelSurvey() {
+  WizList.reset();  // the templates' parameters point into the survey
   PanelJoins.clear();
   FDataStream = nullptr;
   Stream.reset();

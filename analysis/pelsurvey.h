@@ -202,6 +202,22 @@ class TPelSurveyParser : public TMerSurveyParser {
   std::unique_ptr<TRixDefComplex> CreateRecsetDef() override;
 };
 
+// Builds the analysis templates an opened survey offers. The templates live in the reports
+// layer, which installs its builder at start-up; without one a survey offers no templates.
+class TPelTemplateBuilder {
+ public:
+  virtual ~TPelTemplateBuilder() = default;
+  // Builds Survey.WizList from the survey info's enabled kinds and collects one copy of each
+  // template parameter class into Survey.ParList.
+  virtual void BuildTemplates(TPelSurvey& Survey) = 0;
+  // Drops the templates that Survey's mode rejects and the template parameters the mode does
+  // not offer, and the templates left without parameters; raises when no template remains.
+  virtual void DropUnavailable(TPelSurvey& Survey) = 0;
+};
+// The installed builder (not owned; null when none) and its installation, done at start-up.
+TPelTemplateBuilder* PelTemplateBuilder();
+void SetPelTemplateBuilder(TPelTemplateBuilder* Builder);
+
 class TPelSurvey : public TMerSurvey {
   QUIN_CLASS(TPelSurvey, TMerSurvey)
  public:
@@ -224,6 +240,9 @@ class TPelSurvey : public TMerSurvey {
   std::unique_ptr<TPelParPaneRegList> ParPaneRegs = std::make_unique<TPelParPaneRegList>();
   // The parameter-definition files of the user-defined questions (none in the web server).
   std::unique_ptr<TPelUserDefFileList> UserDefFiles;
+  // The analysis templates the survey offers, in the order of the page that lists them (a
+  // template list of the reports layer); null until built.
+  std::unique_ptr<TOrvObjectList> WizList;
 
   // Enters a pane for ParClass when the survey has a registry and its mode offers the class.
   void RegisterParPane(const TPelRWClass& ParClass, const ClassInfo* PaneClass,
@@ -252,13 +271,14 @@ class TPelSurvey : public TMerSurvey {
   virtual void ReadExtraBlock(TStream& AStream) {}
 
   // ---- After-open steps filled by the template, parameter, price and pane classes.
-  // The template list and the collection of its parameters.
-  virtual void PrepareTemplates() {}
+  // The template list and the collection of its parameters, by the installed builder.
+  virtual void PrepareTemplates();
   // The base parameter when the parameter list has none.
   virtual void AddBaseParameter();
   // Press surveys: the price lists and the circulation data.
   virtual void PreparePressData() {}
-  // The templates and parameters that Mode does not offer are dropped.
+  // The parameters that Mode does not offer are dropped, then through the installed builder
+  // the templates and template parameters it does not offer.
   virtual void DropUnavailable();
   // Registers the front end's parameter panes.
   virtual void RegisterParPanes() {}

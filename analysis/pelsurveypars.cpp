@@ -1,5 +1,5 @@
-// The analysis survey's parameter steps: the default base parameter, the parameters its mode
-// does not offer, and the pane registry.
+// The analysis survey's parameter steps: the templates, the default base parameter, the
+// parameters its mode does not offer, and the pane registry.
 #include "analysis/pelparbase.h"
 #include "analysis/pelsurvey.h"
 
@@ -16,8 +16,20 @@ void TPelSurvey::AddBaseParameter() {
     ParList->AddPar(New<TPelParDefBase>(this));
 }
 
+namespace {
+TPelTemplateBuilder* GTemplateBuilder = nullptr;
+}  // namespace
+
+TPelTemplateBuilder* PelTemplateBuilder() { return GTemplateBuilder; }
+void SetPelTemplateBuilder(TPelTemplateBuilder* Builder) { GTemplateBuilder = Builder; }
+
+void TPelSurvey::PrepareTemplates() {
+  if (GTemplateBuilder) GTemplateBuilder->BuildTemplates(*this);
+}
+
 void TPelSurvey::DropUnavailable() {
   if (ParList) ParList->DropUnavailable(static_cast<uint8_t>(Mode));
+  if (GTemplateBuilder) GTemplateBuilder->DropUnavailable(*this);
 }
 
 }  // namespace quin

@@ -6,6 +6,7 @@
 #include "base/text.h"
 #include "deflang/rixscanner.h"
 #include "deflang/rixwriter.h"
+#include "reports/pelwiz.h"
 #include "surveykit/gimreading.h"
 #include "surveykit/mermessages.h"
 
@@ -93,6 +94,23 @@ void TPelRepElemAnalysis::CheckCalculable() const {
   std::string Template;
   TDynStringArr Args;
   if (RefusalTemplate(Template, Args)) throw EPelAnalysisNotCalculable(Template, Args);
+}
+
+// ---- A new analysis from a template
+
+void TPelRepElemAnalysis::FillFromWiz(TPelWiz& Wiz) {
+  // Tables laid out from the parameters go with them: none may point at a freed parameter.
+  Children().Clear();
+  Parameters.reset();
+  Wiz.ParList->PrepareAll();
+  Parameters = std::make_unique<TPelParList>(*Wiz.ParList);
+  TPelParList& L = *Parameters;
+  if (Wiz.BasedOn) L.BasedOn = Wiz.BasedOn;
+  if (Wiz.Weight) L.Weight = Wiz.Weight;
+  L.PrepareAll();
+  for (int I = 0; I < L.Count(); ++I) L.GetItem(I)->ClearTexts();
+  Wiz.BuildTables(*this);
+  L.PrepareAll();
 }
 
 // ---- Texts

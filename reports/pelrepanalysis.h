@@ -13,6 +13,8 @@
 
 namespace quin {
 
+class TPelWiz;
+
 // The analysis cannot be calculated: its report names a data basis or a weighting that the
 // survey does not have, or the survey offers none.
 class EPelAnalysisNotCalculable : public EOrvException {
@@ -44,6 +46,12 @@ class TPelRepElemAnalysis : public TPelRepElem {
   std::string CalculationRefusal() const;
   // Raises EPelAnalysisNotCalculable with CalculationRefusal when it is not empty.
   void CheckCalculable() const;
+
+  // A new analysis from a template: the parameters become a prepared copy of the template's
+  // (texts cleared), with the template's data basis and weighting where it sets them, and the
+  // template builds the tables. Tables the analysis had before are freed with the parameters
+  // they lay out. The template's finishing step is not run.
+  void FillFromWiz(TPelWiz& Wiz);
 
   // ---- Overrides
   std::string GetKindCaption() const override;

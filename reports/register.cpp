@@ -3,6 +3,8 @@
 #include "analysis/register.h"
 #include "reports/pelchart.h"
 #include "reports/peltable.h"
+#include "reports/pelwiz.h"
+#include "reports/pelwizgen.h"
 
 namespace quin {
 
@@ -11,6 +13,9 @@ void RegisterReportsClasses() {
   // The element kinds read from blocks nested in elements.
   RegisterTableElemKind();
   RegisterChartElemKind();
+  // The analysis templates and the builder of the surveys' template lists.
+  RegisterGeneralWizClasses();
+  RegisterWizBuilder();
 }
 
 }  // namespace quin

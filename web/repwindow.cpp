@@ -23,6 +23,7 @@
 #include "reports/pelrep.h"
 #include "reports/pelrepanalysis.h"
 #include "reports/peltable.h"
+#include "reports/pelwiz.h"
 #include "web/controller.h"
 #include "web/parstepform.h"
 #include "web/reppanes.h"
@@ -721,6 +722,14 @@ void RegisterReportWindow() {
         &TPelWebRepPaneChartFrame::StaticClass(), &TPelWebRepElem::StaticClass(),
         &TPelWebRepElemList::StaticClass()})
     ClassRegistry::Register(*C);
+  // A new analysis takes the template the session chose among those its survey offers.
+  PelWebRepWindowHooks().FillFromWizard = [](THobSessionModule& M, TPelRepElemAnalysis& A) {
+    auto* Survey = As<TPelSurvey>(M.Survey.get());
+    TPelWizList* L = Survey ? PelWizList(*Survey) : nullptr;
+    if (!L || M.WizardIndex < 0 || M.WizardIndex >= L->Count())
+      throw Exception("No analysis template is chosen.");
+    A.FillFromWiz(*L->GetItem(M.WizardIndex));
+  };
   TPelWebStepHooks& H = PelWebStepHooks();
   H.OpenReportWindow = OpenNewAnalysisWindow;
   H.RefreshAfterEdit = [](THobSessionModule& M) {

@@ -29,7 +29,7 @@ class TPelWebRepWindowForm;
 // A menu item whose hook is missing tells the user that the function is not available.
 struct TPelWebRepWindowHooks {
   // Fills a new analysis (already below the report's root) from the session's chosen template
-  // and appends its tables.
+  // and appends its tables (the template list of the session's survey, at start-up).
   std::function<void(THobSessionModule& Session, TPelRepElemAnalysis& Analysis)> FillFromWizard;
   // The template page and the open-report page (shown over the window or in its place).
   std::function<const ClassInfo*()> TemplatePageClass;

@@ -73,7 +73,7 @@ inline std::string TableDefinition() {
          "end;\r\n";
 }
 
-inline std::string TableSurveyBytes() {
+inline std::string TableSurveyBytes(const std::string& Definition = TableDefinition()) {
   std::vector<TSwSurveyWave> Waves;
   for (int W = 1; W <= 2; ++W) {
     std::vector<double> Edu, Reg, Wgt, X, Y;
@@ -87,7 +87,7 @@ inline std::string TableSurveyBytes() {
       }
     Waves.push_back(Wave({{"edu", Edu}, {"reg", Reg}, {"wgt", Wgt}, {"g_x", X}, {"g_y", Y}}));
   }
-  return SurveyFileBytes(TableDefinition(), {{"resp", Waves}});
+  return SurveyFileBytes(Definition, {{"resp", Waves}});
 }
 
 // The weighted count of the records that Keep selects.
