@@ -91,11 +91,15 @@ class TFormWriter {
     }
   }
 
-  // A float always shows a decimal point or an exponent, so it reads back as a float.
+  // A float always shows a decimal point or an exponent, so it reads back as a float. Fifteen
+  // digits where they read back to the same value, all seventeen where they do not (72 and a
+  // little more must not come back as 72).
   static std::string FloatText(double V) {
     if (!std::isfinite(V)) return "0.0";
     const TFormatSettings Point;
     std::string S = FloatToStr(V, Point);
+    double Back = 0;
+    if (!TryStrToFloat(S, Back, Point) || Back != V) S = FormatPointDecimal("%.17g", {V});
     if (S.find_first_of(".E") == std::string::npos) S += ".0";
     return S;
   }

@@ -334,6 +334,9 @@ void TWebListBox::Render(std::string& Html) const {
   if (!Enabled) Html += " disabled";
   if (OnChange) Html += " onchange=\"" + FireScript("change") + "\"";
   if (OnDblClick) Html += " ondblclick=\"" + FireScript("dblclick") + "\"";
+  if (OnEnter)
+    Html += " onkeydown=\"if(event.key==='Enter'){event.preventDefault();" + FireScript("enter") +
+            ";}\"";
   Html += ">";
   int Index = ItemIndex();
   // A drop-down always shows some item; an empty entry stands for "nothing chosen".
@@ -368,12 +371,15 @@ void TWebListBox::ApplyInput(const TWebValues& Values) {
 
 bool TWebListBox::AcceptsEvent(std::string_view Kind, std::string_view Arg) const {
   if (!Arg.empty()) return false;
-  return (Kind == "change" && OnChange) || (Kind == "dblclick" && OnDblClick);
+  return (Kind == "change" && OnChange) || (Kind == "dblclick" && OnDblClick) ||
+         (Kind == "enter" && OnEnter);
 }
 
 void TWebListBox::FireEvent(std::string_view Kind, std::string_view) {
   if (Kind == "change")
     OnChange(*this);
+  else if (Kind == "enter")
+    OnEnter(*this);
   else
     OnDblClick(*this);
 }
@@ -405,6 +411,7 @@ std::string TWebImageFile::ImageUrl() const {
 void TWebImageFile::Render(std::string& Html) const {
   Html += "<img" + CommonAttributes(OnClick && Enabled ? "cursor:pointer;" : "") + " src=\"" +
           HtmlEscape(ImageUrl()) + "\" alt=\"" + HtmlEscape(AltText) + "\"";
+  if (!Hint.empty()) Html += " title=\"" + HtmlEscape(Hint) + "\"";
   if (OnClick && Enabled) Html += " onclick=\"" + FireScript("click") + "\"";
   Html += ">";
 }

@@ -269,6 +269,8 @@ class TWebListBox : public TWebControl {
   int Rows = 8;
   TWebNotifyEvent OnChange;
   TWebNotifyEvent OnDblClick;
+  // The Enter key on the list (the page's default action).
+  TWebNotifyEvent OnEnter;
 
   int AddItem(std::string Text, TObject* Object = nullptr);
   void Clear();
@@ -310,6 +312,7 @@ class TWebImageFile : public TWebControl {
   std::string Url;
   std::string FileName;
   std::string AltText;
+  std::string Hint;  // shown when the pointer rests on the image
   TWebNotifyEvent OnClick;
   // The address the browser loads the image from.
   std::string ImageUrl() const;

@@ -31,7 +31,9 @@ void TWebSession::CloseAll() {
   // Pages first (they may still use the session object), newest first; then the object.
   FStack.clear();
   while (!FForms.empty()) FForms.pop_back();
+  FFreeAfterPages.clear();
   FData.reset();
+  FFreeAfterPages.clear();
 }
 
 const std::string& TWebSession::AppPath() const { return FServer.Settings().AppPath; }
@@ -85,6 +87,12 @@ void TWebSession::Release(TWebForm* Form) {
   if (!FInEvent) FinishEvent();
 }
 
+void TWebSession::FreeAfterPages(std::unique_ptr<TObject> Obj) {
+  if (!Obj) return;
+  FFreeAfterPages.push_back(std::move(Obj));
+  if (!FInEvent) FinishEvent();
+}
+
 void TWebSession::ReplaceActiveForm(TWebForm* Form) {
   if (TWebForm* Active = ActiveForm(); Active && Active != Form) Release(Active);
   Show(Form);
@@ -126,6 +134,8 @@ void TWebSession::FinishEvent() {
   }
   Gone.clear();
   for (const auto& F : FForms) F->FreeDeleted();
+  // Newest first, as the pages.
+  while (!FFreeAfterPages.empty()) FFreeAfterPages.pop_back();
 }
 
 void TWebSession::MarkLoggedOn() {

@@ -84,6 +84,10 @@ class TWebSession {
   void Release(TWebForm* Form);
   // Releases the active page and shows Form.
   void ReplaceActiveForm(TWebForm* Form);
+  // Frees Obj after the pages released so far: during an event when the event ends (a page
+  // released in it may go on working until then), otherwise at once. An object that pages
+  // point into outlives them.
+  void FreeAfterPages(std::unique_ptr<TObject> Obj);
   // The page on top (released pages excluded); null when none.
   TWebForm* ActiveForm() const;
   // Every page of the session, in creation order.
@@ -117,6 +121,7 @@ class TWebSession {
   const ClassInfo* FStartForm = nullptr;
   std::vector<std::unique_ptr<TWebForm>> FForms;
   std::vector<TWebForm*> FStack;
+  std::vector<std::unique_ptr<TObject>> FFreeAfterPages;
   int FNextPage = 0;
   bool FInEvent = false;
   std::vector<std::string> FAlerts;

@@ -33,3 +33,31 @@ $IM -size 16x16 xc:'#1f4e79' -fill white -font $FONT -pointsize 13 -gravity cent
 $IM -size 9x11 xc:none -fill '#1e8c3a' -stroke '#1e8c3a' -draw 'polygon 4,2 8,8 0,8' UpGreen.gif
 $IM -size 9x11 xc:none -fill '#c62828' -stroke '#c62828' -draw 'polygon 0,2 8,2 4,8' DownRed.gif
 $IM -size 9x11 xc:none SpaceUpDown.gif
+# Icons of the analysis templates, 48 x 48, named by the template's icon number: frequencies
+# (bars), cross-tabs (a table with its headers shaded), compare waves (a line over time),
+# compare target groups (two overlapping groups) and complex questions (stacked tables). The
+# web offers the first two.
+BG="roundrectangle 1,1 46,46 7,7"
+$IM -size 48x48 xc:none -fill '#eef4fa' -stroke '#9fb6cc' -draw "$BG" -stroke none \
+  -fill '#2e75b6' -draw 'rectangle 9,10 38,15' -draw 'rectangle 9,19 30,24' \
+  -draw 'rectangle 9,28 34,33' -draw 'rectangle 9,37 22,41' \
+  -fill '#1f4e79' -draw 'rectangle 7,8 8,43' wiz0.gif
+$IM -size 48x48 xc:none -fill '#eef4fa' -stroke '#9fb6cc' -draw "$BG" \
+  -fill '#ffffff' -stroke '#1f4e79' -draw 'rectangle 8,9 40,39' -stroke none \
+  -fill '#9dc3e6' -draw 'rectangle 9,10 39,17' -draw 'rectangle 9,10 18,38' \
+  -stroke '#1f4e79' -draw 'line 8,18 40,18' -draw 'line 8,28 40,28' -draw 'line 19,9 19,39' \
+  -draw 'line 29,9 29,39' wiz1.gif
+$IM -size 48x48 xc:none -fill '#eef4fa' -stroke '#9fb6cc' -draw "$BG" \
+  -stroke '#1f4e79' -draw 'line 8,39 40,39' -draw 'line 8,9 8,39' \
+  -stroke '#2e75b6' -strokewidth 3 -draw 'line 11,33 20,25' -draw 'line 20,25 28,29' \
+  -draw 'line 28,29 38,13' \
+  -strokewidth 1 -fill '#c55a11' -stroke none -draw 'circle 20,25 22,25' \
+  -draw 'circle 38,13 40,13' wiz2.gif
+$IM -size 48x48 xc:none -fill '#eef4fa' -stroke '#9fb6cc' -draw "$BG" -stroke none \
+  -fill '#2e75b6a0' -draw 'circle 18,24 18,10' -fill '#c55a11a0' -draw 'circle 30,24 30,10' \
+  wiz3.gif
+$IM -size 48x48 xc:none -fill '#eef4fa' -stroke '#9fb6cc' -draw "$BG" \
+  -fill '#dbe8f5' -stroke '#1f4e79' -draw 'rectangle 16,7 40,29' \
+  -fill '#ffffff' -draw 'rectangle 12,12 36,34' -fill '#ffffff' -draw 'rectangle 8,17 32,40' \
+  -draw 'line 8,24 32,24' -draw 'line 8,32 32,32' -draw 'line 16,17 16,40' -draw 'line 24,17 24,40' \
+  wiz15.gif

@@ -48,15 +48,17 @@ std::atomic<TZepServerController*> TheController{nullptr};
 }  // namespace
 
 void TOrvAppGUI::Run() {
+  while (!StopRequested) usleep(100 * 1000);
+}
+
+void TOrvAppGUI::Initialize() {
+  // A stop request is caught from before the forms are made: a supervisor that stops the
+  // program as soon as it announces itself gets the orderly end too.
   struct sigaction Action {};
   Action.sa_handler = OnStopSignal;
   sigemptyset(&Action.sa_mask);
   sigaction(SIGINT, &Action, nullptr);
   sigaction(SIGTERM, &Action, nullptr);
-  while (!StopRequested) usleep(100 * 1000);
-}
-
-void TOrvAppGUI::Initialize() {
   CreateForms();
   RegisterFileAssociations();
 }

@@ -33,6 +33,7 @@ class TOrvAppGUI : public TOrvApp {
  public:
   // Waits until the process is asked to stop (SIGINT or SIGTERM).
   void Run() override;
+  // Catches the stop signals, then makes the forms.
   void Initialize() override;
   virtual void CreateForms() {}
   // Extensions to register for the program; the server has none.

@@ -3,6 +3,7 @@
 #include "base/metaclass.h"
 #include "desktop/register.h"
 #include "reports/register.h"
+#include "web/choicepages.h"
 #include "web/controller.h"
 #include "web/grouppane.h"
 #include "web/logon.h"
@@ -14,6 +15,7 @@
 #include "web/rangedialog.h"
 #include "web/repwindow.h"
 #include "web/session.h"
+#include "web/surveyinfo.h"
 #include "web/zepform.h"
 
 namespace quin {
@@ -37,6 +39,13 @@ void RegisterWebClasses() {
                              &THobHelpForm::StaticClass(),
                              &TPelWebSurvey::StaticClass(),
                              &TPelWebIWForm::StaticClass(),
+                             &TPelWebOpenSurveyForm::StaticClass(),
+                             &TPelWebSurveyInfoForm::StaticClass(),
+                             &TPelWebOpenReportForm::StaticClass(),
+                             &TPelWebWizForm::StaticClass(),
+                             &TIWWizText::StaticClass(),
+                             &TIWWizNameText::StaticClass(),
+                             &TIWWizHintText::StaticClass(),
                              &TPelWebRWObjectForm_Form::StaticClass(),
                              &TPelWebRWObjectPaneFrame::StaticClass(),
                              &TPelWebParPaneFrame::StaticClass(),
@@ -45,6 +54,7 @@ void RegisterWebClasses() {
                              &TPelWebParPaneQuestionsFrame::StaticClass(),
                              &TPelWebParPaneStatsFrame::StaticClass()})
     ClassRegistry::Register(*C);
+  InstallChoicePageHooks();
   RegisterReportWindow();
 }
 

@@ -24,11 +24,14 @@
 #include "reports/pelrepanalysis.h"
 #include "reports/peltable.h"
 #include "reports/pelwiz.h"
+#include "web/choicepages.h"
 #include "web/controller.h"
 #include "web/parstepform.h"
+#include "web/pelwebsurvey.h"
 #include "web/reppanes.h"
 #include "web/repparform.h"
 #include "web/session.h"
+#include "web/surveyinfo.h"
 
 namespace quin {
 
@@ -722,8 +725,18 @@ void RegisterReportWindow() {
         &TPelWebRepPaneChartFrame::StaticClass(), &TPelWebRepElem::StaticClass(),
         &TPelWebRepElemList::StaticClass()})
     ClassRegistry::Register(*C);
+  // The choice pages lead here, and the window back to them.
+  PelWebChoiceHooks().OpenSavedReportWindow = ShowSavedReportWindow;
+  TPelWebRepWindowHooks& W = PelWebRepWindowHooks();
+  W.TemplatePageClass = [] { return &TPelWebWizForm::StaticClass(); };
+  W.OpenReportPageClass = [] { return &TPelWebOpenReportForm::StaticClass(); };
+  W.ShowSurveyInfo = [](THobSessionModule& M) {
+    auto* Survey = As<TPelWebSurvey>(M.Survey.get());
+    if (!Survey || !M.Session()) throw Exception("No survey is open.");
+    M.Session()->CreateForm<TPelWebSurveyInfoForm>(nullptr, Survey)->Show();
+  };
   // A new analysis takes the template the session chose among those its survey offers.
-  PelWebRepWindowHooks().FillFromWizard = [](THobSessionModule& M, TPelRepElemAnalysis& A) {
+  W.FillFromWizard = [](THobSessionModule& M, TPelRepElemAnalysis& A) {
     auto* Survey = As<TPelSurvey>(M.Survey.get());
     TPelWizList* L = Survey ? PelWizList(*Survey) : nullptr;
     if (!L || M.WizardIndex < 0 || M.WizardIndex >= L->Count())

@@ -5,9 +5,14 @@
 
 #include "analysis/pelsurvey.h"
 #include "base/format.h"
+#include "base/orvexceptions.h"
+#include "base/orvmessages.h"
+#include "base/orvstreams.h"
 #include "base/orvstrings.h"
 #include "base/text.h"
 #include "platform/html.h"
+#include "reports/pelrep.h"
+#include "web/choicepages.h"
 #include "web/controller.h"
 #include "web/logon.h"
 #include "web/pelwebsurvey.h"
@@ -103,6 +108,27 @@ TSessionSurveyHooks AnalysisSurveyHooks() {
   H.SurveyLangManager = [](TObject& Survey) -> TOrvLangManager* {
     return PelSurveyOf(Survey).Environ->LangManager.get();
   };
+  H.LoadReport = [](THobSessionModule& M, const std::string& Path) -> std::unique_ptr<TObject> {
+    if (!M.Survey) throw Exception("No survey is open.");
+    TFileStream Stream(Path, fmOpenRead | fmShareDenyWrite);
+    auto Report = New<TPelRep>(&PelSurveyOf(*M.Survey));
+    // The first error ends the reading; the alert names that error rather than the limit.
+    TOrvMsgList Msgs(0, 1);
+    try {
+      Report->LoadFromStream(Stream, &Msgs);
+    } catch (const EMsgList_FatalError&) {
+      for (int I = 0; I < Msgs.Count(); ++I)
+        if (Msgs.GetItem(I)->IsError()) throw Exception(Msgs.GetItem(I)->MessageText());
+      throw;
+    }
+    return Report;
+  };
+  H.NextPageClass = [](THobSessionModule& M) -> const ClassInfo* {
+    return M.HasReports() ? &TPelWebOpenReportForm::StaticClass() : &TPelWebWizForm::StaticClass();
+  };
+  H.OpenSurveyPageClass = []() -> const ClassInfo* {
+    return &TPelWebOpenSurveyForm::StaticClass();
+  };
   return H;
 }
 
@@ -116,9 +142,15 @@ TSessionSurveyHooks& SessionSurveyHooks() {
 // --- THobSessionModule ---
 
 THobSessionModule::~THobSessionModule() {
-  CloseSurvey();
+  // The session's pages are gone by now; what points into the survey goes before it.
   Report.reset();
   WorkingCopy.reset();
+  Survey.reset();
+}
+
+void THobSessionModule::BeforeClose() {
+  CloseReportWindow();
+  Report.reset();
 }
 
 THobSessionModule* GetSessionModule() { return As<THobSessionModule>(GetSessionModuleBase()); }
@@ -135,8 +167,6 @@ void THobSessionModule::IWUserSessionBaseCreate() {
     for (const std::string& P : FSession->StartParams())
       if (P.find("survey=") != std::string::npos) SurveyName = TextAfterLast(P, "=") + ".zos";
   if (SurveyName.empty()) return;
-  // Opening a named survey needs the survey and choice-page work; without it the start
-  // page is the logon page.
   const TSessionSurveyHooks& H = SessionSurveyHooks();
   if (!H.LoadSurvey || !H.NextPageClass || !H.OpenSurveyPageClass) return;
   if (!Logon(GuestLogin, GuestPassword)) return;
@@ -221,8 +251,6 @@ bool THobSessionModule::ThrottledCheck(std::string_view Login, std::string_view 
 
 void THobSessionModule::LogonAndShow(std::string_view Login, std::string_view Password) {
   if (!Logon(Login, Password)) return;
-  // The next pages come with the survey and choice-page work; until then the user stays on
-  // the logon page, logged on.
   const TSessionSurveyHooks& H = SessionSurveyHooks();
   if (!H.LoadSurvey || !H.NextPageClass || !H.OpenSurveyPageClass) return;
   if (SurveyFiles.size() == 1) {
@@ -282,8 +310,8 @@ bool IsPlainFileName(const std::string& Name) {
 }  // namespace
 
 bool THobSessionModule::OpenSurvey(const std::string& FileName) {
-  CloseSurvey();
   CloseReportWindow();
+  CloseSurvey();
   const TOrvLangManager& LM = CurrentLangManager();
   const TSessionSurveyHooks& H = SessionSurveyHooks();
   try {
@@ -343,7 +371,15 @@ TObject* THobSessionModule::OpenReport(const std::string& FileName) {
 }
 
 void THobSessionModule::CloseSurvey() {
-  Survey.reset();
+  // The report and the pages that point into the survey go first: a page released during
+  // this request is freed when the request ends, and the survey after it. (A step page left
+  // under another page keeps its working copy; it knows by the survey's life token that it is
+  // left over.)
+  Report.reset();
+  if (FSession)
+    FSession->FreeAfterPages(std::move(Survey));
+  else
+    Survey.reset();
   SurveyPath.clear();
 }
 
@@ -355,13 +391,15 @@ void THobSessionModule::CloseReportWindow() {
 }
 
 void THobSessionModule::LogOff() {
-  CloseSurvey();
-  UserName.clear();
-  if (FSession) FSession->MarkLoggedOff();
+  // The report window goes before the survey it shows (when it is the active page, the page
+  // change below releases it, and the survey is freed after it).
   if (FSession && ReportWindow && FSession->ActiveForm() == ReportWindow)
     ReportWindow = nullptr;
   else
     CloseReportWindow();
+  CloseSurvey();
+  UserName.clear();
+  if (FSession) FSession->MarkLoggedOff();
   Logout();
 }
 

@@ -48,8 +48,8 @@ class TZepSessionModule : public TObject {
 // The session object of the calling request; null outside a session.
 TZepSessionModule* GetSessionModuleBase();
 
-// What opening a survey and choosing the next pages need from the survey and choice-page
-// work; until they are filled, a logon stays on the logon page with no survey open.
+// How the session opens surveys and reports and which pages follow; filled with the analysis
+// survey and the choice pages, and replaceable in tests.
 struct TSessionSurveyHooks {
   // Reads the survey file at Path and runs its after-open step; raises on failure.
   std::function<std::unique_ptr<TObject>(THobSessionModule& Session, const std::string& Path)>
@@ -91,6 +91,8 @@ class THobSessionModule : public TZepSessionModule {
 
   void ToggleLanguage() override;
   std::string GetStatusText() const override;
+  // The session ends: the report window and the report go before the survey they point into.
+  void BeforeClose() override;
 
   bool Logon(std::string_view Login, std::string_view Password);
   // Checks the users file unless wrong passwords for Login or from the client's address make

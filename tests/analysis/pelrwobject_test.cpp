@@ -10,6 +10,7 @@
 #include "base/orvfiles.h"
 #include "par_fixture.h"
 #include "test_pars.h"
+#include "tests/support/tempfolder.h"
 
 namespace quin {
 namespace {
@@ -148,11 +149,8 @@ TEST_F(RWObjectFile, FailuresStopTheLoadKeepingWhatWasRead) {
 }
 
 TEST_F(RWObjectFile, SavingKeepsTheOldVersionAsBackup) {
-  const std::filesystem::path Dir =
-      std::filesystem::temp_directory_path() /
-      ("quin_zop_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
-  std::filesystem::create_directories(Dir);
-  const std::string Name = (Dir / "pars.zop").string();
+  const test::TTempFolder Dir;
+  const std::string Name = Dir.File("pars.zop");
   std::ofstream(Name) << "old";
   TPelRWObjectFile F(&P.S, 0);
   F.AddObject(New<TTestOption>(&P.S));
@@ -167,7 +165,6 @@ TEST_F(RWObjectFile, SavingKeepsTheOldVersionAsBackup) {
   EXPECT_TRUE(G.Elems[0]->Obj->IsExactly<TTestOption>());
   EXPECT_EQ(G.FileName, "");
   EXPECT_EQ(G.GetName(), "[Noname]");
-  std::filesystem::remove_all(Dir);
 }
 
 TEST_F(RWObjectFile, AssigningKeepsTheTargetsOwnerAndIgnoresItself) {

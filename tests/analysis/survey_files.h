@@ -60,6 +60,16 @@ inline TSwSurveyWave Wave(std::vector<std::pair<std::string, std::vector<double>
   return W;
 }
 
+// A small survey for damaging: two waves of respondents and a panel joined to them.
+inline std::string SmallSurvey(const TSwSurveyOptions& Options = {}) {
+  TDefOptions O;
+  O.Panels = {"pan"};
+  return SurveyFileBytes(
+      Definition(O),
+      {{"resp", {Wave({{"id", {1, 2}}}), Wave({{"id", {3}}})}}, {"pan", {Wave({{"id", {1, 1}}})}}},
+      Options);
+}
+
 // A survey read from bytes held in memory; the bytes live as long as the object.
 template <class TSurveyClass = TPelSurvey>
 struct TOpened {

@@ -171,7 +171,7 @@ class URLProbe : public ::testing::Test {
     Port = Server.bind_to_any_port("127.0.0.1");
     ASSERT_GT(Port, 0);
     Thread = std::thread([this] { Server.listen_after_bind(); });
-    for (int I = 0; I < 5000 && !Server.is_running(); ++I)
+    for (int I = 0; I < 60000 && !Server.is_running(); ++I)
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     ASSERT_TRUE(Server.is_running());
   }
@@ -221,7 +221,8 @@ TEST_F(URLProbe, UsesHttpOnly) {
 
 TEST(URLProbeOffline, ClosedPortIsFalseUnlessProbingIsOff) {
   ::setenv("no_proxy", "127.0.0.1", 1);
-  // A port that was free a moment ago: nothing listens there.
+  // A port bound here but not listened on: nothing listens there, and no other program can
+  // take it while the test runs.
   const int S = ::socket(AF_INET, SOCK_STREAM, 0);
   ASSERT_GE(S, 0);
   sockaddr_in A{};
@@ -230,12 +231,12 @@ TEST(URLProbeOffline, ClosedPortIsFalseUnlessProbingIsOff) {
   ASSERT_EQ(::bind(S, reinterpret_cast<sockaddr*>(&A), sizeof A), 0);
   socklen_t Len = sizeof A;
   ASSERT_EQ(::getsockname(S, reinterpret_cast<sockaddr*>(&A), &Len), 0);
-  ::close(S);
   const std::string Closed = "http://127.0.0.1:" + std::to_string(ntohs(A.sin_port)) + "/";
   EXPECT_FALSE(URLExists(Closed));
   SetURLProbing(false);
   EXPECT_TRUE(URLExists(Closed));  // switched off: no request, every address counts as there
   SetURLProbing(true);
+  ::close(S);
 }
 
 // ---------------------------------------------------------------------------------------------

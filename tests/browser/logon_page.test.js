@@ -11,7 +11,12 @@ const os = require('os');
 const path = require('path');
 
 const [serverExe, filesFolder, screenshot, nginxExe, nginxSample] = process.argv.slice(2);
-const TIMEOUT_MS = 3000;  // the session timeout of this server; the heartbeat is a third of it
+// The session timeout of this server; the heartbeat is a third of it. Long enough that a page
+// loading slowly on a busy machine does not outlive its session.
+const TIMEOUT_MS = 10000;
+// How long any one step (a start, a navigation, a click) may take before it counts as failed:
+// generous, as the server runs under the sanitizers, maybe on a loaded machine.
+const STEP_MS = 90000;
 
 function freePort() {
   return new Promise((resolve, reject) => {
@@ -21,13 +26,15 @@ function freePort() {
   });
 }
 
-function waitForOutput(proc, text, ms) {
+// Resolves with the first match of pattern in what proc writes.
+function waitForOutput(proc, pattern, ms) {
   return new Promise((resolve, reject) => {
     let out = '';
     const timer = setTimeout(() => reject(new Error('server did not start: ' + out)), ms);
     const onData = (d) => {
       out += d.toString();
-      if (out.includes(text)) { clearTimeout(timer); resolve(); }
+      const m = out.match(pattern);
+      if (m) { clearTimeout(timer); resolve(m); }
     };
     proc.stdout.on('data', onData);
     proc.stderr.on('data', onData);
@@ -91,7 +98,7 @@ ${site}
 `);
   const proc = spawn(nginxExe, ['-p', dir, '-c', conf, '-e', path.join(dir, 'error.log')],
     { stdio: ['ignore', 'inherit', 'inherit'] });
-  await waitForPort(tlsPort, 15000);
+  await waitForPort(tlsPort, STEP_MS);
   return { proc, port: tlsPort };
 }
 
@@ -107,20 +114,29 @@ async function check(name, fn) {
   }
 }
 function expect(cond, what) { if (!cond) throw new Error(what); }
+// Waits until cond() holds (at most ms); whether it did.
+async function until(cond, ms) {
+  const end = Date.now() + ms;
+  while (!cond()) {
+    if (Date.now() > end) return false;
+    await new Promise((r) => setTimeout(r, 50));
+  }
+  return true;
+}
 
 async function main() {
   const app = fs.mkdtempSync(path.join(os.tmpdir(), 'quinbrowser-'));
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'quinchromium-'));
   fs.cpSync(filesFolder, path.join(app, 'Files'), { recursive: true });
-  const port = await freePort();
   const viaNginx = Boolean(nginxSample);
-  const server = spawn(serverExe, ['--host', '127.0.0.1', '--port', String(port), '--app-dir', app,
+  // The server takes a free port itself and names it.
+  const server = spawn(serverExe, ['--host', '127.0.0.1', '--port', '0', '--app-dir', app,
     '--session-timeout', String(TIMEOUT_MS)].concat(viaNginx ? ['--trusted-proxy', '127.0.0.1'] : []),
   { stdio: ['ignore', 'pipe', 'pipe'] });
   let browser;
   let nginx;
   try {
-    await waitForOutput(server, 'listening on', 15000);
+    const port = (await waitForOutput(server, /listening on http:\/\/127\.0\.0\.1:(\d+)\//, STEP_MS))[1];
     let base = 'http://127.0.0.1:' + port + '/';
     if (viaNginx) {
       nginx = await startNginx(app, port);
@@ -134,10 +150,11 @@ async function main() {
         '--disable-background-networking', '--disable-component-update', '--disable-sync'],
       viewport: { width: 1100, height: 720 },
       ignoreHTTPSErrors: viaNginx,
-      timeout: 60000,
+      timeout: STEP_MS,
     });
     const page = await browser.newPage();
-    page.setDefaultTimeout(15000);
+    page.setDefaultTimeout(STEP_MS);
+    page.setDefaultNavigationTimeout(STEP_MS);
     const alerts = [];
     page.on('dialog', async (d) => { alerts.push(d.message()); await d.dismiss(); });
     const submit = async (action) => {
@@ -190,8 +207,8 @@ async function main() {
       await page.fill('input[type=password]', 'not-the-password');
       alerts.length = 0;
       await submit(() => page.click('input.button[value=OK]'));
-      await page.waitForTimeout(300);
-      expect(alerts.includes('Invalid user name or password.'), 'alerts: ' + JSON.stringify(alerts));
+      expect(await until(() => alerts.includes('Invalid user name or password.'), STEP_MS),
+        'alerts: ' + JSON.stringify(alerts));
       expect(await page.inputValue('input[type=password]') === '', 'password sent back');
       await submit(() => page.getByText('Polski', { exact: true }).click());
     });

@@ -75,6 +75,13 @@ TEST(ChartForm, ChartReadsBackFromItsText) {
     EXPECT_EQ(Back.Series[I].Name, "Series" + std::to_string(I + 1));
   for (TChartSeries& S : Back.Series) S.Name.clear();
   EXPECT_TRUE(Back == C) << Text;
+  // A value that fifteen digits would round to a whole number comes back exactly.
+  for (double Step : {72.00000000000001, 0.1 + 0.2, 1e20 + 16384}) {
+    TChart Fine;
+    Fine.BottomAxis.Increment = Step;
+    const std::string FineText = ComponentToText(Fine, "  ");
+    EXPECT_EQ(TextToComponent<TChart>(FineText).BottomAxis.Increment, Step) << FineText;
+  }
   // Only what differs from a fresh chart is written.
   EXPECT_EQ(ComponentToText(TChart()), "object Chart1: TChart\r\nend\r\n");
   EXPECT_NE(Text.find("  object Series2: TLineSeries"), std::string::npos) << Text;

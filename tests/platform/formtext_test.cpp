@@ -81,6 +81,10 @@ TEST(FormText, WrittenTextReadsBackTheSameTree) {
   TFormObject F = ReadFormText(kTemplate);
   F.Add("Odd", TFormValue::String(std::string("a>>b'c\r\n\x01\xB9", 10)));
   F.Add("Float", TFormValue::Number(3.0));  // stays a float
+  // Doubles that fifteen digits do not hold come back exactly.
+  F.Add("Near", TFormValue::Number(71.000000000000008));
+  F.Add("Tiny", TFormValue::Number(0.1 + 0.2));
+  F.Add("Huge", TFormValue::Number(-1.2345678901234567e300));
   TFormValue Nested;
   Nested.Kind = TFormValue::TKind::List;
   Nested.Items = {TFormValue::Integer(1), TFormValue::Ident("x")};

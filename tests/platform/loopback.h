@@ -24,12 +24,13 @@
 
 namespace quin::testing {
 
-// A socket connected to 127.0.0.1:Port from the loopback address From, reading with a 10 s
-// time-out; -1 when the connection failed.
+// A socket connected to 127.0.0.1:Port from the loopback address From, reading with a 60 s
+// time-out (generous: it only bounds a failing test on a busy machine); -1 when the connection
+// failed.
 inline int LoopbackConnect(int Port, const char* From = "127.0.0.1") {
   int Fd = socket(AF_INET, SOCK_STREAM, 0);
   if (Fd < 0) return -1;
-  timeval Tv{10, 0};
+  timeval Tv{60, 0};
   setsockopt(Fd, SOL_SOCKET, SO_RCVTIMEO, &Tv, sizeof Tv);
   sockaddr_in Local{};
   Local.sin_family = AF_INET;
@@ -55,7 +56,7 @@ inline void SendAll(int Fd, const std::string& Data) {
   }
 }
 
-// Reads until the server closes the connection; false when 10 s passed without data first.
+// Reads until the server closes the connection; false when 60 s passed without data first.
 inline bool ReadToClose(int Fd, std::string& In) {
   char Buf[4096];
   for (;;) {
@@ -68,7 +69,7 @@ inline bool ReadToClose(int Fd, std::string& In) {
   }
 }
 
-// Sends Raw from From, then reads until the server closes the connection (or 10 s pass without
+// Sends Raw from From, then reads until the server closes the connection (or 60 s pass without
 // data); returns everything read ("" when the connection failed).
 inline std::string LoopbackExchange(int Port, const std::string& Raw,
                                     const char* From = "127.0.0.1") {

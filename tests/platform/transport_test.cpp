@@ -118,7 +118,18 @@ TEST_F(TransportTest, SlowAndIdleClientsHoldNoWorkerAndAreClosed) {
   for (int Fd : Slow) EXPECT_TRUE(ClosedByServer(Fd));
 }
 
-TEST_F(TransportTest, ConnectionsAreCappedPerClientAddressOrTheOneAProxyNames) {
+// The same with the usual deadlines: the connections held open to reach the cap must not be
+// closed as idle before the last one comes, however slowly the test runs.
+class TransportCapTest : public TransportTest {
+ protected:
+  void Configure(TWebServerSettings& S) override {
+    TransportTest::Configure(S);
+    S.HeadTimeout = std::chrono::seconds(60);
+    S.IdleTimeout = std::chrono::seconds(60);
+  }
+};
+
+TEST_F(TransportCapTest, ConnectionsAreCappedPerClientAddressOrTheOneAProxyNames) {
   std::vector<int> Conns;
   for (int I = 0; I < 12; ++I) Conns.push_back(LoopbackConnect(Port, "127.0.0.6"));
   // The thirteenth from that address is refused; another address is served.

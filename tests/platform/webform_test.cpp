@@ -564,7 +564,7 @@ TEST_F(WebServerTest, TimeoutClosesTheSessionWithItsBindings) {
   std::string Sid = Open();
   {
     std::unique_lock<std::mutex> G(M);
-    ASSERT_TRUE(Cv.wait_for(G, std::chrono::seconds(10), [&] { return !Closed.empty(); }));
+    ASSERT_TRUE(Cv.wait_for(G, std::chrono::seconds(60), [&] { return !Closed.empty(); }));
   }
   // The session object and pages are freed right after the close handler.
   for (int I = 0; I < 10000 && TTestData::Alive > 0; ++I)
@@ -617,7 +617,7 @@ TEST_F(WebServerTest, OneSessionAtATimeWhileSessionsRunInParallel) {
       std::unique_lock<std::mutex> G(M);
       AStarted = true;
       Cv.notify_all();
-      if (Cv.wait_for(G, std::chrono::seconds(10), [&] { return BStarted; })) ASawB = true;
+      if (Cv.wait_for(G, std::chrono::seconds(60), [&] { return BStarted; })) ASawB = true;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
     --InsideA;
@@ -627,7 +627,7 @@ TEST_F(WebServerTest, OneSessionAtATimeWhileSessionsRunInParallel) {
     std::unique_lock<std::mutex> G(M);
     BStarted = true;
     Cv.notify_all();
-    BSawA = Cv.wait_for(G, std::chrono::seconds(10), [&] { return AStarted; });
+    BSawA = Cv.wait_for(G, std::chrono::seconds(60), [&] { return AStarted; });
   };
   auto Press = [&](const std::string& Sid, const std::string& Page, const std::string& Id) {
     Server->Handle({"POST", "/s/" + Sid + "/", {{{"__page", Page}, {"__evt", Id + ":click:"}}}});

@@ -89,7 +89,7 @@ TEST_F(LoopbackTest, SessionsAreServedInParallel) {
     std::unique_lock<std::mutex> G(M);
     ++Started;
     Cv.notify_all();
-    Met[Who] = Cv.wait_for(G, std::chrono::seconds(10), [&] { return Started >= 2; });
+    Met[Who] = Cv.wait_for(G, std::chrono::seconds(60), [&] { return Started >= 2; });
   };
   FA.OnPress = [&] { Meet(0); };
   FB.OnPress = [&] { Meet(1); };

@@ -9,6 +9,7 @@
 #include "deflang/rixdefs.h"
 #include "survey_fixture.h"
 #include "surveykit/mermessages.h"
+#include "tests/support/tempfolder.h"
 
 namespace quin {
 namespace {
@@ -168,9 +169,8 @@ TEST(MerSurvey, InfoChecksAtTheEndOfTheBlock) {
 
 TEST(MerSurvey, InfoPageAddressProbedAndFilesConfinedToTheSurveyFolder) {
   namespace fs = std::filesystem;
-  const fs::path Dir = fs::temp_directory_path() / "quin_survey_files";
-  fs::remove_all(Dir);
-  fs::create_directories(Dir);
+  const test::TTempFolder Folder;
+  const fs::path& Dir = Folder.Path();
   std::ofstream(Dir / "Info.htm") << "x";
   std::ofstream(Dir / "icon.ico", std::ios::binary) << std::string("\0\0\1\0\1\0", 6);
   std::ofstream(Dir / "fake.ico") << "not an icon";
@@ -194,7 +194,6 @@ TEST(MerSurvey, InfoPageAddressProbedAndFilesConfinedToTheSurveyFolder) {
   TRead Good(Definition({"  icon = \"ICON.ico\";"}), File);
   EXPECT_EQ(Good.Summary(), TMsgs{});
   EXPECT_EQ(Good.Survey->Info->IconImage.size(), 6u);
-  fs::remove_all(Dir);
 }
 
 TEST(MerSurvey, RecordSetsJoinsStatsAndFiles) {

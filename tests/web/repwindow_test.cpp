@@ -59,7 +59,7 @@ std::string Definition(bool Demo) {
          "  def files colSpec = \"x\"; dataFile = \"y\"; end;\r\n"
          "end;\r\n"
          "def waves\r\n"
-         "  def wave id = w1; name = \"W1\"; end;\r\n"
+         "  def wave id = w1; name = \"W1 <&>\"; end;\r\n"
          "  def wave id = w2; name = \"W2\"; end;\r\n"
          "end;\r\n"
          "def data\r\n"
@@ -263,6 +263,11 @@ TEST_F(RepWindowTest, CrossTabShowsPlainCountsAndRecalculatesOnALayerChange) {
     const auto Rows = TableRows(P);
     // A survey text reaches the cell escaped and reads back as it was.
     EXPECT_NE(P.find("High &amp; &lt;b&gt;"), std::string::npos);
+    // A survey text in the element's information is escaped as well.
+    if (Wave == 1) {
+      EXPECT_NE(P.find("W1 &lt;&amp;&gt; [W1 &lt;&amp;&gt;]<br>"), std::string::npos);
+    }
+    EXPECT_EQ(P.find("W1 <&>"), std::string::npos);
     const std::vector<std::pair<std::string, int>> Edu{
         {"Low", 1}, {"Middle", 2}, {"High & <b>", 3}};
     for (const auto& [Label, Code] : Edu) {
