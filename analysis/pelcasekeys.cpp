@@ -65,7 +65,7 @@ TPelKeyMatcher::TPelKeyMatcher(const TPelKeyTable& Keys, const TPelLutTable& Lut
     for (const TPelLit& L : Lits) {
       auto [It, New] = ArrIndex.emplace(L.Arr, FByArr.size());
       if (New) FByArr.push_back({L.Arr, {}});
-      FByArr[It->second].second.push_back({static_cast<int>(K), &Luts[L.Lut]});
+      FByArr[It->second].second.emplace_back(static_cast<int>(K), &Luts[L.Lut]);
     }
   }
   // The array most keys share leads each key.

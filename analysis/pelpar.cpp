@@ -50,7 +50,7 @@ std::string TPelPar::GetDisplayName() const {
   if (!AutoNamed) return Name;
   const TOrvLangManager& L = CurrentLangManager();
   const int N = Owner ? Owner->GetClassOrdinal(this) : 0;
-  const std::string Default = GetDefaultName();
+  std::string Default = GetDefaultName();
   if (!CaptionSuffix.empty()) {
     const std::string Suffix = L.Translate(CaptionSuffix);
     if (N > 0) return Format("%s %d - %s ", {Default, N, Suffix}, L.FormatSettings);
@@ -108,7 +108,7 @@ void TPelPar::ClearTexts() {
 }
 
 TPelResElem* TPelPar::CreateResElem(int Index) {
-  return CreateResElemAt({Index, 0}, true, false, true);
+  return CreateResElemAt({Index, 0}, /*Selectable=*/true, /*Means=*/false, /*Detail=*/true);
 }
 
 TPelResElem* TPelPar::CreateResElemAt2D(TPelPos Pos, bool Selectable, bool Means, bool Detail) {
@@ -137,7 +137,8 @@ TPelResElemVec TPelPar::CreateResElemList2D(bool Selectable, bool Means, bool De
 }
 
 std::string TPelPar::GetLabel(int Index) {
-  return GetLabelAt({Index, 0}, true, false, true, false, false);
+  return GetLabelAt({Index, 0}, /*Selectable=*/true, /*Means=*/false, /*Detail=*/true,
+                    /*LabelSwitch=*/false, /*ShowCodes=*/false);
 }
 
 std::string TPelPar::GetLabelAt2D(TPelPos Pos, bool Selectable, bool Means, bool Detail,
@@ -242,7 +243,7 @@ void TPelSubPar::ReadBody(TRixScanner& Scanner, TPelSurvey* ASurvey) {
     if (RixKeyTaken(S, S.ReadBoolean("grouped", Grouped))) return true;
     if (RixKeyTaken(S, S.ReadBoolean("hidden", Hidden))) return true;
     std::string N;
-    if (S.ReadString("name", N, false, true, nullptr)) {
+    if (S.ReadString("name", N, /*AllowMultiLine=*/false, /*AllowEmpty=*/true, nullptr)) {
       SetName(N);
       return true;
     }
@@ -295,7 +296,7 @@ TPelSubPar* TPelParMulti::AddSubPar(std::unique_ptr<TPelSubPar> Sub) {
 
 std::string TPelParMulti::MakeUniqueSubParName(std::string_view Base) const {
   for (long long K = 1;; ++K) {
-    const std::string Candidate = std::string(Base) + " (" + IntToStr(K) + ")";
+    std::string Candidate = std::string(Base) + " (" + IntToStr(K) + ")";
     bool Taken = false;
     for (int I = 0; I < SubParCount() && !Taken; ++I) Taken = SubPar(I)->GetName() == Candidate;
     if (!Taken) return Candidate;

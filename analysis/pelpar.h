@@ -149,7 +149,9 @@ class TPelPar : public TPelRWObject {
 
   // ---- Items: extent and labels
   virtual TPelDims GetDims(bool Selectable, bool Means, bool Detail) { return {}; }
-  virtual int GetItemCount() { return GetDims(true, false, true).X; }
+  virtual int GetItemCount() {
+    return GetDims(/*Selectable=*/true, /*Means=*/false, /*Detail=*/true).X;
+  }
   virtual TPelDims GetDims2D(bool Selectable, bool Means, bool Detail) {
     return GetDims(Selectable, Means, Detail).Swapped();
   }

@@ -141,7 +141,9 @@ TPelDims TPelParDefResponseAxis::GetDims(bool Selectable, bool Means, bool Detai
   return N > 0 ? TPelDims{N, 2} : TPelDims{};
 }
 
-int TPelParDefResponseAxis::GetItemCount() { return static_cast<int>(Items(true, false).size()); }
+int TPelParDefResponseAxis::GetItemCount() {
+  return static_cast<int>(Items(/*Selectable=*/true, /*Means=*/false).size());
+}
 
 TPelDims TPelParDefResponseAxis::GetDims2D(bool Selectable, bool Means, bool Detail) {
   return {1, static_cast<int>(Items(Selectable, Means).size()) + 1};
@@ -155,7 +157,7 @@ TPelResElem* TPelParDefResponseAxis::CreateResElemAt(TPelPos Pos, bool Selectabl
 }
 
 TPelResElem* TPelParDefResponseAxis::CreateResElem(int Index) {
-  const TPelRespItems I = Items(true, false);
+  const TPelRespItems I = Items(/*Selectable=*/true, /*Means=*/false);
   if (Index < 0 || Index >= static_cast<int>(I.size())) return nullptr;
   return CreateRespItemElem(Survey, I[Index], Axis, Index, this);
 }
@@ -191,7 +193,7 @@ std::string TPelParDefResponseAxis::GetLabelAt2D(TPelPos Pos, bool Selectable, b
 }
 
 std::string TPelParDefResponseAxis::GetLabel(int Index) {
-  const TPelRespItems I = Items(true, false);
+  const TPelRespItems I = Items(/*Selectable=*/true, /*Means=*/false);
   if (Index < 0 || Index >= static_cast<int>(I.size())) return {};
   return RespItemText(GetAxisTitle(), I[Index]);
 }

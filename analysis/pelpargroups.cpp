@@ -108,11 +108,11 @@ std::unique_ptr<TGimWaveList> TPelParGroups::GetInfoWaveList() const {
     const TGimWaveList* L = E ? E->GetWaveList() : nullptr;
     if (!L) return nullptr;
     // Always a list of the caller's own.
-    auto Copy = TGimWaveList::CreateSubset(Survey, false, false);
+    auto Copy = TGimWaveList::CreateSubset(Survey, /*OwnsWaves=*/false, /*AddAll=*/false);
     for (int I = 0; I < L->Count(); ++I) Copy->Children->Add(L->GetItem(I));
     return Copy;
   }
-  return TGimWaveList::CreateSubset(Survey, false, true);
+  return TGimWaveList::CreateSubset(Survey, /*OwnsWaves=*/false, /*AddAll=*/true);
 }
 
 std::string TPelParGroups::GroupBlock(TPelGroup* Group) const {

@@ -200,7 +200,7 @@ TPelDims TPelParDefQuestions::GetDims(bool Selectable, bool Means, bool Detail) 
 
 int TPelParDefQuestions::GetItemCount() {
   if (SplitsAxes()) return GetAxisPar()->GetItemCount();
-  return static_cast<int>(Items(true, false).size());
+  return static_cast<int>(Items(/*Selectable=*/true, /*Means=*/false).size());
 }
 
 std::vector<TPelParDefQuestions::TRow2D> TPelParDefQuestions::Rows2D(
@@ -241,7 +241,7 @@ TPelResElem* TPelParDefQuestions::CreateResElemAt(TPelPos Pos, bool Selectable, 
 
 TPelResElem* TPelParDefQuestions::CreateResElem(int Index) {
   if (SplitsAxes()) return GetAxisPar()->CreateResElem(Index);
-  const TPelRespItems I = Items(true, false);
+  const TPelRespItems I = Items(/*Selectable=*/true, /*Means=*/false);
   if (Index < 0 || Index >= static_cast<int>(I.size())) return nullptr;
   return CreateRespItemElem(Survey, I[Index], nullptr, Index, this);
 }
@@ -271,7 +271,7 @@ TPelResElemVec TPelParDefQuestions::CreateResElemList(bool Selectable, bool Mean
 TPelResElemVec TPelParDefQuestions::CreateAllResElems() {
   if (SplitsAxes()) return TPelPar::CreateAllResElems();
   TPelResElemVec R;
-  const TPelRespItems I = Items(true, false);
+  const TPelRespItems I = Items(/*Selectable=*/true, /*Means=*/false);
   for (size_t K = 0; K < I.size(); ++K)
     R.push_back(CreateRespItemElem(Survey, I[K], nullptr, static_cast<int>(K), this));
   return R;
@@ -324,7 +324,7 @@ std::string TPelParDefQuestions::GetLabelAt2D(TPelPos Pos, bool Selectable, bool
 
 std::string TPelParDefQuestions::GetLabel(int Index) {
   if (SplitsAxes()) return GetAxisPar()->GetLabel(Index);
-  const TPelRespItems I = Items(true, false);
+  const TPelRespItems I = Items(/*Selectable=*/true, /*Means=*/false);
   if (Index < 0 || Index >= static_cast<int>(I.size())) return {};
   return RespItemText(I[Index].Question->GetName(), I[Index]);
 }
@@ -341,7 +341,7 @@ TPelLabels TPelParDefQuestions::GetLabelList(bool Selectable, bool Means, bool D
 TPelLabels TPelParDefQuestions::GetAllLabels() {
   if (SplitsAxes()) return TPelPar::GetAllLabels();
   TPelLabels R;
-  for (const TPelRespItem& Item : Items(true, false))
+  for (const TPelRespItem& Item : Items(/*Selectable=*/true, /*Means=*/false))
     R.push_back(RespItemText(Item.Question->GetName(), Item));
   return R;
 }
@@ -364,7 +364,7 @@ std::string TPelParDefQuestions::GetCaption() const {
 }
 
 std::string TPelParDefQuestions::GetItemInfoText(int Option, int Index) const {
-  const TPelRespItems I = Items(true, false);
+  const TPelRespItems I = Items(/*Selectable=*/true, /*Means=*/false);
   if (Index < 0 || Index >= static_cast<int>(I.size())) return {};
   return CurrentLangManager().Translate(
              Cp1250("<PLK>Wybrane pytanie i odpowiedź<ENU>Selected question and response")) +

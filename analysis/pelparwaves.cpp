@@ -82,7 +82,7 @@ std::vector<TGimWave*> TPelSubParWaves::AllWaveItems() const {
 }
 
 std::unique_ptr<TGimWaveList> TPelSubParWaves::AllWaves() const {
-  auto L = TGimWaveList::CreateSubset(Survey, false, false);
+  auto L = TGimWaveList::CreateSubset(Survey, /*OwnsWaves=*/false, /*AddAll=*/false);
   for (TGimWave* W : AllWaveItems()) L->Children->Add(W);
   return L;
 }
@@ -192,7 +192,7 @@ std::unique_ptr<TPelSubPar> TPelParWaves::NewSubPar(TOrvRandGen* Random) {
 }
 
 std::unique_ptr<TGimWaveList> TPelParWaves::AllWaves() const {
-  auto L = TGimWaveList::CreateSubset(Survey, false, false);
+  auto L = TGimWaveList::CreateSubset(Survey, /*OwnsWaves=*/false, /*AddAll=*/false);
   for (int I = 0; I < SubParCount(); ++I)
     for (TGimWave* W : static_cast<TPelSubParWaves*>(SubPar(I))->AllWaveItems())
       if (L->Children->IndexOf(W) < 0) L->Children->Add(W);

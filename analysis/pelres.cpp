@@ -135,15 +135,15 @@ void TPelRes::AddElem(TPelResElem* E, TPelResElemList& Own, bool Row, bool Col) 
 }
 
 void TPelRes::AddRowElem(std::unique_ptr<TPelResElem> Ref) {
-  if (Ref) AddElem(Ref.release(), RowElems, true, false);
+  if (Ref) AddElem(Ref.release(), RowElems, /*Row=*/true, /*Col=*/false);
 }
 
 void TPelRes::AddColElem(std::unique_ptr<TPelResElem> Ref) {
-  if (Ref) AddElem(Ref.release(), ColElems, false, true);
+  if (Ref) AddElem(Ref.release(), ColElems, /*Row=*/false, /*Col=*/true);
 }
 
 void TPelRes::AddLayerElem(std::unique_ptr<TPelResElem> Ref) {
-  if (Ref) AddElem(Ref.release(), LayerElems, true, true);
+  if (Ref) AddElem(Ref.release(), LayerElems, /*Row=*/true, /*Col=*/true);
 }
 
 bool TPelRes::InTotalRow() const {
@@ -464,11 +464,9 @@ void TPelRes::FinalValue() {
     Value = GimValueEmpty;
   } else if (NotDefined) {
     Value = GimValueNotDefined;
-  } else if (BaseKind == 1) {
-    Value = BaseA;
   } else if (BaseKind == 2) {
     Value = BaseW;
-  } else if (ShowsTotalBase()) {
+  } else if (BaseKind == 1 || ShowsTotalBase()) {
     Value = BaseA;
   }
 }

@@ -46,17 +46,7 @@ TPelResElem::TPelResElem(TPelSurvey* ASurvey, int AItemIndex, TPelPar* APar)
   }
 }
 
-TPelResElem::TPelResElem(const TPelResElem& Source)
-    : TPelResElemBasic(Source),
-      Par(Source.Par),
-      ItemIndex(Source.ItemIndex),
-      Res(Source.Res),
-      Survey(Source.Survey),
-      Calculated(Source.Calculated),
-      Group(Source.Group),
-      Selected(Source.Selected),
-      Missing(Source.Missing),
-      SubParGUID(Source.SubParGUID) {}
+TPelResElem::TPelResElem(const TPelResElem& Source) = default;
 
 TPelResElem::~TPelResElem() = default;
 

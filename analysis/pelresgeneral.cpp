@@ -40,7 +40,7 @@ void RegisterGeneralResClasses() {
 TPelResWaves::TPelResWaves(TPelSurvey* ASurvey, const std::vector<TGimWave*>& AWaves,
                            int AItemIndex, TPelPar* APar)
     : TPelResElem(ASurvey, AItemIndex, APar),
-      Waves(TGimWaveList::CreateSubset(ASurvey, false, false)) {
+      Waves(TGimWaveList::CreateSubset(ASurvey, /*OwnsWaves=*/false, /*AddAll=*/false)) {
   // The empty group selects exactly the records of the element's waves.
   Group = std::shared_ptr<TPelGroup>(New<TPelGroup>(ASurvey, nullptr).release());
   for (TGimWave* W : AWaves)
@@ -48,7 +48,8 @@ TPelResWaves::TPelResWaves(TPelSurvey* ASurvey, const std::vector<TGimWave*>& AW
 }
 
 TPelResWaves::TPelResWaves(const TPelResWaves& Source)
-    : TPelResElem(Source), Waves(TGimWaveList::CreateSubset(Source.Survey, false, false)) {
+    : TPelResElem(Source),
+      Waves(TGimWaveList::CreateSubset(Source.Survey, /*OwnsWaves=*/false, /*AddAll=*/false)) {
   SetWaves(Source.Waves.get());
 }
 

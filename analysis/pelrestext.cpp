@@ -45,6 +45,8 @@ std::string TPelRes::BaseText(bool Raw) const {
   return FormatBaseValueRaw(GetBasedOnRecset(), BaseKind, Settings(), Value, Raw);
 }
 
+// The tests go in the order of precedence; several give the same text.
+// NOLINTBEGIN(bugprone-branch-clone)
 void TPelRes::GetDisplayText(std::string& Text, double& AValue) {
   AttachMediaInd();
   AValue = Value;
@@ -72,6 +74,7 @@ void TPelRes::GetDisplayText(std::string& Text, double& AValue) {
     if (IsRealValue(Value) && Stat->ShowsPctSign() && P && P->ShowsPctSign()) Text += "%";
   }
 }
+// NOLINTEND(bugprone-branch-clone)
 
 void TPelRes::FormatValueText(int Mode, bool Raw, double AValue, bool PctSign, std::string& Text) {
   if (OnLimitRow()) {

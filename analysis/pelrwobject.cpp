@@ -25,7 +25,8 @@ void TPelRWObject::Assign(const TPelRWObject& Source) {
 
 bool TPelRWObject::ReadKey(TRixScanner& Scanner) {
   std::string V;
-  const bool Read = Scanner.ReadString("name", V, false, true, nullptr);
+  const bool Read =
+      Scanner.ReadString("name", V, /*AllowMultiLine=*/false, /*AllowEmpty=*/true, nullptr);
   if (Read) SetName(V);
   return RixKeyTaken(Scanner, Read);
 }

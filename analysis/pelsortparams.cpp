@@ -148,7 +148,8 @@ void TPelTableSortParams::Sort(int From, int To, const std::vector<std::string>&
     std::stable_sort(P.begin() + From, P.begin() + End + 1,
                      [&](int A, int B) { return Compare(A, B) * D < 0; });
   } catch (...) {
-    ResetOrder(true, true, true, static_cast<int>(Perm1.size()), static_cast<int>(Perm2.size()));
+    ResetOrder(/*Reset1=*/true, /*Reset2=*/true, /*ClearKeys=*/true, static_cast<int>(Perm1.size()),
+               static_cast<int>(Perm2.size()));
   }
 }
 

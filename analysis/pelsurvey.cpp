@@ -11,6 +11,7 @@
 #include "base/orvbinary.h"
 #include "base/orvmessages.h"
 #include "base/orvstrings.h"
+#include "base/scopeguard.h"
 #include "base/text.h"
 #include "deflang/rixscanner.h"
 #include "surveykit/gimstat.h"
@@ -227,7 +228,7 @@ std::vector<std::string> TPelRecset::GetColumnNames(std::string_view Mask) const
   if (!Cols) return R;
   for (int I = 0; I < Cols->Count(); ++I) {
     const std::string& N = Cols->GetItem(I)->Name();
-    if (MatchesWildcard(N, Mask, true, false)) R.push_back(N);
+    if (MatchesWildcard(N, Mask, /*Wildcards=*/true, /*Sets=*/false)) R.push_back(N);
   }
   std::sort(R.begin(), R.end());
   R.erase(std::unique(R.begin(), R.end()), R.end());
@@ -412,15 +413,9 @@ void TPelSurvey::ReadSurveyFile(TStream& AStream) {
   std::string Text = InflateDefinition(S, PackedSize, PlainSize);
 
   TOrvMsgList Msgs(100, 100);
-  FMsgs = &Msgs;
-  try {
-    auto Scanner = TRixScanner::CreateFromText(std::move(Text), &Msgs);
-    ReadDefinition(*Scanner);
-  } catch (...) {
-    FMsgs = nullptr;
-    throw;
-  }
-  FMsgs = nullptr;
+  TSaveRestore<TOrvMsgList*> UseMsgs(FMsgs, &Msgs);
+  auto Scanner = TRixScanner::CreateFromText(std::move(Text), &Msgs);
+  ReadDefinition(*Scanner);
   if (Msgs.ErrorCount() > 0) throw EPelSurveyLoadError();
 }
 

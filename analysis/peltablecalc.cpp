@@ -107,9 +107,9 @@ class TSymOps : public TPelRes::TAxisOps {
     }
     if (!PeekGroup(E)) return;
     const int Side = Cell->RowElems.IndexOf(E) >= 0 ? 0 : 1;
-    Base[B].push_back({E, Side});
-    Applied.push_back({E, Side});
-    if (WithEst && E->RestrictsBase()) Est.push_back({E, Side});
+    Base[B].emplace_back(E, Side);
+    Applied.emplace_back(E, Side);
+    if (WithEst && E->RestrictsBase()) Est.emplace_back(E, Side);
   }
   void MediaSelect(int, const TPelResElemList&) override {}
 };
@@ -270,14 +270,14 @@ bool TTableCalc::Plan(TPelRes& Cell, TPlan& P) {
     if (!Lits(E).Ok) return false;
   static const std::vector<std::pair<TPelResElem*, int>> None;
   P.Cell = &Cell;
-  P.RowAll = Trip(false, false, {&Ops.Base[0]});
-  P.Row = Trip(false, true, {&Ops.Base[0]});
-  P.ColAll = Trip(false, false, {&Ops.Base[1]});
-  P.Col = Trip(false, true, {&Ops.Base[1]});
-  P.Cases = Trip(false, true, {&Ops.Base[0], &Ops.Base[1]});
-  P.Kept = Trip(false, true, {&None});
+  P.RowAll = Trip(/*LayerBase=*/false, /*WithMissing=*/false, {&Ops.Base[0]});
+  P.Row = Trip(/*LayerBase=*/false, /*WithMissing=*/true, {&Ops.Base[0]});
+  P.ColAll = Trip(/*LayerBase=*/false, /*WithMissing=*/false, {&Ops.Base[1]});
+  P.Col = Trip(/*LayerBase=*/false, /*WithMissing=*/true, {&Ops.Base[1]});
+  P.Cases = Trip(/*LayerBase=*/false, /*WithMissing=*/true, {&Ops.Base[0], &Ops.Base[1]});
+  P.Kept = Trip(/*LayerBase=*/false, /*WithMissing=*/true, {&None});
   P.HasEst = Est;
-  if (Est) P.Est = Trip(true, false, {&Ops.Est});
+  if (Est) P.Est = Trip(/*LayerBase=*/true, /*WithMissing=*/false, {&Ops.Est});
   if (Cell.Stat && Cell.Stat->IsSummary() && Cell.SummaryElem()) {
     TGimResponse* R = Cell.SummaryElem()->Response;
     P.Group = GroupFor(R->GetBaseResponse() ? R->GetBaseResponse() : R);

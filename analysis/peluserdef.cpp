@@ -6,6 +6,7 @@
 #include "base/format.h"
 #include "base/langmanager.h"
 #include "base/orvdialogs.h"
+#include "base/scopeguard.h"
 #include "base/text.h"
 #include "deflang/rixscanner.h"
 #include "deflang/rixwriter.h"
@@ -107,22 +108,18 @@ void TPelUserDefQuestion::EvaluateResponses(const std::vector<TGimResponse*>& AR
   Missing.assign(N, 1);
   const auto* R = AResponses.empty() ? nullptr : As<TPelUserDefResponse>(AResponses[0]);
   if (!R || !R->Group || FEvaluating || !Survey) return;
-  FEvaluating = true;
   TGimWeightList* Weights = Survey->Weights.get();
   const TGimWeight* PreparedWeight = Weights ? Weights->PreparedWeight() : nullptr;
   TMerRecset* PreparedRecset =
       Weights ? const_cast<TMerRecset*>(Weights->PreparedRecset()) : nullptr;
   const bool WasPrepared = PreparedRecset != nullptr;
-  try {
+  {
+    TSaveRestore Evaluating(FEvaluating, true);
     const TGimWeight* First = Weights && Weights->Count() > 0 ? Weights->GetItem(0) : nullptr;
     R->Group->Evaluate(Survey->Waves.get(), First, Recset);
     if (R->Group->Selected.size() == N) R->Group->TakeFlags(Selected, Missing);
     R->Group->ReleaseFlags();
-  } catch (...) {
-    FEvaluating = false;
-    throw;
   }
-  FEvaluating = false;
   // The weights an outer evaluation prepared are prepared again.
   if (WasPrepared) Weights->PrepareWeights(PreparedWeight, PreparedRecset);
 }

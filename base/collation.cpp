@@ -4,6 +4,9 @@
 #include <unicode/locid.h>
 #include <unicode/unistr.h>
 
+#include <algorithm>
+#include <cstdint>
+
 #include "base/text.h"
 
 namespace quin {
@@ -14,7 +17,9 @@ struct TOrvCollator::TImpl {
 
   icu::UnicodeString Unicode(std::string_view Text) const {
     const std::string Utf8 = Cp1250ToUtf8(Text);
-    return icu::UnicodeString::fromUTF8(icu::StringPiece(Utf8.data(), Utf8.size()));
+    // ICU counts in int32_t: a longer text compares by its first 2 GiB.
+    const auto Size = static_cast<int32_t>(std::min<size_t>(Utf8.size(), INT32_MAX));
+    return icu::UnicodeString::fromUTF8(icu::StringPiece(Utf8.data(), Size));
   }
 };
 

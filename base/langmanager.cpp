@@ -49,10 +49,10 @@ void TOrvLangManager::SetLanguage(std::string_view Code) {
 
 std::string TOrvLangManager::ResolveLanguage(std::string_view Code) const {
   if (FLanguages.empty()) return "";
-  const std::string C = LowerCase(Code);
+  std::string C = LowerCase(Code);
   if (IsRegistered(C)) return C;
   if (!C.empty()) {
-    const std::string Short = C.substr(0, C.size() - 1);
+    std::string Short = C.substr(0, C.size() - 1);
     if (IsRegistered(Short)) return Short;
     for (const std::string& L : FLanguages)
       if (L.compare(0, Short.size(), Short) == 0) return L;
@@ -110,7 +110,7 @@ std::string TOrvLangManager::Translate(std::string_view Text, bool UsePrevious) 
 
 std::string TOrvLangManager::TranslateText(std::string_view Text,
                                            std::string_view Separator) const {
-  const std::string T = Translate(Text, false);
+  std::string T = Translate(Text, false);
   if (T.find("\\n") == std::string::npos) return T;
   const std::string_view Sep = Separator.empty() ? std::string_view("\r\n") : Separator;
   std::string R;

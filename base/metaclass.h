@@ -79,6 +79,13 @@ template <class T>
 const T* As(const TObject* Obj) {
   return Obj && Obj->Is<T>() ? static_cast<const T*>(Obj) : nullptr;
 }
+// Checked downcast of an owning pointer: the object as T when it is one; otherwise null, and
+// the object is deleted.
+template <class T, class U>
+std::unique_ptr<T> OwnedAs(std::unique_ptr<U> Obj) {
+  if (!As<T>(Obj.get())) return nullptr;
+  return std::unique_ptr<T>(static_cast<T*>(Obj.release()));
+}
 
 // Registry of classes creatable by name. Filled explicitly at start-up, in a fixed order,
 // by one register function per subsystem (RegisterBaseClasses, ...); read-only afterwards.

@@ -6,6 +6,7 @@
 #include <climits>
 
 #include "base/orvexceptions.h"
+#include "base/scopeguard.h"
 #include "base/scramble.h"
 
 namespace quin {
@@ -230,18 +231,16 @@ int DecompressBuffer(const void* InBuf, int64_t InSize, int64_t OutEstimate, TDy
   if (InSize < (kMaxDecompressedSize - 65536) / kMaxInflateRatio)
     Limit = InSize * kMaxInflateRatio + 65536;
   if (MaxOutSize != kNoOutLimit) Limit = std::min(Limit, MaxOutSize);
-  try {
-    int64_t Produced = 0;
-    InflateInto(static_cast<const uint8_t*>(InBuf), InSize, OutEstimate, Limit, OutBuf, Produced);
-    OutBuf.resize(static_cast<size_t>(Produced));
-    if (OutBuf.capacity() - OutBuf.size() > OutBuf.size() / 4 + 4096) OutBuf.shrink_to_fit();
-    OutSize = Produced;
-  } catch (...) {
+  auto ClearOut = OnScopeFail([&] {
     OutBuf.clear();
     OutBuf.shrink_to_fit();
     OutSize = 0;
-    throw;
-  }
+  });
+  int64_t Produced = 0;
+  InflateInto(static_cast<const uint8_t*>(InBuf), InSize, OutEstimate, Limit, OutBuf, Produced);
+  OutBuf.resize(static_cast<size_t>(Produced));
+  if (OutBuf.capacity() - OutBuf.size() > OutBuf.size() / 4 + 4096) OutBuf.shrink_to_fit();
+  OutSize = Produced;
   return 0;
 }
 

@@ -5,8 +5,10 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 #include "base/orvexceptions.h"
+#include "base/scopeguard.h"
 #include "base/text.h"
 
 namespace quin {
@@ -50,7 +52,7 @@ void TOrvObjectList::CopyItemsFrom(const TOrvObjectList& Source) {
 TOrvObjectList::~TOrvObjectList() { Clear(); }
 
 std::unique_ptr<TOrvObjectList> TOrvObjectList::CreateCopy() const {
-  return std::unique_ptr<TOrvObjectList>(new TOrvObjectList(*this));
+  return std::make_unique<TOrvObjectList>(*this);
 }
 
 void TOrvObjectList::CheckIndex(int Index) const {
@@ -74,12 +76,10 @@ void TOrvObjectList::SetCapacity(int N) {
 }
 
 int TOrvObjectList::Add(TObject* Item) {
-  try {
-    FItems.push_back(Item);
-  } catch (...) {
+  auto FreeOnFail = OnScopeFail([&] {
     if (OwnsObjects) delete Item;
-    throw;
-  }
+  });
+  FItems.push_back(Item);
   return Count() - 1;
 }
 

@@ -7,6 +7,7 @@
 
 #include "base/exception.h"
 #include "base/langmanager.h"
+#include "base/scopeguard.h"
 #include "base/settingsstore.h"
 #include "base/text.h"
 
@@ -50,18 +51,6 @@ const std::string& ConfirmCaption() {
   static const std::string Caption = Cp1250("<PLK>Potwierdź<ENU>Confirm");
   return Caption;
 }
-
-// Closes the open key of a settings store when it goes out of scope.
-class TKeyCloser {
- public:
-  explicit TKeyCloser(ISettingsStore& S) : FSettings(S) {}
-  ~TKeyCloser() { FSettings.CloseKey(); }
-  TKeyCloser(const TKeyCloser&) = delete;
-  TKeyCloser& operator=(const TKeyCloser&) = delete;
-
- private:
-  ISettingsStore& FSettings;
-};
 
 }  // namespace
 
@@ -146,14 +135,14 @@ void RememberDialogDir(std::string_view Path) {
 }
 
 bool LoadLastDirSetting(ISettingsStore& Settings, std::string_view Key) {
-  TKeyCloser Closer(Settings);
+  auto CloseKey = OnScopeExit([&] { Settings.CloseKey(); });
   if (!Settings.OpenKey(Key, "Files", true)) return false;
   SetLastDialogDir(Settings.ReadString("LastDir", LastDialogDir()));
   return true;
 }
 
 bool SaveLastDirSetting(ISettingsStore& Settings, std::string_view Key) {
-  TKeyCloser Closer(Settings);
+  auto CloseKey = OnScopeExit([&] { Settings.CloseKey(); });
   if (!Settings.OpenKey(Key, "Files", true)) return false;
   return Settings.WriteString("LastDir", LastDialogDir());
 }
@@ -179,22 +168,20 @@ bool ExecuteFileDialog(int Kind, std::string_view Title, std::string_view Filter
   Dialog.Options = (Dialog.Options | AddOptions) & ~RemoveOptions;
   Dialog.FileName = InitialName;
   if (FilterIndex) Dialog.FilterIndex = *FilterIndex;
-  try {
-    if (!DialogHandler()->FileDialog(Dialog)) return false;
-    std::string First = Dialog.Files.empty() ? Dialog.FileName : Dialog.Files.front();
-    if ((Dialog.Options & ofAllowMultiSelect) && Files) {
-      *Files = std::move(Dialog.Files);
-      if (Files->empty() && !Dialog.FileName.empty()) Files->push_back(Dialog.FileName);
-    } else {
-      FileName = First;
-    }
-    if (FilterIndex) *FilterIndex = Dialog.FilterIndex;
-    RememberDialogDir(First);
-    return true;
-  } catch (...) {
+  auto ClearOnFail = OnScopeFail([&] {
     if (Files) Files->clear();
-    throw;
+  });
+  if (!DialogHandler()->FileDialog(Dialog)) return false;
+  std::string First = Dialog.Files.empty() ? Dialog.FileName : Dialog.Files.front();
+  if ((Dialog.Options & ofAllowMultiSelect) && Files) {
+    *Files = std::move(Dialog.Files);
+    if (Files->empty() && !Dialog.FileName.empty()) Files->push_back(Dialog.FileName);
+  } else {
+    FileName = First;
   }
+  if (FilterIndex) *FilterIndex = Dialog.FilterIndex;
+  RememberDialogDir(First);
+  return true;
 }
 
 bool ExecuteSaveDialog(std::string_view Title, std::string_view Filter, std::string_view DefaultExt,

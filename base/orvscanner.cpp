@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "base/format.h"
+#include "base/scopeguard.h"
 #include "base/text.h"
 
 namespace quin {
@@ -104,14 +105,12 @@ void TOrvTokenBinData::SetText(std::string_view AText) {
 }
 
 std::unique_ptr<TOrvObject> TOrvTerminal::CreateCopy() const {
-  std::unique_ptr<TObject> Obj = ClassType().Create();
-  auto* T = As<TOrvTerminal>(Obj.get());
+  std::unique_ptr<TOrvTerminal> T = OwnedAs<TOrvTerminal>(ClassType().Create());
   if (!T) return std::unique_ptr<TOrvObject>(new TOrvTerminal(*this));  // abstract class
-  Obj.release();
   T->StartPos = StartPos;
   T->EndPos = EndPos;
   T->Text = Text;
-  return std::unique_ptr<TOrvObject>(T);
+  return T;
 }
 
 int TOrvTokenList::AddCopy(const TOrvToken& Token) {
@@ -373,10 +372,8 @@ TOrvToken* TOrvScanner::SetToken(const ClassInfo& C, const TOrvTextPos& AStart) 
       break;
     }
   if (!T) {
-    std::unique_ptr<TObject> Obj = C.Create();
-    if (!Obj || !Obj->Is<TOrvToken>())
-      throw EListError(std::string("Class ") + C.Name + " is no creatable token");
-    T.reset(static_cast<TOrvToken*>(Obj.release()));
+    T = OwnedAs<TOrvToken>(C.Create());
+    if (!T) throw EListError(std::string("Class ") + C.Name + " is no creatable token");
   }
   T->StartPos = AStart;
   T->EndPos = Pos;
@@ -589,44 +586,45 @@ void TOrvScanner::NextToken() {
   Recycle(std::move(OlderToken));
   OlderToken = std::move(PrevToken);
   PrevToken = std::move(Token);
-  try {
-    for (;;) {
-      const TOrvTextPos Remembered = Pos;
-      SkipBlanksAndComments();
-      if (AtEnd()) {
-        Pos = Remembered;
-        SetToken<TOrvTokenEOF>(Remembered);
-        break;
-      }
-      const char C = Text[Pos.Offset - 1];
-      bool Done;
-      if (IdentStartChars.Has(C)) {
-        Done = ReadIdentifier();
-      } else if (!StringStart.empty() && C == StringStart[0]) {
-        Done = ReadAnyString() || ReadTerminal();
-      } else if (NumberStartChars.Has(C)) {
-        Done = ReadNumber();
-      } else if (!MultiLineOpen.empty() && C == MultiLineOpen[0]) {
-        Done = ReadAnyString() || ReadTerminal();
-      } else if (C == '$') {
-        const int32_t Before = Pos.Offset;
-        Done = ReadBinData();
-        // Failed binary data stays consumed; reading starts afresh after it.
-        if (!Done && Pos.Offset != Before) continue;
-        if (!Done) Done = ReadTerminal();
-      } else {
-        Done = ReadTerminal();
-      }
-      if (Done) break;
-      const unsigned char Code = static_cast<unsigned char>(C);
-      AddMsgArgs(TOrvMsg_Error_UnknownSymbol,
-                 {std::string(1, C), Format("%.3d", {static_cast<int>(Code)}, PointSettings())});
-      Advance();
-    }
-  } catch (...) {
-    // A fatal message or a full list ends the reading; the reader still finds a token.
+  // A fatal message or a full list ends the reading; the reader still finds a token.
+  auto EOFOnFail = OnScopeFail([&] {
     if (!Token) MakeEOFToken(Pos);
-    throw;
+  });
+  for (;;) {
+    const TOrvTextPos Remembered = Pos;
+    SkipBlanksAndComments();
+    if (AtEnd()) {
+      Pos = Remembered;
+      SetToken<TOrvTokenEOF>(Remembered);
+      break;
+    }
+    const char C = Text[Pos.Offset - 1];
+    bool Done;
+    // One branch per kind of token start, in the order of precedence.
+    // NOLINTBEGIN(bugprone-branch-clone)
+    if (IdentStartChars.Has(C)) {
+      Done = ReadIdentifier();
+    } else if (!StringStart.empty() && C == StringStart[0]) {
+      Done = ReadAnyString() || ReadTerminal();
+    } else if (NumberStartChars.Has(C)) {
+      Done = ReadNumber();
+    } else if (!MultiLineOpen.empty() && C == MultiLineOpen[0]) {
+      Done = ReadAnyString() || ReadTerminal();
+    } else if (C == '$') {
+      const int32_t Before = Pos.Offset;
+      Done = ReadBinData();
+      // Failed binary data stays consumed; reading starts afresh after it.
+      if (!Done && Pos.Offset != Before) continue;
+      if (!Done) Done = ReadTerminal();
+    } else {
+      Done = ReadTerminal();
+    }
+    // NOLINTEND(bugprone-branch-clone)
+    if (Done) break;
+    const unsigned char Code = static_cast<unsigned char>(C);
+    AddMsgArgs(TOrvMsg_Error_UnknownSymbol,
+               {std::string(1, C), Format("%.3d", {static_cast<int>(Code)}, PointSettings())});
+    Advance();
   }
   if (!Token) MakeEOFToken(Pos);
   if (OnProgress && TextLength > 0 && Token->EndPos.Offset > 0)
@@ -648,12 +646,7 @@ bool TOrvScanner::AcceptIdentifier(std::string_view AText) {
 }
 
 void TOrvScanner::SkipTo(const ClassInfo& TokenClass, bool Report) {
-  struct TRestore {
-    bool& Flag;
-    bool Saved;
-    ~TRestore() { Flag = Saved; }
-  } Restore{MsgsOn, MsgsOn};
-  MsgsOn = Report;
+  TSaveRestore Reporting(MsgsOn, Report);
   while (!Token->Is(TokenClass) && !Token->Is<TOrvTokenEOF>()) NextToken();
   if (Report && !Token->Is(TokenClass)) AddMsg(TOrvMsg_FatalError_UnexpectedEOF);
 }

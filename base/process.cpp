@@ -1,8 +1,6 @@
 #include "base/process.h"
 
-#include <curl/curl.h>
 #include <fcntl.h>
-#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -10,10 +8,12 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <memory>
 #include <mutex>
 
+#include "base/scopeguard.h"
 #include "base/settingsstore.h"
 #include "base/text.h"
 
@@ -24,7 +24,6 @@ namespace {
 
 std::mutex TitleMutex;
 std::string Title = "Quinview Server";
-std::atomic<bool> ProbingEnabled{true};
 
 bool IsBlank(char C) { return C == ' ' || C == '\t'; }
 
@@ -218,24 +217,15 @@ std::string CleanMruList(std::string_view S) {
   return Out;
 }
 
-// Restores the registry's root when a registry function ends.
-class TRootKeeper {
- public:
-  explicit TRootKeeper(TOrvRegistry& R) : Reg(R), Saved(R.RootKey()) {}
-  ~TRootKeeper() { Reg.SetRootKey(Saved); }
-
- private:
-  TOrvRegistry& Reg;
-  TRegRoot Saved;
-};
-
 }  // namespace
 
 void RegisterFileType(TOrvRegistry& R, std::string_view Ext, std::string_view ProgID,
                       std::string_view Description, std::string_view IconPath,
                       std::string_view ExePath) {
   if (Ext.empty() || ProgID.empty()) return;  // would write into a root itself
-  TRootKeeper Keep(R);
+  // The registry's root is given back when the function ends.
+  const TRegRoot SavedRoot = R.RootKey();
+  auto RestoreRoot = OnScopeExit([&] { R.SetRootKey(SavedRoot); });
   const std::string OpenCommand = std::string(ExePath) + " \"%1\"";
 
   R.SetRootKey(TRegRoot::ClassesRoot);
@@ -301,7 +291,9 @@ void RegisterFileType(std::string_view Ext, std::string_view ProgID, std::string
 
 std::string GetOpenCommand(TOrvRegistry& R, std::string_view Ext) {
   if (Ext.empty()) return {};
-  TRootKeeper Keep(R);
+  // The registry's root is given back when the function ends.
+  const TRegRoot SavedRoot = R.RootKey();
+  auto RestoreRoot = OnScopeExit([&] { R.SetRootKey(SavedRoot); });
   R.SetRootKey(TRegRoot::ClassesRoot);
   std::string ProgID;
   if (R.OpenKey(Ext, "", false)) {
@@ -338,52 +330,6 @@ std::string GetOpenCommand(TOrvRegistry& R, std::string_view Ext) {
 std::string GetOpenCommand(std::string_view Ext) {
   TOrvRegistry R;
   return GetOpenCommand(R, Ext);
-}
-
-// ---------------------------------------------------------------------------------------------
-// URL probe
-
-namespace {
-
-std::once_flag CurlInitOnce;
-
-size_t DiscardBody(char*, size_t Size, size_t Count, void*) { return Size * Count; }
-
-struct CurlFree {
-  void operator()(CURL* C) const { curl_easy_cleanup(C); }
-};
-
-}  // namespace
-
-bool URLProbing() { return ProbingEnabled.load(); }
-void SetURLProbing(bool Enabled) { ProbingEnabled.store(Enabled); }
-
-bool URLExists(std::string_view URL) {
-  if (!URLProbing()) return true;
-  if (URL.empty() || HasNul(URL)) return false;
-  std::string Address(URL);
-  if (Address.find("://") == std::string::npos) Address = "http://" + Address;
-  std::call_once(CurlInitOnce, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-  std::unique_ptr<CURL, CurlFree> C(curl_easy_init());
-  if (!C) return false;
-  const std::string Agent = ApplicationTitle();
-  CURL* H = C.get();
-  if (curl_easy_setopt(H, CURLOPT_URL, Address.c_str()) != CURLE_OK ||
-      curl_easy_setopt(H, CURLOPT_PROTOCOLS_STR, "http,https") != CURLE_OK ||
-      curl_easy_setopt(H, CURLOPT_REDIR_PROTOCOLS_STR, "http,https") != CURLE_OK ||
-      curl_easy_setopt(H, CURLOPT_FOLLOWLOCATION, 1L) != CURLE_OK ||
-      curl_easy_setopt(H, CURLOPT_MAXREDIRS, 5L) != CURLE_OK ||
-      curl_easy_setopt(H, CURLOPT_CONNECTTIMEOUT_MS, 5000L) != CURLE_OK ||
-      curl_easy_setopt(H, CURLOPT_TIMEOUT_MS, 10000L) != CURLE_OK ||
-      curl_easy_setopt(H, CURLOPT_NOSIGNAL, 1L) != CURLE_OK ||
-      curl_easy_setopt(H, CURLOPT_USERAGENT, Agent.c_str()) != CURLE_OK ||
-      curl_easy_setopt(H, CURLOPT_HTTPGET, 1L) != CURLE_OK ||
-      curl_easy_setopt(H, CURLOPT_WRITEFUNCTION, DiscardBody) != CURLE_OK)
-    return false;
-  if (curl_easy_perform(H) != CURLE_OK) return false;
-  long Code = 0;
-  if (curl_easy_getinfo(H, CURLINFO_RESPONSE_CODE, &Code) != CURLE_OK) return false;
-  return Code == 200 || Code == 401;
 }
 
 }  // namespace quin

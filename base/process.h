@@ -1,6 +1,6 @@
 // Operations that reach outside the program: running another program and waiting for it,
-// opening a document or address with the desktop's handler, registering the desktop program's
-// file types, and asking a web server whether an address answers.
+// opening a document or address with the desktop's handler, and registering the desktop
+// program's file types. (The URL probe is base/urlprobe.h.)
 #pragma once
 
 #include <string>
@@ -60,15 +60,5 @@ void RegisterFileType(std::string_view Ext, std::string_view ProgID, std::string
 // The command line registered to open files with Ext; empty when none is found.
 std::string GetOpenCommand(TOrvRegistry& Registry, std::string_view Ext);
 std::string GetOpenCommand(std::string_view Ext);
-
-// Whether an HTTP GET for URL is answered with status 200 or 401. "http://" is put in front
-// when URL has no "://". Only http and https are used, also for redirects (at most 5); 5 s to
-// connect and 10 s in all; the application title as user agent; the proxy from the
-// environment (http_proxy, https_proxy, no_proxy); the body is discarded.
-// When probing is switched off (SetURLProbing(false)) no request is made and the answer is
-// true, so that callers carry on as if every address answered.
-bool URLExists(std::string_view URL);
-bool URLProbing();
-void SetURLProbing(bool Enabled);
 
 }  // namespace quin

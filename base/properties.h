@@ -169,10 +169,8 @@ class TPropTableBuilder {
     P.ObjectClass = &T::StaticClass();
     P.GetObject = [Member](const TObject& O) -> TObject* { return (Self(O).*Member).get(); };
     P.SetObject = [Member](TObject& O, std::unique_ptr<TObject> V) {
-      T* Typed = As<T>(V.get());
-      if (V && !Typed) return;  // another class never enters the property
-      V.release();
-      (Self(O).*Member).reset(Typed);
+      if (V && !V->Is<T>()) return;  // another class never enters the property
+      Self(O).*Member = OwnedAs<T>(std::move(V));
     };
     FTable.Add(std::move(P));
   }

@@ -13,7 +13,8 @@ namespace {
 void BM_MatchesWildcardPathological(benchmark::State& State) {
   const std::string Text(size_t(State.range(0)), 'a');
   const std::string Mask = "*a*a*a*a*a*a*a*a*b";
-  for (auto _ : State) benchmark::DoNotOptimize(quin::MatchesWildcard(Text, Mask, true, false));
+  for (auto _ : State)
+    benchmark::DoNotOptimize(quin::MatchesWildcard(Text, Mask, /*Wildcards=*/true, /*Sets=*/false));
   State.SetComplexityN(State.range(0));
 }
 BENCHMARK(BM_MatchesWildcardPathological)->Arg(200)->Arg(2000)->Arg(20000)->Complexity();
@@ -21,7 +22,8 @@ BENCHMARK(BM_MatchesWildcardPathological)->Arg(200)->Arg(2000)->Arg(20000)->Comp
 // The everyday use: column names against a mask.
 void BM_MatchesWildcardColumnName(benchmark::State& State) {
   for (auto _ : State)
-    benchmark::DoNotOptimize(quin::MatchesWildcard("q12_3_b", "q1*_?_b", true, false));
+    benchmark::DoNotOptimize(
+        quin::MatchesWildcard("q12_3_b", "q1*_?_b", /*Wildcards=*/true, /*Sets=*/false));
 }
 BENCHMARK(BM_MatchesWildcardColumnName);
 

@@ -50,7 +50,8 @@ void ParseCodeList(TRixCodeList& List, TRixScanner& Scanner, const ClassInfo* Te
           Scanner.AddMsgAt(TRixError_LeftGTRight, Scanner.LastTokenEnd());
         else if (Lower == Upper)
           Scanner.AddMsgAt(TRixWarning_LeftEQRight, Scanner.LastTokenEnd());
-        Code = std::make_unique<TRixCodeRange>(Lower, Upper, false, false);
+        Code = std::make_unique<TRixCodeRange>(Lower, Upper, /*ALowerExclusive=*/false,
+                                               /*AUpperExclusive=*/false);
       } else {
         Code = std::make_unique<TRixCodeSingle>(Lower);
       }

@@ -298,9 +298,9 @@ class TCodeIndex {
     std::sort(FValues.begin(), FValues.end());
     FValues.erase(std::unique(FValues.begin(), FValues.end()), FValues.end());
     FSize = std::max<int>(1, static_cast<int>(FValues.size()));
-    FCover.resize(size_t(4 * FSize));
+    FCover.resize(4 * size_t(FSize));
     FAt.resize(size_t(FSize));
-    FAtMax.assign(size_t(4 * FSize), -1);
+    FAtMax.assign(4 * size_t(FSize), -1);
   }
   void Insert(int K) { Update(K, true); }
   void Erase(int K) { Update(K, false); }
@@ -371,7 +371,7 @@ class TCodeIndex {
       SetAt(2 * Node, Lo, Mid, P);
     else
       SetAt(2 * Node + 1, Mid + 1, Hi, P);
-    FAtMax[size_t(Node)] = std::max(FAtMax[size_t(2 * Node)], FAtMax[size_t(2 * Node + 1)]);
+    FAtMax[size_t(Node)] = std::max(FAtMax[2 * size_t(Node)], FAtMax[2 * size_t(Node) + 1]);
   }
   int AtMax(int Node, int Lo, int Hi, int L, int H) const {
     if (H < Lo || Hi < L || FAtMax[size_t(Node)] < 0) return -1;

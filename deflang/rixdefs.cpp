@@ -587,8 +587,8 @@ void TRixDefList::WriteGrammarLines(TRixLines& Lines, int Indent) const {
       S += " (<>\" *\")";
     else if (D->Has(rdfNotEmpty))
       S += " (<>\"\")";
-    if (!D->Has(rdfMandatory)) S = "[ " + S + " ]";
-    if (Ordered && !D->Has(rdfOnce)) S = "{ " + S + " }";
+    if (!D->Has(rdfMandatory)) S.insert(0, "[ ").append(" ]");
+    if (Ordered && !D->Has(rdfOnce)) S.insert(0, "{ ").append(" }");
     if (!Ordered && I < Count() - 1) S += " |";
     Lines.push_back(Blanks(Indent) + S);
   }

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <limits>
 
+#include "base/scopeguard.h"
 #include "base/text.h"
 
 namespace quin {
@@ -126,13 +127,6 @@ std::string_view TrimText(std::string_view S) {
   return S.substr(B, E - B);
 }
 
-// Restores a flag when leaving the scope.
-struct TFlagRestore {
-  bool& Flag;
-  bool Saved;
-  ~TFlagRestore() { Flag = Saved; }
-};
-
 }  // namespace
 
 bool AllLanguageTextsFilled(const TRixScanner* Scanner, std::string_view Text,
@@ -252,8 +246,7 @@ bool TRixScanner::ReadDefComplexStart(std::string_view Key) {
   const TOrvTextPos SavedPos = Pos;
   std::unique_ptr<TOrvToken> SavedOlder = std::move(OlderToken);
   {
-    TFlagRestore Restore{MsgsOn, MsgsOn};
-    MsgsOn = false;
+    TSaveRestore Quiet(MsgsOn, false);
     NextToken();
   }
   const auto* Id = As<TOrvTokenIdentifier>(Token.get());
@@ -482,27 +475,24 @@ bool TRixScanner::ParseTextList(std::unique_ptr<TRixTextList>& List, bool Identi
   };
   std::unique_ptr<TRixTextElem> Elem = ReadElem();
   if (!Elem) return false;
-  try {
-    if (List)
-      List->Clear();
-    else
-      List = std::make_unique<TRixTextList>();
+  auto DropList = OnScopeFail([&] { List.reset(); });
+  if (List)
+    List->Clear();
+  else
+    List = std::make_unique<TRixTextList>();
+  List->Add(std::move(Elem));
+  while (Accept(TRixTokenListSep::StaticClass())) {
+    Elem = ReadElem();
+    if (!Elem) return true;  // reported and skipped; the list keeps what it has
     List->Add(std::move(Elem));
-    while (Accept(TRixTokenListSep::StaticClass())) {
-      Elem = ReadElem();
-      if (!Elem) return true;  // reported and skipped; the list keeps what it has
-      List->Add(std::move(Elem));
-    }
-    Expect(TRixTokenInstrSep::StaticClass(), TRixMsgError_InstrSepExpected, true);
-  } catch (...) {
-    List.reset();
-    throw;
   }
+  Expect(TRixTokenInstrSep::StaticClass(), TRixMsgError_InstrSepExpected, true);
   return true;
 }
 
 bool TRixScanner::ParseIdentifierList(std::unique_ptr<TRixTextList>& List) {
-  return ParseTextList(List, true, false, true, nullptr);
+  return ParseTextList(List, /*Identifiers=*/true, /*AllowMultiLine=*/false, /*AllowEmpty=*/true,
+                       nullptr);
 }
 
 bool TRixScanner::ParseStringList(std::unique_ptr<TRixTextList>& List, bool AllowMultiLine,
@@ -512,21 +502,17 @@ bool TRixScanner::ParseStringList(std::unique_ptr<TRixTextList>& List, bool Allo
 
 bool TRixScanner::ParseIntegerList(std::unique_ptr<TRixIntegerList>& List) {
   if (!Expect(TOrvTokenInteger::StaticClass(), TRixMsgError_IntegerExpected, true)) return false;
-  try {
-    if (List)
-      List->Clear();
-    else
-      List = std::make_unique<TRixIntegerList>();
+  auto DropList = OnScopeFail([&] { List.reset(); });
+  if (List)
+    List->Clear();
+  else
+    List = std::make_unique<TRixIntegerList>();
+  List->Add(std::make_unique<TRixIntegerElem>(*PrevToken));
+  while (Accept(TRixTokenListSep::StaticClass())) {
+    if (!Expect(TOrvTokenInteger::StaticClass(), TRixMsgError_IntegerExpected, true)) return true;
     List->Add(std::make_unique<TRixIntegerElem>(*PrevToken));
-    while (Accept(TRixTokenListSep::StaticClass())) {
-      if (!Expect(TOrvTokenInteger::StaticClass(), TRixMsgError_IntegerExpected, true)) return true;
-      List->Add(std::make_unique<TRixIntegerElem>(*PrevToken));
-    }
-    Expect(TRixTokenInstrSep::StaticClass(), TRixMsgError_InstrSepExpected, true);
-  } catch (...) {
-    List.reset();
-    throw;
   }
+  Expect(TRixTokenInstrSep::StaticClass(), TRixMsgError_InstrSepExpected, true);
   return true;
 }
 

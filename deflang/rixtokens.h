@@ -14,6 +14,7 @@ namespace quin {
 
 // Every terminal of the language is a class of its own, derived from TOrvTerminal (or from
 // TRixTokenOpCmp for the comparisons); the class is what readers test with Accept.
+// NOLINTBEGIN(bugprone-macro-parentheses): the arguments are class names
 #define QUIN_RIX_TERMINAL(Class, Parent) \
   class Class : public Parent {          \
     QUIN_CLASS(Class, Parent)            \
@@ -21,6 +22,7 @@ namespace quin {
     using Parent::Parent;                \
     Class() = default;                   \
   };
+// NOLINTEND(bugprone-macro-parentheses)
 
 QUIN_RIX_TERMINAL(TRixTokenInstrSep, TOrvTerminal)     // ";"   end of an instruction
 QUIN_RIX_TERMINAL(TRixTokenDefStart, TOrvTerminal)     // "def" start of a block

@@ -26,6 +26,7 @@ class TOrvControl : public TObject {
 
   // Adds a control of class T named AName with the text AText.
   template <class T>
+  // NOLINTNEXTLINE(performance-unnecessary-value-param): both are moved into the control
   T* Add(std::string AName, std::string AText = {}) {
     auto P = New<T>();
     P->Name = std::move(AName);

@@ -27,6 +27,7 @@ std::string GetContentLanguageMeta() {
 TOrvWebPage::TOrvWebPage(std::string AName, TOrvWebPage* AParent)
     : Name(std::move(AName)), FCreateParent(AParent) {}
 
+// NOLINTNEXTLINE(bugprone-exception-escape): unlinking only erases from the parent's list
 TOrvWebPage::~TOrvWebPage() {
   if (FParent) SetParent(nullptr);
   for (TOrvWebPage* C : Children)

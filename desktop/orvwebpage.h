@@ -22,7 +22,7 @@ class TOrvWebPage : public TObject {
   QUIN_CLASS(TOrvWebPage, TObject)
  public:
   explicit TOrvWebPage(std::string AName = {}, TOrvWebPage* AParent = nullptr);
-  ~TOrvWebPage() override;
+  ~TOrvWebPage() override;  // NOLINT(bugprone-exception-escape): see the definition
   void AfterConstruction() override { SetParent(FCreateParent); }
 
   std::vector<TOrvWebPage*> Children;  // not owned

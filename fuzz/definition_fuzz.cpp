@@ -10,7 +10,7 @@
 #include "base/exception.h"
 #include "base/langmanager.h"
 #include "base/orvmessages.h"
-#include "base/process.h"
+#include "base/urlprobe.h"
 #include "deflang/register.h"
 #include "deflang/rixscanner.h"
 #include "surveykit/gimreading.h"

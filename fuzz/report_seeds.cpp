@@ -99,6 +99,7 @@ TPelRepElemAnalysis* AddAnalysis(TPelRep& R, int Basis, int Weight) {
 
 }  // namespace
 
+// NOLINTNEXTLINE(bugprone-exception-escape): a failure ends the seed writer with its message
 int main(int argc, char** argv) {
   std::filesystem::path Seeds, Work;
   if (!PrepareCorpusFolders(argc, argv, 2,

@@ -35,7 +35,7 @@ TSwSurveyWave Wave(int Records, int Compression, int Seed) {
   const int Dict =
       Compression == cdcfNoCompression ? 5 : std::min(5, PelCompressionMaxDictionary(Compression));
   for (int I = 0; I < Records; ++I) {
-    Id.Values.push_back(1 + I / 2 + Seed);
+    Id.Values.push_back(1 + I / 2 + Seed);  // NOLINT(bugprone-integer-division): pairs share one
     Q.Values.push_back(I % 7 == 0 ? kPelMissingDouble : (I / 3 + Seed) % (Dict - 1));
   }
   W.Columns = {Id, Q};

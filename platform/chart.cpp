@@ -38,8 +38,6 @@ TChartSeries::TChartSeries(TChartSeriesKind AKind) : Kind(AKind) {
       MultiBar = TMultiBar::Side;
       break;
     case TChartSeriesKind::Line:
-      Pointer.Visible = false;
-      break;
     case TChartSeriesKind::Area:
       Pointer.Visible = false;
       break;

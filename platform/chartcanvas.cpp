@@ -240,7 +240,7 @@ std::vector<std::string> TCanvas::Wrap(std::string_view Text, double MaxWidth, i
       if (Word.empty()) continue;
       if (Cur.empty())
         Cur = Word;
-      else if (TextWidth(Cur + " " + Word) <= MaxWidth)
+      else if (TextWidth((Cur + " ").append(Word)) <= MaxWidth)
         Cur += " " + Word;
       else
         Lines.push_back(std::exchange(Cur, Word));

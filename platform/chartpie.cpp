@@ -182,6 +182,7 @@ void DrawPies(TCanvas& C, const TChart& Chart, const TRectD& Area, const TFormat
   const int Rows = (Count + Cols - 1) / Cols;
   const double CW = Area.W() / Cols, CH = Area.H() / Rows;
   for (int K = 0; K < Count; ++K) {
+    // NOLINTNEXTLINE(bugprone-integer-division): K / Cols is the cell's row
     TRectD Cell{Area.L + (K % Cols) * CW, Area.T + (K / Cols) * CH, 0, 0};
     Cell.R = Cell.L + CW;
     Cell.B = Cell.T + CH;

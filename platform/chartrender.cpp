@@ -18,6 +18,7 @@
 #if defined(__SANITIZE_ADDRESS__) || defined(QUIN_CHART_ASAN)
 // Fontconfig's configuration and the font patterns that cairo's font cache holds live as long
 // as the process; the leak checker of sanitized builds is told so.
+// NOLINTNEXTLINE(bugprone-reserved-identifier): the name the sanitizer runtime looks for
 extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
 #endif
 
@@ -132,9 +133,9 @@ struct TLegendEntries {
 
 std::string LegendPointText(const TChartSeries& S, int P, TLegendTextStyle Style, double Total,
                             const TFormatSettings& FS) {
-  const std::string Label = Cp1250ToUtf8(S.Points[size_t(P)].Label);
-  const std::string Value = MarkText(S, P, TMarksStyle::Value, Total, FS);
-  const std::string Percent = MarkText(S, P, TMarksStyle::Percent, Total, FS);
+  std::string Label = Cp1250ToUtf8(S.Points[size_t(P)].Label);
+  std::string Value = MarkText(S, P, TMarksStyle::Value, Total, FS);
+  std::string Percent = MarkText(S, P, TMarksStyle::Percent, Total, FS);
   switch (Style) {
     case TLegendTextStyle::Plain:
       return Label;
@@ -227,7 +228,7 @@ TLegendEntries LegendEntries(const TChart& Chart, const TFormatSettings& FS) {
     double V;
     if (Style == TLegendStyle::LastValues && !Ser.Points.empty() &&
         PointValue(Ser.Points.back(), V))
-      Text = ValueText(V, FS) + "  " + Text;
+      Text.insert(0, ValueText(V, FS) + "  ");
     R.Shown.push_back({Text, Chart.SeriesColor(S), Ser.Kind, &Ser});
   }
   return R;

@@ -107,8 +107,8 @@ std::string MarkText(const TChartSeries& Ser, int P, TMarksStyle Style, double T
     const bool Some = Total > 0 && std::isfinite(Total);
     return ValueText(Some ? std::fabs(V) / Total * 100 : 0, FS) + "%";
   };
-  const std::string Label = Cp1250ToUtf8(Pt.Label);
-  const std::string Value = ValueText(V, FS);
+  std::string Label = Cp1250ToUtf8(Pt.Label);
+  std::string Value = ValueText(V, FS);
   switch (Style) {
     case TMarksStyle::Value:
       return Value;

@@ -265,8 +265,7 @@ void TWebMemo::ApplyInput(const TWebValues& Values) {
   if (!V) return;
   // Browsers send CR LF; a lone LF becomes CR LF as well.
   std::string T;
-  for (size_t I = 0; I < V->size(); ++I) {
-    char C = (*V)[I];
+  for (char C : *V) {
     if (C == '\r') continue;
     if (C == '\n')
       T += "\r\n";

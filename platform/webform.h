@@ -113,6 +113,7 @@ class TWebContainer : public TWebControl {
   // Creates a control of class T as the last child, named Name. The control is attached to
   // its parent and page before its AfterConstruction runs.
   template <class T, class... A>
+  // NOLINTNEXTLINE(performance-unnecessary-value-param): moved into the control
   T* Add(std::string AName = {}, A&&... Args) {
     std::unique_ptr<T> P(new T(std::forward<A>(Args)...));
     T* Raw = P.get();

@@ -388,7 +388,7 @@ TWebResponse TWebServer::StaticFile(const std::string& DecodedPath) {
   if (SessionFolder ? ContentTypeOf(Full) == ContentTypeOf("") : !IsAssetType(Full))
     return TextResponse(404, "Not found.");
   for (const std::string& Hidden : FSettings.HiddenFiles)
-    if (Full == Root + "/" + Hidden) return TextResponse(404, "Not found.");
+    if (Full == (Root + "/").append(Hidden)) return TextResponse(404, "Not found.");
   if (!ReadFile(Full, FSettings.MaxFileSize, R.Body)) return TextResponse(404, "Not found.");
   R.ContentType = ContentTypeOf(Full);
   R.Headers.emplace_back("Cache-Control", SessionFolder ? "no-store" : "max-age=3600");

@@ -8,6 +8,7 @@
 
 #include "base/exception.h"
 #include "base/langmanager.h"
+#include "base/scopeguard.h"
 #include "platform/charset.h"
 #include "platform/httptransport.h"
 #include "platform/webserver.h"
@@ -309,12 +310,8 @@ void TWebServer::Start() {
         else
           P->Post(std::move(Job));
       });
-  try {
-    Http->Start();
-  } catch (...) {
-    FPool.reset();
-    throw;
-  }
+  auto DropPool = OnScopeFail([&] { FPool.reset(); });
+  Http->Start();
   FAddress = Http->Address();
   FPort = Http->Port();
   FHttp = std::move(Http);

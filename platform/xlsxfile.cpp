@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 
+#include "base/scopeguard.h"
 #include "platform/xlsxchart.h"
 
 namespace quin {
@@ -234,21 +235,11 @@ void SaveWorkbookAsXlsx(const TXlWorkbook& Book, const std::string& FileName) {
   Options.constant_memory = LXW_FALSE;
   std::unique_ptr<lxw_workbook, TBookFree> Lxw(workbook_new_opt(Temp.c_str(), &Options));
   if (!Lxw) FailXlsx(FileName, "out of memory");
-  try {
-    TWriter(Lxw.get(), Book, FileName).Write();
-  } catch (...) {
-    std::remove(Temp.c_str());
-    throw;
-  }
+  auto RemoveTemp = OnScopeFail([&] { std::remove(Temp.c_str()); });
+  TWriter(Lxw.get(), Book, FileName).Write();
   const lxw_error E = workbook_close(Lxw.release());
-  if (E != LXW_NO_ERROR) {
-    std::remove(Temp.c_str());
-    FailXlsx(FileName, lxw_strerror(E));
-  }
-  if (std::rename(Temp.c_str(), FileName.c_str()) != 0) {
-    std::remove(Temp.c_str());
-    FailXlsx(FileName, "rename");
-  }
+  if (E != LXW_NO_ERROR) FailXlsx(FileName, lxw_strerror(E));
+  if (std::rename(Temp.c_str(), FileName.c_str()) != 0) FailXlsx(FileName, "rename");
 }
 
 }  // namespace quin

@@ -66,7 +66,9 @@ void TPelRep::LoadFromStream(TStream& Stream, TOrvMsgList* MsgList) {
 }
 
 bool TPelRep::ReadReportKey(TRixScanner& S) {
-  if (RixKeyTaken(S, S.ReadString("title", Title, false, true, nullptr))) return true;
+  if (RixKeyTaken(
+          S, S.ReadString("title", Title, /*AllowMultiLine=*/false, /*AllowEmpty=*/true, nullptr)))
+    return true;
   if (RixKeyTaken(S, S.ReadBoolean("zoomed", Zoomed))) return true;
   if (RixKeyTaken(S, S.ReadInteger("selectedIndex", SelectedIndex))) return true;
   if (RixKeyTaken(S, S.ReadInteger("tocSplitter", TocSplitter))) return true;

@@ -119,7 +119,7 @@ void TPelRepElem::ReadBody(TRixScanner& Scanner, bool& Stale) {
 
 bool TPelRepElem::ReadElemKey(TRixScanner& Scanner) {
   std::string Text;
-  if (Scanner.ReadString("title", Text, false, true, nullptr)) {
+  if (Scanner.ReadString("title", Text, /*AllowMultiLine=*/false, /*AllowEmpty=*/true, nullptr)) {
     SetTitle(Text);
     return true;
   }
@@ -132,9 +132,13 @@ bool TPelRepElem::ReadElemKey(TRixScanner& Scanner) {
   if (RixKeyTaken(Scanner, false)) return true;
   if (RixKeyTaken(Scanner, Scanner.ReadInteger("number", Number))) return true;
   // Notes written by other programs may span lines.
-  if (RixKeyTaken(Scanner, Scanner.ReadString("notes", Notes, true, true, nullptr))) return true;
+  if (RixKeyTaken(Scanner, Scanner.ReadString("notes", Notes, /*AllowMultiLine=*/true,
+                                              /*AllowEmpty=*/true, nullptr)))
+    return true;
   for (const char* Ignored : {"defaultLangSection", "defaultLangKey"})
-    if (RixKeyTaken(Scanner, Scanner.ReadString(Ignored, Text, false, true, nullptr))) return true;
+    if (RixKeyTaken(Scanner, Scanner.ReadString(Ignored, Text, /*AllowMultiLine=*/false,
+                                                /*AllowEmpty=*/true, nullptr)))
+      return true;
   return false;
 }
 

@@ -115,7 +115,7 @@ void TPelRepElemTable::AllocateGrid(bool ResetValues) {
     ColHidden.resize(static_cast<size_t>(ColCount), 0);
     RowHidden.resize(static_cast<size_t>(RowCount), 0);
   }
-  SortParams->ResetOrder(true, true, false, RowCount, ColCount);
+  SortParams->ResetOrder(/*Reset1=*/true, /*Reset2=*/true, /*ClearKeys=*/false, RowCount, ColCount);
   InvalidateVisible();
 }
 

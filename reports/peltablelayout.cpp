@@ -12,6 +12,7 @@
 #include "analysis/pelsurvey.h"
 #include "base/format.h"
 #include "base/langmanager.h"
+#include "base/scopeguard.h"
 #include "base/text.h"
 #include "reports/pelrepanalysis.h"
 #include "reports/peltable.h"
@@ -177,14 +178,10 @@ class TPelTableLayout {
                    : Par->CreateResElemList2D(Opt.Items, Opt.Summary, Opt.Days);
       Placed.assign(Elems.size(), 0);
     }
-    struct TFreeUnplaced {
-      TPelResElemVec& E;
-      std::vector<uint8_t>& P;
-      ~TFreeUnplaced() {
-        for (size_t I = 0; I < E.size(); ++I)
-          if (!P[I]) delete E[I];
-      }
-    } Free{Elems, Placed};
+    auto FreeUnplaced = OnScopeExit([&] {
+      for (size_t I = 0; I < Elems.size(); ++I)
+        if (!Placed[I]) delete Elems[I];
+    });
     auto LabelAt = [&](size_t I) -> const std::string* {
       return I < Labels.size() ? &Labels[I] : nullptr;
     };

@@ -9,6 +9,7 @@
 #include "base/format.h"
 #include "base/langmanager.h"
 #include "base/orvstrings.h"
+#include "base/scopeguard.h"
 #include "base/text.h"
 #include "reports/pelrepanalysis.h"
 #include "reports/peltable.h"
@@ -257,16 +258,13 @@ std::string TPelRepElemTable::GetInfoText(int Options) {
   TPelRepElemAnalysis* An = Analysis();
   if (!An) return Text;
   TPelParList& Pars = *An->Parameters;
-  struct TTold {
-    TPelParList& L;
-    ~TTold() {
-      for (int I = 0; I < L.Count(); ++I) {
-        TPelPar* P = L.GetItem(I);
-        P->TableCols = P->TableRows = P->TableLayers = nullptr;
-        P->TableLayerSelections = nullptr;
-      }
+  auto Untell = OnScopeExit([&] {
+    for (int I = 0; I < Pars.Count(); ++I) {
+      TPelPar* P = Pars.GetItem(I);
+      P->TableCols = P->TableRows = P->TableLayers = nullptr;
+      P->TableLayerSelections = nullptr;
     }
-  } Told{Pars};
+  });
   for (int I = 0; I < Pars.Count(); ++I) {
     TPelPar* P = Pars.GetItem(I);
     P->TableCols = ColParams.get();

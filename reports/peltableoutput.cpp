@@ -56,7 +56,7 @@ void TPelRepElemTable::RenderHtml(std::vector<std::string>& Lines) const {
                   FormatHtmlBgColor(clWindow) + ">");
   std::string L;
   for (int J = 0; J < Rows; ++J) {
-    Lines.push_back("<tr>");
+    Lines.emplace_back("<tr>");
     for (int I = 0; I < Cols; ++I) {
       if (IsMergedDown(I, J - 1) || IsMergedRight(I - 1, J)) continue;
       const TPelRes* Cell = As<TPelRes>(GetCellObject(I, J));
@@ -101,9 +101,9 @@ void TPelRepElemTable::RenderHtml(std::vector<std::string>& Lines) const {
       L += "</td>";
       Lines.push_back(L);
     }
-    Lines.push_back("</tr>");
+    Lines.emplace_back("</tr>");
   }
-  Lines.push_back("</table>");
+  Lines.emplace_back("</table>");
 }
 
 std::string TPelRepElemTable::RenderHtmlText() const {
@@ -161,7 +161,8 @@ void TPelRepElemTable::CopyTableAsText(std::vector<std::string>& Lines,
         const int Level = RowLevelOfCol(D);
         TPelPar* Par =
             Level >= 0 && Level < RowParams->Count() ? RowParams->GetItem(Level) : nullptr;
-        const bool Groups = Par && Par->GetGroupCount2D(true, false, UsesDays()) >= 1;
+        const bool Groups =
+            Par && Par->GetGroupCount2D(/*Selectable=*/true, /*Means=*/false, UsesDays()) >= 1;
         // The first line of a region below the top of the data: the label of its span, and
         // the group title above it.
         if (J == Region.Top && J > FirstDataRow && (Trimmed(T).empty() || Groups)) {
@@ -170,8 +171,9 @@ void TPelRepElemTable::CopyTableAsText(std::vector<std::string>& Lines,
             if (Trimmed(Above).empty()) continue;
             const int C = GridCol(D), R = GridRow(K);
             if (Groups && ElemAt(C, R)) {
-              Text += Trimmed(
-                  Par->GetGroupLabel2D(HeaderPosAt(C, R), true, false, UsesDays(), false, false));
+              Text += Trimmed(Par->GetGroupLabel2D(HeaderPosAt(C, R), /*Selectable=*/true,
+                                                   /*Means=*/false, UsesDays(),
+                                                   /*LabelSwitch=*/false, /*ShowCodes=*/false));
               Text += "\r\n" + std::string(static_cast<size_t>(D - 1), '\t');
             }
             if (Trimmed(T).empty()) T = Above;

@@ -10,7 +10,7 @@
 namespace quin {
 
 void TPelRepElemTable::ApplySort() {
-  SortParams->ResetOrder(true, true, false, RowCount, ColCount);
+  SortParams->ResetOrder(/*Reset1=*/true, /*Reset2=*/true, /*ClearKeys=*/false, RowCount, ColCount);
   InvalidateVisible();
   if (!SortParams->IsActive()) return;
   int FirstC = -1, FirstR = -1;
@@ -112,7 +112,8 @@ void TPelRepElemTable::LocateKeys(TPelSortDataInfoList& Keys, int Kind, int Firs
 
 void TPelRepElemTable::SortLine(int Kind, int Order, int Line) {
   if (Kind == 0) {
-    SortParams->ResetOrder(true, true, false, RowCount, ColCount);
+    SortParams->ResetOrder(/*Reset1=*/true, /*Reset2=*/true, /*ClearKeys=*/false, RowCount,
+                           ColCount);
     InvalidateVisible();
     return;
   }

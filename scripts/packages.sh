@@ -4,7 +4,7 @@ QUIN_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config zlib1g-dev libssl-dev libc
   fonts-dejavu-core libicu-dev)
 # cpp-httplib serves the URL probe's tests; nginx stands in front of the server in the browser
 # test through a reverse proxy.
-QUIN_TEST_PACKAGES=(clang-format libgtest-dev libbenchmark-dev libboost-math-dev chromium nodejs
+QUIN_TEST_PACKAGES=(clang-format clang-tidy libgtest-dev libbenchmark-dev libboost-math-dev chromium nodejs
   libzip-dev libreoffice-calc-nogui libcpp-httplib-dev nginx)
 # Only for comparing benchmarks by hand (bench/table_compare.py); not installed by ./test.
 QUIN_BENCH_PACKAGES=(python3-pandas python3-numpy)

@@ -96,11 +96,11 @@ void TGimResponseAxis::Read(TRixScanner& Scanner) {
     for (;;) {
       if (GimAtBlockEnd(Scanner)) return;
       if (Scanner.ReadDefComplexStart("responseList")) {
-        Responses->Read(Scanner, this, false, false, Responses.get());
+        Responses->Read(Scanner, this, /*PlainQuestion=*/false, /*HasCode=*/false, Responses.get());
         continue;
       }
       if (Scanner.ReadDefComplexStart("response")) {
-        Responses->ReadResponse(Scanner, this, false, false);
+        Responses->ReadResponse(Scanner, this, /*PlainQuestion=*/false, /*HasCode=*/false);
         continue;
       }
       if (Scanner.Token->Is<TRixTokenDefStart>()) {
@@ -175,7 +175,8 @@ void TGimResponseAxisList::Read(TRixScanner& Scanner, TGimQuestion* Question) {
         continue;
       }
       std::string S;
-      if (Scanner.ReadString("columnMask", S, false, true, nullptr)) {
+      if (Scanner.ReadString("columnMask", S, /*AllowMultiLine=*/false, /*AllowEmpty=*/true,
+                             nullptr)) {
         ColumnMask = S;
         continue;
       }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/scopeguard.h"
 #include "base/text.h"
 #include "deflang/rixscanner.h"
 #include "surveykit/mermessages.h"
@@ -15,10 +16,7 @@ TGimData::TGimData(TMerSurvey* ASurvey)
     : Root(NewInSurvey<TGimModule>(ASurvey, nullptr)), Survey(ASurvey) {}
 
 void TGimData::Read(TRixScanner& Scanner, const TOrvTextPos&) {
-  struct TClearIDs {
-    TGimIDIndex& IDs;
-    ~TClearIDs() { IDs.Clear(); }
-  } ClearAtEnd{FReadIDs};
+  auto ClearAtEnd = OnScopeExit([&] { FReadIDs.Clear(); });
   FReadIDs.Clear();
   for (;;) {
     if (GimAtBlockEnd(Scanner)) return;

@@ -84,7 +84,7 @@ std::string TGimSimpleDataObject::FullText(bool Nicks) const {
     const auto* Up = As<TGimSimpleDataObject>(Cur->Owner);
     if (!Up) break;
     Cur = Up;
-    if (!Cur->HiddenInPath) Text = (Nicks ? Cur->GetNick() : Cur->GetName()) + " > " + Text;
+    if (!Cur->HiddenInPath) Text.insert(0, (Nicks ? Cur->GetNick() : Cur->GetName()) + " > ");
   }
   return Text;
 }

@@ -65,7 +65,7 @@ TGimViewNode* TGimQuestion::AddToTreeViewSelected(TGimTreeView& Tree, TGimViewNo
   for (int I = 0; Responses && I < Responses->ChildCount() && !ChildSelected; ++I)
     ChildSelected = Responses->Child(I)->IsSelected(Selection);
   if (!Selected && !ChildSelected) return nullptr;
-  return TGimSimpleDataObject::AddToTreeView(Tree, ParentNode, State);
+  return TGimDataObject::AddToTreeView(Tree, ParentNode, State);
 }
 
 bool TGimQuestion::UsesRecset(const TMerRecset* Recset) const {
@@ -120,9 +120,10 @@ void TGimQuestion::Read(TRixScanner& Scanner, TGimIDIndex* IDs) {
             Scanner.AddMsgAt(TGimError_DefInvalidInMultiAxis, KeyPos);
             Scanner.SkipDef(KeyPos);
           } else if (List) {
-            Responses->Read(Scanner, this, true, false, Responses.get());
+            Responses->Read(Scanner, this, /*PlainQuestion=*/true, /*HasCode=*/false,
+                            Responses.get());
           } else {
-            Responses->ReadResponse(Scanner, this, true, false);
+            Responses->ReadResponse(Scanner, this, /*PlainQuestion=*/true, /*HasCode=*/false);
           }
           continue;
         }

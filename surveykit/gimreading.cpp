@@ -75,10 +75,15 @@ bool GimReadObjectText(TRixScanner& Scanner, TGimSimpleDataObject& Obj, bool All
     return Read || Scanner.LastReadResult() != TRixReadResult::NoMatch;
   };
   if (Handled(Scanner.ReadIdentifier("id", Obj.ID))) return true;
-  if (Handled(Scanner.ReadString("name", Obj.Name, false, false, Lang))) return true;
+  if (Handled(Scanner.ReadString("name", Obj.Name, /*AllowMultiLine=*/false, /*AllowEmpty=*/false,
+                                 Lang)))
+    return true;
   if (!AllTexts) return false;
-  if (Handled(Scanner.ReadString("nick", Obj.Nick, false, false, Lang))) return true;
-  return Handled(Scanner.ReadString("info", Obj.Info, true, false, Lang));
+  if (Handled(Scanner.ReadString("nick", Obj.Nick, /*AllowMultiLine=*/false, /*AllowEmpty=*/false,
+                                 Lang)))
+    return true;
+  return Handled(
+      Scanner.ReadString("info", Obj.Info, /*AllowMultiLine=*/true, /*AllowEmpty=*/false, Lang));
 }
 
 void GimCheckIDAndName(TRixScanner& Scanner, const TGimSimpleDataObject& Obj) {

@@ -10,6 +10,7 @@
 #include <unordered_map>
 
 #include "base/orvmessages.h"
+#include "base/scopeguard.h"
 #include "surveykit/gimdataobj.h"
 
 namespace quin {
@@ -58,14 +59,14 @@ void GimCheckIDAndName(TRixScanner& Scanner, const TGimSimpleDataObject& Obj);
 // exception of Body wins over one that Close raises meanwhile.
 template <class TBody, class TClose>
 void GimReadAndClose(TBody&& Body, TClose&& Close) {
-  try {
+  {
+    auto CloseOnFail = OnScopeFail([&] {
+      try {
+        Close();
+      } catch (...) {  // the exception of Body goes on
+      }
+    });
     Body();
-  } catch (...) {
-    try {
-      Close();
-    } catch (...) {
-    }
-    throw;
   }
   Close();
 }

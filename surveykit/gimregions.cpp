@@ -66,7 +66,7 @@ void TGimGroupList::Read(TRixScanner& Scanner, TMerSurvey* ASurvey) {
   const TOrvLangManager* Lang = SurveyLangManager(Survey);
   for (;;) {
     if (GimAtBlockEnd(Scanner)) return;
-    if (Scanner.ReadString("name", Name, false, false, Lang) ||
+    if (Scanner.ReadString("name", Name, /*AllowMultiLine=*/false, /*AllowEmpty=*/false, Lang) ||
         Scanner.LastReadResult() != TRixReadResult::NoMatch)
       continue;
     if (Scanner.ReadDefComplexStart("group")) {

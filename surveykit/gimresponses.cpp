@@ -509,12 +509,14 @@ void TGimResponse::Read(TRixScanner& Scanner, TGimDataObject* Context, bool Plai
       if (ReadColumns(Scanner, Survey, Columns)) continue;
       std::string S;
       if (!PlainQuestion) {
-        if (Scanner.ReadString("columnMask", S, false, true, nullptr)) {
+        if (Scanner.ReadString("columnMask", S, /*AllowMultiLine=*/false, /*AllowEmpty=*/true,
+                               nullptr)) {
           ColumnMask = S;
           continue;
         }
         if (Scanner.LastReadResult() != TRixReadResult::NoMatch) continue;
-        if (Scanner.ReadString("columnText", S, false, true, nullptr)) {
+        if (Scanner.ReadString("columnText", S, /*AllowMultiLine=*/false, /*AllowEmpty=*/true,
+                               nullptr)) {
           ColumnText = S;
           continue;
         }

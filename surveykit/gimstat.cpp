@@ -245,11 +245,7 @@ bool TGimStatKind::MatchesLegacyID(std::string_view AID) const {
 }
 
 std::unique_ptr<TGimStat> TGimStatKind::Create() const {
-  std::unique_ptr<TObject> Obj = Class->Create();
-  TGimStat* Stat = As<TGimStat>(Obj.get());
-  if (!Stat) return nullptr;
-  Obj.release();
-  return std::unique_ptr<TGimStat>(Stat);
+  return OwnedAs<TGimStat>(Class->Create());
 }
 
 const std::vector<TGimStatKind>& GimStatKinds() {

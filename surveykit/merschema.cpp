@@ -4,9 +4,9 @@
 #include <filesystem>
 #include <vector>
 
-#include "base/process.h"
 #include "base/systemlocale.h"
 #include "base/text.h"
+#include "base/urlprobe.h"
 #include "surveykit/merenviron.h"
 #include "surveykit/mermessages.h"
 #include "surveykit/merrecset.h"

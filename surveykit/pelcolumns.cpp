@@ -189,9 +189,7 @@ void ReadColumnDirectory(TStream& Stream, const TGimFileHeader& FileHeader,
   for (TGimColPos& Entry : Result) {
     if (Pos >= NSize) throw EPelDamagedData("fewer column names than columns");
     uint8_t B = P[Pos];
-    if (B < 128) {
-      Current.clear();
-    } else if (Pos == 0) {
+    if (B < 128 || Pos == 0) {
       Current.clear();
     } else {
       ++Pos;

@@ -117,7 +117,7 @@ class TPelColList : public TOrvColList {
                           int64_t BaseOffset);
 
  protected:
-  TPelColList(const TPelColList& Source) : TOrvColList(Source) {}
+  TPelColList(const TPelColList& Source) = default;
 };
 
 }  // namespace quin

@@ -46,8 +46,10 @@ std::string QuarterText(int Slot, bool WithStart, bool WithEnd) {
 }
 
 std::string QuarterRangeText(int First, int Last) {
-  if (First < Last) return QuarterText(First, true, false) + " - " + QuarterText(Last, false, true);
-  return QuarterText(First, true, true);
+  if (First < Last)
+    return QuarterText(First, /*WithStart=*/true, /*WithEnd=*/false) + " - " +
+           QuarterText(Last, /*WithStart=*/false, /*WithEnd=*/true);
+  return QuarterText(First, /*WithStart=*/true, /*WithEnd=*/true);
 }
 
 int QuarterFromText(std::string_view Text) { return -1; }
@@ -72,7 +74,7 @@ std::string QuarterSetText(const TQuarterSet& Slots) {
       Text += Sep;
       Text += ' ';
     }
-    Text += QuarterText(S, true, false);
+    Text += QuarterText(S, /*WithStart=*/true, /*WithEnd=*/false);
   }
   return Text;
 }

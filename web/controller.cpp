@@ -120,11 +120,9 @@ std::string TZepApp::GetProductInfo(int Kind) const {
 
 void RunApplication(const ClassInfo& AppClass) {
   AppObject().reset();
-  std::unique_ptr<TObject> Obj = AppClass.Create();
-  auto* App = As<TOrvApp>(Obj.get());
+  AppObject() = OwnedAs<TOrvApp>(AppClass.Create());
+  TOrvApp* App = AppObject().get();
   if (!App) throw Exception(std::string(AppClass.Name) + " is no application class");
-  Obj.release();
-  AppObject().reset(App);
   try {
     App->Initialize();
     App->Run();
@@ -347,15 +345,15 @@ void CheckAppFolder(const std::string& AppPath) {
     throw Exception("The application folder " + AppPath +
                     " does not exist; give the folder that holds Files/Quin/ with --app-dir.");
   if (Missing(Files, true)) {
-    Lacks.push_back("Files/Quin/ (the web files)");
+    Lacks.emplace_back("Files/Quin/ (the web files)");
   } else {
     if (Missing(Files + UsersFileLeafName, false))
       Lacks.push_back("Files/Quin/" + std::string(UsersFileLeafName) +
                       " (the users file; write it with quin-passwd)");
     if (Missing(Files + "Quin.css", false))
-      Lacks.push_back("Files/Quin/Quin.css (the style sheet)");
+      Lacks.emplace_back("Files/Quin/Quin.css (the style sheet)");
     if (Missing(Files + "Surveys", true))
-      Lacks.push_back("Files/Quin/Surveys/ (the users' survey folders)");
+      Lacks.emplace_back("Files/Quin/Surveys/ (the users' survey folders)");
   }
   if (Lacks.empty()) return;
   std::string Text = "The application folder " + AppPath + " is incomplete; it lacks ";

@@ -193,7 +193,8 @@ void TPelWebParPaneGroupsFrame::OpenRangeDialogs(TPelGroup* Group, TPelGroupVar*
   TWebSession* S = Form() ? Form()->Session() : nullptr;
   if (!S) return;
   for (const auto& Item : NumericQueue)
-    S->CreateForm<TPelWebSelRangeForm>(true, false, this, Cond, Group, Item.get(), GetPar()->Survey)
+    S->CreateForm<TPelWebSelRangeForm>(/*AAllowMinMax=*/true, /*AIntOnly=*/false, this, Cond, Group,
+                                       Item.get(), GetPar()->Survey)
         ->Show();
 }
 

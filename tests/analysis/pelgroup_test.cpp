@@ -171,7 +171,7 @@ TEST_F(Group, CountsOnlyTheListedWavesWithTheWeights) {
 
   // Only the second wave: its records counted, the first wave's flags as the expression left
   // them (record 1 is unknown there, record 2 too).
-  auto W2 = TGimWaveList::CreateSubset(&G.S, false, false);
+  auto W2 = TGimWaveList::CreateSubset(&G.S, /*OwnsWaves=*/false, /*AddAll=*/false);
   W2->Children->Add(G.S.Waves->GetItem(1));
   std::unique_ptr<TPelGroup> Neg = G.Group("not (sex = male or edu = low)");
   EXPECT_EQ(Neg->Evaluate(W2.get(), nullptr, G.S.Recset(0)), 0);

@@ -125,7 +125,7 @@ TEST_F(ParBase, GridNumberingHasNoTotalsAndOneHeaderColumn) {
   EXPECT_EQ(M->GetDims(true, false, true).Y, 0);
   M->Add({7});
   M->Add({1, 2})->Grouped = true;
-  const TPelDims D = M->GetDims(true, false, true);
+  const TPelDims D = M->GetDims(/*Selectable=*/true, /*Means=*/false, /*Detail=*/true);
   EXPECT_EQ(D.X, 2);
   EXPECT_EQ(D.Y, 1);
   EXPECT_EQ(M->GetLabelList(true, false, true, false, false), (TPelLabels{"E7", "Selection"}));

@@ -66,7 +66,7 @@ TEST_F(ParQuestions, ListedResponsesAndNumericValuesAreTheItems) {
 TEST_F(ParQuestions, TheTwoDimensionalLayoutGivesEachQuestionATitleRow) {
   TMadeElems Made;
   auto* Par = Read("list = sex, freq;");
-  const TPelDims D = Par->GetDims2D(true, false, true);
+  const TPelDims D = Par->GetDims2D(/*Selectable=*/true, /*Means=*/false, /*Detail=*/true);
   EXPECT_EQ(D.X, 1);
   EXPECT_EQ(D.Y, 2 + 2 + 4);
   EXPECT_EQ(Par->GetGroupCount2D(true, false, true), 2);
@@ -75,7 +75,8 @@ TEST_F(ParQuestions, TheTwoDimensionalLayoutGivesEachQuestionATitleRow) {
   EXPECT_TRUE(Par->IsGroupStart2D(3, true, false, true));
   EXPECT_EQ(Par->GetLabelAt2D({0, 3}, true, false, true, false, false), "Frequency");
   EXPECT_EQ(Par->GetGroupLabel2D(5, true, false, true, false, false), "Frequency");
-  const TPelResElemVec Elems = Made.KeepAll(Par->CreateResElemList2D(true, false, true));
+  const TPelResElemVec Elems =
+      Made.KeepAll(Par->CreateResElemList2D(/*Selectable=*/true, /*Means=*/false, /*Detail=*/true));
   ASSERT_EQ(Elems.size(), 8u);
   EXPECT_EQ(Made.As<TPelResVar>(Elems[3])->Question, Q("freq"));
   EXPECT_TRUE(Elems[4]->IsExactly<TPelResVarVal>());

@@ -49,7 +49,7 @@ class Calc : public ::testing::Test {
     for (int I = 0; I < D.N(); ++I) S += P(I);
     return S;
   }
-  static TPred And(TPred X, TPred Y) {
+  static TPred And(const TPred& X, const TPred& Y) {
     return [=](int I) { return X(I) && Y(I); };
   }
 
@@ -134,7 +134,7 @@ TEST_F(Calc, LayerTotalLinesAndOverlappingMultipleResponses) {
   T.Cols = {{T.Resp("reg", "north")}, {T.Resp("reg", "south")}, {T.Margins()}};
   T.Build(T.Stat("pctCol"));
   T.CalculateEach();
-  const auto Media = [this](const std::vector<double>& Col) {
+  const auto Media = [](const std::vector<double>& Col) {
     return TPred([&Col](int I) { return Col[I] == 1; });
   };
   const TPred L = Media(D.M1);

@@ -45,7 +45,8 @@ TEST(SortParams, ValuesSortStablyWithTheSentinelsLast) {
   for (const TCase& C : Cases) {
     SCOPED_TRACE(C.Name);
     TPelTableSortParams S;
-    S.ResetOrder(true, false, false, static_cast<int>(C.Values.size()), 0);
+    S.ResetOrder(/*Reset1=*/true, /*Reset2=*/false, /*ClearKeys=*/false,
+                 static_cast<int>(C.Values.size()), 0);
     S.Sort(0, static_cast<int>(C.Values.size()) - 1, {}, C.Values, 1, C.Direction);
     EXPECT_EQ(S.Perm1, C.Order);
   }
@@ -54,7 +55,7 @@ TEST(SortParams, ValuesSortStablyWithTheSentinelsLast) {
 TEST(SortParams, SortsOnlyItsRangeAndRefusesPositionsOutsideTheData) {
   TPelTableSortParams S;
   const std::vector<double> V{9, 8, 7, 6, 5};
-  S.ResetOrder(false, true, false, 0, 5);
+  S.ResetOrder(/*Reset1=*/false, /*Reset2=*/true, /*ClearKeys=*/false, 0, 5);
   S.Sort(1, 3, {}, V, 2, 1);
   EXPECT_EQ(Shown(S.Perm2, V), (std::vector<double>{9, 6, 7, 8, 5}));
   const std::vector<int> Before = S.Perm2;
@@ -65,7 +66,7 @@ TEST(SortParams, SortsOnlyItsRangeAndRefusesPositionsOutsideTheData) {
   EXPECT_EQ(S.Perm2, Before);
   S.ColSorts.Add(std::make_unique<TPelSortDataInfo>());
   EXPECT_TRUE(S.IsActive());
-  S.ResetOrder(true, true, true, 2, 1);
+  S.ResetOrder(/*Reset1=*/true, /*Reset2=*/true, /*ClearKeys=*/true, 2, 1);
   EXPECT_EQ(S.Perm1, (std::vector<int>{0, 1}));
   EXPECT_EQ(S.Perm2, (std::vector<int>{0}));
   EXPECT_FALSE(S.IsActive());
@@ -89,7 +90,8 @@ TEST(SortParams, TextsFollowTheSessionsAlphabetIgnoringCase) {
     std::vector<std::string> Texts;
     for (const std::string& T : C.Texts) Texts.push_back(Cp1250(T));
     TPelTableSortParams S;
-    S.ResetOrder(true, false, false, static_cast<int>(Texts.size()), 0);
+    S.ResetOrder(/*Reset1=*/true, /*Reset2=*/false, /*ClearKeys=*/false,
+                 static_cast<int>(Texts.size()), 0);
     S.Sort(0, static_cast<int>(Texts.size()) - 1, Texts, {}, 1, 1);
     EXPECT_EQ(S.Perm1, C.Order);
     S.Sort(0, static_cast<int>(Texts.size()) - 1, Texts, {}, 1, 2);

@@ -280,7 +280,7 @@ TEST(PelSurvey, PanelJoinByJoinValues) {
   ASSERT_NE(J, nullptr);
   EXPECT_EQ(S.Survey->PanelJoins[0], nullptr);
   std::vector<std::pair<int, int>> Got;
-  for (const auto& C : J->CaseRanges) Got.push_back({C.First, C.Last});
+  for (const auto& C : J->CaseRanges) Got.emplace_back(C.First, C.Last);
   const std::vector<std::pair<int, int>> Want = {{0, 1}, {0, 1}, {3, 2}, {2, 2},
                                                  {3, 2}, {5, 5}, {0, -1}};
   EXPECT_EQ(Got, Want);

@@ -60,7 +60,7 @@ std::string SurveyDef(const TSurveyDef& O) {
 }
 
 // Records per wave, with the weight column "wgt".
-TSwSurveyRecset Records(const char* Name, std::vector<int> PerWave) {
+TSwSurveyRecset Records(const char* Name, const std::vector<int>& PerWave) {
   TSwSurveyRecset R{Name, {}};
   for (int N : PerWave)
     R.Waves.push_back(

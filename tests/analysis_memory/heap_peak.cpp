@@ -58,8 +58,6 @@ THeapPeak::THeapPeak() {
   GPeak = GBase.load();
 }
 
-THeapPeak::~THeapPeak() = default;
-
 int64_t THeapPeak::Bytes() const { return GPeak.load() - GBase.load(); }
 
 }  // namespace quin::testing

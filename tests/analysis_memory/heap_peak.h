@@ -9,7 +9,7 @@ namespace quin::testing {
 class THeapPeak {
  public:
   THeapPeak();
-  ~THeapPeak();
+  ~THeapPeak() = default;
   THeapPeak(const THeapPeak&) = delete;
   THeapPeak& operator=(const THeapPeak&) = delete;
   // The most bytes allocated beyond what was held when the object was made.

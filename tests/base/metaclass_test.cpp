@@ -62,5 +62,28 @@ TEST(Metaclass, RegistryFindsClassesWithoutRegardToCase) {
   EXPECT_EQ(New<TDog>()->Sound, "woof");
 }
 
+// Counts its objects alive, to show who deleted them.
+class TCounted : public TAnimal {
+  QUIN_CLASS(TCounted, TAnimal)
+ public:
+  static inline int Alive = 0;
+  TCounted() { ++Alive; }
+  ~TCounted() override { --Alive; }
+};
+QUIN_IMPLEMENT_CLASS(TCounted, TAnimal)
+
+TEST(Metaclass, OwnedAsKeepsTheObjectOfTheClassAndDeletesAnother) {
+  std::unique_ptr<TObject> Obj = TCounted::StaticClass().Create();
+  TObject* Raw = Obj.get();
+  std::unique_ptr<TAnimal> Animal = OwnedAs<TAnimal>(std::move(Obj));
+  EXPECT_EQ(Animal.get(), Raw);
+  EXPECT_EQ(Obj, nullptr);
+  EXPECT_EQ(TCounted::Alive, 1);
+
+  EXPECT_EQ(OwnedAs<TDog>(std::move(Animal)), nullptr);  // a TCounted is no TDog
+  EXPECT_EQ(TCounted::Alive, 0);
+  EXPECT_EQ(OwnedAs<TDog>(std::unique_ptr<TObject>()), nullptr);
+}
+
 }  // namespace
 }  // namespace quin

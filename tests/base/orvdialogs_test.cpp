@@ -1,8 +1,8 @@
 #include "base/orvdialogs.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <vector>
@@ -11,6 +11,7 @@
 #include "base/langmanager.h"
 #include "base/settingsstore.h"
 #include "base/text.h"
+#include "tests/support/tempfolder.h"
 
 namespace quin {
 namespace {
@@ -56,24 +57,18 @@ class TRecordingHandler : public TDialogHandler {
 // Restores the process-wide handler and last folder; gives a temporary folder.
 class DialogsTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char Template[] = "/tmp/quin-dialogs-XXXXXX";
-    ASSERT_NE(::mkdtemp(Template), nullptr);
-    Dir = Template;
-    SetLastDialogDir("");
-  }
+  void SetUp() override { SetLastDialogDir(""); }
   void TearDown() override {
     SetDialogHandler(nullptr);
     SetLastDialogDir("");
-    std::error_code Ec;
-    fs::remove_all(Dir, Ec);
   }
   std::shared_ptr<TRecordingHandler> Record() {
     auto H = std::make_shared<TRecordingHandler>();
     SetDialogHandler(H);
     return H;
   }
-  std::string Dir;
+  test::TTempFolder Temp;
+  std::string Dir = Temp.Path().string();
   std::unique_ptr<TOrvLangManager> En = New<TOrvLangManager>("enu");
   std::unique_ptr<TOrvLangManager> Pl = New<TOrvLangManager>("plk");
 };

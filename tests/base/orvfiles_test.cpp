@@ -1,9 +1,9 @@
 #include "base/orvfiles.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -11,6 +11,7 @@
 #include "base/langmanager.h"
 #include "base/orvstreams.h"
 #include "base/text.h"
+#include "tests/support/tempfolder.h"
 
 namespace quin {
 namespace {
@@ -192,18 +193,11 @@ TEST(OrvFilesTest, ErrnoMapping) {
   }
 }
 
-// A fresh folder from mkdtemp, removed with its contents afterwards.
+// A fresh folder, removed with its contents afterwards.
 class TempFolderTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char Template[] = "/tmp/quin-files-XXXXXX";
-    ASSERT_NE(::mkdtemp(Template), nullptr);
-    Dir = Template;
-  }
-  void TearDown() override {
-    std::error_code Ec;
-    fs::remove_all(Dir, Ec);
-  }
+  test::TTempFolder Temp;
+  std::string Dir = Temp.Path().string();
   std::string Path(const std::string& Name) const { return Dir + "/" + Name; }
   static void Write(const std::string& Name, const std::string& Content) {
     std::ofstream(Name, std::ios::binary) << Content;
@@ -214,7 +208,6 @@ class TempFolderTest : public ::testing::Test {
   }
   std::unique_ptr<TOrvLangManager> En = New<TOrvLangManager>("enu");
   TLangManagerBinding Bind{En.get()};
-  std::string Dir;
 };
 
 TEST_F(TempFolderTest, FileSizeByName) {

@@ -381,7 +381,7 @@ TEST_F(ScannerTest, TerminalTableLongestFirstStableAndWholeWords) {
 }
 
 TEST_F(ScannerTest, CaseSensitiveScanner) {
-  TTestScanner S("end End x", &Msgs, false, true);
+  TTestScanner S("end End x", &Msgs, /*AMultiLine=*/false, /*ACaseSensitive=*/true);
   S.AfterConstruction();
   S.NextToken();
   EXPECT_TRUE(S.Token->IsExactly<TOrvTokenIdentifier>());

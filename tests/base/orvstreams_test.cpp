@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "base/langmanager.h"
+#include "tests/support/tempfolder.h"
 
 namespace quin {
 namespace {
@@ -77,16 +78,8 @@ TEST(MemoryStream, BorrowedBytesAreReadOnly) {
 
 class FileStreamTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string Templ = ::testing::TempDir() + "quin_streams_XXXXXX";
-    ASSERT_NE(::mkdtemp(Templ.data()), nullptr);
-    Dir = Templ;
-  }
-  void TearDown() override {
-    for (const char* Name : {"/a.bin", "/fifo"}) ::unlink((Dir + Name).c_str());
-    ::rmdir(Dir.c_str());
-  }
-  std::string Dir;
+  test::TTempFolder Temp;
+  std::string Dir = Temp.Path().string();
 };
 
 TEST_F(FileStreamTest, CreateWriteReopenRead) {

@@ -17,23 +17,11 @@
 #include <thread>
 
 #include "base/settingsstore.h"
+#include "base/urlprobe.h"
+#include "tests/support/tempfolder.h"
 
 namespace quin {
 namespace {
-
-class TempFolder {
- public:
-  TempFolder() {
-    char Tmpl[] = "/tmp/quin_process_XXXXXX";
-    const char* P = ::mkdtemp(Tmpl);
-    if (P) Path = P;
-  }
-  ~TempFolder() {
-    std::error_code Ec;
-    if (!Path.empty()) std::filesystem::remove_all(Path, Ec);
-  }
-  std::string Path;
-};
 
 std::string ReadFile(const std::string& Name) {
   std::ifstream F(Name, std::ios::binary);
@@ -90,11 +78,10 @@ TEST(RunProcessAndWait, ReturnsTheExitCodeOrMinusOne) {
 }
 
 TEST(RunProcessAndWait, RunsInTheWorkingFolder) {
-  TempFolder Dir;
-  ASSERT_FALSE(Dir.Path.empty());
-  ASSERT_EQ(RunProcessAndWait(Dir.Path, "sh -c \"pwd -P > out.txt\"", 1), 0);
-  const std::string Real = std::filesystem::canonical(Dir.Path).string();
-  EXPECT_EQ(ReadFile(Dir.Path + "/out.txt"), Real + "\n");
+  test::TTempFolder Dir;
+  ASSERT_EQ(RunProcessAndWait(Dir.Path().string(), "sh -c \"pwd -P > out.txt\"", 1), 0);
+  const std::string Real = std::filesystem::canonical(Dir.Path().string()).string();
+  EXPECT_EQ(ReadFile(Dir.Path().string() + "/out.txt"), Real + "\n");
 }
 
 TEST(RunProcessAndWait, ChildInheritsNoOpenDescriptor) {
@@ -244,7 +231,6 @@ TEST(URLProbeOffline, ClosedPortIsFalseUnlessProbingIsOff) {
 
 class FileTypes : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_FALSE(Dir.Path.empty()); }
   std::string Default(TOrvRegistry& R, TRegRoot Root, const std::string& Key) {
     R.SetRootKey(Root);
     std::string V = R.OpenKey(Key, "", false) ? R.ReadString("", "<none>") : "<no key>";
@@ -260,11 +246,11 @@ class FileTypes : public ::testing::Test {
     R.CloseKey();
     return V;
   }
-  TempFolder Dir;
+  test::TTempFolder Dir;
 };
 
 TEST_F(FileTypes, RegistersUnderTheClassesRoot) {
-  TOrvRegistry R(Dir.Path);
+  TOrvRegistry R(Dir.Path().string());
   RegisterFileType(R, ".zop", "Quinview.Survey", "Survey", "", "/opt/quinview/quinview");
   EXPECT_EQ(Default(R, TRegRoot::ClassesRoot, ".zop"), "Quinview.Survey");
   EXPECT_EQ(Default(R, TRegRoot::ClassesRoot, "Quinview.Survey"), "Survey");
@@ -279,14 +265,14 @@ TEST_F(FileTypes, RegistersUnderTheClassesRoot) {
   EXPECT_EQ(Default(R, TRegRoot::ClassesRoot, "Quinview.Report\\DefaultIcon"),
             "/opt/icons/report.ico");
   // Another store on the same file sees it.
-  TOrvRegistry Other(Dir.Path);
+  TOrvRegistry Other(Dir.Path().string());
   EXPECT_EQ(GetOpenCommand(Other, ".zor"), "/bin/q \"%1\"");
   EXPECT_EQ(GetOpenCommand(Other, ".unknown"), "");
   EXPECT_EQ(GetOpenCommand(Other, ""), "");
 }
 
 TEST_F(FileTypes, WithoutClassesRootAccessKeepsOneMruEntryAtTheFront) {
-  TOrvRegistry R(Dir.Path);
+  TOrvRegistry R(Dir.Path().string());
   R.SetRootReadOnly(TRegRoot::ClassesRoot, true);
   RegisterFileType(R, ".zop", "Quinview.Survey", "Survey", "", "/opt/quinview/Quin.exe");
   EXPECT_EQ(Default(R, TRegRoot::ClassesRoot, ".zop"), "<no key>");
@@ -309,7 +295,7 @@ TEST_F(FileTypes, WithoutClassesRootAccessKeepsOneMruEntryAtTheFront) {
 }
 
 TEST_F(FileTypes, MruListEdgeCases) {
-  TOrvRegistry R(Dir.Path);
+  TOrvRegistry R(Dir.Path().string());
   R.SetRootReadOnly(TRegRoot::ClassesRoot, true);
   const std::string Key =
       "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.zop\\OpenWithList";

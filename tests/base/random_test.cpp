@@ -178,9 +178,9 @@ std::vector<std::vector<int32_t>> Shapes(int N) {
   std::vector<std::vector<int32_t>> All;
   std::vector<int32_t> V(static_cast<size_t>(N));
   for (int I = 0; I < N; ++I) V[size_t(I)] = I;
-  All.push_back(V);                                    // sorted
-  All.emplace_back(V.rbegin(), V.rend());              // reversed
-  All.push_back(std::vector<int32_t>(size_t(N), 42));  // all equal
+  All.push_back(V);                        // sorted
+  All.emplace_back(V.rbegin(), V.rend());  // reversed
+  All.emplace_back(size_t(N), 42);         // all equal
   for (int I = 0; I < N; ++I) V[size_t(I)] = std::min(I, N - 1 - I);
   All.push_back(V);  // organ pipe
   for (int I = 0; I < N; ++I) V[size_t(I)] = I % 2 ? I : N - I;

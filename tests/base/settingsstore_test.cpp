@@ -9,27 +9,19 @@
 #include <fstream>
 
 #include "base/text.h"
+#include "tests/support/tempfolder.h"
 
 namespace quin {
 namespace {
 
 class SettingsStore : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char Tmpl[] = "/tmp/quin_settings_XXXXXX";
-    const char* P = ::mkdtemp(Tmpl);
-    ASSERT_NE(P, nullptr);
-    Dir = P;
-  }
-  void TearDown() override {
-    std::error_code Ec;
-    std::filesystem::remove_all(Dir, Ec);
-  }
+  test::TTempFolder Temp;
   void WriteRaw(const std::string& Text) {
     std::ofstream F(Dir + "/settings.txt", std::ios::binary | std::ios::trunc);
     F << Text;
   }
-  std::string Dir;
+  std::string Dir = Temp.Path().string();
 };
 
 TEST_F(SettingsStore, ValuesSurviveInTheFile) {

@@ -64,7 +64,7 @@ TEST_F(RixCodes, ClassesAreRegisteredAndCopiedThroughTheirOwnClass) {
   EXPECT_NE(ClassRegistry::Find("TRixCodeRange"), nullptr);
   EXPECT_EQ(ClassRegistry::Find("TRixCodeRange")->Create(), nullptr);  // no default code
 
-  auto Src = L({S(1), R(3, 5, true, false)});
+  auto Src = L({S(1), R(3, 5, /*LoExcl=*/true, /*HiExcl=*/false)});
   TRixCodeList Dest;
   Dest.Add(S(0));
   CopyCodeList(Dest, *Src);
@@ -90,18 +90,18 @@ TEST_F(RixCodes, Membership) {
       {R(RixCodeMin, 5), RixCodeMin, true},
       {R(RixCodeMin, 5), Missing, false},
       {R(RixCodeMin, 5), 5.0000001, false},
-      {R(RixCodeMin, 5, false, true), 5, false},  // "< 5"
-      {R(10, RixCodeMax), 1e300, true},           // ">= 10"
+      {R(RixCodeMin, 5, /*LoExcl=*/false, /*HiExcl=*/true), 5, false},  // "< 5"
+      {R(10, RixCodeMax), 1e300, true},                                 // ">= 10"
       {R(10, RixCodeMax), 10, true},
       {R(10, RixCodeMax), 9.999, false},
       {R(10, RixCodeMax, true), 10, false},  // "> 10"
       {R(RixCodeMin, RixCodeMax), 0, true},
       {R(RixCodeMin, RixCodeMax), Missing, false},
       {R(RixCodeMin, RixCodeMax), 1.7e308, false},
-      {R(1, 3, false, true), 3, false},
-      {R(1, 3, false, true), 1, true},
-      {R(1, 3, true, false), 1, false},
-      {R(1, 3, true, false), 3, true},
+      {R(1, 3, /*LoExcl=*/false, /*HiExcl=*/true), 3, false},
+      {R(1, 3, /*LoExcl=*/false, /*HiExcl=*/true), 1, true},
+      {R(1, 3, /*LoExcl=*/true, /*HiExcl=*/false), 1, false},
+      {R(1, 3, /*LoExcl=*/true, /*HiExcl=*/false), 3, true},
       {R(3, 1), 2, false},  // reversed: holds nothing
       {S(2), 2, true},
       {S(2), 2.0000001, false},
@@ -133,12 +133,13 @@ TEST_F(RixCodes, TextsInBothNumberFormats) {
       {S(1234567), "1234567", "1234567", "1234567", "q = 1234567"},
       {S(-0.25), "-0.25", "-0,25", "-0.25", "q = -0.25"},
       {R(3, 5), "3 : 5", "3 : 5", "3:5", "q between 3 and 5"},
-      {R(1, 3, false, true), "1 : 3", "1 : 3", "1:3", "q between 1 and 3"},
+      {R(1, 3, /*LoExcl=*/false, /*HiExcl=*/true), "1 : 3", "1 : 3", "1:3", "q between 1 and 3"},
       {R(0.5, 2.5), "0.5 : 2.5", "0,5 : 2,5", "0.5:2.5", "q between 0.5 and 2.5"},
       {R(10, RixCodeMax), ">= 10", ">= 10", "10:max", "q>= 10"},
       {R(2.5, RixCodeMax, true), "> 2.5", "> 2,5", "2.5:max", "q> 2.5"},
       {R(RixCodeMin, 5), "<= 5", "<= 5", "min:5", "q<= 5"},
-      {R(RixCodeMin, -1.5, false, true), "< -1.5", "< -1,5", "min:-1.5", "q< -1.5"},
+      {R(RixCodeMin, -1.5, /*LoExcl=*/false, /*HiExcl=*/true), "< -1.5", "< -1,5", "min:-1.5",
+       "q< -1.5"},
       {R(RixCodeMin, RixCodeMax), "min : max", "min : max", "min:max", ""},
       {S(RixCodeMin), "", "", "min", "q = "},
       {S(RixCodeMax), "", "", "max", "q = "},
@@ -230,7 +231,8 @@ TEST_F(RixCodes, MinMaxAndOverlap) {
       {L({S(1), S(2)}), L({S(3)}), false},
       {L({R(1, 10)}), L({S(5)}), true},  // only the one way round
       {L({S(5)}), L({R(1, 10)}), true},
-      {L({R(1, 3, false, true)}), L({R(3, 5, true, false)}), false},  // 3 is in neither
+      {L({R(1, 3, /*LoExcl=*/false, /*HiExcl=*/true)}),
+       L({R(3, 5, /*LoExcl=*/true, /*HiExcl=*/false)}), false},  // 3 is in neither
       {L({R(1, 3)}), L({R(3, 5)}), true},
       {L({}), L({R(RixCodeMin, RixCodeMax)}), false},
   };
@@ -247,17 +249,22 @@ TEST_F(RixCodes, NormalForms) {
   Case Cases[] = {
       {L({R(1, 5), R(3, 8), S(2)}), "[1:8]"},
       {L({R(5, 5)}), "5"},
-      {L({R(5, 5, true, false)}), ""},
-      {L({R(5, 5, false, true)}), ""},
+      {L({R(5, 5, /*LoExcl=*/true, /*HiExcl=*/false)}), ""},
+      {L({R(5, 5, /*LoExcl=*/false, /*HiExcl=*/true)}), ""},
       {L({R(3, 1)}), ""},
       {L({S(3), S(1), S(2), S(1)}), "1 2 3"},
-      {L({R(1, 3), S(2)}), "[1:3]"},                  // the later code lies in the earlier one
-      {L({S(2), R(1, 3)}), "[1:3]"},                  // the earlier code lies in the later one
-      {L({R(1, 3, false, true), S(3)}), "[1:3]"},     // a shared end: exclusive only in both
-      {L({R(1, 3, false, true), R(3, 5)}), "[1:5]"},  // touching through an inclusive end
-      {L({R(1, 4, true, true), R(4, 6, false, true)}), "(1:6)"},       // flags kept from each end
-      {L({R(1, 3, true, true), R(3, 5, true, true)}), "(1:3) (3:5)"},  // 3 is in neither
-      {L({R(1, 3, true, true), R(1, 3, true, true)}), "(1:3) (1:3)"},  // not merged
+      {L({R(1, 3), S(2)}), "[1:3]"},  // the later code lies in the earlier one
+      {L({S(2), R(1, 3)}), "[1:3]"},  // the earlier code lies in the later one
+      {L({R(1, 3, /*LoExcl=*/false, /*HiExcl=*/true), S(3)}),
+       "[1:3]"},  // a shared end: exclusive only in both
+      {L({R(1, 3, /*LoExcl=*/false, /*HiExcl=*/true), R(3, 5)}),
+       "[1:5]"},  // touching through an inclusive end
+      {L({R(1, 4, /*LoExcl=*/true, /*HiExcl=*/true), R(4, 6, /*LoExcl=*/false, /*HiExcl=*/true)}),
+       "(1:6)"},  // flags kept from each end
+      {L({R(1, 3, /*LoExcl=*/true, /*HiExcl=*/true), R(3, 5, /*LoExcl=*/true, /*HiExcl=*/true)}),
+       "(1:3) (3:5)"},  // 3 is in neither
+      {L({R(1, 3, /*LoExcl=*/true, /*HiExcl=*/true), R(1, 3, /*LoExcl=*/true, /*HiExcl=*/true)}),
+       "(1:3) (1:3)"},  // not merged
       {L({R(Mn, 5), R(3, Mx)}), "[min:max]"},
       {L({R(1, 2), R(5, 6), R(2, 5)}), "[1:6]"},  // a chain of merges
       {L({R(1, 2), S(10), R(2, 5)}), "[1:5] 10"},
@@ -367,7 +374,8 @@ TEST_F(RixCodes, NormalisingKeepsTheCodesItLeavesAlone) {
 }
 
 TEST_F(RixCodes, Equality) {
-  std::unique_ptr<TRixCode> One(S(1)), OneRange(R(1, 1)), Half(R(1, 3, false, true));
+  std::unique_ptr<TRixCode> One(S(1)), OneRange(R(1, 1)),
+      Half(R(1, 3, /*LoExcl=*/false, /*HiExcl=*/true));
   EXPECT_FALSE(One->Equals(OneRange.get()));
   EXPECT_FALSE(OneRange->Equals(One.get()));
   EXPECT_FALSE(One->Equals(nullptr));
@@ -379,9 +387,12 @@ TEST_F(RixCodes, Equality) {
     bool Equal;
   };
   Case Cases[] = {
-      {L({R(1, 3), S(2)}), L({R(1, 3)}), true}, {L({S(1), S(2)}), L({S(2), S(1)}), true},
-      {L({S(3)}), L({R(3, 3)}), true},          {L({R(1, 3, false, true)}), L({R(1, 3)}), false},
-      {L({R(1, 2)}), L({S(1), S(2)}), false},   {L({}), L({R(2, 1)}), true},
+      {L({R(1, 3), S(2)}), L({R(1, 3)}), true},
+      {L({S(1), S(2)}), L({S(2), S(1)}), true},
+      {L({S(3)}), L({R(3, 3)}), true},
+      {L({R(1, 3, /*LoExcl=*/false, /*HiExcl=*/true)}), L({R(1, 3)}), false},
+      {L({R(1, 2)}), L({S(1), S(2)}), false},
+      {L({}), L({R(2, 1)}), true},
       {L({S(1)}), L({S(1), S(2)}), false},
   };
   for (Case& C : Cases) {
@@ -407,15 +418,15 @@ TEST_F(RixCodes, IntegerBounds) {
     int64_t Min, Max, Width;
   };
   const Case Cases[] = {
-      {R(1, 3, false, true), 0, 0, 0, 0, 1, 2, 2},
-      {R(1, 3, true, true), 0, 0, 0, 0, 2, 2, 1},
+      {R(1, 3, /*LoExcl=*/false, /*HiExcl=*/true), 0, 0, 0, 0, 1, 2, 2},
+      {R(1, 3, /*LoExcl=*/true, /*HiExcl=*/true), 0, 0, 0, 0, 2, 2, 1},
       {R(1.5, 4.5), 0, 0, 0, 0, 2, 4, 3},
       {R(-2.5, -0.5), 0, 0, 0, 0, -2, -1, 2},  // never 0, which the code does not hold
       {R(5, 1), 0, 0, 0, 0, 5, 1, 0},
       {R(1.2, 1.8), 0, 0, 0, 0, 2, 1, 0},
       {R(Mn, 10), -100, 5, 0, 0, 5, 10, 6},          // open below: reaches Span below the end
       {R(Mn, 10), -100, 1000, 0, 0, -100, 10, 111},  // ... but not beyond the limit
-      {R(Mn, 10, false, true), -100, 5, 0, 0, 4, 9, 6},
+      {R(Mn, 10, /*LoExcl=*/false, /*HiExcl=*/true), -100, 5, 0, 0, 4, 9, 6},
       {R(10, Mx), 0, 0, 100, 5, 10, 15, 6},
       {R(10, Mx), 0, 0, 12, 5, 10, 12, 3},
       {R(10, Mx, true), 0, 0, 100, 5, 11, 16, 6},

@@ -168,8 +168,10 @@ TEST_F(RixRoundTripTest, CodeListsInTheirStoredForm) {
       Make({new TRixCodeSingle(1), new TRixCodeRange(3, 5), new TRixCodeRange(10, RixCodeMax)}),
       Make({new TRixCodeRange(RixCodeMin, 4)}),
       Make({new TRixCodeRange(RixCodeMin, RixCodeMax)}),
-      Make({new TRixCodeRange(2.5, RixCodeMax, true, false)}),
-      Make({new TRixCodeRange(RixCodeMin, -5, false, true)}),
+      Make({new TRixCodeRange(2.5, RixCodeMax, /*ALowerExclusive=*/true,
+                              /*AUpperExclusive=*/false)}),
+      Make(
+          {new TRixCodeRange(RixCodeMin, -5, /*ALowerExclusive=*/false, /*AUpperExclusive=*/true)}),
       Make({new TRixCodeSingle(0.1), new TRixCodeSingle(-7), new TRixCodeSingle(1234567)}),
       Make({new TRixCodeSingle(1e20), new TRixCodeSingle(-2.5e-7)}),
       Make({new TRixCodeSingle(RixCodeMax), new TRixCodeSingle(RixCodeMin)}),

@@ -148,7 +148,7 @@ auto IntList() {
 auto StrList() {
   return [](TRixScanner& S, std::string& Out) {
     std::unique_ptr<TRixTextList> L;
-    const bool R = S.ReadStringList("a", L, false, true, nullptr);
+    const bool R = S.ReadStringList("a", L, /*AllowMultiLine=*/false, /*AllowEmpty=*/true, nullptr);
     Out = Join(L.get());
     return R;
   };
@@ -190,7 +190,7 @@ TEST_F(RixScannerTest, TypedReaders) {
       {"a = <<line1\r\nline2>>;\r\nb", String(false), true, "line1",
        "2:8 Multi-line strings are not allowed here.", "b"},
       {"a = 5;\r\nb", String(false), false, "old", "1:5 String expected.", "b"},
-      {"a = \"\";\r\nb", String(false, false), true, "",
+      {"a = \"\";\r\nb", String(/*MultiLine=*/false, /*AllowEmpty=*/false), true, "",
        "1:7 String empty in one of the languages.", "b"},
       {"a = \"x\" y;\r\nb", String(false), true, "x", "1:9 \";\" expected.", "y"},
       // GUIDs
@@ -243,7 +243,7 @@ TEST_F(RixScannerTest, ReadersTestingKeysInTurnNeverReportAValidKeyAsUnknown) {
   while (!Sc.Token->Is<TOrvTokenEOF>()) {
     if (Sc.ReadInteger("a", A) || Sc.LastReadResult() != TRixReadResult::NoMatch) continue;
     if (Sc.ReadInteger("b", B) || Sc.LastReadResult() != TRixReadResult::NoMatch) continue;
-    if (Sc.ReadString("c", C, false, true, nullptr) ||
+    if (Sc.ReadString("c", C, /*AllowMultiLine=*/false, /*AllowEmpty=*/true, nullptr) ||
         Sc.LastReadResult() != TRixReadResult::NoMatch)
       continue;
     ++Unknown;
@@ -351,7 +351,8 @@ TEST_F(RixScannerTest, AllLanguageTextsFilledAsksEveryLanguage) {
   EXPECT_FALSE(AllLanguageTextsFilled(nullptr, "  ", nullptr, true));
   EXPECT_TRUE(AllLanguageTextsFilled(nullptr, "  ", Empty.get(), false));
   std::string V;
-  Scan("a = \"<PLK>tak<ENU>\";").ReadString("a", V, false, false, En.get());
+  Scan("a = \"<PLK>tak<ENU>\";")
+      .ReadString("a", V, /*AllowMultiLine=*/false, /*AllowEmpty=*/false, En.get());
   EXPECT_EQ(Msgs_(), "1:20 String empty in one of the languages.");
 }
 

@@ -9,6 +9,7 @@
 #include "base/langmanager.h"
 #include "desktop/orvform.h"
 #include "desktop/orvwebpage.h"
+#include "tests/support/tempfolder.h"
 
 namespace quin {
 namespace {
@@ -56,9 +57,8 @@ TEST(OrvWebPage, TitlesParentsAndLanguageSuffix) {
 }
 
 TEST(OrvWebPage, LoadFromXml) {
-  char D[] = "/tmp/quinxmlXXXXXX";
-  ASSERT_NE(mkdtemp(D), nullptr);
-  std::string Dir = std::string(D) + "/";
+  test::TTempFolder Temp;
+  const std::string Dir = Temp.Path().string() + "/";
   std::ofstream(Dir + "page.xml")
       << "<?xml version=\"1.0\" encoding=\"UTF-8\"?><page parent=\"home\" highslide=\"1\" "
          "mapped=\"0\" image=\"a.jpg\"><title><pl> Prasa </pl><en>Press</en></title>"
@@ -84,7 +84,6 @@ TEST(OrvWebPage, LoadFromXml) {
   EXPECT_EQ(Orphan->ParentPage(), nullptr);
   EXPECT_EQ(FindPage(All, "page"), Page.get());
   EXPECT_EQ(FindPage(All, "Page"), nullptr);
-  fs::remove_all(Dir);
 }
 
 class TLabel : public TOrvControl {

@@ -2,8 +2,7 @@
 // sheet and a users file; the folder goes when the test ends.
 #pragma once
 
-#include <stdlib.h>
-
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>

@@ -144,8 +144,8 @@ class WebServerTest : public ::testing::Test, public TTempAppFolder {
     // (at the session's identifier now: it changes at logon)
     return Server->Handle({"POST", "/s/" + Session(Sid).Id() + "/", std::move(V)});
   }
-  TWebResponse Fire(const std::string& Sid, const TWebControl& C, std::string Kind,
-                    std::string Arg = {}, TWebValues V = {}) {
+  TWebResponse Fire(const std::string& Sid, const TWebControl& C, const std::string& Kind,
+                    const std::string& Arg = {}, TWebValues V = {}) {
     V.Add("__evt", C.Id() + ":" + Kind + ":" + Arg);
     return Post(Sid, std::move(V));
   }

@@ -381,7 +381,7 @@ TEST_F(WebServerTest, RenderingEscapesValuesAndKeepsMarkupRaw) {
     Tag = "<span data-x=\"1\">";
   };
   F.StyleSheetUrl = "/Files/Quin/Quin.css";
-  F.ExtraHeader.push_back("<meta http-equiv=\"content-language\" content=\"pl\" />");
+  F.ExtraHeader.emplace_back("<meta http-equiv=\"content-language\" content=\"pl\" />");
   int Renders = 0;
   F.OnRender = [&Renders](TWebForm&) { ++Renders; };
   std::string H = Get("/s/" + Sid + "/").Body;

@@ -93,7 +93,7 @@ TEST_F(LoopbackTest, SessionsAreServedInParallel) {
   };
   FA.OnPress = [&] { Meet(0); };
   FB.OnPress = [&] { Meet(1); };
-  auto Press = [this](std::string Base, TLoopForm* F) {
+  auto Press = [this](const std::string& Base, TLoopForm* F) {
     Exchange(Port,
              PostRequest(Base, "application/x-www-form-urlencoded",
                          "__page=" + F->PageId() + "&__evt=" + F->Button->Id() + "%3Aclick%3A"));

@@ -25,7 +25,8 @@ class WebSessionsTest : public testing::WebServerTest {
     return R.Header("Location").substr(3, 32);
   }
   // Clicks the page's button, whose handler runs Action; returns the answer.
-  TWebResponse ClickRunning(const std::string& Sid, std::function<void(TWebSession&)> Action) {
+  TWebResponse ClickRunning(const std::string& Sid,
+                            const std::function<void(TWebSession&)>& Action) {
     TTestForm& F = Form(Sid);
     TWebSession* S = &Session(Sid);
     F.Button->OnClick = [S, Action](TWebControl&) { Action(*S); };

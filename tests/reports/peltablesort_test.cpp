@@ -35,14 +35,14 @@ TEST(TableSort, RowsSortByADataColumnWithinTheirOuterItem) {
   // Expected: per region, the educations by falling weight, ties in their order.
   std::vector<std::string> Expected{"Region"};
   for (int Reg : {1, 2}) {
-    Expected.push_back("");  // the region's row holds the education title
+    Expected.emplace_back("");  // the region's row holds the education title
     std::vector<int> Order{0, 1, 2, 3};
     auto W = [&](int E) {
       return WeightOf(
           [&](const TTableRecord& R) { return R.Wave == 1 && R.Reg == Reg && R.Edu == E + 1; });
     };
     std::stable_sort(Order.begin(), Order.end(), [&](int A, int B) { return W(A) > W(B); });
-    for (int E : Order) Expected.push_back(kEdu[E]);
+    for (int E : Order) Expected.emplace_back(kEdu[E]);
   }
   std::vector<std::string> Got = EduLabels(T, 2);
   Got[0] = T.GetCellText(1, T.FirstDataRow);

@@ -74,9 +74,9 @@ class TRepTestPar : public TPelPar {
   std::vector<std::string> Calls;  // "sync", "resolve"
   TPelParList* ResolvedWith = nullptr;
 
-  void SyncWithParList() override { Calls.push_back("sync"); }
+  void SyncWithParList() override { Calls.emplace_back("sync"); }
   void ResolveLinks(TPelParList* ParList) override {
-    Calls.push_back("resolve");
+    Calls.emplace_back("resolve");
     ResolvedWith = ParList;
   }
   void ReadBody(TRixScanner& Scanner, TPelSurvey*) override {

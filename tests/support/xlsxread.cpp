@@ -45,7 +45,7 @@ const std::map<int, std::string>& BuiltInFormats() {
 
 // "xl/worksheets/sheet1.xml" from a relationship target "worksheets/sheet1.xml".
 std::string EntryOfTarget(const std::string& Target) {
-  return Target.rfind("/", 0) == 0 ? Target.substr(1) : "xl/" + Target;
+  return Target.rfind('/', 0) == 0 ? Target.substr(1) : "xl/" + Target;
 }
 
 }  // namespace
@@ -53,7 +53,8 @@ std::string EntryOfTarget(const std::string& Target) {
 TXlsxReader::TXlsxReader(const std::string& FileName) : FFileName(FileName) {
   TZip Z = OpenZip(FileName);
   const zip_int64_t N = zip_get_num_entries(Z.get(), 0);
-  for (zip_int64_t I = 0; I < N; ++I) FNames.push_back(zip_get_name(Z.get(), zip_uint64_t(I), 0));
+  for (zip_int64_t I = 0; I < N; ++I)
+    FNames.emplace_back(zip_get_name(Z.get(), zip_uint64_t(I), 0));
 }
 
 std::vector<std::string> TXlsxReader::EntryNames() const { return FNames; }

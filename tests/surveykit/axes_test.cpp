@@ -31,7 +31,7 @@ struct TGrid {
   }
   std::vector<std::string> Names() const {
     std::vector<std::string> R;
-    for (int I = 0; I < Msgs.Count(); ++I) R.push_back(Msgs.GetItem(I)->MsgClass->Name);
+    for (int I = 0; I < Msgs.Count(); ++I) R.emplace_back(Msgs.GetItem(I)->MsgClass->Name);
     return R;
   }
   std::string Cols() const {

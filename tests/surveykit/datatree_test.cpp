@@ -217,7 +217,8 @@ TEST(GimData, ClosingStepsRunOnceWhenTheTextEndsInsideAQuestion) {
   TReadData Wide(Lines({"def data", "  def module id = m;", "    def question id = q;"}));
   EXPECT_EQ(Wide.Exceptions, 1);
   std::vector<std::string> Names;
-  for (int I = 0; I < Wide.Msgs.Count(); ++I) Names.push_back(Wide.Msgs.GetItem(I)->MsgClass->Name);
+  for (int I = 0; I < Wide.Msgs.Count(); ++I)
+    Names.emplace_back(Wide.Msgs.GetItem(I)->MsgClass->Name);
   EXPECT_EQ(Names, (std::vector<std::string>{
                        "TOrvMsg_FatalError_UnexpectedEOF", "TGimError_ResponsesNotDefined",
                        "TMerError_NameNotDefined", "TMerError_NameNotDefined"}));

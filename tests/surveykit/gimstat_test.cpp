@@ -228,11 +228,12 @@ TEST(GimStat, SentinelsShowTheSameForEveryKind) {
         EXPECT_EQ(S->FormatValue(FS, 1, GimValueNotDefined), "!DEF");
         for (int Mode : {0, 1, 7}) {
           std::string Text = "old";
-          S->FormatValueAs(FS, Mode, GimValueNoData, -1, false, true, Text);
+          S->FormatValueAs(FS, Mode, GimValueNoData, -1, /*Raw=*/false, /*PctSign=*/true, Text);
           EXPECT_EQ(Text, "--");
-          S->FormatValueAs(FS, Mode, GimValueEmpty, -1, true, false, Text);
+          S->FormatValueAs(FS, Mode, GimValueEmpty, -1, /*Raw=*/true, /*PctSign=*/false, Text);
           EXPECT_EQ(Text, "");
-          S->FormatValueAs(FS, Mode, GimValueNotDefined, -1, false, false, Text);
+          S->FormatValueAs(FS, Mode, GimValueNotDefined, -1, /*Raw=*/false, /*PctSign=*/false,
+                           Text);
           EXPECT_EQ(Text, "!DEF");
         }
       }
@@ -278,9 +279,9 @@ TEST(GimStat, FormatsValuesAndMasks) {
     EXPECT_EQ(S->ValueFormat(C.Decimals, false, true), C.ValueFmt);
     // Mode 0 writes no thousands separators, and the sign where asked
     std::string Text;
-    S->FormatValueAs(*C.FS, 0, C.Value, C.Decimals, false, false, Text);
+    S->FormatValueAs(*C.FS, 0, C.Value, C.Decimals, /*Raw=*/false, /*PctSign=*/false, Text);
     EXPECT_EQ(Text, C.Mode0);
-    S->FormatValueAs(*C.FS, 0, C.Value, C.Decimals, false, true, Text);
+    S->FormatValueAs(*C.FS, 0, C.Value, C.Decimals, /*Raw=*/false, /*PctSign=*/true, Text);
     EXPECT_EQ(Text, std::string(C.Mode0) + (S->ShowsPctSign() ? "%" : ""));
   }
   // no thousands separator at all
@@ -323,7 +324,7 @@ TEST(GimStat, RawAndExportModes) {
   // another mode leaves the text alone
   for (int Mode : {-1, 2, 100}) {
     std::string Text = "keep";
-    Pct->FormatValueAs(En, Mode, 0.5, 1, false, true, Text);
+    Pct->FormatValueAs(En, Mode, 0.5, 1, /*Raw=*/false, /*PctSign=*/true, Text);
     EXPECT_EQ(Text, "keep");
   }
 }
@@ -368,9 +369,9 @@ TEST(GimStat, MediaKindsFollowTheirIndicator) {
     EXPECT_EQ(M->NumberMask(En, 1), "");
     EXPECT_EQ(M->FormatValue(En, 1, 12.5), "!DEF");
     std::string Text;
-    M->FormatValueAs(En, 0, 12.5, 1, false, true, Text);
+    M->FormatValueAs(En, 0, 12.5, 1, /*Raw=*/false, /*PctSign=*/true, Text);
     EXPECT_EQ(Text, "!DEF");
-    M->FormatValueAs(En, 1, 12.5, 1, false, true, Text);
+    M->FormatValueAs(En, 1, 12.5, 1, /*Raw=*/false, /*PctSign=*/true, Text);
     EXPECT_EQ(Text, "!DEF");
     EXPECT_FALSE(M->IsPercent());
     EXPECT_FALSE(M->IsSummary());
@@ -392,9 +393,9 @@ TEST(GimStat, MediaKindsFollowTheirIndicator) {
   EXPECT_EQ(M->FormatValue(Pl, 1, 0.256), "25,6");
   EXPECT_EQ(M->NumberMask(Pl, 1), "0,0%");
   std::string Text;
-  M->FormatValueAs(En, 0, 0.256, 1, false, true, Text);
+  M->FormatValueAs(En, 0, 0.256, 1, /*Raw=*/false, /*PctSign=*/true, Text);
   EXPECT_EQ(Text, "25.6%");
-  M->FormatValueAs(En, 1, 0.256, 1, false, true, Text);
+  M->FormatValueAs(En, 1, 0.256, 1, /*Raw=*/false, /*PctSign=*/true, Text);
   EXPECT_EQ(Text, "0.256");
   // decimals "for the kind's own format" (-1) reach the indicator bounded
   EXPECT_EQ(M->NumberFormat(-1), "%1.0f");
@@ -410,7 +411,7 @@ TEST(GimStat, MediaKindsFollowTheirIndicator) {
   EXPECT_EQ(M->FormatValue(En, 0, 12345678.0), "12,346");
   EXPECT_EQ(M->NumberMask(En, 1), "#,##0.0");
   EXPECT_EQ(M->ValueFormat(2, false, false), "%1.2f");
-  M->FormatValueAs(En, 1, 12345678.0, 0, false, false, Text);
+  M->FormatValueAs(En, 1, 12345678.0, 0, /*Raw=*/false, /*PctSign=*/false, Text);
   EXPECT_EQ(Text, "12345678");  // percent kinds are not scaled in the export mode
 
   // a means indicator without percentages

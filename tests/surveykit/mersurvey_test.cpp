@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "base/process.h"
 #include "base/text.h"
+#include "base/urlprobe.h"
 #include "deflang/rixdefs.h"
 #include "survey_fixture.h"
 #include "surveykit/mermessages.h"

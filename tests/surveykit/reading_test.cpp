@@ -43,7 +43,8 @@ const TReader Readers[] = {
     {"data", [](TRixScanner& S) { TGimData(nullptr).Read(S, S.Pos); }},
     {"responseList",
      [](TRixScanner& S) {
-       NewInSurvey<TMerResponseList>(nullptr, nullptr)->Read(S, nullptr, true, false, nullptr);
+       NewInSurvey<TMerResponseList>(nullptr, nullptr)
+           ->Read(S, nullptr, /*PlainQuestion=*/true, /*HasCode=*/false, nullptr);
      }},
     {"regions", [](TRixScanner& S) { TGimRegionList().Read(S, S.Pos); }},
     {"weights", [](TRixScanner& S) { TGimWeightList().Read(S, nullptr); }},

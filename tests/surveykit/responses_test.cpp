@@ -265,15 +265,15 @@ TEST(GimResponse, NumericValuesAndLabels) {
   EXPECT_EQ(F.R("q", "c")->GetNumericValueCount(F.Resp), 1);
   EXPECT_FALSE(F.R("q", "c")->GetNumericValues(F.Resp));
   std::string T;
-  N->GetLabel(false, false, false, 1, T);
+  N->GetLabel(/*ForMeans=*/false, /*ShowCodes=*/false, /*MultiColumn=*/false, 1, T);
   EXPECT_EQ(T, "Num [2.5]");
-  F.R("q", "c")->GetLabel(true, true, false, 0, T);
+  F.R("q", "c")->GetLabel(/*ForMeans=*/true, /*ShowCodes=*/true, /*MultiColumn=*/false, 0, T);
   EXPECT_EQ(T, "Codes [1, 3 : 4]");
-  F.R("q", "s")->GetLabel(true, true, false, 0, T);
+  F.R("q", "s")->GetLabel(/*ForMeans=*/true, /*ShowCodes=*/true, /*MultiColumn=*/false, 0, T);
   EXPECT_EQ(T, "One [2.5]");
-  F.R("q", "x")->GetLabel(true, true, false, 0, T);
+  F.R("q", "x")->GetLabel(/*ForMeans=*/true, /*ShowCodes=*/true, /*MultiColumn=*/false, 0, T);
   EXPECT_EQ(T, "None [--]");
-  F.R("q", "s")->GetLabel(false, true, false, 0, T);
+  F.R("q", "s")->GetLabel(/*ForMeans=*/false, /*ShowCodes=*/true, /*MultiColumn=*/false, 0, T);
   EXPECT_EQ(T, "One");
   // The base of the column: the numeric codes hold the others' codes.
   N->GetBaseLabel(1, true, T);

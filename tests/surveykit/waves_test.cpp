@@ -206,7 +206,7 @@ TEST(GimWaves, AfterReadRunsAlsoWhenTheEndOfTextRaises) {
 TEST(GimWaves, SubsetsShareTheSurveysWavesAndCopiesKeepThemShared) {
   TRead R(WavesText({"  def wave id = a; end;", "  def wave id = b; end;"}));
   const TGimWaveList& All = R.Waves();
-  auto Sub = TGimWaveList::CreateSubset(R.Survey.get(), false, true);
+  auto Sub = TGimWaveList::CreateSubset(R.Survey.get(), /*OwnsWaves=*/false, /*AddAll=*/true);
   ASSERT_EQ(Sub->Count(), 2);
   EXPECT_EQ(Sub->GetItem(1), All.GetItem(1));
   EXPECT_EQ(Sub->Owner, nullptr);

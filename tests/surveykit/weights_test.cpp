@@ -40,7 +40,7 @@ struct TJoinedSurvey {
     R->Survey = Survey.get();
     return R;
   }
-  void Join(int Index, std::vector<std::pair<int, int>> Ranges) {
+  void Join(int Index, const std::vector<std::pair<int, int>>& Ranges) {
     auto J = std::make_unique<TMerRespInPanels>(Survey.get(), Index);
     for (auto [F, L] : Ranges) J->CaseRanges.push_back({F, L, 0});
     Survey->PanelJoins[Index] = std::move(J);

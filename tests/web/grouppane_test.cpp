@@ -62,7 +62,7 @@ class GroupPaneTest : public testing::TAnalysisPageTest {
   }
   // Opens Folder when still unopened, clicks Question and adds the responses at Picks.
   std::string AddResponses(const std::string& Folder, const std::string& Question,
-                           std::vector<int> Picks) {
+                           const std::vector<int>& Picks) {
     TWebTreeView& A = *Pane().AvailableTV;
     if (ItemOf(A, "+ " + Folder) >= 0) Click(A, "+ " + Folder);
     Click(A, Question);
@@ -140,7 +140,7 @@ TEST_F(GroupPaneTest, ResponsesBecomeConditionsJoinedByAndWithTheGroupDescribed)
 
 TEST_F(GroupPaneTest, DeletingInTheSecondGroupAndClearingEverything) {
   // Two groups made before the step: sex = m; kidsno in [k1, k2].
-  auto Group = [&](const char* QuestionID, std::vector<const char*> Responses) {
+  auto Group = [&](const char* QuestionID, const std::vector<const char*>& Responses) {
     auto* Sub = As<TPelGroup>(G->AddSubPar(G->NewSubPar(nullptr)));
     auto V = std::make_unique<TPelGroupVar>(nullptr, &Survey());
     V->Question = Question(QuestionID);

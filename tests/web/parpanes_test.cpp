@@ -136,7 +136,7 @@ class StatsPaneTest : public testing::TAnalysisPageTest {
   }
   // Posts an event with the given entries of List selected.
   std::string WithSelected(const TWebControl& C, const std::string& Kind, const TWebListBox& List,
-                           std::vector<int> Selected) {
+                           const std::vector<int>& Selected) {
     TWebValues V;
     for (int I : Selected) V.Add(List.Id(), std::to_string(I));
     return Post(C, Kind, {}, V);

@@ -3,16 +3,17 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <chrono>
 #include <condition_variable>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <utility>
 
 #include "base/metaclass.h"
 #include "platform/charset.h"
@@ -89,8 +90,8 @@ class TWebAppTest : public ::testing::Test {
   // Posts an event of control C (values in ISO-8859-2 as a browser sends them); returns the
   // answer, following a redirect to the session's new address as a browser does (Sid stays
   // the test's name for the session).
-  TWebResponse FireResponse(const std::string& Sid, const TWebControl& C, std::string Kind,
-                            std::string Arg = {}, TWebValues V = {}) {
+  TWebResponse FireResponse(const std::string& Sid, const TWebControl& C, const std::string& Kind,
+                            const std::string& Arg = {}, TWebValues V = {}) {
     V.Add("__page", Active(Sid)->PageId());
     V.Add("__evt", C.Id() + ":" + Kind + ":" + Arg);
     TWebResponse R = Server->Handle({"POST", Url(Sid), std::move(V)});
@@ -103,9 +104,9 @@ class TWebAppTest : public ::testing::Test {
     return R;
   }
   // The same; the page answered, recoded to Windows-1250.
-  std::string Fire(const std::string& Sid, const TWebControl& C, std::string Kind,
-                   std::string Arg = {}, TWebValues V = {}) {
-    return Iso88592ToCp1250(FireResponse(Sid, C, Kind, std::move(Arg), std::move(V)).Body);
+  std::string Fire(const std::string& Sid, const TWebControl& C, const std::string& Kind,
+                   const std::string& Arg = {}, TWebValues V = {}) {
+    return Iso88592ToCp1250(FireResponse(Sid, C, Kind, Arg, std::move(V)).Body);
   }
   // The session's address now (it changes at logon).
   std::string Url(const std::string& Sid) const {

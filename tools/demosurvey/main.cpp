@@ -38,7 +38,7 @@ int main(int argc, char** argv) {
       const auto Waves = quin::GenerateDemoSurvey(quin::TDemoParams::Parse(ReadFile(argv[2])));
       for (size_t I = 0; I < Waves.size(); ++I)
         WriteFile(
-            std::string(argv[3]) + "/wave" + quin::IntToStr(static_cast<long long>(I + 1)) + ".csv",
+            std::string(argv[3]) + "/wave" + quin::IntToStr(static_cast<long long>(I) + 1) + ".csv",
             quin::DemoWaveCsv(Waves[I]));
     } else {
       // Written beside the target and renamed, so a failed run leaves no half file.
