@@ -10,9 +10,9 @@
 //   session /s/<id>/ page=<page id> elements=<list id>:<index> layer=<layer list id>:<items>
 // then "listening on http://127.0.0.1:<port>/"; runs until SIGINT or SIGTERM.
 #include <malloc.h>
-#include <signal.h>
 
 #include <algorithm>
+#include <csignal>
 #include <iostream>
 #include <map>
 #include <string>

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <filesystem>
+#include <utility>
 
 #include "analysis/pelsurvey.h"
 #include "base/exception.h"
@@ -70,7 +71,8 @@ std::string FillElementInfo(TPelRepElem& Elem) {
     if (Blanks != std::string::npos && Blanks > 0) {
       std::string Lead;
       for (size_t I = 0; I < Blanks; ++I) Lead += "&nbsp;";
-      Line = Lead + HtmlEscape(Line.substr(Blanks));
+      Lead += HtmlEscape(Line.substr(Blanks));
+      Line = std::move(Lead);
     } else {
       Line = HtmlEscape(Line);
     }
@@ -218,7 +220,7 @@ void TPelWebRepPaneChartFrame::ChartRegionRender() {
 }
 
 std::string TPelWebRepPaneChartFrame::WriteChartImage() {
-  const std::string File = ChartFolder + "/Chart" + std::to_string(ImageNumber) + ".jpg";
+  std::string File = ChartFolder + "/Chart" + std::to_string(ImageNumber) + ".jpg";
   std::error_code Ec;
   fs::create_directories(ChartFolder, Ec);
   TChartDrawOptions O;

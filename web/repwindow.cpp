@@ -98,7 +98,8 @@ TPelWebRepWindowForm::TPelWebRepWindowForm() : FromWizard(true) {
   ElemPanes = std::make_unique<TPelWebRepElemList>();
 }
 
-TPelWebRepWindowForm::~TPelWebRepWindowForm() {
+// Freeing the report and the panes raises nothing; the lookups below cannot fail.
+TPelWebRepWindowForm::~TPelWebRepWindowForm() {  // NOLINT(bugprone-exception-escape): see above
   FreeReport();
   // The session forgets a window that goes (not only at logout).
   if (TWebSession* S = Session())
@@ -604,17 +605,17 @@ void TPelWebRepWindowForm::PrintCurrent() {
   Lines.insert(Lines.begin(), std::string("<meta http-equiv=\"Content-Type\" content=\"text/html; "
                                           "charset=") +
                                   WebCharSet + "\">");
-  Lines.push_back("<style type=\"text/css\">");
-  Lines.push_back(".main { font-family: arial, helvetica; font-size: 11px; color: #666666; }");
-  Lines.push_back("</style>");
+  Lines.emplace_back("<style type=\"text/css\">");
+  Lines.emplace_back(".main { font-family: arial, helvetica; font-size: 11px; color: #666666; }");
+  Lines.emplace_back("</style>");
   // A chart draws its image anew for the print.
   P->BeforeRender();
   P->PrintHtml(Lines);
-  Lines.push_back("<p class = main>");
-  Lines.push_back("<br>");
+  Lines.emplace_back("<p class = main>");
+  Lines.emplace_back("<br>");
   Lines.push_back("<b>" + InfoLabel->Caption + "</b>");
-  Lines.push_back("<br>");
-  Lines.push_back("<br>");
+  Lines.emplace_back("<br>");
+  Lines.emplace_back("<br>");
   Lines.push_back(P->InfoText->Text);
   const std::string Folder = SessionFilesFolder("TMPReports");
   std::error_code Ec;

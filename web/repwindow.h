@@ -86,7 +86,7 @@ class TPelWebRepWindowForm : public TPelWebIWForm {
   TPelWebRepWindowForm(std::string AFileName, std::unique_ptr<TPelRep> AReport);
   // A new analysis from the session's chosen template.
   TPelWebRepWindowForm();
-  ~TPelWebRepWindowForm() override;
+  ~TPelWebRepWindowForm() override;  // NOLINT(bugprone-exception-escape): frees only
 
   TWebRegion* SubItemRegion = nullptr;
   TWebRegion* RepBodyRegion = nullptr;
