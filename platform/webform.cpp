@@ -553,15 +553,14 @@ void TWebMenu::RenderItems(std::string& Html, const TWebMenuItem& Parent, const 
     Html += "<td nowrap class=\"" + HtmlEscape(ItemClass) + "\"";
     if (Active && It.Count() > 0) {
       Html +=
-          " style=\"position:relative\" onmouseover=\"this.lastElementChild.style.display="
-          "'block'\" onmouseout=\"this.lastElementChild.style.display='none'\"";
+          " style=\"position:relative\" onmouseover=\"this.firstElementChild.style.display="
+          "'block'\" onmouseout=\"this.firstElementChild.style.display='none'\"";
     } else if (Active) {
       Html += " style=\"cursor:pointer\" onclick=\"" + FireScript("click", ItemPath) + "\"";
     }
-    // Each item is a one-cell table around its raw caption, so a caption may close the cell
-    // and open cells of its own.
-    Html += "><table border=\"0\" cellspacing=\"0\" cellpadding=\"0\"><tr><td nowrap>" +
-            It.Caption + "</td></tr></table>";
+    Html += ">";
+    // The drop-down comes first in the cell: a caption may close the cell (the separators do),
+    // and what follows it then stands outside.
     if (Active && It.Count() > 0) {
       Html += "<table class=\"" + HtmlEscape(ItemClass) +
               "\" style=\"display:none;position:absolute;left:0;top:100%;z-index:10;"
@@ -569,6 +568,10 @@ void TWebMenu::RenderItems(std::string& Html, const TWebMenuItem& Parent, const 
       RenderItems(Html, It, ItemPath, false);
       Html += "</table>";
     }
+    // Each item is a one-cell table around its raw caption, so a caption may close the cell
+    // and open cells of its own.
+    Html += "<table border=\"0\" cellspacing=\"0\" cellpadding=\"0\"><tr><td nowrap>" + It.Caption +
+            "</td></tr></table>";
     Html += "</td>";
     if (!Top) Html += "</tr>";
   }

@@ -147,14 +147,23 @@ TWebResponse TWebServer::Route(const TWebRequest& Request) {
     return SessionRequest(Request, Decoded.substr(3, Slash - 3), Decoded.substr(Slash + 1));
   }
   bool Icon = Raw == "/favicon.ico";
-  if (Icon || Raw.compare(0, FSettings.FilesUrl.size(), FSettings.FilesUrl) == 0) {
+  // The same files without caching: the files URL with "Files" turned into "FilesNC".
+  std::string NoCache = FSettings.FilesUrl;
+  if (size_t At = NoCache.find("Files"); At != std::string::npos) NoCache.replace(At, 5, "FilesNC");
+  const bool Uncached =
+      NoCache != FSettings.FilesUrl && Raw.compare(0, NoCache.size(), NoCache) == 0;
+  if (Icon || Uncached || Raw.compare(0, FSettings.FilesUrl.size(), FSettings.FilesUrl) == 0) {
     if (!Read) return NotAllowed("GET, HEAD");
     if (Icon) return StaticFile(FSettings.FilesUrl + "favicon.ico");
     // Encoded dots, slashes, backslashes and NUL are refused before decoding.
     std::string Lower = LowerCase(Raw);
     for (const char* Bad : {"%2e", "%2f", "%5c", "%00", "%25"})
       if (Lower.find(Bad) != std::string::npos) return TextResponse(404, "Not found.");
-    return StaticFile(UrlDecode(Raw, false));
+    if (!Uncached) return StaticFile(UrlDecode(Raw, false));
+    TWebResponse R = StaticFile(FSettings.FilesUrl + UrlDecode(Raw.substr(NoCache.size()), false));
+    for (auto& [N, V] : R.Headers)
+      if (N == "Cache-Control") V = "no-store";
+    return R;
   }
   return TextResponse(404, "Not found.");
 }

@@ -14,6 +14,7 @@
 #include "web/pelwebsurvey.h"
 #include "web/prefshelp.h"
 #include "web/rangedialog.h"
+#include "web/repwindow.h"
 #include "web/session.h"
 #include "web/surveyinfo.h"
 #include "web/zepform.h"
@@ -56,6 +57,7 @@ void RegisterWebClasses() {
                              &TPelWebParPaneStatsFrame::StaticClass()})
     ClassRegistry::Register(*C);
   InstallChoicePageHooks();
+  RegisterReportWindow();
 }
 
 }  // namespace quin

@@ -71,6 +71,11 @@ void TZepSessionModule::RefreshForms() {
 void TZepSessionModule::Logout() {
   TZepServerController* C = GetZepServerController();
   if (C && C->GetLogonFormClass()) ReplaceCurrentForm(*C->GetLogonFormClass());
+  // The chart images and print pages of the session go with the user.
+  if (C && FSession) {
+    DeleteSessionFolder(C->GetFilesFolder(), "TMPReports", FSession->Id());
+    DeleteSessionFolder(C->GetFilesFolder(), "TMPCharts", FSession->Id());
+  }
 }
 
 TZepSessionModule* GetSessionModuleBase() {

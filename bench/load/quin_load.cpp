@@ -15,6 +15,13 @@
 //                                              again when the server closes them
 //   quin_load idle PORT CONNS SECONDS PID      CONNS kept-alive connections idle after one
 //                                              request; the server's processor time meanwhile
+//   quin_load layers PORT SESSIONS_FILE SECONDS [PID]
+//                                              the report-window sessions that
+//                                              quin-report-session listed in SESSIONS_FILE, each
+//                                              on its own connection, choosing the next layer
+//                                              item as fast as they can (the table is
+//                                              recalculated and the page sent each time);
+//                                              latencies, errors, the server's memory
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -426,11 +433,95 @@ int Idle(int Port, int Conns, int Seconds, int Pid) {
   return 0;
 }
 
+// One report-window session as quin-report-session lists it.
+struct TLayerSession {
+  std::string Base, Page, Elements, ElementIndex, Layer;
+  int Items = 0;
+};
+
+std::vector<TLayerSession> ReadLayerSessions(const std::string& File) {
+  std::vector<TLayerSession> All;
+  std::ifstream F(File);
+  std::string Line;
+  while (std::getline(F, Line)) {
+    if (Line.rfind("session ", 0) != 0) continue;
+    TLayerSession S;
+    S.Base = Between(Line, "session ", " ");
+    S.Page = Between(Line, "page=", " ");
+    std::string E = Between(Line, "elements=", " ");
+    S.Elements = E.substr(0, E.find(':'));
+    S.ElementIndex = E.substr(E.find(':') + 1);
+    std::string L = Line.substr(Line.find("layer=") + 6);
+    S.Layer = L.substr(0, L.find(':'));
+    S.Items = std::atoi(L.c_str() + L.find(':') + 1);
+    if (S.Items > 0) All.push_back(S);
+  }
+  return All;
+}
+
+int Layers(int Port, const std::string& File, int Seconds, int Pid) {
+  const std::vector<TLayerSession> All = ReadLayerSessions(File);
+  if (All.empty()) {
+    std::printf("layers: no sessions with a layer in %s\n", File.c_str());
+    return 1;
+  }
+  std::mutex Lock;
+  std::vector<double> Times;
+  std::atomic<long> Errors{0};
+  std::atomic<int> Ready{0};
+  const int Count = int(All.size());
+  auto Work = [&](int I) {
+    const TLayerSession& S = All[size_t(I)];
+    TClient C(Port, "127.0.1." + std::to_string(1 + I / 20));
+    TReply R;
+    std::vector<double> Mine;
+    ++Ready;
+    while (Ready < Count) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    auto End = TClock::now() + std::chrono::seconds(Seconds);
+    for (int K = 1; TClock::now() < End; ++K) {
+      const std::string Body = "__page=" + S.Page + "&__evt=" + S.Layer + "%3Achange%3A&" +
+                               S.Elements + "=" + S.ElementIndex + "&" + S.Layer + "=" +
+                               std::to_string(K % S.Items);
+      auto T = TClock::now();
+      bool Ok = C.Exchange(Post(S.Base, Body), R) && R.Status == 200 &&
+                R.Body.find("<table class=main") != std::string::npos;
+      Mine.push_back(MsSince(T));
+      if (!Ok) {
+        ++Errors;
+        break;
+      }
+    }
+    std::lock_guard<std::mutex> G(Lock);
+    Times.insert(Times.end(), Mine.begin(), Mine.end());
+  };
+  std::vector<std::thread> Pool;
+  for (int I = 0; I < Count; ++I) Pool.emplace_back(Work, I);
+  long RssStart = -1, RssMiddle = -1, RssEnd = -1;
+  if (Pid > 0) {
+    while (Ready < Count) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    RssStart = RssKb(Pid);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500 * Seconds));
+    RssMiddle = RssKb(Pid);
+  }
+  for (auto& T : Pool) T.join();
+  if (Pid > 0) RssEnd = RssKb(Pid);
+  std::printf(
+      "layers: %d report sessions, %d s: %zu layer changes (%.0f/s), median %.2f ms, p99 %.2f "
+      "ms, max %.2f ms, %ld errors",
+      Count, Seconds, Times.size(), double(Times.size()) / Seconds, Percentile(Times, 50),
+      Percentile(Times, 99), Percentile(Times, 100), long(Errors));
+  if (Pid > 0)
+    std::printf("; server memory %ld kB at start, %ld kB half-way, %ld kB at end", RssStart,
+                RssMiddle, RssEnd);
+  std::printf("\n");
+  return Errors == 0 ? 0 : 1;
+}
+
 int Usage() {
   std::fprintf(stderr,
                "usage: quin_load keepalive PORT PATH COUNT | static PORT PATH CONNS SECONDS |\n"
                "       sessions PORT SESSIONS SECONDS [PID] | slow PORT CLIENTS SECONDS |\n"
-               "       idle PORT CONNS SECONDS PID\n");
+               "       idle PORT CONNS SECONDS PID | layers PORT SESSIONS_FILE SECONDS [PID]\n");
   return 2;
 }
 
@@ -452,5 +543,7 @@ int main(int argc, char** argv) {
   if (A[0] == "slow" && A.size() == 4) return Slow(Port, Int(2, 5000), Int(3, 600));
   if (A[0] == "idle" && A.size() == 5)
     return Idle(Port, Int(2, 5000), Int(3, 600), Int(4, 1 << 30));
+  if (A[0] == "layers" && A.size() >= 4)
+    return Layers(Port, A[2], Int(3, 600), A.size() > 4 ? Int(4, 1 << 30) : 0);
   return Usage();
 }
