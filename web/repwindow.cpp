@@ -26,6 +26,7 @@
 #include "reports/pelwiz.h"
 #include "web/choicepages.h"
 #include "web/controller.h"
+#include "web/exportpage.h"
 #include "web/parstepform.h"
 #include "web/pelwebsurvey.h"
 #include "web/reppanes.h"
@@ -743,6 +744,10 @@ void RegisterReportWindow() {
     if (!L || M.WizardIndex < 0 || M.WizardIndex >= L->Count())
       throw Exception("No analysis template is chosen.");
     A.FillFromWiz(*L->GetItem(M.WizardIndex));
+  };
+  // Export... of the Report menu opens the export page with the current element chosen.
+  W.ShowExportPage = [](TPelWebRepWindowForm&, TPelRep& Report, TPelRepElem* Preselected) {
+    ShowExportPage(Preselected, Report);
   };
   TPelWebStepHooks& H = PelWebStepHooks();
   H.OpenReportWindow = OpenNewAnalysisWindow;

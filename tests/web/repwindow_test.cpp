@@ -25,6 +25,7 @@
 #include "tests/web/web_fixture.h"
 #include "tools/surveywriter/zoswriter.h"
 #include "tools/userswriter.h"
+#include "web/exportform.h"
 #include "web/logon.h"
 #include "web/parstepform.h"
 #include "web/reppanes.h"
@@ -404,6 +405,22 @@ TEST_F(RepWindowTest, LogoutDeletesTheSessionFolders) {
   Menu(PathOf(Window()->LogoutMenu));
   EXPECT_FALSE(fs::exists(Files + "TMPReports/" + Id));
   EXPECT_EQ(Module(Sid).ReportWindow, nullptr);
+}
+
+TEST_F(RepWindowTest, ExportMenuOpensTheExportPageWithTheCurrentElementChosen) {
+  WriteReport("cross.zor", CrossReport());
+  Start();
+  ASSERT_TRUE(OpenReport("cross.zor"));
+  Page(Sid);
+  TPelRepElem* Current = Window()->CurrentElem;
+  TPelRep* Report = Window()->Report.get();
+  ASSERT_TRUE(Current);
+  const std::string P = Menu(PathOf(Window()->RepExportMenu));
+  auto* Export = As<TPelWebExportForm>(Active(Sid));
+  ASSERT_TRUE(Export) << P;
+  EXPECT_EQ(Export->Preselected, Current);
+  EXPECT_EQ(Export->Report, Report);
+  EXPECT_NE(P.find("Select elements to export"), std::string::npos);
 }
 
 TEST_F(RepWindowTest, ElementListShowsTablesAndChartsCaptionedWithTheirAnalysis) {
