@@ -13,7 +13,7 @@ const os = require('os');
 const path = require('path');
 
 const [sessionExe, filesFolder, reportFile, shotDir] = process.argv.slice(2);
-const TIMEOUT_MS = 6000;  // the session timeout; the heartbeat is a third of it
+const TIMEOUT_MS = 15000;  // the session timeout (generous for slow machines); the heartbeat is a third of it
 // The records of each wave in the demonstration survey's generator (data/demo/params.txt).
 const WAVE_RECORDS = ['2 480', '2 520'];
 
@@ -75,7 +75,7 @@ async function main() {
       timeout: 60000,
     });
     const page = await browser.newPage();
-    page.setDefaultTimeout(20000);
+    page.setDefaultTimeout(90000);
     server = await startServer(app);
     expect(server.sessions.length === 2, 'two sessions: ' + server.sessions);
     // The second session is kept alive until the browser turns to it.
