@@ -39,9 +39,14 @@ for _ in $(seq 600); do
 done
 port=$(sed -n 's|.*http://127.0.0.1:\([0-9]*\)/.*|\1|p' "$work/sessions.txt")
 [ -n "$port" ] || { cat "$work/sessions.txt"; exit 1; }
+# The sessions are named after the listening line: wait for all of them.
+for _ in $(seq 600); do
+  [ "$(grep -c '^session ' "$work/sessions.txt")" -ge "$sessions" ] && break
+  sleep 0.1
+done
 echo "Load on $(nproc) cores; other programs running meanwhile: load average $(cut -d' ' -f1-3 /proc/loadavg)"
 # The table's size as the page shows it.
-first=$(sed -n 's/^session \([^ ]*\) .*/\1/p' "$work/sessions.txt" | head -1)
+first=$(awk '/^session /{print $2; exit}' "$work/sessions.txt")
 curl -s "http://127.0.0.1:$port$first" | python3 -c '
 import sys
 s = sys.stdin.buffer.read().decode("latin-1")
