@@ -406,7 +406,11 @@ void TTableCalc::Pass(size_t First, size_t Last) {
     for (size_t P = Before; P < Parts.size(); ++P)
       Bins *= static_cast<double>(Parts[P].Sets.size());
   }
-  if (Bins <= static_cast<double>(M.MaxCombinations)) {
+  // Counting into combinations pays for clearing and scanning every combination: it is taken
+  // only when they are not many more than the records (a small survey with wide axes matches
+  // its records key by key instead).
+  const double CombinationsWorthIt = std::max(65536.0, 2.0 * static_cast<double>(N));
+  if (Bins <= static_cast<double>(M.MaxCombinations) && Bins <= CombinationsWorthIt) {
     // The records are counted into the combinations of their bytes' key sets, which are then
     // spread over their keys.
     std::vector<size_t> Stride(Parts.size());
