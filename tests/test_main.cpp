@@ -5,7 +5,7 @@
 #include "base/systemlocale.h"
 
 int main(int argc, char** argv) {
-  ::testing::InitGoogleTest(&argc, argv);
+  testing::InitGoogleTest(&argc, argv);
   quin::SetSystemLocale(quin::LocaleFromName("en_US"));
   quin::QUIN_REGISTER_FUNCTION();
   return RUN_ALL_TESTS();

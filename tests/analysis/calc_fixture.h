@@ -39,7 +39,7 @@
 #include "surveykit/gimwaves.h"
 #include "surveykit/gimweights.h"
 
-namespace quin::testing {
+namespace quin::test {
 
 inline std::string CalcDefinition() {
   return WeightedSurveyHead(" nick = \"Resp\";") +
@@ -239,4 +239,4 @@ struct TCalcTable {
   }
 };
 
-}  // namespace quin::testing
+}  // namespace quin::test

@@ -21,7 +21,7 @@
 #include "par_fixture.h"
 #include "survey_files.h"
 
-namespace quin::testing {
+namespace quin::test {
 
 // The survey of two waves of weighted respondents (weighting "wgt", population 1000, column
 // w), up to its data section; RecsetKeys are further keys of the respondents' record set.
@@ -116,4 +116,4 @@ inline std::string FlagText(const TPelFlags& F) {
   return T;
 }
 
-}  // namespace quin::testing
+}  // namespace quin::test

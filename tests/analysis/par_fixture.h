@@ -17,7 +17,7 @@
 #include "survey_files.h"
 #include "surveykit/gimwaves.h"
 
-namespace quin::testing {
+namespace quin::test {
 
 struct TParSurveyOptions {
   int Waves = 5;
@@ -156,4 +156,4 @@ inline std::string ParFileHead() {
          "\r\n";
 }
 
-}  // namespace quin::testing
+}  // namespace quin::test

@@ -12,9 +12,9 @@
 namespace quin {
 namespace {
 
-using namespace quin::testing;
+using namespace quin::test;
 
-class ColStore : public ::testing::Test {
+class ColStore : public testing::Test {
  protected:
   TEnglishSession English;
   test::TTempFolder Folder;

@@ -11,7 +11,7 @@
 namespace quin {
 namespace {
 
-using namespace quin::testing;
+using namespace quin::test;
 
 std::string WrittenList(const TPelTableDataInfoList& L) {
   return Written([&](TStream& S) {

@@ -17,7 +17,7 @@
 namespace quin {
 namespace {
 
-using namespace quin::testing;
+using namespace quin::test;
 
 const TGimExprOperator& And() { return ExprOperator<TGimExprOperatorLogicConjunction>(); }
 const TGimExprOperator& Or() { return ExprOperator<TGimExprOperatorLogicDisjunction>(); }
@@ -29,7 +29,7 @@ int CountMsgs(const TOrvMsgList& L, const TOrvMsgClass& C) {
   return N;
 }
 
-class Group : public ::testing::Test {
+class Group : public testing::Test {
  protected:
   TGroupSurvey G;
 

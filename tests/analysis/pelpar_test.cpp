@@ -15,17 +15,17 @@
 
 namespace quin {
 
-namespace testing {
+namespace test {
 QUIN_IMPLEMENT_CLASS(TTestSubElem, TPelSubElem)
 QUIN_IMPLEMENT_CLASS(TTestSubPar, TPelSubPar)
 QUIN_IMPLEMENT_CLASS(TTestMulti, TPelParMulti)
 QUIN_IMPLEMENT_CLASS(TTestMultiChild, TTestMulti)
 QUIN_IMPLEMENT_CLASS(TTestOption, TPelPar)
-}  // namespace testing
+}  // namespace test
 
 namespace {
 
-using namespace quin::testing;
+using namespace quin::test;
 
 // Reads the body of Obj's block from Text (the text after "def keyword").
 void ReadBodyFrom(TPelRWObject& Obj, const std::string& Text, TOrvMsgList& Msgs) {
@@ -41,7 +41,7 @@ std::string BodyText(const TPelRWObject& Obj) {
   });
 }
 
-class ParBase : public ::testing::Test {
+class ParBase : public testing::Test {
  protected:
   TParSurvey P;
   TPelParList List{&P.S};

@@ -15,9 +15,9 @@
 namespace quin {
 namespace {
 
-using namespace quin::testing;
+using namespace quin::test;
 
-class ParBaseRows : public ::testing::Test {
+class ParBaseRows : public testing::Test {
  protected:
   TParSurvey P;
   TOrvMsgList Msgs;

@@ -15,7 +15,7 @@
 namespace quin {
 namespace {
 
-using namespace quin::testing;
+using namespace quin::test;
 
 const char* const kGoldenBody =
     "def varList\r\n"

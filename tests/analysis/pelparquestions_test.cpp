@@ -16,9 +16,9 @@
 namespace quin {
 namespace {
 
-using namespace quin::testing;
+using namespace quin::test;
 
-class ParQuestions : public ::testing::Test {
+class ParQuestions : public testing::Test {
  protected:
   TParSurvey P;
   TOrvMsgList Msgs;

@@ -18,9 +18,9 @@
 namespace quin {
 namespace {
 
-using namespace quin::testing;
+using namespace quin::test;
 
-class ParStats : public ::testing::Test {
+class ParStats : public testing::Test {
  protected:
   TParSurvey P;
   TOrvMsgList Msgs;

@@ -11,9 +11,9 @@
 namespace quin {
 namespace {
 
-using namespace quin::testing;
+using namespace quin::test;
 
-class ParWaves : public ::testing::Test {
+class ParWaves : public testing::Test {
  protected:
   explicit ParWaves(const TParSurveyOptions& O = {}) : P(O) {}
   TParSurvey P;

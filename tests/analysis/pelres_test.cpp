@@ -17,10 +17,10 @@
 namespace quin {
 namespace {
 
-using namespace quin::testing;
+using namespace quin::test;
 using TPred = std::function<bool(int)>;
 
-class Calc : public ::testing::Test {
+class Calc : public testing::Test {
  protected:
   TEnglishSession English;
   TOpened<> Opened{CalcSurveyBytes()};

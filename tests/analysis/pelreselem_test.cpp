@@ -14,9 +14,9 @@
 namespace quin {
 namespace {
 
-using namespace quin::testing;
+using namespace quin::test;
 
-class ResElem : public ::testing::Test {
+class ResElem : public testing::Test {
  protected:
   TGroupSurvey G;
   TPelParList List{&G.S};

@@ -17,9 +17,9 @@
 namespace quin {
 namespace {
 
-using namespace quin::testing;
+using namespace quin::test;
 
-class ResGeneral : public ::testing::Test {
+class ResGeneral : public testing::Test {
  protected:
   TGroupSurvey G;
   TGimStat* Stat(const char* ID) { return G.S.Info->StatCatalogue.FindByID(ID); }
@@ -233,7 +233,7 @@ TEST_F(DataInfoMatch, TwoElementsOfOneKindMatchInTheirOrderAndMapToPositions) {
 // A grid question of an item axis (a, b, c: columns g_a, g_b, g_c) and a rating axis (r1..r4:
 // codes 1..4). Four respondents:
 //   g_a: 1, 4, 2, -    g_b: 4, 4, 1, 3    g_c: 2, 3, -, 4
-class GridFilter : public ::testing::Test {
+class GridFilter : public testing::Test {
  protected:
   TEnglishSession English;
   TOpened<> Opened{SurveyFileBytes(

@@ -15,7 +15,7 @@
 namespace quin {
 namespace {
 
-using namespace quin::testing;
+using namespace quin::test;
 
 class TOtherCaseMulti : public TTestMulti {
   QUIN_CLASS(TOtherCaseMulti, TTestMulti)
@@ -26,7 +26,7 @@ class TOtherCaseMulti : public TTestMulti {
 };
 QUIN_IMPLEMENT_CLASS(TOtherCaseMulti, TTestMulti)
 
-class RWObjectFile : public ::testing::Test {
+class RWObjectFile : public testing::Test {
  protected:
   void SetUp() override { RegisterTestParClasses(); }
   TParSurvey P;

@@ -14,7 +14,7 @@
 namespace quin {
 namespace {
 
-using namespace quin::testing;
+using namespace quin::test;
 
 constexpr double NoData = GimValueNoData;          // "--"
 constexpr double NotDefined = GimValueNotDefined;  // "!DEF"

@@ -18,7 +18,7 @@
 namespace quin {
 namespace {
 
-using namespace quin::testing;
+using namespace quin::test;
 constexpr double M = kPelMissingDouble;
 
 // The values a layout holds, missing among them, most varied first.

@@ -14,7 +14,7 @@
 namespace quin {
 namespace {
 
-using namespace quin::testing;
+using namespace quin::test;
 namespace fs = std::filesystem;
 
 // A web session in Code: separators and date patterns follow the language; the survey's texts
@@ -87,7 +87,7 @@ struct TSurveyFile {
   std::string SizeKB() const { return std::to_string(fs::file_size(Path) / 1024) + " kB"; }
 };
 
-class SurveyTexts : public ::testing::Test {
+class SurveyTexts : public testing::Test {
  protected:
   // Reports are prepared on 20 October 2024 at 10:00.
   void SetUp() override {

@@ -12,7 +12,7 @@
 namespace quin {
 namespace {
 
-using namespace quin::testing;
+using namespace quin::test;
 
 struct TCase {
   const char* Name;
@@ -110,7 +110,7 @@ const std::vector<TCase>& Cases() {
   return C;
 }
 
-class TableCalc : public ::testing::TestWithParam<int> {};
+class TableCalc : public testing::TestWithParam<int> {};
 
 // Both computations of every case over the given data; the number of cells the table
 // computation handed to the per-cell computation.
@@ -158,7 +158,7 @@ TEST_P(TableCalc, EqualsThePerCellComputationOnRandomData) {
   Compare(RandomCalcData(1500, 17u + static_cast<unsigned>(GetParam())), C);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, TableCalc, ::testing::Range(0, static_cast<int>(Cases().size())));
+INSTANTIATE_TEST_SUITE_P(Cases, TableCalc, testing::Range(0, static_cast<int>(Cases().size())));
 
 }  // namespace
 }  // namespace quin

@@ -14,9 +14,9 @@
 namespace quin {
 namespace {
 
-using namespace quin::testing;
+using namespace quin::test;
 
-class UserDef : public ::testing::Test {
+class UserDef : public testing::Test {
  protected:
   TGroupSurvey G;
   std::unique_ptr<TPelUserDef> Def = New<TPelUserDef>(&G.S);
@@ -131,7 +131,7 @@ TEST_F(UserDef, SavePromptsAskForNamelessFilesOnly) {
   EXPECT_FALSE(L.PromptSave());
   Dialogs->Answer = IDYES;
   EXPECT_FALSE(L.PromptSave());  // the name dialog cancelled
-  const std::string Path = ::testing::TempDir() + "userdefs.zop";
+  const std::string Path = testing::TempDir() + "userdefs.zop";
   Dialogs->Name = Path;
   EXPECT_TRUE(L.PromptSave());
   EXPECT_EQ(L.GetItem(0)->FileName, Path);

@@ -14,7 +14,7 @@
 #include "base/orvstreams.h"
 #include "tools/surveywriter/zoswriter.h"
 
-namespace quin::testing {
+namespace quin::test {
 
 struct TEnglishSession {
   std::unique_ptr<TOrvLangManager> Manager = New<TOrvLangManager>("enu");
@@ -141,4 +141,4 @@ inline void PutInt32At(std::string& Bytes, int64_t At, int32_t V) {
   std::memcpy(Bytes.data() + At, &V, 4);  // the files are little-endian, as is the host
 }
 
-}  // namespace quin::testing
+}  // namespace quin::test

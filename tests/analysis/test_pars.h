@@ -10,7 +10,7 @@
 #include "base/format.h"
 #include "base/text.h"
 
-namespace quin::testing {
+namespace quin::test {
 
 class TTestSubElem : public TPelSubElem {
   QUIN_CLASS(TTestSubElem, TPelSubElem)
@@ -108,4 +108,4 @@ inline void RegisterTestParClasses() {
   RegisterRWObjectClass(RWClassOf<TTestOption>());
 }
 
-}  // namespace quin::testing
+}  // namespace quin::test

@@ -51,7 +51,7 @@ void operator delete[](void* P, std::size_t) noexcept { CountedDelete(P); }
 void operator delete(void* P, const std::nothrow_t&) noexcept { CountedDelete(P); }
 void operator delete[](void* P, const std::nothrow_t&) noexcept { CountedDelete(P); }
 
-namespace quin::testing {
+namespace quin::test {
 
 THeapPeak::THeapPeak() {
   GBase = GLive.load();
@@ -60,4 +60,4 @@ THeapPeak::THeapPeak() {
 
 int64_t THeapPeak::Bytes() const { return GPeak.load() - GBase.load(); }
 
-}  // namespace quin::testing
+}  // namespace quin::test

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-namespace quin::testing {
+namespace quin::test {
 
 class THeapPeak {
  public:
@@ -16,4 +16,4 @@ class THeapPeak {
   int64_t Bytes() const;
 };
 
-}  // namespace quin::testing
+}  // namespace quin::test

@@ -19,7 +19,7 @@
 namespace quin {
 namespace {
 
-using namespace quin::testing;
+using namespace quin::test;
 
 // A short file that claims far more records than its blocks can hold is refused before
 // anything is sized for those records.

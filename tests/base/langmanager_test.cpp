@@ -10,7 +10,7 @@
 namespace quin {
 namespace {
 
-class LangManagerTest : public ::testing::Test {
+class LangManagerTest : public testing::Test {
  protected:
   void TearDown() override {
     SetSystemLocale(LocaleFromName("en_US"));

@@ -55,7 +55,7 @@ class TRecordingHandler : public TDialogHandler {
 };
 
 // Restores the process-wide handler and last folder; gives a temporary folder.
-class DialogsTest : public ::testing::Test {
+class DialogsTest : public testing::Test {
  protected:
   void SetUp() override { SetLastDialogDir(""); }
   void TearDown() override {

@@ -194,7 +194,7 @@ TEST(OrvFilesTest, ErrnoMapping) {
 }
 
 // A fresh folder, removed with its contents afterwards.
-class TempFolderTest : public ::testing::Test {
+class TempFolderTest : public testing::Test {
  protected:
   test::TTempFolder Temp;
   std::string Dir = Temp.Path().string();

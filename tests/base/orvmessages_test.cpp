@@ -15,7 +15,7 @@ const TOrvMsgClass kTestFatal{"TTestMsg_FatalError", &TOrvMsgKind_FatalError,
                               "<ENU>Unexpected end of file."};
 const TOrvMsgClass kTestText{"TTestMsg_Hint_Text", &TOrvMsgKind_Hint, ""};
 
-class MessagesTest : public ::testing::Test {
+class MessagesTest : public testing::Test {
  protected:
   std::unique_ptr<TOrvLangManager> En = New<TOrvLangManager>("enu");
   TLangManagerBinding Bind{En.get()};

@@ -133,7 +133,7 @@ std::vector<TMsgSeen> Seen(const TOrvMsgList& L) {
   return R;
 }
 
-class ScannerTest : public ::testing::Test {
+class ScannerTest : public testing::Test {
  protected:
   std::unique_ptr<TOrvLangManager> En = New<TOrvLangManager>("enu");
   TLangManagerBinding Bind{En.get()};

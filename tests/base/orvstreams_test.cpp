@@ -76,7 +76,7 @@ TEST(MemoryStream, BorrowedBytesAreReadOnly) {
   EXPECT_THROW(Empty.WriteBuffer("x"), EWriteError);
 }
 
-class FileStreamTest : public ::testing::Test {
+class FileStreamTest : public testing::Test {
  protected:
   test::TTempFolder Temp;
   std::string Dir = Temp.Path().string();

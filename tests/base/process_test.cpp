@@ -151,7 +151,7 @@ TEST(ShellOpen, FailsWithoutADisplay) {
 // ---------------------------------------------------------------------------------------------
 // URL probe against a loopback server
 
-class URLProbe : public ::testing::Test {
+class URLProbe : public testing::Test {
  protected:
   void SetUp() override {
     // Loopback requests never go through a proxy from the environment.
@@ -253,7 +253,7 @@ TEST(URLProbeOffline, ClosedPortIsFalseUnlessProbingIsOff) {
 // ---------------------------------------------------------------------------------------------
 // File types in the emulated registry
 
-class FileTypes : public ::testing::Test {
+class FileTypes : public testing::Test {
  protected:
   std::string Default(TOrvRegistry& R, TRegRoot Root, const std::string& Key) {
     R.SetRootKey(Root);

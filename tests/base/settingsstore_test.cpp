@@ -14,7 +14,7 @@
 namespace quin {
 namespace {
 
-class SettingsStore : public ::testing::Test {
+class SettingsStore : public testing::Test {
  protected:
   test::TTempFolder Temp;
   void WriteRaw(const std::string& Text) {

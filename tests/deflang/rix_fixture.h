@@ -10,7 +10,7 @@
 #include "base/langmanager.h"
 #include "base/orvmessages.h"
 
-namespace quin::testing {
+namespace quin::test {
 
 // Messages as "line:column text" in English, joined by " | ".
 inline std::string MsgText(const TOrvMsgList& L) {
@@ -24,11 +24,11 @@ inline std::string MsgText(const TOrvMsgList& L) {
 }
 
 // An English session bound to the test's thread, and the messages of what the test reads.
-class TRixTest : public ::testing::Test {
+class TRixTest : public testing::Test {
  protected:
   std::unique_ptr<TOrvLangManager> En = New<TOrvLangManager>("enu");
   TLangManagerBinding Bind{En.get()};
   TOrvMsgList Msgs;
 };
 
-}  // namespace quin::testing
+}  // namespace quin::test

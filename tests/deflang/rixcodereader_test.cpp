@@ -10,7 +10,7 @@
 namespace quin {
 namespace {
 
-using testing::MsgText;
+using test::MsgText;
 
 std::string End(double X) {
   if (X == RixCodeMin) return "min";
@@ -34,7 +34,7 @@ std::string Describe(const TRixCodeList& L) {
   return R;
 }
 
-class RixCodeReaderTest : public testing::TRixTest {
+class RixCodeReaderTest : public test::TRixTest {
  protected:
   // Reads Text as a code list; Next receives what the reader left as the current token.
   std::string Read(const char* Text, const ClassInfo* Terminator, std::string* Next = nullptr) {

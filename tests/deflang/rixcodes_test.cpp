@@ -41,7 +41,7 @@ std::string Show(const TRixCodeList& List) {
   return Out;
 }
 
-class RixCodes : public ::testing::Test {
+class RixCodes : public testing::Test {
  protected:
   static TFormatSettings Polish() { return LocaleFromName("pl_PL").FormatSettings; }
   static TFormatSettings English() { return LocaleFromName("en_US").FormatSettings; }

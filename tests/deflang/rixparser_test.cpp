@@ -192,7 +192,7 @@ std::unique_ptr<TReading> Read(TRixParser& P, const std::string& Text, TObject* 
 
 using Strings = std::vector<std::string>;
 
-class RixParser : public ::testing::Test {
+class RixParser : public testing::Test {
  protected:
   static void SetUpTestSuite() {
     for (const ClassInfo* C :

@@ -27,7 +27,7 @@ double FromBits(uint64_t B) {
   return D;
 }
 
-class RixRoundTripTest : public ::testing::Test {
+class RixRoundTripTest : public testing::Test {
  protected:
   // The scanner over what has been written, at its first token.
   TRixScanner& ReadBack() {

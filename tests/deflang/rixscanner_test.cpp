@@ -13,9 +13,9 @@
 namespace quin {
 namespace {
 
-using testing::MsgText;
+using test::MsgText;
 
-class RixScannerTest : public testing::TRixTest {
+class RixScannerTest : public test::TRixTest {
  protected:
   TRixScanner& Scan(std::string Text) {
     S = TRixScanner::CreateFromText(std::move(Text), &Msgs);

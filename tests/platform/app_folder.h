@@ -10,7 +10,7 @@
 
 #include "platform/webserver.h"
 
-namespace quin::testing {
+namespace quin::test {
 
 struct TTempAppFolder {
   TTempAppFolder() {
@@ -43,4 +43,4 @@ struct TTempAppFolder {
   std::string App, Files;
 };
 
-}  // namespace quin::testing
+}  // namespace quin::test

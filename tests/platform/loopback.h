@@ -22,7 +22,7 @@
 #include "platform/webserver.h"
 #include "tests/platform/app_folder.h"
 
-namespace quin::testing {
+namespace quin::test {
 
 // A socket connected to 127.0.0.1:Port from the loopback address From, reading with a 60 s
 // time-out (generous: it only bounds a failing test on a busy machine); -1 when the connection
@@ -145,7 +145,7 @@ inline std::string PostRequest(const std::string& Target, const std::string& Typ
 }
 
 template <class TForm>
-class TLoopbackTest : public ::testing::Test, public TTempAppFolder {
+class TLoopbackTest : public testing::Test, public TTempAppFolder {
  protected:
   // Changes the server's settings before it starts.
   virtual void Configure(TWebServerSettings& S) {}
@@ -190,4 +190,4 @@ class TLoopbackTest : public ::testing::Test, public TTempAppFolder {
   std::map<std::string, std::string> Addresses;  // the client address each session opened with
 };
 
-}  // namespace quin::testing
+}  // namespace quin::test

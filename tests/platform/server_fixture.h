@@ -16,7 +16,7 @@
 #include "platform/webserver.h"
 #include "tests/platform/app_folder.h"
 
-namespace quin::testing {
+namespace quin::test {
 
 namespace fs = std::filesystem;
 
@@ -89,7 +89,7 @@ class TTestForm : public TWebForm {
   std::string MenuClicks, TreeClicks;
 };
 
-class WebServerTest : public ::testing::Test, public TTempAppFolder {
+class WebServerTest : public testing::Test, public TTempAppFolder {
  protected:
   // Changes the server's settings before it is made.
   virtual void Configure(TWebServerSettings& S) {}
@@ -155,4 +155,4 @@ class WebServerTest : public ::testing::Test, public TTempAppFolder {
   std::map<std::string, TWebSession*> Sessions;
 };
 
-}  // namespace quin::testing
+}  // namespace quin::test

@@ -12,17 +12,17 @@
 namespace quin {
 namespace {
 
-using testing::LoopbackConnect;
-using testing::LoopbackExchange;
-using testing::ParseReplies;
-using testing::SendAll;
+using test::LoopbackConnect;
+using test::LoopbackExchange;
+using test::ParseReplies;
+using test::SendAll;
 
 class TPlainForm : public TWebForm {
  public:
   void AfterConstruction() override { Add<TWebText>("Text")->Text = "page"; }
 };
 
-class TransportTest : public testing::TLoopbackTest<TPlainForm> {
+class TransportTest : public test::TLoopbackTest<TPlainForm> {
  protected:
   void Configure(TWebServerSettings& S) override {
     S.ThreadPoolSize = 1;
@@ -34,7 +34,7 @@ class TransportTest : public testing::TLoopbackTest<TPlainForm> {
   // True when the server closes Fd (within the reading time-out), whatever it sent first.
   static bool ClosedByServer(int Fd) {
     std::string Ignored;
-    bool Closed = testing::ReadToClose(Fd, Ignored);
+    bool Closed = test::ReadToClose(Fd, Ignored);
     close(Fd);
     return Closed;
   }
@@ -77,7 +77,7 @@ TEST_F(TransportTest, MalformedHeadsAndOtherMethodsAreRefusedFromTheHead) {
   }
   EXPECT_EQ(Server->SessionCount(), 0u);
   // HTTP/1.0 needs no Host.
-  EXPECT_EQ(testing::Exchange(Port, "GET /Files/Quin/Quin.css HTTP/1.0\r\n\r\n").Body, "body{}");
+  EXPECT_EQ(test::Exchange(Port, "GET /Files/Quin/Quin.css HTTP/1.0\r\n\r\n").Body, "body{}");
 }
 
 TEST_F(TransportTest, PipelinedRequestsAndHeadAreAnsweredInOrder) {
@@ -113,7 +113,7 @@ TEST_F(TransportTest, SlowAndIdleClientsHoldNoWorkerAndAreClosed) {
   EXPECT_GT(recv(Kept, Buf, sizeof Buf, 0), 0);
   Slow.push_back(Kept);
   // Meanwhile others are served by the one worker.
-  EXPECT_EQ(testing::Exchange(Port, testing::GetRequest("/Files/Quin/Quin.css")).Status, 200);
+  EXPECT_EQ(test::Exchange(Port, test::GetRequest("/Files/Quin/Quin.css")).Status, 200);
   EXPECT_EQ(Open().size(), 3u + 32u + 1u);
   for (int Fd : Slow) EXPECT_TRUE(ClosedByServer(Fd));
 }
@@ -134,7 +134,7 @@ TEST_F(TransportCapTest, ConnectionsAreCappedPerClientAddressOrTheOneAProxyNames
   for (int I = 0; I < 12; ++I) Conns.push_back(LoopbackConnect(Port, "127.0.0.6"));
   // The thirteenth from that address is refused; another address is served.
   EXPECT_EQ(ParseReplies(LoopbackExchange(Port, "", "127.0.0.6")).at(0).Status, 503);
-  EXPECT_EQ(testing::Exchange(Port, testing::GetRequest("/Files/Quin/Quin.css")).Status, 200);
+  EXPECT_EQ(test::Exchange(Port, test::GetRequest("/Files/Quin/Quin.css")).Status, 200);
   for (int Fd : Conns) close(Fd);
 
   // Behind the trusted proxy the forwarded address counts (the last one the proxy added), and
@@ -158,7 +158,7 @@ TEST_F(TransportCapTest, ConnectionsAreCappedPerClientAddressOrTheOneAProxyNames
   SendAll(Fd,
           "GET / HTTP/1.1\r\nHost: x\r\nX-Forwarded-For: 127.0.0.10\r\nConnection: close\r\n\r\n");
   std::string In;
-  testing::ReadToClose(Fd, In);
+  test::ReadToClose(Fd, In);
   close(Fd);
   std::string Loc = ParseReplies(In).at(0).Headers["location"];
   ASSERT_EQ(Loc.size(), 3u + 32u + 1u);
@@ -184,7 +184,7 @@ class TWaitForm : public TWebForm {
   bool Go = false;
 };
 
-class SessionTurnTest : public testing::TLoopbackTest<TWaitForm> {
+class SessionTurnTest : public test::TLoopbackTest<TWaitForm> {
  protected:
   void Configure(TWebServerSettings& S) override { S.ThreadPoolSize = 2; }
 };
@@ -193,12 +193,12 @@ TEST_F(SessionTurnTest, RequestsWaitingForTheirSessionHoldNoWorker) {
   std::string Busy = Open();
   TWaitForm& F = Form(Busy);
   std::string Click =
-      testing::PostRequest(Busy, "application/x-www-form-urlencoded", ClickBody(Busy, *F.Button));
+      test::PostRequest(Busy, "application/x-www-form-urlencoded", ClickBody(Busy, *F.Button));
   // One click runs and waits; more requests of that session queue behind it.
   std::vector<int> Waiting;
   for (int I = 0; I < 6; ++I) {
     int Fd = LoopbackConnect(Port);
-    SendAll(Fd, I == 0 ? Click : testing::GetRequest(Busy));
+    SendAll(Fd, I == 0 ? Click : test::GetRequest(Busy));
     Waiting.push_back(Fd);
     if (I == 0) {
       std::unique_lock<std::mutex> G(F.Lock);
@@ -207,7 +207,7 @@ TEST_F(SessionTurnTest, RequestsWaitingForTheirSessionHoldNoWorker) {
   }
   // With two workers another session is still served meanwhile.
   std::string Other = Open();
-  EXPECT_EQ(testing::Exchange(Port, testing::GetRequest(Other)).Status, 200);
+  EXPECT_EQ(test::Exchange(Port, test::GetRequest(Other)).Status, 200);
   {
     std::lock_guard<std::mutex> G(F.Lock);
     F.Go = true;
@@ -215,7 +215,7 @@ TEST_F(SessionTurnTest, RequestsWaitingForTheirSessionHoldNoWorker) {
   }
   for (int Fd : Waiting) {
     std::string In;
-    testing::ReadToClose(Fd, In);
+    test::ReadToClose(Fd, In);
     close(Fd);
     EXPECT_EQ(ParseReplies(In).at(0).Status, 200);
   }

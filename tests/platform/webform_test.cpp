@@ -88,15 +88,15 @@ TEST(WebEscape, HtmlAndScriptContexts) {
   EXPECT_EQ(UrlEncode(Cp1250("a b/ś~")), "a%20b%2F%9C~");
 }
 
-using testing::TTestData;
-using testing::TTestForm;
-using testing::WebServerTest;
+using test::TTestData;
+using test::TTestForm;
+using test::WebServerTest;
 
 }  // namespace
 
-namespace testing {
+namespace test {
 QUIN_IMPLEMENT_CLASS(TTestForm, TWebForm)
-}  // namespace testing
+}  // namespace test
 
 namespace {
 

@@ -17,11 +17,11 @@ class TSecForm : public TWebForm {
   int Clicks = 0;
 };
 
-class WebSecurityLoopback : public testing::TLoopbackTest<TSecForm> {
+class WebSecurityLoopback : public test::TLoopbackTest<TSecForm> {
  protected:
   void Configure(TWebServerSettings& S) override { S.MaxBodySize = 16 * 1024; }
   void SetUp() override {
-    testing::TLoopbackTest<TSecForm>::SetUp();
+    test::TLoopbackTest<TSecForm>::SetUp();
     Base = Open();
     Form = &TLoopbackTest::Form(Base);
   }
@@ -69,7 +69,7 @@ TEST_F(WebSecurityLoopback, BodiesOfUndeclaredLengthAreRefusedBeforeTheyAreRead)
                                     Big.substr(0, 150 * 1024)},
   };
   for (const Case& C : Cases) {
-    std::vector<int> S = testing::Statuses(Port, C.Request);
+    std::vector<int> S = test::Statuses(Port, C.Request);
     ASSERT_FALSE(S.empty()) << C.What;
     EXPECT_EQ(S[0], 411) << C.What;
     for (int Status : S) EXPECT_GE(Status, 400) << C.What;
@@ -77,19 +77,18 @@ TEST_F(WebSecurityLoopback, BodiesOfUndeclaredLengthAreRefusedBeforeTheyAreRead)
   }
   // A declared length still works, and one over the limit is refused.
   std::string Ok = EventBody();
-  EXPECT_EQ(testing::Statuses(
+  EXPECT_EQ(test::Statuses(
                 Port, "POST " + Base +
                           " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n"
                           "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: " +
                           std::to_string(Ok.size()) + "\r\n\r\n" + Ok),
             std::vector<int>{200});
   EXPECT_EQ(Form->Clicks, 1);
-  EXPECT_EQ(
-      testing::Statuses(Port, "POST " + Base +
-                                  " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n"
-                                  "Content-Type: application/octet-stream\r\nContent-Length: " +
-                                  std::to_string(Big.size()) + "\r\n\r\n" + Big),
-      std::vector<int>{413});
+  EXPECT_EQ(test::Statuses(Port, "POST " + Base +
+                                     " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n"
+                                     "Content-Type: application/octet-stream\r\nContent-Length: " +
+                                     std::to_string(Big.size()) + "\r\n\r\n" + Big),
+            std::vector<int>{413});
 }
 
 }  // namespace

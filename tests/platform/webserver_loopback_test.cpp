@@ -10,10 +10,10 @@
 namespace quin {
 namespace {
 
-using testing::Exchange;
-using testing::GetRequest;
-using testing::PostRequest;
-using testing::THttpReply;
+using test::Exchange;
+using test::GetRequest;
+using test::PostRequest;
+using test::THttpReply;
 
 class TLoopForm : public TWebForm {
  public:
@@ -31,7 +31,7 @@ class TLoopForm : public TWebForm {
   std::function<void()> OnPress;
 };
 
-using LoopbackTest = testing::TLoopbackTest<TLoopForm>;
+using LoopbackTest = test::TLoopbackTest<TLoopForm>;
 
 TEST_F(LoopbackTest, SessionPageAndEventsOverHttp) {
   std::string Base = Open("?lang=en&survey=Prasa");

@@ -7,16 +7,16 @@
 namespace quin {
 namespace {
 
-using testing::TTestForm;
+using test::TTestForm;
 
-class WebSessionsTest : public testing::WebServerTest {
+class WebSessionsTest : public test::WebServerTest {
  protected:
   void Configure(TWebServerSettings& S) override {
     S.MaxAnonymousSessionsPerAddress = 3;
     S.MaxSessions = 6;
   }
   void SetUp() override {
-    testing::WebServerTest::SetUp();
+    test::WebServerTest::SetUp();
     Server->OnCloseSession = [this](TWebSession& S) { Closed.push_back(S.Id()); };
   }
   std::string OpenFrom(const std::string& Address) {

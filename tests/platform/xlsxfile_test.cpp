@@ -18,7 +18,7 @@ namespace {
 using test::TTempFolder;
 using test::TXlsxReader;
 
-class XlsxFile : public ::testing::Test {
+class XlsxFile : public testing::Test {
  protected:
   TXlsxReader Save(const TXlWorkbook& Book) {
     const std::string Name = Dir.File("book.xlsx");

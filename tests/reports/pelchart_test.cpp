@@ -6,7 +6,7 @@
 
 #include "tests/reports/table_fixture.h"
 
-namespace quin::testing {
+namespace quin::test {
 namespace {
 
 const char* const kGUID = "\"{0F6A2B1C-3D4E-4F50-8A9B-0C1D2E3F4A5B}\"";
@@ -143,4 +143,4 @@ TEST(ChartLines, AddressesChooseTheirLinesExactlyOrAtMappedPositions) {
 }
 
 }  // namespace
-}  // namespace quin::testing
+}  // namespace quin::test

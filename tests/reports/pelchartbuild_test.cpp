@@ -15,7 +15,7 @@
 #include "tests/platform/jpegdecode.h"
 #include "tests/reports/table_fixture.h"
 
-namespace quin::testing {
+namespace quin::test {
 namespace {
 
 // Education by region, wave 1, with Stats: nobody has no education, so that row is left out
@@ -374,4 +374,4 @@ TEST(ChartImage, EveryKindDrawsAJpegOfTheSizeAskedWithItsColours) {
 }
 
 }  // namespace
-}  // namespace quin::testing
+}  // namespace quin::test

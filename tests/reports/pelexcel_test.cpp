@@ -14,7 +14,7 @@
 #include "tests/support/libreoffice.h"
 #include "tests/support/tempfolder.h"
 
-namespace quin::testing {
+namespace quin::test {
 namespace {
 
 constexpr TXlColor Yellow = TXlColor::FromRgb(0xFFFF00);
@@ -221,4 +221,4 @@ TEST(TableSheetInLibreOffice, EveryCellShowsWhatTheTableShows) {
 }
 
 }  // namespace
-}  // namespace quin::testing
+}  // namespace quin::test

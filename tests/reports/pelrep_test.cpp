@@ -10,9 +10,9 @@
 namespace quin {
 namespace {
 
-using namespace quin::testing;
+using namespace quin::test;
 
-class ReportFile : public ::testing::Test {
+class ReportFile : public testing::Test {
  protected:
   void SetUp() override { RegisterReportTestClasses(); }
   TRepSurvey P{{.Diary = true}};

@@ -12,9 +12,9 @@
 namespace quin {
 namespace {
 
-using namespace quin::testing;
+using namespace quin::test;
 
-class AnalysisBlock : public ::testing::Test {
+class AnalysisBlock : public testing::Test {
  protected:
   void SetUp() override { RegisterReportTestClasses(); }
   // The report with one analysis whose block holds Body.

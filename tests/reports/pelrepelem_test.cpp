@@ -8,10 +8,10 @@
 namespace quin {
 namespace {
 
-using namespace quin::testing;
+using namespace quin::test;
 
 // Root - A1 (T1 (C1, C2), T2), A2 (T1 (C1, C2)).
-class ElementTree : public ::testing::Test {
+class ElementTree : public testing::Test {
  protected:
   void SetUp() override {
     for (int A = 0; A < 2; ++A) {

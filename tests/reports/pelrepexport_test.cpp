@@ -16,7 +16,7 @@
 #include "tests/support/tempfolder.h"
 #include "tests/support/xlsxread.h"
 
-namespace quin::testing {
+namespace quin::test {
 namespace {
 
 namespace fs = std::filesystem;
@@ -159,4 +159,4 @@ TEST(PackWorkbook, AFailedPackingLeavesNoArchive) {
 }
 
 }  // namespace
-}  // namespace quin::testing
+}  // namespace quin::test

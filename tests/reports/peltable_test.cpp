@@ -8,7 +8,7 @@
 #include "surveykit/gimstat.h"
 #include "tests/reports/table_fixture.h"
 
-namespace quin::testing {
+namespace quin::test {
 namespace {
 
 // Education by region and statistic, waves as the layer (item Wave - 1 selected), with totals.
@@ -180,4 +180,4 @@ TEST(Table, ASplitGridQuestionCrossesItsAxes) {
 }
 
 }  // namespace
-}  // namespace quin::testing
+}  // namespace quin::test

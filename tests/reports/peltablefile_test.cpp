@@ -9,7 +9,7 @@
 #include "surveykit/gimstat.h"
 #include "tests/reports/table_fixture.h"
 
-namespace quin::testing {
+namespace quin::test {
 namespace {
 
 const std::string kKeys =
@@ -173,4 +173,4 @@ TEST(TableFile, UnknownBlocksAndKeysAreSkipped) {
 }
 
 }  // namespace
-}  // namespace quin::testing
+}  // namespace quin::test

@@ -6,7 +6,7 @@
 #include "base/orvstrings.h"
 #include "tests/reports/table_fixture.h"
 
-namespace quin::testing {
+namespace quin::test {
 namespace {
 
 int CountOf(const std::string& Text, const std::string& Part) {
@@ -180,4 +180,4 @@ TEST(TableOutput, TextFormIsTabSeparatedWithHeaders) {
 }
 
 }  // namespace
-}  // namespace quin::testing
+}  // namespace quin::test

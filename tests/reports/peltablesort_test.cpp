@@ -9,7 +9,7 @@
 #include "analysis/pelsortparams.h"
 #include "tests/reports/table_fixture.h"
 
-namespace quin::testing {
+namespace quin::test {
 namespace {
 
 const char* const kEdu[] = {"Low", "Middle", "High & <b>", "None"};
@@ -108,4 +108,4 @@ TEST(TableSort, AKeyOffTheAxisIsKeptButNotApplied) {
 }
 
 }  // namespace
-}  // namespace quin::testing
+}  // namespace quin::test

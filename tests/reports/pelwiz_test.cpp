@@ -43,7 +43,7 @@ class TTestMediaWiz : public Family {
 
 }  // namespace quin
 
-namespace quin::testing {
+namespace quin::test {
 namespace {
 
 struct TWizDefOptions {
@@ -592,4 +592,4 @@ TEST(WizMerge, TheSecondTargetGroupParameterMovesIntoTheFirst) {
 }
 
 }  // namespace
-}  // namespace quin::testing
+}  // namespace quin::test

@@ -10,7 +10,7 @@
 #include "tests/reports/table_fixture.h"
 #include "tests/support/tempfolder.h"
 
-namespace quin::testing {
+namespace quin::test {
 namespace {
 
 struct TRun {
@@ -18,7 +18,7 @@ struct TRun {
   std::string Out, Err;
 };
 
-class QuinReport : public ::testing::Test {
+class QuinReport : public testing::Test {
  protected:
   test::TTempFolder Dir;
   std::string Survey = Dir.File("s.zos");
@@ -112,4 +112,4 @@ TEST_F(QuinReport, BadArgumentsAndDamagedFilesAreRefused) {
 }
 
 }  // namespace
-}  // namespace quin::testing
+}  // namespace quin::test

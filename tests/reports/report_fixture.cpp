@@ -5,7 +5,7 @@
 #include "surveykit/gimreading.h"
 #include "surveykit/mermessages.h"
 
-namespace quin::testing {
+namespace quin::test {
 
 // The analysis tests' parameter classes, for this program.
 QUIN_IMPLEMENT_CLASS(TTestSubElem, TPelSubElem)
@@ -88,4 +88,4 @@ void RegisterReportTestClasses() {
                        }});
 }
 
-}  // namespace quin::testing
+}  // namespace quin::test

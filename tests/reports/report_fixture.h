@@ -17,7 +17,7 @@
 #include "tests/analysis/par_fixture.h"
 #include "tests/analysis/test_pars.h"
 
-namespace quin::testing {
+namespace quin::test {
 
 struct TRepSurveyOptions {
   bool Diary = false;         // a second record set, "diary"
@@ -169,4 +169,4 @@ inline TPelRepElemAnalysis* AnalysisAt(const TPelRep& R, int Index) {
   return As<TPelRepElemAnalysis>(R.Root()->Child(Index));
 }
 
-}  // namespace quin::testing
+}  // namespace quin::test

@@ -15,7 +15,7 @@
 #include "reports/peltable.h"
 #include "tests/reports/report_fixture.h"
 
-namespace quin::testing {
+namespace quin::test {
 
 struct TTableRecord {
   int Wave, Edu, Reg;
@@ -152,4 +152,4 @@ inline std::string VisibleTexts(const TPelRepElemTable& T) {
   return S;
 }
 
-}  // namespace quin::testing
+}  // namespace quin::test

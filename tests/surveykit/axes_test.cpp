@@ -9,12 +9,12 @@
 namespace quin {
 namespace {
 
-using testing::Lines;
-using testing::MsgSummary;
-using testing::TTestSurvey;
+using test::Lines;
+using test::MsgSummary;
+using test::TTestSurvey;
 
 struct TGrid {
-  testing::TEnglishSession English;
+  test::TEnglishSession English;
   std::unique_ptr<TTestSurvey> Survey = New<TTestSurvey>("s.zos");
   TOrvMsgList Msgs{100, 100};
   TGimQuestion* Q = nullptr;
@@ -50,7 +50,7 @@ TEST(GimResponseAxis, BrandByFrequencyExpandsLastAxisFastest) {
            "  def response id = f1; name = \"F1\"; code = 1; end;",
            "  def response id = f2; name = \"F2\"; code = 2; end;",
            "  def response id = f3; name = \"F3\"; code = 3; attr = estIndependent; end;", "end;"});
-  EXPECT_TRUE(G.Msgs.Empty()) << ::testing::PrintToString(MsgSummary(G.Msgs));
+  EXPECT_TRUE(G.Msgs.Empty()) << testing::PrintToString(MsgSummary(G.Msgs));
   ASSERT_TRUE(G.Q);
   EXPECT_TRUE(G.Q->IsGrid());
   EXPECT_EQ(G.Q->Axes->CountCodeAxes(), 1);

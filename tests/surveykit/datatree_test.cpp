@@ -9,12 +9,12 @@
 namespace quin {
 namespace {
 
-using testing::Lines;
-using testing::MsgSummary;
-using testing::TTestSurvey;
+using test::Lines;
+using test::MsgSummary;
+using test::TTestSurvey;
 
 struct TReadData {
-  testing::TEnglishSession English;
+  test::TEnglishSession English;
   std::unique_ptr<TTestSurvey> Survey = New<TTestSurvey>("s.zos");
   TOrvMsgList Msgs;
   int Exceptions = 0;
@@ -64,7 +64,7 @@ const std::string kTree =
 TEST(GimData, ModuleTreeWithQuestionsOfEachKind) {
   TReadData R(kTree);
   EXPECT_EQ(R.Exceptions, 0);
-  EXPECT_TRUE(R.Msgs.Empty()) << ::testing::PrintToString(MsgSummary(R.Msgs));
+  EXPECT_TRUE(R.Msgs.Empty()) << testing::PrintToString(MsgSummary(R.Msgs));
   TGimModule& Root = *R.Survey->Data->Root;
   ASSERT_EQ(Root.ChildCount(), 3);
   auto* M1 = As<TGimModule>(Root.Child(0));

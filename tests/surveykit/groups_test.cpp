@@ -9,13 +9,13 @@
 namespace quin {
 namespace {
 
-using testing::Lines;
-using testing::MsgSummary;
+using test::Lines;
+using test::MsgSummary;
 using TMsgs = std::vector<std::string>;
 
 // A scanner over Text whose first token is current, reporting into Msgs.
 struct TScan {
-  testing::TEnglishSession English;
+  test::TEnglishSession English;
   TOrvMsgList Msgs;
   std::unique_ptr<TRixScanner> Scanner;
   TScan(const std::string& Text, int MaxMsgs = 100, int MaxErrors = 100)

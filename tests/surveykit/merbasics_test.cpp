@@ -10,11 +10,11 @@
 namespace quin {
 namespace {
 
-using testing::TMemRecset;
-using testing::TTestSurvey;
+using test::TMemRecset;
+using test::TTestSurvey;
 
 TEST(MerMessages, KindsTextsAndArguments) {
-  testing::TEnglishSession English;
+  test::TEnglishSession English;
   auto R = TOrvMsg::CreateFromArgs(TMerRepInfo_ResponseNotFound, {}, {"r5", "q2"});
   EXPECT_EQ(R->MessageText(), "Response (ID: r5) not found in question (ID: q2).");
   EXPECT_TRUE(R->Kind->InheritsFrom(TOrvMsgKind_Info()));
@@ -65,7 +65,7 @@ TEST(GimExpr, OperatorsAnswerByClass) {
     EXPECT_EQ(Op->ParamsCountMax(), C.Max);
     EXPECT_EQ(FindExprOperator(UpperCase(C.ID)), Op);
     {
-      testing::TEnglishSession English;
+      test::TEnglishSession English;
       EXPECT_EQ(Op->Name(), C.En);
     }
     auto Pl = New<TOrvLangManager>("plk");

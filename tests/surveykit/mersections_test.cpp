@@ -7,12 +7,12 @@
 namespace quin {
 namespace {
 
-using testing::Lines;
-using testing::MsgSummary;
-using testing::TTestSurvey;
+using test::Lines;
+using test::MsgSummary;
+using test::TTestSurvey;
 
 struct TRead {
-  testing::TEnglishSession English;
+  test::TEnglishSession English;
   std::unique_ptr<TTestSurvey> Survey = New<TTestSurvey>("dir/s.zos");
   TOrvMsgList Msgs{100, 100};
   bool Fatal = false;
@@ -61,7 +61,7 @@ TEST(MerSections, WeightsAfterWavesStandsWhereDataIsExpected) {
 }
 
 TEST(MerSections, MissingWavesIsFatalAtTheCurrentToken) {
-  testing::TEnglishSession English;
+  test::TEnglishSession English;
   TRead R(Lines({"def data end;"}));
   EXPECT_TRUE(R.Fatal);
   EXPECT_EQ(MsgSummary(R.Msgs), (std::vector<std::string>{"TGimFatal_Waves_NotDefined@1:1"}));

@@ -14,9 +14,9 @@
 namespace quin {
 namespace {
 
-using testing::Lines;
-using testing::MsgSummary;
-using testing::TTestSurvey;
+using test::Lines;
+using test::MsgSummary;
+using test::TTestSurvey;
 using TMsgs = std::vector<std::string>;
 
 const char* const kEnviron[] = {"def environ", "  languages = plk, enu;", "end;"};
@@ -43,7 +43,7 @@ std::string Definition(std::initializer_list<const char*> Body) {
 constexpr int kBodyLine = 6;  // the first line of Body in Definition
 
 struct TRead {
-  testing::TEnglishSession English;
+  test::TEnglishSession English;
   std::unique_ptr<TTestSurvey> Survey;
   TOrvMsgList Msgs{100, 100};
   bool Fatal = false;

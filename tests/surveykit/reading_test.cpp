@@ -13,13 +13,13 @@
 namespace quin {
 namespace {
 
-using testing::MsgSummary;
+using test::MsgSummary;
 using TMsgs = std::vector<std::string>;
 
 // Reads Text (a block body, after its "def" and key) with Reader; the messages, and the text of
 // the token current afterwards ("" at the end of the text or after a fatal message).
 struct TRun {
-  testing::TEnglishSession English;
+  test::TEnglishSession English;
   TOrvMsgList Msgs{100, 100};
   std::string Next;
   TRun(const std::string& Text, const std::function<void(TRixScanner&)>& Reader) {

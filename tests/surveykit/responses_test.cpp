@@ -14,9 +14,9 @@
 namespace quin {
 namespace {
 
-using testing::Lines;
-using testing::MsgSummary;
-using testing::TTestSurvey;
+using test::Lines;
+using test::MsgSummary;
+using test::TTestSurvey;
 
 constexpr double X = GimValueNoData;
 
@@ -33,7 +33,7 @@ class TMemRecset : public TMerRecset {
 };
 
 struct TFixture {
-  testing::TEnglishSession English;
+  test::TEnglishSession English;
   std::unique_ptr<TTestSurvey> Survey = New<TTestSurvey>("s.zos");
   TOrvMsgList Msgs{100, 100};
   TMemRecset* Resp;
@@ -114,7 +114,7 @@ TEST(GimResponse, EvaluatesCodesRangesAndMissingOnOwnRecset) {
           "  def response id = seven; name = \"7\"; columnList = q1, q2; code = 7; end;",
           "  def response id = low; name = \"1-3\"; column = q1; range = 1:3; end;",
           "  def response id = other; name = \"O\"; column = zz; code = 1; end;", "end;"});
-  EXPECT_TRUE(F.Msgs.Empty()) << ::testing::PrintToString(MsgSummary(F.Msgs));
+  EXPECT_TRUE(F.Msgs.Empty()) << testing::PrintToString(MsgSummary(F.Msgs));
   EXPECT_EQ(F.Eval("q", {"seven"}, F.Resp), "SSSM-");
   EXPECT_EQ(F.Eval("q", {"low"}, F.Resp), "-SMMS");
   EXPECT_EQ(F.Eval("q", {"seven", "low"}, F.Resp), "SSSMS");
@@ -139,7 +139,7 @@ TEST(GimResponse, EvaluatesAcrossThePanelJoin) {
           "  def response id = s5; name = \"5\"; column = st.diary; code = 5; end;", "end;",
           "def question id = sex; name = \"Sex\";",
           "  def response id = m; name = \"M\"; column = sex; code = 1; end;", "end;"});
-  EXPECT_TRUE(F.Msgs.Empty()) << ::testing::PrintToString(MsgSummary(F.Msgs));
+  EXPECT_TRUE(F.Msgs.Empty()) << testing::PrintToString(MsgSummary(F.Msgs));
   EXPECT_EQ(F.Eval("st", {"s4"}, F.Diary), "MSS-M");
   // Respondents from their diary records.
   EXPECT_EQ(F.Eval("st", {"s4"}, F.Resp), "SSM");
@@ -164,7 +164,7 @@ TEST(GimResponseList, BaseResponsesAndListDefaults) {
           "    def response id = c; name = \"C\"; attr = noMean; end;",
           "    def responseList def response id = fresh; name = \"F\"; code = 4; end; end;",
           "  end;", "end;"});
-  EXPECT_TRUE(F.Msgs.Empty()) << ::testing::PrintToString(MsgSummary(F.Msgs));
+  EXPECT_TRUE(F.Msgs.Empty()) << testing::PrintToString(MsgSummary(F.Msgs));
   TGimResponse* Pre = F.R("q", "pre");
   EXPECT_EQ(Pre->Columns->GetItem(0)->Name, "p");
   TGimResponse* A = F.R("q", "a");
@@ -243,7 +243,7 @@ TEST(GimResponseList, AllowOverlapsKeepsTheOverlapWarningAway) {
       return M.rfind("TMerMsgWarning_CodeOverlaps", 0) == 0;
     });
     EXPECT_EQ(Warned, *Attr == '\0');
-    EXPECT_EQ(F.Msgs.ErrorCount(), 0) << ::testing::PrintToString(Seen);
+    EXPECT_EQ(F.Msgs.ErrorCount(), 0) << testing::PrintToString(Seen);
   }
 }
 
@@ -327,7 +327,7 @@ TEST(GimResponseList, LongCodeListUnderOneRangeNormalises) {
       "  def response id = r; name = \"R\"; column = c; range = " + Codes + "; end;";
   TFixture F;
   F.Read({"def question id = q; name = \"Q\";", Line.c_str(), "end;"});
-  EXPECT_TRUE(F.Msgs.Empty()) << ::testing::PrintToString(MsgSummary(F.Msgs));
+  EXPECT_TRUE(F.Msgs.Empty()) << testing::PrintToString(MsgSummary(F.Msgs));
   TGimResponse* R = F.R("q", "r");
   ASSERT_TRUE(R->HasBase);
   EXPECT_EQ(CodeListAsUSAString(*R->BaseResponse->Codes), "0 : 90000");

@@ -11,7 +11,7 @@
 #include "deflang/rixscanner.h"
 #include "surveykit/mersurvey.h"
 
-namespace quin::testing {
+namespace quin::test {
 
 class TTestSurvey : public TMerSurvey {
  public:
@@ -70,4 +70,4 @@ inline std::vector<std::string> MsgSummary(const TOrvMsgList& L) {
   return R;
 }
 
-}  // namespace quin::testing
+}  // namespace quin::test

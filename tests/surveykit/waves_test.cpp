@@ -10,13 +10,13 @@
 namespace quin {
 namespace {
 
-using testing::Lines;
-using testing::MsgSummary;
-using testing::TTestSurvey;
+using test::Lines;
+using test::MsgSummary;
+using test::TTestSurvey;
 using TMsgs = std::vector<std::string>;
 
 struct TRead {
-  testing::TEnglishSession English;
+  test::TEnglishSession English;
   std::unique_ptr<TTestSurvey> Survey = New<TTestSurvey>("s.zos");
   TOrvMsgList Msgs;
   bool Fatal = false;
@@ -189,7 +189,7 @@ class TCountingWaveList : public TGimWaveList {
 };
 
 TEST(GimWaves, AfterReadRunsAlsoWhenTheEndOfTextRaises) {
-  testing::TEnglishSession English;
+  test::TEnglishSession English;
   TOrvMsgList L(100, 1);
   auto Scanner =
       TRixScanner::CreateFromText(Lines({"def wave id = a; name = \"A\";", "  bad"}), &L);

@@ -10,15 +10,15 @@
 namespace quin {
 namespace {
 
-using testing::Lines;
-using testing::MsgSummary;
-using testing::TMemRecset;
-using testing::TTestSurvey;
+using test::Lines;
+using test::MsgSummary;
+using test::TMemRecset;
+using test::TTestSurvey;
 using TMsgs = std::vector<std::string>;
 
 // Respondents (record set 0) and two panels, each joined by respondent ranges.
 struct TJoinedSurvey {
-  testing::TEnglishSession English;
+  test::TEnglishSession English;
   std::unique_ptr<TTestSurvey> Survey = New<TTestSurvey>("s.zos");
   TMemRecset* Resp;
   TMemRecset* PanelA;
@@ -117,7 +117,7 @@ TEST(GimWeights, NamesFollowTheSessionLanguage) {
     TLangManagerBinding B(Plk.get());
     EXPECT_EQ(Off->GetName(), Cp1250("bez ważenia"));
   }
-  testing::TEnglishSession English;
+  test::TEnglishSession English;
   EXPECT_EQ(Off->GetName(), "no weight");
 }
 

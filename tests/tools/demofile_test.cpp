@@ -35,7 +35,7 @@ TEST(DemoSurveyFile, BuiltForBothUsersAsTheGeneratorWritesIt) {
 }
 
 TEST(DemoSurveyFile, OpensWithItsRespondentsAndWeights) {
-  testing::TEnglishSession English;
+  test::TEnglishSession English;
   auto S = New<TPelSurvey>(BuiltSurvey("Guest"), 1);
   ASSERT_NO_THROW(S->LoadFromFile(BuiltSurvey("Guest")));
   ASSERT_TRUE(S->AfterOpen());

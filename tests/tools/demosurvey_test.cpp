@@ -18,8 +18,8 @@
 namespace quin {
 namespace {
 
-using testing::MsgSummary;
-using testing::TTestSurvey;
+using test::MsgSummary;
+using test::TTestSurvey;
 
 std::string ReadDemoFile(const char* Name) {
   std::ifstream In(std::string(QUIN_DEMO_DIR) + "/" + Name, std::ios::binary);
@@ -30,7 +30,7 @@ std::string ReadDemoFile(const char* Name) {
 }
 
 struct TDemoDefinition {
-  testing::TEnglishSession English;
+  test::TEnglishSession English;
   std::unique_ptr<TTestSurvey> Survey = New<TTestSurvey>("demo/media2024.zos");
   TOrvMsgList Msgs{100, 100};
   bool Fatal = false;

@@ -25,7 +25,7 @@
 #include "web/parstepform.h"
 #include "web/pelwebsurvey.h"
 
-namespace quin::testing {
+namespace quin::test {
 
 inline std::string TinySurveyDefinition() {
   return Cp1250(
@@ -178,4 +178,4 @@ class TAnalysisPageTest : public TWebAppTest {
   int TemplatePages = 0;
 };
 
-}  // namespace quin::testing
+}  // namespace quin::test

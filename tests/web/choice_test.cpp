@@ -52,8 +52,8 @@ QUIN_IMPLEMENT_ABSTRACT_CLASS(TTestReportWindow, TPelWebIWForm)
 namespace {
 
 namespace fs = std::filesystem;
-using testing::TinySurveyBytes;
-using testing::TinySurveyDefinition;
+using test::TinySurveyBytes;
+using test::TinySurveyDefinition;
 
 // The tiny survey with information pages: texts (one under another), a web address, a script
 // address, and files beside the survey (one there, one missing, one leading out of the folder).
@@ -79,17 +79,17 @@ std::string InfoSurveyBytes() {
   TSwSurveyWave W;
   W.Records = 10;
   for (auto& [N, V] :
-       std::vector<std::pair<std::string, std::vector<double>>>{{"sex", testing::kTinySex},
-                                                                {"age", testing::kTinyAge},
-                                                                {"kids", testing::kTinyKids},
-                                                                {"hhsize", testing::kTinySize},
-                                                                {"tvwd", testing::kTinyWeekdays},
-                                                                {"tvwe", testing::kTinyWeekend}})
+       std::vector<std::pair<std::string, std::vector<double>>>{{"sex", test::kTinySex},
+                                                                {"age", test::kTinyAge},
+                                                                {"kids", test::kTinyKids},
+                                                                {"hhsize", test::kTinySize},
+                                                                {"tvwd", test::kTinyWeekdays},
+                                                                {"tvwe", test::kTinyWeekend}})
     W.Columns.push_back({N, V, {}});
   return SurveyFileBytes(Def, {{"resp", {W}}});
 }
 
-class ChoiceTest : public testing::TWebAppTest {
+class ChoiceTest : public test::TWebAppTest {
  protected:
   void SetUp() override {
     TWebAppTest::SetUp();

@@ -18,7 +18,7 @@
 #include "tests/support/xlsxread.h"
 #include "tests/web/analysis_fixture.h"
 
-namespace quin::testing {
+namespace quin::test {
 namespace {
 
 namespace fs = std::filesystem;
@@ -175,4 +175,4 @@ TEST_F(ExportPageTest, NothingChosenSendsNothingNotEvenAnEarlierWorkbook) {
 }
 
 }  // namespace
-}  // namespace quin::testing
+}  // namespace quin::test

@@ -26,7 +26,7 @@
 namespace quin {
 namespace {
 
-using namespace testing;
+using namespace test;
 
 // The respondents of the fixture for whom Keep holds.
 int CountTiny(const std::function<bool(int)>& Keep) {
@@ -41,7 +41,7 @@ std::vector<std::string> Captions(TWebTreeView& T) {
   return R;
 }
 
-class GroupPaneTest : public testing::TAnalysisPageTest {
+class GroupPaneTest : public test::TAnalysisPageTest {
  protected:
   void Start() {
     InSession([&] { StartWizardSteps(Module()); });

@@ -56,7 +56,7 @@ TEST(LogonThrottle, TheTableStaysBoundedAndKeepsTheCostlyCounts) {
   EXPECT_EQ(T.Wait("target", "z", Now).count(), 8000);
 }
 
-class LogonTest : public testing::TWebAppTest {
+class LogonTest : public test::TWebAppTest {
  protected:
   void SetUp() override {
     TWebAppTest::SetUp();

@@ -21,7 +21,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class OpenSurveyTest : public testing::TWebAppTest {
+class OpenSurveyTest : public test::TWebAppTest {
  protected:
   void SetUp() override {
     TWebAppTest::SetUp();

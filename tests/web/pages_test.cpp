@@ -21,7 +21,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class PagesTest : public testing::TWebAppTest {
+class PagesTest : public test::TWebAppTest {
  protected:
   void SetUp() override {
     TWebAppTest::SetUp();

@@ -18,7 +18,7 @@ std::vector<std::string> Captions(TWebTreeView& T) {
   return R;
 }
 
-class QuestionsPaneTest : public testing::TAnalysisPageTest {
+class QuestionsPaneTest : public test::TAnalysisPageTest {
  protected:
   void SetUp() override {
     TAnalysisPageTest::SetUp();
@@ -119,7 +119,7 @@ TEST_F(QuestionsPaneTest, RefusalsAndTheCheckInBothLanguages) {
   EXPECT_EQ(ReportWindows, 0);
 }
 
-class StatsPaneTest : public testing::TAnalysisPageTest {
+class StatsPaneTest : public test::TAnalysisPageTest {
  protected:
   void SetUp() override {
     TAnalysisPageTest::SetUp();

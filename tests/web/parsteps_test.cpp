@@ -15,7 +15,7 @@
 namespace quin {
 namespace {
 
-class StepsTest : public testing::TAnalysisPageTest {
+class StepsTest : public test::TAnalysisPageTest {
  protected:
   TPelWebParPaneQuestionsFrame* QuestionsPane() {
     return As<TPelWebParPaneQuestionsFrame>(Step()->Pane);

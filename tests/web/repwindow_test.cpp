@@ -168,7 +168,7 @@ std::string ReadAll(const std::string& Path) {
   return S.str();
 }
 
-class RepWindowTest : public testing::TWebAppTest {
+class RepWindowTest : public test::TWebAppTest {
  protected:
   void SetUp() override {
     TWebAppTest::SetUp();

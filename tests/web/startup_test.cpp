@@ -23,7 +23,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class StartupTest : public testing::TWebAppTest {
+class StartupTest : public test::TWebAppTest {
  protected:
   void MakeAppFolder() {
     Write(Files + "Quin.pwd", "<QuinPwd/>");
@@ -138,13 +138,13 @@ TEST_F(StartupTest, PortInUseAndMissingFolderEndWithCodeOneAndSigtermEndsPromptl
   // A client still sending a large body, whose deadline is minutes away, does not hold the
   // server up: it ends well within that deadline, however busy the machine. The answer to a
   // first request on the connection shows the server has taken it.
-  int Slow = testing::LoopbackConnect(std::stoi(Port));
+  int Slow = test::LoopbackConnect(std::stoi(Port));
   EXPECT_GE(Slow, 0);
-  testing::SendAll(Slow, "GET /Files/Quin/Quin.css HTTP/1.1\r\nHost: x\r\n\r\n");
+  test::SendAll(Slow, "GET /Files/Quin/Quin.css HTTP/1.1\r\nHost: x\r\n\r\n");
   char Answer[16] = {};
   EXPECT_GT(recv(Slow, Answer, sizeof Answer - 1, 0), 0);
   EXPECT_EQ(std::string(Answer).rfind("HTTP/1.1 200", 0), 0u) << Answer;
-  testing::SendAll(Slow, "POST / HTTP/1.1\r\nHost: x\r\nContent-Length: 1000000\r\n\r\nabc");
+  test::SendAll(Slow, "POST / HTTP/1.1\r\nHost: x\r\nContent-Length: 1000000\r\n\r\nabc");
   kill(First.Pid, SIGTERM);
   EXPECT_EQ(WaitExit(First.Pid, 60000), 0);
   close(Slow);

@@ -93,7 +93,7 @@ TEST(ContentLanguage, FollowsTheLanguage) {
   EXPECT_EQ(GetContentLanguageMeta(), "<meta http-equiv=\"content-language\" content=\"pl\" />");
 }
 
-class TempDir : public ::testing::Test {
+class TempDir : public testing::Test {
  protected:
   void SetUp() override {
     char T[] = "/tmp/quinwebtXXXXXX";

@@ -22,9 +22,9 @@
 #include "web/controller.h"
 #include "web/session.h"
 
-namespace quin::testing {
+namespace quin::test {
 
-class TWebAppTest : public ::testing::Test {
+class TWebAppTest : public testing::Test {
  protected:
   // Makes the application folder; the test fills it, then calls StartServer.
   void SetUp() override {
@@ -124,4 +124,4 @@ class TWebAppTest : public ::testing::Test {
   std::map<std::string, std::string> Renamed;    // identifiers given at logon
 };
 
-}  // namespace quin::testing
+}  // namespace quin::test
