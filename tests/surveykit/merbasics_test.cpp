@@ -6,6 +6,7 @@
 #include "surveykit/gimexpr.h"
 #include "surveykit/merkeys.h"
 #include "surveykit/mermessages.h"
+#include "tests/support/memrecset.h"
 
 namespace quin {
 namespace {

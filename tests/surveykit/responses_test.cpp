@@ -10,27 +10,17 @@
 #include "surveykit/gimdata.h"
 #include "surveykit/gimstat.h"
 #include "surveykit/mermessages.h"
+#include "tests/support/memrecset.h"
 
 namespace quin {
 namespace {
 
 using test::Lines;
 using test::MsgSummary;
+using test::TMemRecset;
 using test::TTestSurvey;
 
 constexpr double X = GimValueNoData;
-
-class TMemRecset : public TMerRecset {
- public:
-  int Records = 0;
-  std::map<std::string, std::vector<double>> Columns;
-  int RecCount() const override { return Records; }
-  void LoadColumn(const std::string& Name, std::vector<double>& Values) override {
-    auto It = Columns.find(Name);
-    for (size_t I = 0; I < Values.size(); ++I)
-      Values[I] = It != Columns.end() && I < It->second.size() ? It->second[I] : X;
-  }
-};
 
 struct TFixture {
   test::TEnglishSession English;

@@ -1,7 +1,6 @@
 // A survey class with both list factories, and helpers that read definition texts.
 #pragma once
 
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -28,22 +27,6 @@ class TTestSurvey : public TMerSurvey {
   }
   int PrepareCalls = 0;
   int RecsetsAtPrepare = -1;
-};
-
-// A record set with columns in memory; counts its column loads. A column it does not hold, and
-// the records past a column's end, leave the values as they were.
-class TMemRecset : public TMerRecset {
- public:
-  int Records = 0;
-  std::map<std::string, std::vector<double>> Columns;
-  int Loads = 0;
-  int RecCount() const override { return Records; }
-  void LoadColumn(const std::string& Name, std::vector<double>& Values) override {
-    ++Loads;
-    auto It = Columns.find(Name);
-    if (It == Columns.end()) return;
-    for (size_t I = 0; I < Values.size() && I < It->second.size(); ++I) Values[I] = It->second[I];
-  }
 };
 
 // Binds an English session manager to the test's thread while it lives.

@@ -6,6 +6,7 @@
 #include "survey_fixture.h"
 #include "surveykit/gimstat.h"
 #include "surveykit/mermessages.h"
+#include "tests/support/memrecset.h"
 
 namespace quin {
 namespace {
