@@ -14,7 +14,7 @@
 
 #include "base/exception.h"
 #include "platform/webserver.h"
-#include "tests/platform/app_folder.h"
+#include "tests/support/app_folder.h"
 
 namespace quin::test {
 

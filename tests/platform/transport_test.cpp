@@ -7,7 +7,7 @@
 #include <mutex>
 
 #include "base/exception.h"
-#include "tests/platform/loopback.h"
+#include "tests/support/loopback.h"
 
 namespace quin {
 namespace {

@@ -2,7 +2,7 @@
 // bodies whose length is not declared up front, and what stays of the connection afterwards.
 #include <gtest/gtest.h>
 
-#include "tests/platform/loopback.h"
+#include "tests/support/loopback.h"
 
 namespace quin {
 namespace {

@@ -5,7 +5,7 @@
 #include <mutex>
 #include <thread>
 
-#include "tests/platform/loopback.h"
+#include "tests/support/loopback.h"
 
 namespace quin {
 namespace {

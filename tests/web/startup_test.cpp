@@ -12,7 +12,7 @@
 #include <csignal>
 #include <filesystem>
 
-#include "tests/platform/loopback.h"
+#include "tests/support/loopback.h"
 #include "tests/web/web_fixture.h"
 #include "web/controller.h"
 

@@ -20,7 +20,7 @@
 
 #include "base/text.h"
 #include "platform/webserver.h"
-#include "tests/platform/app_folder.h"
+#include "tests/support/app_folder.h"
 
 namespace quin::test {
 
