@@ -1,7 +1,6 @@
 // Opening survey files for analysis: the file header of every version, column reads through
 // the record sets and their cache, the panel join, statistic lists, and damaged files.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cmath>
@@ -14,6 +13,7 @@
 #include "survey_files.h"
 #include "surveykit/gimstat.h"
 #include "surveykit/merenviron.h"
+#include "tests/support/tempfolder.h"
 
 namespace quin {
 namespace {
@@ -183,8 +183,8 @@ TEST(PelSurvey, ProductTextInternalFlagAndVersionRefused) {
 TEST(PelSurvey, LoadFromFileTakesTheFileTimeUnlessTheHeaderHasADate) {
   TEnglishSession English;
   namespace fs = std::filesystem;
-  const fs::path Dir = fs::temp_directory_path() / ("quin_pelsurvey_" + std::to_string(getpid()));
-  fs::create_directories(Dir);
+  const TTempFolder Temp;
+  const fs::path& Dir = Temp.Path();
   auto Write = [&](const char* Name, int Version) {
     TSwSurveyOptions O;
     O.Version = Version;

@@ -1,7 +1,6 @@
 // The texts that describe a survey: the report header lines, the root of the information
 // pages and the HTML summary, in both languages, with the survey's texts escaped in HTML.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -10,6 +9,7 @@
 #include "base/text.h"
 #include "survey_files.h"
 #include "surveykit/merenviron.h"
+#include "tests/support/tempfolder.h"
 
 namespace quin {
 namespace {
@@ -70,19 +70,14 @@ TSwSurveyRecset Records(const char* Name, const std::vector<int>& PerWave) {
 
 // The survey file in a folder of its own, opened from there.
 struct TSurveyFile {
-  fs::path Dir = fs::temp_directory_path() / ("quin_survtexts_" + std::to_string(getpid()));
-  fs::path Path = Dir / "small.zos";
+  TTempFolder Dir;
+  fs::path Path = Dir.Path() / "small.zos";
   std::unique_ptr<TPelSurvey> Survey;
   explicit TSurveyFile(const std::string& Bytes) {
-    fs::create_directories(Dir);
     std::ofstream(Path, std::ios::binary)
         .write(Bytes.data(), static_cast<std::streamsize>(Bytes.size()));
     Survey = New<TPelSurvey>(Path.string(), 1);
     Survey->LoadFromFile(Path.string());
-  }
-  ~TSurveyFile() {
-    Survey.reset();
-    fs::remove_all(Dir);
   }
   std::string SizeKB() const { return std::to_string(fs::file_size(Path) / 1024) + " kB"; }
 };
@@ -128,8 +123,8 @@ TEST_F(SurveyTexts, SummaryOfOneRecordSetInThreeWavesWithTheOwnerEscaped) {
   EXPECT_EQ(Text, Head + Tail);
   // Not plain: the font tag first, and the folder after the file name.
   F.Survey->GetDataSummaryText(0, Text);
-  EXPECT_EQ(Text, "<font face=\"MS Sans Serif\" size=1>" + Head + "Folder: <b>" + F.Dir.string() +
-                      "/</b><br>" + Tail);
+  EXPECT_EQ(Text, "<font face=\"MS Sans Serif\" size=1>" + Head + "Folder: <b>" +
+                      F.Dir.Path().string() + "/</b><br>" + Tail);
 }
 
 TEST_F(SurveyTexts, PolishSummaryOfRecordSetsWeightingsAndDemonstrationData) {

@@ -10,6 +10,7 @@
 #include "group_fixture.h"
 #include "par_fixture.h"
 #include "surveykit/gimexpr.h"
+#include "tests/support/tempfolder.h"
 
 namespace quin {
 namespace {
@@ -131,7 +132,8 @@ TEST_F(UserDef, SavePromptsAskForNamelessFilesOnly) {
   EXPECT_FALSE(L.PromptSave());
   Dialogs->Answer = IDYES;
   EXPECT_FALSE(L.PromptSave());  // the name dialog cancelled
-  const std::string Path = testing::TempDir() + "userdefs.zop";
+  const TTempFolder Temp;
+  const std::string Path = Temp.File("userdefs.zop");
   Dialogs->Name = Path;
   EXPECT_TRUE(L.PromptSave());
   EXPECT_EQ(L.GetItem(0)->FileName, Path);

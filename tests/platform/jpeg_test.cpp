@@ -3,7 +3,6 @@
 #include "platform/jpeg.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -11,6 +10,7 @@
 
 #include "base/orvstreams.h"
 #include "tests/platform/jpegdecode.h"
+#include "tests/support/tempfolder.h"
 
 namespace quin {
 namespace {
@@ -58,9 +58,8 @@ TEST(Jpeg, BadPicturesAndQualitiesRaise) {
 
 TEST(Jpeg, SavingReplacesTheFileInOneStep) {
   namespace fs = std::filesystem;
-  const fs::path Dir = fs::temp_directory_path() / ("quin-jpeg-" + std::to_string(getpid()));
-  fs::remove_all(Dir);
-  fs::create_directories(Dir);
+  const test::TTempFolder Temp;
+  const fs::path& Dir = Temp.Path();
   const std::string File = (Dir / "Chart1.jpg").string();
   SaveJpegFile(Filled(10, 10, clRed), 80, File);
   SaveJpegFile(Filled(20, 5, clBlue), 80, File);
@@ -73,7 +72,6 @@ TEST(Jpeg, SavingReplacesTheFileInOneStep) {
   EXPECT_EQ(std::distance(fs::directory_iterator(Dir), fs::directory_iterator()), 1);
   EXPECT_THROW(SaveJpegFile(Filled(2, 2, clRed), 80, (Dir / "missing" / "x.jpg").string()),
                EFOpenError);
-  fs::remove_all(Dir);
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 // The server's texts and helpers: recoding and accelerator marks, product information, the
 // HTML helpers, the help template, the users file and the session folders' clean-up.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -11,6 +10,7 @@
 #include "base/langmanager.h"
 #include "base/text.h"
 #include "desktop/orvwebpage.h"
+#include "tests/support/tempfolder.h"
 #include "tools/userswriter.h"
 #include "web/controller.h"
 #include "web/logon.h"
@@ -95,18 +95,11 @@ TEST(ContentLanguage, FollowsTheLanguage) {
 
 class TempDir : public testing::Test {
  protected:
-  void SetUp() override {
-    char T[] = "/tmp/quinwebtXXXXXX";
-    ASSERT_NE(mkdtemp(T), nullptr);
-    Dir = std::string(T) + "/";
-  }
-  void TearDown() override { fs::remove_all(Dir); }
   std::string Write(const std::string& Name, const std::string& Data) {
-    fs::create_directories(fs::path(Dir + Name).parent_path());
-    std::ofstream(Dir + Name, std::ios::binary) << Data;
-    return Dir + Name;
+    return Folder.Write(Name, Data);
   }
-  std::string Dir;
+  test::TTempFolder Folder;
+  std::string Dir = Folder.Dir();
 };
 
 using SessionFolders = TempDir;

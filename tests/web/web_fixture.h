@@ -6,9 +6,6 @@
 
 #include <chrono>
 #include <condition_variable>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -19,6 +16,7 @@
 #include "platform/charset.h"
 #include "platform/webserver.h"
 #include "platform/websession.h"
+#include "tests/support/tempfolder.h"
 #include "web/controller.h"
 #include "web/session.h"
 
@@ -28,9 +26,7 @@ class TWebAppTest : public testing::Test {
  protected:
   // Makes the application folder; the test fills it, then calls StartServer.
   void SetUp() override {
-    char T[] = "/tmp/quinwebappXXXXXX";
-    ASSERT_NE(mkdtemp(T), nullptr);
-    App = std::string(T) + "/";
+    App = Folder.Dir();
     Files = App + "Files/Quin/";
   }
   void StartServer(std::chrono::milliseconds Timeout = std::chrono::milliseconds(60000)) {
@@ -62,13 +58,9 @@ class TWebAppTest : public testing::Test {
   void TearDown() override {
     Server.reset();
     Controller.reset();
-    std::filesystem::remove_all(App);
   }
 
-  static void Write(const std::string& Path, const std::string& Data) {
-    std::filesystem::create_directories(std::filesystem::path(Path).parent_path());
-    std::ofstream(Path, std::ios::binary) << Data;
-  }
+  static void Write(const std::string& Path, const std::string& Data) { WriteFile(Path, Data); }
   // A new session (start parameters Params) with its start page shown; its identifier.
   std::string Open(TWebValues Params = {}) {
     TWebResponse R = Server->Handle({"GET", "/", std::move(Params)});
@@ -114,6 +106,7 @@ class TWebAppTest : public testing::Test {
     return "/s/" + (It == Renamed.end() ? Sid : It->second) + "/";
   }
 
+  TTempFolder Folder;  // the application folder, removed after the test
   std::string App, Files;
   std::unique_ptr<THobServerController> Controller;
   std::unique_ptr<TWebServer> Server;

@@ -1,12 +1,12 @@
 // The web application against hostile or careless input: users files whose survey folder
 // leads out of the surveys folder, survey files linked in from elsewhere.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 
 #include "base/text.h"
+#include "tests/support/tempfolder.h"
 #include "tools/userswriter.h"
 #include "web/logon.h"
 #include "web/session.h"
@@ -17,9 +17,8 @@ namespace {
 namespace fs = std::filesystem;
 
 TEST(UsersFileSecurity, SurveyFolderStaysBelowTheSurveysFolder) {
-  char T[] = "/tmp/quinwebsecXXXXXX";
-  ASSERT_NE(mkdtemp(T), nullptr);
-  std::string File = std::string(T) + "/Quin.pwd";
+  test::TTempFolder T;
+  std::string File = T.File("Quin.pwd");
   struct Case {
     std::string Path;
     bool Ok;
@@ -40,13 +39,11 @@ TEST(UsersFileSecurity, SurveyFolderStaysBelowTheSurveysFolder) {
     EXPECT_EQ(CheckUserLogon(File, "jan", "pw", Name, Path), C.Ok) << C.Path;
     EXPECT_EQ(Path, C.Ok ? C.Path : "") << C.Path;
   }
-  fs::remove_all(T);
 }
 
 TEST(SurveyListSecurity, LinksLeadingOutOfTheUsersFolderAreNotListed) {
-  char T[] = "/tmp/quinlinksXXXXXX";
-  ASSERT_NE(mkdtemp(T), nullptr);
-  std::string Root = std::string(T) + "/", User = Root + "User/", Other = Root + "Other/";
+  test::TTempFolder T;
+  std::string Root = T.Dir(), User = Root + "User/", Other = Root + "Other/";
   fs::create_directories(User);
   fs::create_directories(Other);
   std::ofstream(User + "own.zos") << "x";
@@ -56,7 +53,6 @@ TEST(SurveyListSecurity, LinksLeadingOutOfTheUsersFolderAreNotListed) {
   fs::create_symlink("../Other/theirs.zos", User + "relative.zos");
   fs::create_directories(User + "folder.zos");
   EXPECT_EQ(ListFiles(User, ".zos"), (std::vector<std::string>{"alias.zos", "own.zos"}));
-  fs::remove_all(T);
 }
 
 }  // namespace
