@@ -3,12 +3,10 @@
 // Usage: node logon_page.test.js SERVER_EXECUTABLE FILES_FOLDER SCREENSHOT_PNG
 //          [NGINX_EXECUTABLE NGINX_SAMPLE_CONF]
 'use strict';
-const { chromium } = require('playwright-core');
 const { execFileSync, spawn } = require('child_process');
 const fs = require('fs');
-const net = require('net');
-const os = require('os');
 const path = require('path');
+const { check, expect, freePort, run, stop, until, waitForPort } = require('./harness');
 
 const [serverExe, filesFolder, screenshot, nginxExe, nginxSample] = process.argv.slice(2);
 // The session timeout of this server; the heartbeat is a third of it. Long enough that a page
@@ -17,45 +15,6 @@ const TIMEOUT_MS = 10000;
 // How long any one step (a start, a navigation, a click) may take before it counts as failed:
 // generous, as the server runs under the sanitizers, maybe on a loaded machine.
 const STEP_MS = 90000;
-
-function freePort() {
-  return new Promise((resolve, reject) => {
-    const s = net.createServer();
-    s.on('error', reject);
-    s.listen(0, '127.0.0.1', () => { const p = s.address().port; s.close(() => resolve(p)); });
-  });
-}
-
-// Resolves with the first match of pattern in what proc writes.
-function waitForOutput(proc, pattern, ms) {
-  return new Promise((resolve, reject) => {
-    let out = '';
-    const timer = setTimeout(() => reject(new Error('server did not start: ' + out)), ms);
-    const onData = (d) => {
-      out += d.toString();
-      const m = out.match(pattern);
-      if (m) { clearTimeout(timer); resolve(m); }
-    };
-    proc.stdout.on('data', onData);
-    proc.stderr.on('data', onData);
-    proc.on('exit', (code) => { clearTimeout(timer); reject(new Error('server exited ' + code + ': ' + out)); });
-  });
-}
-
-function waitForPort(port, ms) {
-  const end = Date.now() + ms;
-  return new Promise((resolve, reject) => {
-    const attempt = () => {
-      const s = net.connect(port, '127.0.0.1');
-      s.on('connect', () => { s.destroy(); resolve(); });
-      s.on('error', () => {
-        if (Date.now() > end) reject(new Error('nothing listens on ' + port));
-        else setTimeout(attempt, 50);
-      });
-    };
-    attempt();
-  });
-}
 
 // nginx with the sample site on loopback ports, TLS with a certificate made here; the sample's
 // addresses, ports and certificate paths are the only things changed.
@@ -102,56 +61,15 @@ ${site}
   return { proc, port: tlsPort };
 }
 
-const results = [];
-async function check(name, fn) {
-  try {
-    await fn();
-    results.push([name, true]);
-    console.log('ok   ' + name);
-  } catch (e) {
-    results.push([name, false]);
-    console.log('FAIL ' + name + ': ' + (e && e.stack || e));
-  }
-}
-function expect(cond, what) { if (!cond) throw new Error(what); }
-// Waits until cond() holds (at most ms); whether it did.
-async function until(cond, ms) {
-  const end = Date.now() + ms;
-  while (!cond()) {
-    if (Date.now() > end) return false;
-    await new Promise((r) => setTimeout(r, 50));
-  }
-  return true;
-}
-
-async function main() {
-  const app = fs.mkdtempSync(path.join(os.tmpdir(), 'quinbrowser-'));
-  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'quinchromium-'));
-  fs.cpSync(filesFolder, path.join(app, 'Files'), { recursive: true });
-  const viaNginx = Boolean(nginxSample);
-  // The server takes a free port itself and names it.
-  const server = spawn(serverExe, ['--host', '127.0.0.1', '--port', '0', '--app-dir', app,
-    '--session-timeout', String(TIMEOUT_MS)].concat(viaNginx ? ['--trusted-proxy', '127.0.0.1'] : []),
-  { stdio: ['ignore', 'pipe', 'pipe'] });
-  let browser;
+const viaNginx = Boolean(nginxSample);
+run(serverExe, filesFolder, async (browser, serverBase, server) => {
   let nginx;
   try {
-    const port = (await waitForOutput(server, /listening on http:\/\/127\.0\.0\.1:(\d+)\//, STEP_MS))[1];
-    let base = 'http://127.0.0.1:' + port + '/';
+    let base = serverBase;
     if (viaNginx) {
-      nginx = await startNginx(app, port);
+      nginx = await startNginx(server.app, server.port);
       base = 'https://127.0.0.1:' + nginx.port + '/';
     }
-    // A fresh profile folder (Playwright passes it as --user-data-dir).
-    browser = await chromium.launchPersistentContext(profile, {
-      executablePath: '/usr/bin/chromium',
-      headless: true,
-      args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-        '--disable-background-networking', '--disable-component-update', '--disable-sync'],
-      viewport: { width: 1100, height: 720 },
-      ignoreHTTPSErrors: viaNginx,
-      timeout: STEP_MS,
-    });
     const page = await browser.newPage();
     page.setDefaultTimeout(STEP_MS);
     page.setDefaultNavigationTimeout(STEP_MS);
@@ -254,16 +172,13 @@ async function main() {
         expect(text.includes('If you are a registered user'), text);
       });
   } finally {
-    if (browser) await browser.close();
-    if (nginx) nginx.proc.kill('SIGTERM');
-    server.kill('SIGTERM');
-    fs.rmSync(app, { recursive: true, force: true });
-    fs.rmSync(profile, { recursive: true, force: true });
+    if (nginx) await stop(nginx.proc, 30000);
   }
-  const passed = results.filter((r) => r[1]).length;
-  const failed = results.length - passed;
-  console.log(passed + ' passed, ' + failed + ' failed');
-  process.exit(failed === 0 && results.length > 0 ? 0 : 1);
-}
-
-main().catch((e) => { console.log('FAIL ' + (e && e.stack || e)); process.exit(1); });
+}, {
+  serverArgs: ['--session-timeout', String(TIMEOUT_MS)]
+    .concat(viaNginx ? ['--trusted-proxy', '127.0.0.1'] : []),
+  stepMs: STEP_MS,
+  viewport: { width: 1100, height: 720 },
+  chromiumArgs: ['--disable-quic'],
+  ignoreHTTPSErrors: viaNginx,
+});

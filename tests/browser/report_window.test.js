@@ -5,82 +5,30 @@
 // logout and the end of a session delete the session's folders.
 // Usage: node report_window.test.js SESSION_EXECUTABLE FILES_FOLDER REPORT_ZOR SCREENSHOT_DIR
 'use strict';
-const { chromium } = require('playwright-core');
-const { spawn } = require('child_process');
 const http = require('http');
 const fs = require('fs');
-const os = require('os');
 const path = require('path');
+const { check, expect, run, sleep } = require('./harness');
 
 const [sessionExe, filesFolder, reportFile, shotDir] = process.argv.slice(2);
 const TIMEOUT_MS = 15000;  // the session timeout (generous for slow machines); the heartbeat is a third of it
 // The records of each wave in the demonstration survey's generator (data/demo/params.txt).
 const WAVE_RECORDS = ['2 480', '2 520'];
 
-const results = [];
-async function check(name, fn) {
+const reports = (app) => path.join(app, 'Files/Quin/Surveys/Guest/media2024.reports');
+run(sessionExe, filesFolder, async (browser, base, server) => {
+  const quin = path.join(server.app, 'Files/Quin');
+  // The sessions' paths below base ("s/.../"), named before the start-up line.
+  const sessions = [...server.output.matchAll(/^session \/s\/([0-9a-f]{32})\//mg)]
+    .map((x) => 's/' + x[1] + '/');
+  let keep;
   try {
-    await fn();
-    results.push([name, true]);
-    console.log('ok   ' + name);
-  } catch (e) {
-    results.push([name, false]);
-    console.log('FAIL ' + name + ': ' + (e && e.stack || e));
-  }
-}
-function expect(cond, what) { if (!cond) throw new Error(what); }
-const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
-
-// Starts the sessions' server; resolves with its base address and the sessions' paths.
-function startServer(app) {
-  const proc = spawn(sessionExe, ['--app-dir', app, '--report', path.basename(reportFile),
-    '--sessions', '2', '--session-timeout', String(TIMEOUT_MS)], { stdio: ['ignore', 'pipe', 'pipe'] });
-  return new Promise((resolve, reject) => {
-    let out = '';
-    const timer = setTimeout(() => reject(new Error('server did not start: ' + out)), 60000);
-    const onData = (d) => {
-      out += d.toString();
-      const m = out.match(/listening on (http:\/\/127\.0\.0\.1:\d+)\//);
-      if (m) {
-        clearTimeout(timer);
-        const sessions = [...out.matchAll(/^session (\/s\/[0-9a-f]{32}\/)/mg)].map((x) => x[1]);
-        resolve({ proc, base: m[1], sessions });
-      }
-    };
-    proc.stdout.on('data', onData);
-    proc.stderr.on('data', onData);
-    proc.on('exit', (code) => { clearTimeout(timer); reject(new Error('server exited ' + code + ': ' + out)); });
-  });
-}
-
-async function main() {
-  const app = fs.mkdtempSync(path.join(os.tmpdir(), 'quinrepwin-'));
-  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'quinchromium-'));
-  fs.cpSync(filesFolder, path.join(app, 'Files'), { recursive: true });
-  const reports = path.join(app, 'Files/Quin/Surveys/Guest/media2024.reports');
-  fs.mkdirSync(reports, { recursive: true });
-  fs.copyFileSync(reportFile, path.join(reports, path.basename(reportFile)));
-  const quin = path.join(app, 'Files/Quin');
-  fs.mkdirSync(shotDir, { recursive: true });
-  let server;
-  let browser;
-  try {
-    // The browser first: the sessions wait for it no longer than their timeout.
-    browser = await chromium.launchPersistentContext(profile, {
-      executablePath: '/usr/bin/chromium',
-      headless: true,
-      args: ['--headless', '--no-sandbox', '--disable-gpu', '--no-first-run',
-        '--disable-background-networking', '--disable-component-update', '--disable-sync'],
-      viewport: { width: 1100, height: 800 },
-      timeout: 60000,
-    });
     const page = await browser.newPage();
     page.setDefaultTimeout(90000);
-    server = await startServer(app);
-    expect(server.sessions.length === 2, 'two sessions: ' + server.sessions);
+    expect(sessions.length === 2, 'two sessions: ' + sessions);
     // The second session is kept alive until the browser turns to it.
-    const keep = setInterval(() => {
-      http.get(server.base + server.sessions[1], (r) => r.resume()).on('error', () => {});
+    keep = setInterval(() => {
+      http.get(base + sessions[1], (r) => r.resume()).on('error', () => {});
     }, 1000);
     const alerts = [];
     page.on('dialog', async (d) => {
@@ -94,11 +42,11 @@ async function main() {
     const cells = () => page.$$eval('.tableregion table.main tr',
       (rows) => rows.map((r) => [...r.cells].map((c) => c.innerText.trim())));
     const info = () => page.$eval('.repelemregion .inforegion', (e) => e.innerText);
-    let sid = server.sessions[0].slice(3, 35);
+    let sid = sessions[0].slice(2, 34);
 
     let wave1;
     await check('the saved report shows its table for the first wave', async () => {
-      await page.goto(server.base + server.sessions[0], { waitUntil: 'load' });
+      await page.goto(base + sessions[0], { waitUntil: 'load' });
       wave1 = await cells();
       expect(wave1.length >= 8, 'table rows: ' + JSON.stringify(wave1));
       expect(wave1.some((r) => r.includes('wyższe')), 'education rows');
@@ -167,8 +115,8 @@ async function main() {
 
     await check('the end of a session deletes its folders', async () => {
       clearInterval(keep);
-      sid = server.sessions[1].slice(3, 35);
-      await page.goto(server.base + server.sessions[1], { waitUntil: 'load' });
+      sid = sessions[1].slice(2, 34);
+      await page.goto(base + sessions[1], { waitUntil: 'load' });
       await navigate(() => page.click('.subitemregion input[value=">"]'));
       expect(fs.existsSync(path.join(quin, 'TMPCharts', sid)), 'chart folder');
       await page.goto('about:blank');
@@ -178,17 +126,18 @@ async function main() {
     });
     expect(alerts.length === 0, 'alerts: ' + alerts.join(' | '));
   } finally {
-    if (browser) await browser.close();
-    if (server) {
-      server.proc.kill('SIGTERM');
-      await new Promise((r) => server.proc.on('exit', r));
-    }
-    fs.rmSync(app, { recursive: true, force: true });
-    fs.rmSync(profile, { recursive: true, force: true });
+    clearInterval(keep);
   }
-  const failed = results.filter((r) => !r[1]).length;
-  console.log(`${results.length - failed} passed, ${failed} failed`);
-  process.exit(failed ? 1 : 0);
-}
-
-main().catch((e) => { console.error(e); process.exit(1); });
+}, {
+  args: (app) => ['--app-dir', app, '--report', path.basename(reportFile), '--sessions', '2',
+    '--session-timeout', String(TIMEOUT_MS)],
+  prepare: (app) => {
+    fs.mkdirSync(reports(app), { recursive: true });
+    fs.copyFileSync(reportFile, path.join(reports(app), path.basename(reportFile)));
+    fs.mkdirSync(shotDir, { recursive: true });
+  },
+  // The browser first: the sessions wait for it no longer than their timeout.
+  browserFirst: true,
+  stepMs: 60000,
+  viewport: { width: 1100, height: 800 },
+});
