@@ -31,6 +31,15 @@ uint32_t TPelLutTable::MaskClear() {
   return Add(L);
 }
 
+size_t TPelKeyTable::THash::operator()(const std::vector<TPelLit>& Lits) const {
+  size_t H = Lits.size();
+  for (const TPelLit& L : Lits) {
+    H = H * 0x9E3779B97F4A7C15ull + reinterpret_cast<uintptr_t>(L.Arr);
+    H = H * 0x9E3779B97F4A7C15ull + L.Lut;
+  }
+  return H ^ (H >> 29);
+}
+
 TPelKeyTable::TPelKeyTable(TPelLutTable& Luts) : FLuts(Luts) {
   FKeys.emplace_back();
   FIndex.emplace(std::vector<TPelLit>(), 0);
@@ -93,21 +102,21 @@ TPelKeyMatcher::TPelKeyMatcher(const TPelKeyTable& Keys, const TPelLutTable& Lut
   for (auto& Group : ByLead) {
     TLead L;
     L.Arr = Group.front().second.Arr;
-    std::array<std::vector<TCand>, 256> PerByte;
+    // Candidates by byte in two passes (count, then place): no list per byte.
+    std::array<uint32_t, 257> Fill{};
+    for (const auto& [K, Lit] : Group)
+      for (int B = 0; B < 256; ++B)
+        if (Luts[Lit.Lut][B]) ++Fill[static_cast<size_t>(B) + 1];
+    for (int B = 0; B < 256; ++B) Fill[B + 1] += Fill[B];
+    std::copy(Fill.begin(), Fill.end(), L.Off.begin());
+    L.Cands.resize(Fill[256]);
     for (const auto& [K, Lit] : Group) {
       const TCand C{K, static_cast<uint32_t>(FRest.size()),
                     static_cast<uint32_t>(FRest.size() + Rests[K].size())};
       for (const TPelLit& R : Rests[K]) FRest.push_back({R.Arr, &Luts[R.Lut]});
       for (int B = 0; B < 256; ++B)
-        if (Luts[Lit.Lut][B]) PerByte[B].push_back(C);
+        if (Luts[Lit.Lut][B]) L.Cands[Fill[B]++] = C;
     }
-    uint32_t Off = 0;
-    for (int B = 0; B < 256; ++B) {
-      L.Off[B] = Off;
-      for (const TCand& C : PerByte[B]) L.Cands.push_back(C);
-      Off += static_cast<uint32_t>(PerByte[B].size());
-    }
-    L.Off[256] = Off;
     FLeads.push_back(std::move(L));
   }
 }
@@ -117,12 +126,17 @@ void TPelKeyMatcher::ByByte(std::vector<TPart>& Parts) const {
     TPart P;
     P.Arr = Arr;
     std::map<std::vector<int>, int> Index;
+    std::vector<int> Set;  // reused: a set is copied only when it is new
+    Set.reserve(Lits.size());
     for (int B = 0; B < 256; ++B) {
-      std::vector<int> Set;
+      Set.clear();
       for (const auto& [Key, Lut] : Lits)
         if ((*Lut)[static_cast<size_t>(B)]) Set.push_back(Key);
-      auto [It, New] = Index.emplace(Set, static_cast<int>(P.Sets.size()));
-      if (New) P.Sets.push_back(std::move(Set));
+      auto It = Index.find(Set);
+      if (It == Index.end()) {
+        It = Index.emplace(Set, static_cast<int>(P.Sets.size())).first;
+        P.Sets.push_back(Set);
+      }
       P.SetOf[static_cast<size_t>(B)] = It->second;
     }
     Parts.push_back(std::move(P));

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <unordered_map>
 #include <vector>
 
 namespace quin {
@@ -48,9 +49,13 @@ class TPelKeyTable {
   const std::vector<TPelLit>& Lits(int Key) const { return FKeys[static_cast<size_t>(Key)]; }
 
  private:
+  struct THash {
+    size_t operator()(const std::vector<TPelLit>& Lits) const;
+  };
   TPelLutTable& FLuts;
   std::vector<std::vector<TPelLit>> FKeys;
-  std::map<std::vector<TPelLit>, int> FIndex;
+  // A table calculation interns a few keys per cell, most of them known already.
+  std::unordered_map<std::vector<TPelLit>, int, THash> FIndex;
 };
 
 // A subset of an axis's keys (local numbers 0..n-1), ready to be matched record by record.

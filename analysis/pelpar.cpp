@@ -102,6 +102,13 @@ std::string TPelPar::GetGroupLabel2D(int Row, bool Selectable, bool Means, bool 
   return {};
 }
 
+std::vector<uint8_t> TPelPar::GroupStarts2D(int Rows, bool Selectable, bool Means, bool Detail) {
+  std::vector<uint8_t> R(static_cast<size_t>(std::max(Rows, 0)), 0);
+  for (int I = 0; I < Rows; ++I)
+    R[static_cast<size_t>(I)] = IsGroupStart2D(I, Selectable, Means, Detail) ? 1 : 0;
+  return R;
+}
+
 void TPelPar::ClearTexts() {
   HeaderText.clear();
   CaptionSuffix.clear();

@@ -123,6 +123,9 @@ class TPelPar : public TPelRWObject {
   virtual bool UnaskedFlagF() const { return IsEditable(); }
   virtual bool IsGroupStart(TPelPos Pos, bool Selectable, bool Means, bool Detail) { return false; }
   virtual bool IsGroupStart2D(int Row, bool Selectable, bool Means, bool Detail) { return false; }
+  // IsGroupStart2D of the rows 0 .. Rows - 1 at once (a layout asks for every row); a parameter
+  // whose test lists its items overrides it to list them once.
+  virtual std::vector<uint8_t> GroupStarts2D(int Rows, bool Selectable, bool Means, bool Detail);
   virtual bool IsApplicable(const TPelParList* ParList) const { return true; }
   // Whether the default pane suffices.
   virtual bool IsSimple() const { return true; }

@@ -231,6 +231,14 @@ bool TPelParDefQuestions::IsGroupStart2D(int Row, bool Selectable, bool Means, b
   return Row >= 0 && Row < static_cast<int>(Rows.size()) && Rows[Row].Item < 0;
 }
 
+std::vector<uint8_t> TPelParDefQuestions::GroupStarts2D(int Rows, bool Selectable, bool Means,
+                                                        bool Detail) {
+  const std::vector<TRow2D> Listed = Rows2D(Items(Selectable, Means));
+  std::vector<uint8_t> R(static_cast<size_t>(std::max(Rows, 0)), 0);
+  for (size_t I = 0; I < R.size() && I < Listed.size(); ++I) R[I] = Listed[I].Item < 0 ? 1 : 0;
+  return R;
+}
+
 TPelResElem* TPelParDefQuestions::CreateResElemAt(TPelPos Pos, bool Selectable, bool Means,
                                                   bool Detail) {
   if (SplitsAxes()) return GetAxisPar()->CreateResElemAt(Pos, Selectable, Means, Detail);

@@ -61,6 +61,7 @@ class TPelParDefQuestions : public TPelPar {
   bool UsesCaseGroups() const override { return !SplitsAxesNow(); }
   int GetGroupCount2D(bool Selectable, bool Means, bool Detail) override;
   bool IsGroupStart2D(int Row, bool Selectable, bool Means, bool Detail) override;
+  std::vector<uint8_t> GroupStarts2D(int Rows, bool Selectable, bool Means, bool Detail) override;
   void Randomize(TOrvRandGen& Gen) override;
   TPelResElem* CreateResElemAt(TPelPos Pos, bool Selectable, bool Means, bool Detail) override;
   TPelResElem* CreateResElem(int Index) override;

@@ -4,6 +4,7 @@
 #include "analysis/pelres.h"
 
 #include <cmath>
+#include <typeinfo>
 
 #include "analysis/pelparstats.h"
 #include "analysis/pelresgeneral.h"
@@ -146,6 +147,20 @@ void TPelRes::AddLayerElem(std::unique_ptr<TPelResElem> Ref) {
   if (Ref) AddElem(Ref.release(), LayerElems, /*Row=*/true, /*Col=*/true);
 }
 
+void TPelRes::ReleaseRefs(std::vector<std::unique_ptr<TPelResElemRef>>& Spare) {
+  AllElems.Clear();
+  RowLayerElems.Clear();
+  ColLayerElems.Clear();
+  for (TPelResElemList* L : {&RowElems, &ColElems, &LayerElems})
+    for (int I = L->Count() - 1; I >= 0; --I) {
+      TPelResElem* E = L->GetItem(I);
+      if (!E || typeid(*E) != typeid(TPelResElemRef)) continue;
+      Spare.emplace_back();  // the room first: a reference is never out of both lists
+      L->Extract(E);
+      Spare.back().reset(static_cast<TPelResElemRef*>(E));
+    }
+}
+
 bool TPelRes::InTotalRow() const {
   return RowElems.FindByClass(TPelResMargins::StaticClass()) != nullptr;
 }
@@ -205,6 +220,7 @@ void TPelRes::AxisStep(TAxisOps& Ops, const TPelResElemList& AxisElems,
   if (N == 0) return;
   const int OtherBase = 1 - OwnBase;
   TPelResElemList SoFar(false);
+  SoFar.SetCapacity(AllElems.Count());
   if (!AlongAxis) {
     for (int I = 0; I < LayerElems.Count(); ++I) SoFar.Add(LayerElems.GetItem(I));
     for (int I = 0; I < N; ++I) {

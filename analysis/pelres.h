@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "analysis/pelreselem.h"
 #include "base/formatsettings.h"
@@ -110,6 +111,10 @@ class TPelRes : public TPelResCell {
   void AddRowElem(std::unique_ptr<TPelResElem> Ref);
   void AddColElem(std::unique_ptr<TPelResElem> Ref);
   void AddLayerElem(std::unique_ptr<TPelResElem> Ref);
+  // Hands the references the cell owns that are plain TPelResElemRef objects over to Spare
+  // for reuse, and empties every list of the cell that points at them; the cell is freed or
+  // built anew next.
+  void ReleaseRefs(std::vector<std::unique_ptr<TPelResElemRef>>& Spare);
 
   // ---- Questions the table and the texts ask
   bool IsComputable() const { return !NoData && !Empty && !NotDefined; }

@@ -301,7 +301,9 @@ void TFormatter::Convert(char Type, int Precision, std::string& Body) {
 
 std::string TFormatter::Run() {
   std::string Out;
-  Out.reserve(Fmt_.size() + 16);
+  // Most results are short numbers that fit in the string itself: room is made only for long
+  // formats.
+  if (Fmt_.size() > 16) Out.reserve(Fmt_.size() + 16);
   std::string Body;
   while (Pos_ < Fmt_.size()) {
     const size_t Percent = Fmt_.find('%', Pos_);

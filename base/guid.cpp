@@ -106,13 +106,38 @@ TGUID StringToGUID(std::string_view S) {
   return G;
 }
 
-TGUID NewGUID() {
-  uint8_t B[16];
-  size_t Got = 0;
-  while (Got < sizeof B) {
-    const ssize_t N = getrandom(B + Got, sizeof B - Got, 0);
-    if (N > 0) Got += static_cast<size_t>(N);
+namespace {
+
+// The system's random bytes, fetched a page at a time per thread: a table calculation makes a
+// GUID for every header group it builds, and one system call each would be most of its cost.
+// (The server starts other programs only through exec, so no copy of a thread's bytes lives on
+// in a forked process.)
+struct TRandomBytes {
+  uint8_t Bytes[4096];
+  size_t Next = sizeof Bytes;
+
+  void Take(uint8_t* To, size_t Count) {
+    if (Next + Count > sizeof Bytes) {
+      size_t Got = 0;
+      while (Got < sizeof Bytes) {
+        const ssize_t N = getrandom(Bytes + Got, sizeof Bytes - Got, 0);
+        if (N > 0) Got += static_cast<size_t>(N);
+      }
+      Next = 0;
+    }
+    std::memcpy(To, Bytes + Next, Count);
+    // Bytes handed out are not kept.
+    std::memset(Bytes + Next, 0, Count);
+    Next += Count;
   }
+};
+
+}  // namespace
+
+TGUID NewGUID() {
+  thread_local TRandomBytes Random;
+  uint8_t B[16];
+  Random.Take(B, sizeof B);
   B[7] = static_cast<uint8_t>((B[7] & 0x0F) | 0x40);  // version 4 (Data3's high nibble)
   B[8] = static_cast<uint8_t>((B[8] & 0x3F) | 0x80);  // the RFC 4122 variant
   return GUIDFromBytes(B);

@@ -11,12 +11,6 @@ const ClassInfo& TObject::StaticClass() {
   return Info;
 }
 
-bool ClassInfo::InheritsFrom(const ClassInfo& Other) const {
-  for (const ClassInfo* C = this; C; C = C->Parent)
-    if (C == &Other) return true;
-  return false;
-}
-
 std::unique_ptr<TObject> ClassInfo::Create(TObject* Owner) const {
   if (!Factory) return nullptr;
   std::unique_ptr<TObject> P(Factory());

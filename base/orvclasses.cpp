@@ -8,7 +8,6 @@
 #include <memory>
 
 #include "base/orvexceptions.h"
-#include "base/scopeguard.h"
 #include "base/text.h"
 
 namespace quin {
@@ -76,9 +75,15 @@ void TOrvObjectList::SetCapacity(int N) {
 }
 
 int TOrvObjectList::Add(TObject* Item) {
-  auto FreeOnFail = OnScopeFail([&] {
-    if (OwnsObjects) delete Item;
-  });
+  // Growing is the only step that can fail (the item is then freed when the list owns it).
+  if (FItems.size() == FItems.capacity()) {
+    try {
+      FItems.reserve(FItems.size() * 2);
+    } catch (...) {
+      if (OwnsObjects) delete Item;
+      throw;
+    }
+  }
   FItems.push_back(Item);
   return Count() - 1;
 }
@@ -126,8 +131,10 @@ void TOrvObjectList::SetItem(int Index, TObject* Item) {
 }
 
 void TOrvObjectList::Clear() {
-  std::vector<TObject*> Old;
-  Old.swap(FItems);
+  // The items leave the list before any is freed: a destructor that looks at the list finds
+  // it empty.
+  TSmallVector<TObject*, 4> Old;
+  FItems.MoveTo(Old);
   if (OwnsObjects)
     for (TObject* Item : Old) delete Item;
 }
@@ -152,7 +159,7 @@ void TOrvObjectList::Sort(const std::function<bool(const TObject*, const TObject
 
 bool SameObjectLists(const TOrvObjectList* A, const TOrvObjectList* B) {
   if (!A || !B) return !A && !B;
-  return A->Raw() == B->Raw();
+  return std::ranges::equal(A->Raw(), B->Raw());
 }
 
 // ---- trees

@@ -4,12 +4,14 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "base/exception.h"
 #include "base/metaclass.h"
+#include "base/smallvector.h"
 
 namespace quin {
 
@@ -101,7 +103,7 @@ class TOrvObjectList : public TObject {
   // Stable sort by Less.
   void Sort(const std::function<bool(const TObject*, const TObject*)>& Less);
 
-  const std::vector<TObject*>& Raw() const { return FItems; }
+  std::span<TObject* const> Raw() const { return FItems.span(); }
 
  protected:
   void CheckIndex(int Index) const;
@@ -109,7 +111,7 @@ class TOrvObjectList : public TObject {
   void CopyItemsFrom(const TOrvObjectList& Source);
 
  private:
-  std::vector<TObject*> FItems;
+  TSmallVector<TObject*, 4> FItems;
 };
 
 // A typed list: GetItem returns the item as the list's item class (another class is a

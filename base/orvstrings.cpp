@@ -353,30 +353,34 @@ void RemoveDuplicateLines(std::vector<std::string>& List) {
 
 void DebugTrace(std::string_view, int) {}
 
-std::string HtmlEscape(std::string_view Text) {
-  std::string R;
-  R.reserve(Text.size() + 16);
+void AppendHtmlEscaped(std::string& To, std::string_view Text) {
   for (char C : Text) {
     switch (C) {
       case '&':
-        R += "&amp;";
+        To += "&amp;";
         break;
       case '<':
-        R += "&lt;";
+        To += "&lt;";
         break;
       case '>':
-        R += "&gt;";
+        To += "&gt;";
         break;
       case '"':
-        R += "&quot;";
+        To += "&quot;";
         break;
       case '\'':
-        R += "&#39;";
+        To += "&#39;";
         break;
       default:
-        R += C;
+        To += C;
     }
   }
+}
+
+std::string HtmlEscape(std::string_view Text) {
+  std::string R;
+  R.reserve(Text.size() + 16);
+  AppendHtmlEscaped(R, Text);
   return R;
 }
 

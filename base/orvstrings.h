@@ -97,5 +97,7 @@ void DebugTrace(std::string_view Text, int Level = 0);
 
 // Text or attribute value in HTML: & < > " ' become character references.
 std::string HtmlEscape(std::string_view Text);
+// HtmlEscape(Text) appended to To.
+void AppendHtmlEscaped(std::string& To, std::string_view Text);
 
 }  // namespace quin

@@ -1,6 +1,8 @@
 #include "reports/peltable.h"
 
 #include <algorithm>
+#include <new>
+#include <typeinfo>
 
 #include "analysis/pelparstats.h"
 #include "analysis/pelres.h"
@@ -126,10 +128,34 @@ void TPelRepElemTable::FreeCells() {
 
 void TPelRepElemTable::FreeCellObjects() {
   for (size_t I = 0; I < FObjects.size(); ++I) {
-    if (FOwned[I]) delete FObjects[I];
+    TOrvObject* Obj = FObjects[I];
+    if (FOwned[I] && Obj && typeid(*Obj) == typeid(TPelRes)) {
+      auto* Cell = static_cast<TPelRes*>(Obj);
+      Cell->ReleaseRefs(FSpareRefs);
+      FSpareCells.emplace_back(Cell);
+    } else if (FOwned[I]) {
+      delete Obj;
+    }
     FObjects[I] = nullptr;
     FOwned[I] = 0;
   }
+}
+
+std::unique_ptr<TPelRes> TPelRepElemTable::MakeCell(const TGimWeight* Weight,
+                                                    TPelDataBasedOn* BasedOn) {
+  if (FSpareCells.empty()) return std::make_unique<TPelRes>(Survey, Weight, BasedOn);
+  TPelRes* P = FSpareCells.back().release();
+  FSpareCells.pop_back();
+  P->~TPelRes();
+  return std::unique_ptr<TPelRes>(new (P) TPelRes(Survey, Weight, BasedOn));
+}
+
+std::unique_ptr<TPelResElem> TPelRepElemTable::MakeRef(TPelResElem* E) {
+  if (FSpareRefs.empty()) return std::make_unique<TPelResElemRef>(E);
+  TPelResElemRef* P = FSpareRefs.back().release();
+  FSpareRefs.pop_back();
+  P->~TPelResElemRef();
+  return std::unique_ptr<TPelResElem>(new (P) TPelResElemRef(E));
 }
 
 // ---- Axes

@@ -11,8 +11,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "analysis/pelpar.h"
@@ -27,6 +29,9 @@ class TPelRepElemAnalysis;
 class TPelParStats;
 class TPelRes;
 class TPelResElem;
+class TPelResElemRef;
+class TGimWeight;
+class TPelDataBasedOn;
 class TPelResManager;
 class TPelSortDataInfo;
 class TPelSortDataInfoList;
@@ -232,6 +237,8 @@ class TPelRepElemTable : public TPelRepElem {
   void ReadBody(TRixScanner& Scanner, bool& Stale) override;
 
  private:
+  // The HTML table, one tag line at a time.
+  void WriteHtml(const std::function<void(std::string_view)>& Line) const;
   friend class TPelTableLayout;
   friend class TPelTableReader;
   size_t Ix(int C, int R) const {
@@ -247,6 +254,10 @@ class TPelRepElemTable : public TPelRepElem {
   void RelinkSortKeys();
   void ClearCellObject(int C, int R);
   void FreeCellObjects();
+  // A new result cell, or a spare one built anew in its memory.
+  std::unique_ptr<TPelRes> MakeCell(const TGimWeight* Weight, TPelDataBasedOn* BasedOn);
+  // A new reference to the header element E, or a spare one built anew.
+  std::unique_ptr<TPelResElem> MakeRef(TPelResElem* E);
   // Sorting helpers.
   void LocateKeys(TPelSortDataInfoList& Keys, int Kind, int FirstC, int FirstR);
   int ParamLine(int Kind, int Position) const;
@@ -260,6 +271,12 @@ class TPelRepElemTable : public TPelRepElem {
   std::vector<int32_t> FHeaderPos;
   std::vector<uint8_t> FDirect;  // the cell took its value without case data
   std::vector<std::unique_ptr<TPelResElem>> FLayerElems;
+  // The cells of the last build and their references, kept by FreeCellObjects for the next
+  // build: a recalculation rebuilds them in the same memory instead of freeing and allocating
+  // thousands of objects (which the server's request threads would contend for). The spares
+  // the next build does not use are freed at its end.
+  std::vector<std::unique_ptr<TPelRes>> FSpareCells;
+  std::vector<std::unique_ptr<TPelResElemRef>> FSpareRefs;
   // Header lines per level: rows per position of each column parameter, columns per position
   // of each row parameter (from the last grid counts), and the level of each header line.
   std::vector<int> FColLevelRows;

@@ -119,6 +119,15 @@ class TPelTableLayout {
     return R;
   }
 
+  // Whether each of the first Count positions of Par starts a group.
+  std::vector<uint8_t> GroupStarts(TPelPar* Par, const TOptions& O, int Count) const {
+    if (!Cols) return Par->GroupStarts2D(Count, O.Items, O.Summary, O.Days);
+    std::vector<uint8_t> R(static_cast<size_t>(Count), 0);
+    for (int I = 0; I < Count; ++I)
+      R[static_cast<size_t>(I)] = Par->IsGroupStart({I, 0}, O.Items, O.Summary, O.Days) ? 1 : 0;
+    return R;
+  }
+
   // The grid cell of position line Along and header line Across.
   int C(int Along, int Across) const { return Cols ? Along : Across; }
   int R(int Along, int Across) const { return Cols ? Across : Along; }
@@ -189,11 +198,11 @@ class TPelTableLayout {
     auto Release = [&](size_t I) {
       if (I < Placed.size()) Placed[I] = 1;
     };
+    const std::vector<uint8_t> Starts = GroupStarts(Par, Opt, std::max(P, 1));
     for (int I = 0; I < std::max(P, 1); ++I) {
       if (Along > kPelMaxTableCells) RefuseSize(Along);
       const size_t Base = static_cast<size_t>(I) * static_cast<size_t>(Lines);
-      const bool GroupStart = Cols ? Par->IsGroupStart({I, 0}, Opt.Items, Opt.Summary, Opt.Days)
-                                   : Par->IsGroupStart2D(I, Opt.Items, Opt.Summary, Opt.Days);
+      const bool GroupStart = Starts[static_cast<size_t>(I)] != 0;
       if (GroupStart) {
         for (int K = 0; K < Lines; ++K) {
           Place(O, Along, Across + K, LabelAt(Base + K), ElemAt(Base + K), true, I);
@@ -300,9 +309,9 @@ class TPelTableLayout {
     int64_t N = 0;
     const TOptions Opt = Options(L, Stat);
     const int P = Dims(Par, Opt).X;
+    const std::vector<uint8_t> Starts = GroupStarts(Par, Opt, std::max(P, 1));
     for (int I = 0; I < std::max(P, 1); ++I) {
-      const bool GroupStart = Cols ? Par->IsGroupStart({I, 0}, Opt.Items, Opt.Summary, Opt.Days)
-                                   : Par->IsGroupStart2D(I, Opt.Items, Opt.Summary, Opt.Days);
+      const bool GroupStart = Starts[static_cast<size_t>(I)] != 0;
       N +=
           GroupStart ? 1 : std::max<int64_t>(Count(L + 1, Par == Stats ? Stats->Stat(I) : Stat), 1);
       if (N > kPelMaxTableCells) RefuseSize(N);
@@ -378,21 +387,21 @@ void TPelRepElemTable::BuildTableCells(bool ResetValues) {
   TPelDataBasedOn* BasedOn = A ? A->Parameters->BasedOn : nullptr;
   for (int C = FirstDataCol; C < ColCount; ++C)
     for (int R = FirstDataRow; R < RowCount; ++R) {
-      auto Cell = std::make_unique<TPelRes>(Survey, Weight, BasedOn);
+      std::unique_ptr<TPelRes> Cell = MakeCell(Weight, BasedOn);
       bool HeaderOnly = false;
       for (int K = 0; K < FirstDataRow && !HeaderOnly; ++K)
         if (TPelResElem* E = ElemAt(C, K)) {
           HeaderOnly = E->IsHeaderOnly();
-          Cell->AddColElem(std::make_unique<TPelResElemRef>(E));
+          Cell->AddColElem(MakeRef(E));
         }
       for (int K = 0; K < FirstDataCol && !HeaderOnly; ++K)
         if (TPelResElem* E = ElemAt(K, R)) {
           HeaderOnly = E->IsHeaderOnly();
-          Cell->AddRowElem(std::make_unique<TPelResElemRef>(E));
+          Cell->AddRowElem(MakeRef(E));
         }
       if (HeaderOnly) continue;
       for (const auto& E : FLayerElems)
-        if (E) Cell->AddLayerElem(std::make_unique<TPelResElemRef>(E.get()));
+        if (E) Cell->AddLayerElem(MakeRef(E.get()));
       Cell->UseMeanForNumericResponse();
       TPelRes* P = Cell.get();
       const size_t I = Ix(C, R);
@@ -407,6 +416,8 @@ void TPelRepElemTable::BuildTableCells(bool ResetValues) {
         FDirect[I] = 1;
       }
     }
+  FSpareCells.clear();
+  FSpareRefs.clear();
 }
 
 void TPelRepElemTable::Calculate() {

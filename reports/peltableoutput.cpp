@@ -46,17 +46,20 @@ void TPelRepElemTable::FillCoordinates() {
 
 // ---- HTML
 
-void TPelRepElemTable::RenderHtml(std::vector<std::string>& Lines) const {
-  Lines.clear();
+void TPelRepElemTable::WriteHtml(const std::function<void(std::string_view)>& Line) const {
   const TPelParStats* Stats = StatsPar();
   const bool Images = Stats && (Stats->SigPct || Stats->SigMeans);
   const int Cols = VisibleColCount(), Rows = VisibleRowCount();
-  Lines.reserve(static_cast<size_t>(Rows) * static_cast<size_t>(Cols + 2) + 2);
-  Lines.push_back("<table class=main border=0 cellspacing=0 cellpadding=2" +
-                  FormatHtmlBgColor(clWindow) + ">");
-  std::string L;
+  // The attributes every table repeats, made once; each line is written into one buffer.
+  const std::string CoordinateBg = FormatHtmlBgColor(0xEEEEEE);
+  const std::string ShadedBg = FormatHtmlBgColor(0xF8F8F8);
+  const std::string AlignRight = FormatHtmlAlign(1);
+  const std::string AlignCenter = FormatHtmlAlign(2);
+  std::string L =
+      "<table class=main border=0 cellspacing=0 cellpadding=2" + FormatHtmlBgColor(clWindow) + ">";
+  Line(L);
   for (int J = 0; J < Rows; ++J) {
-    Lines.emplace_back("<tr>");
+    Line("<tr>");
     for (int I = 0; I < Cols; ++I) {
       if (IsMergedDown(I, J - 1) || IsMergedRight(I - 1, J)) continue;
       const TPelRes* Cell = As<TPelRes>(GetCellObject(I, J));
@@ -64,30 +67,34 @@ void TPelRepElemTable::RenderHtml(std::vector<std::string>& Lines) const {
       L = "<td nowrap";
       if (Cell && Cell->BaseKind != 0) L += " class=base";
       if (Coordinate)
-        L += FormatHtmlBgColor(0xEEEEEE);
+        L += CoordinateBg;
       else if (CellBgColor(I, J) != clWindow)
-        L += FormatHtmlBgColor(0xF8F8F8);
+        L += ShadedBg;
       switch (CellAlignment(I, J)) {
         case TPelCellAlign::Right:
-          L += FormatHtmlAlign(1);
+          L += AlignRight;
           break;
         case TPelCellAlign::Center:
-          L += FormatHtmlAlign(2);
+          L += AlignCenter;
           break;
         case TPelCellAlign::Left:
           break;
       }
       int Span = 1;
       while (IsMergedRight(I + Span - 1, J)) ++Span;
-      L += FormatHtmlColSpan(Span);
+      if (Span > 1) L += FormatHtmlColSpan(Span);
       Span = 1;
       while (IsMergedDown(I, J + Span - 1)) ++Span;
-      L += FormatHtmlRowSpan(Span);
+      if (Span > 1) L += FormatHtmlRowSpan(Span);
       L += '>';
       const int Style = CellFontStyle(I, J);
-      L += FormatHtmlOpenStyleTags(Style);
+      if (Style) L += FormatHtmlOpenStyleTags(Style);
       L += "&nbsp;";
-      L += HtmlEscape(Trimmed(GetCellText(I, J)));
+      const std::string CellText = GetCellText(I, J);
+      std::string_view Text = CellText;
+      Text = Text.substr(std::min(Text.find_first_not_of(' '), Text.size()));
+      Text = Text.substr(0, Text.find_last_not_of(' ') + 1);
+      AppendHtmlEscaped(L, Text);
       if (Cell && Images) {
         if (Cell->BaseKind == 0 && Cell->SigMark == -1)
           L += "&nbsp;<img src=\"/Files/Quin/DownRed.gif\" align=\"middle\">";
@@ -97,26 +104,31 @@ void TPelRepElemTable::RenderHtml(std::vector<std::string>& Lines) const {
           L += "&nbsp;<img src=\"/Files/Quin/SpaceUpDown.gif\">";
       }
       if (Coordinate) L += "&nbsp;";
-      L += FormatHtmlCloseStyleTags(Style);
+      if (Style) L += FormatHtmlCloseStyleTags(Style);
       L += "</td>";
-      Lines.push_back(L);
+      Line(L);
     }
-    Lines.emplace_back("</tr>");
+    Line("</tr>");
   }
-  Lines.emplace_back("</table>");
+  Line("</table>");
+}
+
+void TPelRepElemTable::RenderHtml(std::vector<std::string>& Lines) const {
+  Lines.clear();
+  Lines.reserve(
+      static_cast<size_t>(VisibleRowCount()) * static_cast<size_t>(VisibleColCount() + 2) + 2);
+  WriteHtml([&](std::string_view L) { Lines.emplace_back(L); });
 }
 
 std::string TPelRepElemTable::RenderHtmlText() const {
-  std::vector<std::string> Lines;
-  RenderHtml(Lines);
-  size_t Size = 0;
-  for (const std::string& S : Lines) Size += S.size() + 2;
   std::string Text;
-  Text.reserve(Size);
-  for (const std::string& S : Lines) {
-    Text += S;
+  // About 60 bytes a cell; the text grows beyond that on its own.
+  Text.reserve(static_cast<size_t>(VisibleRowCount()) * static_cast<size_t>(VisibleColCount() + 1) *
+               60);
+  WriteHtml([&](std::string_view L) {
+    Text += L;
     Text += "\r\n";
-  }
+  });
   return Text;
 }
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "base/random.h"
 #include "deflang/rixscanner.h"
@@ -73,6 +74,10 @@ TEST_F(ParQuestions, TheTwoDimensionalLayoutGivesEachQuestionATitleRow) {
   EXPECT_TRUE(Par->IsGroupStart2D(0, true, false, true));
   EXPECT_FALSE(Par->IsGroupStart2D(1, true, false, true));
   EXPECT_TRUE(Par->IsGroupStart2D(3, true, false, true));
+  // All rows at once (one more than the layout has: not a start).
+  const std::vector<uint8_t> Starts{1, 0, 0, 1, 0, 0, 0, 0, 0};
+  EXPECT_EQ(Par->GroupStarts2D(9, true, false, true), Starts);
+  EXPECT_EQ(Par->GroupStarts2D(0, true, false, true), std::vector<uint8_t>{});
   EXPECT_EQ(Par->GetLabelAt2D({0, 3}, true, false, true, false, false), "Frequency");
   EXPECT_EQ(Par->GetGroupLabel2D(5, true, false, true, false, false), "Frequency");
   const TPelResElemVec Elems =

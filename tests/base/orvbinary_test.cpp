@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <set>
+#include <thread>
+#include <vector>
 
 #include "base/orvexceptions.h"
 #include "base/scramble.h"
@@ -37,6 +39,13 @@ TEST(Guid, NewGUIDsAreDistinctRandomVersionFour) {
     Seen.insert(GUIDToString(G));
   }
   EXPECT_EQ(Seen.size(), 10000u);
+  // Each thread draws its own random bytes: none repeats another thread's.
+  std::vector<std::string> Other;
+  std::thread([&] {
+    for (int I = 0; I < 1000; ++I) Other.push_back(GUIDToString(NewGUID()));
+  }).join();
+  for (const std::string& G : Other) Seen.insert(G);
+  EXPECT_EQ(Seen.size(), 11000u);
   EXPECT_TRUE(IsNullGUID(TGUID{}));
 }
 

@@ -58,6 +58,45 @@ TEST(Table, CellsAndTotalsOfALayerEqualPlainWeightedSums) {
   EXPECT_EQ(T.TextAt(T.FirstDataCol + 3, T.FirstDataRow + 3), "66.7");
 }
 
+// Everything a reader of the table sees of its cells.
+std::string CellsSnapshot(const TPelRepElemTable& T) {
+  std::string S = VisibleTexts(T) + T.RenderHtmlText();
+  for (int C = 0; C < T.ColCount; ++C)
+    for (int R = 0; R < T.RowCount; ++R) {
+      S += std::to_string(T.ValueAt(C, R)) + ";";
+      if (const TPelRes* Cell = T.CellAt(C, R))
+        S += std::to_string(Cell->Value) + "/" + std::to_string(Cell->BaseW) + "/" +
+             std::to_string(Cell->BaseKind) + std::to_string(Cell->NoData) +
+             std::to_string(Cell->NotDefined) + std::to_string(Cell->AllElems.Count()) + ";";
+    }
+  return S;
+}
+
+TEST(Table, RecalculatingAfterALayerChangeEqualsAFreshTable) {
+  // A recalculation builds its cells in the memory of the previous ones: nothing of the old
+  // cells may survive into the new.
+  TTableSurvey F;
+  std::string Fresh[2];
+  for (int Wave : {1, 2}) {
+    TPelRepElemTable& T = F.Read(EduByRegion(Wave));
+    T.Calculate();
+    Fresh[Wave - 1] = CellsSnapshot(T);
+  }
+  ASSERT_NE(Fresh[0], Fresh[1]);
+  TPelRepElemTable& T = F.Read(EduByRegion(1));
+  T.Calculate();
+  for (int Wave : {2, 1, 2}) {
+    SCOPED_TRACE(Wave);
+    T.ParSelections->SetSelected(T.LayerParams->GetItem(0), Wave - 1);
+    T.Calculate();
+    EXPECT_EQ(CellsSnapshot(T), Fresh[Wave - 1]);
+    // The South total of the count column, as plain weighted sums give it.
+    const double South =
+        WeightOf([&](const TTableRecord& R) { return R.Wave == Wave && R.Reg == 2; });
+    EXPECT_DOUBLE_EQ(T.CellAt(T.FirstDataCol + 4, T.FirstDataRow)->Value, South);
+  }
+}
+
 TEST(Table, HeaderBandsSpansTotalsAndTitleRows) {
   TTableSurvey F;
   TPelRepElemTable& T = F.Read(EduByRegion(1));
