@@ -1,17 +1,15 @@
 // The server program: quinview-server [--port N] [--host ADDRESS] [--app-dir DIR]
 //   [--trusted-proxy ADDRESS]... [-lang:enu|-lang:plk] [--session-timeout MILLISECONDS]
-#include <malloc.h>
-
-#include <algorithm>
+#include <chrono>
 #include <iostream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "base/format.h"
 #include "base/langmanager.h"
 #include "base/process.h"
 #include "base/text.h"
+#include "platform/serverheap.h"
 #include "web/controller.h"
 #include "web/register.h"
 
@@ -74,10 +72,7 @@ int main(int argc, char** argv) {
       return Usage("unknown option " + A);
     }
   }
-  // Pages are served by a pool of many threads, and glibc gives each new thread its own heap
-  // up to eight per core, each keeping the memory a table calculation freed: the server's
-  // memory would climb with every worker that ever ran one. As many heaps as cores.
-  mallopt(M_ARENA_MAX, static_cast<int>(std::max(2u, std::thread::hardware_concurrency())));
+  TuneHeapForServing();
   SetProgramArguments(LangArgs);
   RegisterWebClasses();
   SetApplicationTitle("Quinview Server");

@@ -9,18 +9,16 @@
 // user's first survey and the report NAME of its reports folder. One line per session:
 //   session /s/<id>/ page=<page id> elements=<list id>:<index> layer=<layer list id>:<items>
 // then "listening on http://127.0.0.1:<port>/"; runs until SIGINT or SIGTERM.
-#include <malloc.h>
-
-#include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <iostream>
 #include <map>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "base/format.h"
 #include "base/langmanager.h"
+#include "platform/serverheap.h"
 #include "platform/webserver.h"
 #include "platform/websession.h"
 #include "web/controller.h"
@@ -71,10 +69,7 @@ int main(int argc, char** argv) {
   sigaddset(&Stop, SIGTERM);
   pthread_sigmask(SIG_BLOCK, &Stop, nullptr);
 
-  // Pages are served by a pool of many threads, and glibc gives each new thread its own heap
-  // up to eight per core, each keeping the memory a table calculation freed: the server's
-  // memory would climb with every worker that ever ran one. As many heaps as cores.
-  mallopt(M_ARENA_MAX, static_cast<int>(std::max(2u, std::thread::hardware_concurrency())));
+  TuneHeapForServing();
   RegisterWebClasses();
   auto Controller = New<THobServerController>();
   Controller->AppPath = App;

@@ -496,23 +496,31 @@ int Layers(int Port, const std::string& File, int Seconds, int Pid) {
   };
   std::vector<std::thread> Pool;
   for (int I = 0; I < Count; ++I) Pool.emplace_back(Work, I);
-  long RssStart = -1, RssMiddle = -1, RssEnd = -1;
+  long RssStart = -1, RssMiddle = -1, RssEnd = -1, CpuStart = 0, CpuEnd = 0;
   if (Pid > 0) {
     while (Ready < Count) std::this_thread::sleep_for(std::chrono::milliseconds(10));
     RssStart = RssKb(Pid);
+    CpuStart = CpuTicks(Pid);
     std::this_thread::sleep_for(std::chrono::milliseconds(500 * Seconds));
     RssMiddle = RssKb(Pid);
   }
   for (auto& T : Pool) T.join();
-  if (Pid > 0) RssEnd = RssKb(Pid);
+  if (Pid > 0) {
+    RssEnd = RssKb(Pid);
+    CpuEnd = CpuTicks(Pid);
+  }
   std::printf(
       "layers: %d report sessions, %d s: %zu layer changes (%.0f/s), median %.2f ms, p99 %.2f "
       "ms, max %.2f ms, %ld errors",
       Count, Seconds, Times.size(), double(Times.size()) / Seconds, Percentile(Times, 50),
       Percentile(Times, 99), Percentile(Times, 100), long(Errors));
   if (Pid > 0)
-    std::printf("; server memory %ld kB at start, %ld kB half-way, %ld kB at end", RssStart,
-                RssMiddle, RssEnd);
+    std::printf(
+        "; server memory %ld kB at start, %ld kB half-way, %ld kB at end; server processor "
+        "time %.2f ms per change",
+        RssStart, RssMiddle, RssEnd,
+        1000.0 * double(CpuEnd - CpuStart) / double(sysconf(_SC_CLK_TCK)) /
+            double(std::max<size_t>(Times.size(), 1)));
   std::printf("\n");
   return Errors == 0 ? 0 : 1;
 }
