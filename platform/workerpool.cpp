@@ -1,5 +1,7 @@
 #include "platform/workerpool.h"
 
+#include <algorithm>
+
 namespace quin {
 
 TWorkerPool::TWorkerPool(int Threads) {
@@ -16,22 +18,44 @@ TWorkerPool::~TWorkerPool() {
 }
 
 bool TWorkerPool::Post(std::function<void()> Job) {
-  {
-    std::lock_guard<std::mutex> G(FLock);
-    if (FStopping) return false;
+  std::unique_lock<std::mutex> G(FLock);
+  if (FStopping) return false;
+  if (FIdleThreads.empty()) {
     FJobs.push_back(std::move(Job));
+    return true;
   }
-  FWake.notify_one();
+  TIdle* T = FIdleThreads.back();
+  FIdleThreads.pop_back();
+  T->Job = std::move(Job);
+  T->HasJob = true;
+  G.unlock();
+  T->Wake.notify_one();
   return true;
 }
 
 void TWorkerPool::Work() {
+  TIdle Me;
   std::unique_lock<std::mutex> G(FLock);
   for (;;) {
-    FWake.wait(G, [this] { return FStopping || !FJobs.empty(); });
-    if (FStopping) break;
-    std::function<void()> Job = std::move(FJobs.front());
-    FJobs.pop_front();
+    std::function<void()> Job;
+    if (!FStopping && !FJobs.empty()) {
+      Job = std::move(FJobs.front());
+      FJobs.pop_front();
+    } else if (!FStopping) {
+      FIdleThreads.push_back(&Me);
+      Me.Wake.wait(G, [&] { return Me.HasJob || FStopping; });
+      if (!Me.HasJob) std::erase(FIdleThreads, &Me);
+      Job = std::move(Me.Job);
+      Me.Job = nullptr;
+      Me.HasJob = false;
+    }
+    if (FStopping) {
+      // A job handed over but not started is dropped like the queued ones.
+      G.unlock();
+      Job = nullptr;
+      G.lock();
+      break;
+    }
     G.unlock();
     Job();
     Job = nullptr;
@@ -46,7 +70,7 @@ bool TWorkerPool::Stop(std::chrono::milliseconds Grace) {
   std::unique_lock<std::mutex> G(FLock);
   FStopping = true;
   Dropped.swap(FJobs);
-  FWake.notify_all();
+  for (TIdle* T : FIdleThreads) T->Wake.notify_one();
   G.unlock();
   Dropped.clear();
   G.lock();

@@ -26,12 +26,21 @@ class TWorkerPool {
   bool Stop(std::chrono::milliseconds Grace);
 
  private:
+  // An idle thread waiting for a job handed to it.
+  struct TIdle {
+    std::condition_variable Wake;
+    std::function<void()> Job;
+    bool HasJob = false;
+  };
   void Work();
 
   std::mutex FLock;
-  std::condition_variable FWake;
   std::condition_variable FIdle;
-  std::deque<std::function<void()>> FJobs;
+  std::deque<std::function<void()>> FJobs;  // waiting while no thread is idle
+  // Idle threads, the one idle the shortest last: a job goes to it, whose caches and heap
+  // still hold what the previous job left (a pool much larger than the load otherwise cycles
+  // every job through a cold thread).
+  std::vector<TIdle*> FIdleThreads;
   bool FStopping = false;
   int FAlive = 0;  // threads that have not left their loop
   std::vector<std::thread> FThreads;

@@ -1,0 +1,71 @@
+// The request threads: every posted job runs, a stop drops what has not started and waits for
+// what runs, and nothing is taken once the pool stops.
+#include "platform/workerpool.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <future>
+#include <latch>
+#include <mutex>
+#include <set>
+#include <thread>
+
+namespace quin {
+namespace {
+
+TEST(WorkerPool, EveryJobRunsOnThePoolsThreads) {
+  TWorkerPool Pool(3);
+  constexpr int kJobs = 200;
+  std::latch Done(kJobs);
+  std::mutex Lock;
+  std::set<std::thread::id> Threads;
+  for (int I = 0; I < kJobs; ++I)
+    ASSERT_TRUE(Pool.Post([&] {
+      {
+        std::lock_guard<std::mutex> G(Lock);
+        Threads.insert(std::this_thread::get_id());
+      }
+      Done.count_down();
+    }));
+  Done.wait();
+  EXPECT_GE(Threads.size(), 1u);
+  EXPECT_LE(Threads.size(), 3u);
+  EXPECT_EQ(Threads.count(std::this_thread::get_id()), 0u);
+  EXPECT_TRUE(Pool.Stop(std::chrono::seconds(60)));
+}
+
+TEST(WorkerPool, StopDropsWaitingJobsAndWaitsForTheRunningOne) {
+  TWorkerPool Pool(1);
+  std::promise<void> Started, Release;
+  std::shared_future<void> Go = Release.get_future().share();
+  std::atomic<int> Ran{0};
+  ASSERT_TRUE(Pool.Post([&] {
+    Started.set_value();
+    Go.wait();
+    ++Ran;
+  }));
+  Started.get_future().wait();
+  for (int I = 0; I < 3; ++I) ASSERT_TRUE(Pool.Post([&] { ++Ran; }));
+  auto Stopped =
+      std::async(std::launch::async, [&] { return Pool.Stop(std::chrono::seconds(60)); });
+  // Once the stop has begun the pool takes no job (the empty ones posted before it began are
+  // dropped with the others).
+  while (Pool.Post([] {})) std::this_thread::yield();
+  // The stop waits for the running job: it cannot end before the job is let go.
+  EXPECT_EQ(Stopped.wait_for(std::chrono::milliseconds(0)), std::future_status::timeout);
+  Release.set_value();
+  EXPECT_TRUE(Stopped.get());
+  EXPECT_EQ(Ran.load(), 1);
+  EXPECT_FALSE(Pool.Post([&] { ++Ran; }));
+  EXPECT_EQ(Ran.load(), 1);
+}
+
+TEST(WorkerPool, AnIdlePoolStopsAtOnce) {
+  TWorkerPool Pool(8);
+  EXPECT_TRUE(Pool.Stop(std::chrono::seconds(60)));
+  EXPECT_FALSE(Pool.Post([] {}));
+}
+
+}  // namespace
+}  // namespace quin
