@@ -33,6 +33,7 @@ int Usage(const std::string& Error) {
 
 int main(int argc, char** argv) {
   using namespace quin;
+  StartWithThreadCaches(argv);
   std::vector<std::string> Args(argv + 1, argv + argc);
   TServerOptions& O = ServerOptions();
   std::vector<std::string> LangArgs;

@@ -40,6 +40,7 @@ int Usage(const std::string& Error) {
 
 int main(int argc, char** argv) {
   using namespace quin;
+  StartWithThreadCaches(argv);
   std::vector<std::string> Args(argv + 1, argv + argc);
   std::string App, Report;
   int Sessions = 1, Port = 0, Timeout = 60000;
