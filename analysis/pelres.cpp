@@ -3,6 +3,7 @@
 // sums.
 #include "analysis/pelres.h"
 
+#include <algorithm>
 #include <cmath>
 #include <typeinfo>
 
@@ -151,14 +152,23 @@ void TPelRes::ReleaseRefs(std::vector<std::unique_ptr<TPelResElemRef>>& Spare) {
   AllElems.Clear();
   RowLayerElems.Clear();
   ColLayerElems.Clear();
-  for (TPelResElemList* L : {&RowElems, &ColElems, &LayerElems})
-    for (int I = L->Count() - 1; I >= 0; --I) {
+  TPelResElemList* Owning[] = {&RowElems, &ColElems, &LayerElems};
+  size_t Needed = Spare.size();
+  for (const TPelResElemList* L : Owning) Needed += static_cast<size_t>(L->Count());
+  if (Needed > Spare.capacity()) Spare.reserve(std::max(Needed, 2 * Spare.capacity()));
+  // Nothing below can fail: each item goes to Spare or is freed, then the lists let go.
+  for (TPelResElemList* L : Owning) {
+    for (int I = 0; I < L->Count(); ++I) {
       TPelResElem* E = L->GetItem(I);
-      if (!E || typeid(*E) != typeid(TPelResElemRef)) continue;
-      Spare.emplace_back();  // the room first: a reference is never out of both lists
-      L->Extract(E);
-      Spare.back().reset(static_cast<TPelResElemRef*>(E));
+      if (E && typeid(*E) == typeid(TPelResElemRef))
+        Spare.emplace_back(static_cast<TPelResElemRef*>(E));
+      else
+        delete E;
     }
+    L->OwnsObjects = false;
+    L->Clear();
+    L->OwnsObjects = true;
+  }
 }
 
 bool TPelRes::InTotalRow() const {

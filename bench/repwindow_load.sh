@@ -4,8 +4,9 @@
 # 40 x 12 table of the demonstration survey (bench/reports/demo_load.zor: demographics by age
 # group, counts and column shares, the waves as the layer), and has bench/load/quin_load change
 # every session's layer item as fast as it can: each change recalculates the table and sends
-# the page. Prints the latencies (goal: p99 under 100 ms, no error) and the server's memory at
-# start, half-way and end (goal: flat).
+# the page. After a warm-up of a tenth of the time (at least 1 s), prints the latencies (goal:
+# p99 under 100 ms, no error), the server's memory before the load, after the warm-up,
+# half-way and at the end (goal: flat from the warm-up on) and its processor time per change.
 # Usage: bench/repwindow_load.sh [SECONDS] [SESSIONS]   (defaults 20 and 200)
 set -euo pipefail
 cd "$(dirname "$0")/.."

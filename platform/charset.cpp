@@ -51,7 +51,14 @@ std::string Cp1250ToIso88592(std::string_view Text) { return Map(Text, CpToIso);
 std::string ToPageText(std::string_view Text, bool ForScript) {
   std::string R;
   R.reserve(Text.size());
-  for (char C : Text) {
+  for (size_t I = 0; I < Text.size(); ++I) {
+    // Runs of ASCII, most of a page, are copied whole.
+    size_t End = I;
+    while (End < Text.size() && static_cast<unsigned char>(Text[End]) < 0x80) ++End;
+    R.append(Text.substr(I, End - I));
+    if (End == Text.size()) break;
+    I = End;
+    const char C = Text[I];
     unsigned char B = static_cast<unsigned char>(C);
     if (B >= 0x80 && B < 0xA0) {
       unsigned char Iso = CpToIso[B - 0x80];

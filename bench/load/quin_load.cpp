@@ -20,8 +20,10 @@
 //                                              quin-report-session listed in SESSIONS_FILE, each
 //                                              on its own connection, choosing the next layer
 //                                              item as fast as they can (the table is
-//                                              recalculated and the page sent each time);
-//                                              latencies, errors, the server's memory
+//                                              recalculated and the page sent each time)
+//                                              for a warm-up of SECONDS / 10 (at least 1 s),
+//                                              then for SECONDS measured: latencies, errors,
+//                                              the server's memory and processor time
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -470,6 +472,9 @@ int Layers(int Port, const std::string& File, int Seconds, int Pid) {
   std::atomic<long> Errors{0};
   std::atomic<int> Ready{0};
   const int Count = int(All.size());
+  // A warm-up before the measured run: the server's threads fill their heap caches and the
+  // sessions' tables reach their size; latencies and the memory's course count from its end.
+  const int WarmUp = std::max(1, Seconds / 10);
   auto Work = [&](int I) {
     const TLayerSession& S = All[size_t(I)];
     TClient C(Port, "127.0.1." + std::to_string(1 + I / 20));
@@ -477,7 +482,8 @@ int Layers(int Port, const std::string& File, int Seconds, int Pid) {
     std::vector<double> Mine;
     ++Ready;
     while (Ready < Count) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    auto End = TClock::now() + std::chrono::seconds(Seconds);
+    const auto Measured = TClock::now() + std::chrono::seconds(WarmUp);
+    const auto End = Measured + std::chrono::seconds(Seconds);
     for (int K = 1; TClock::now() < End; ++K) {
       const std::string Body = "__page=" + S.Page + "&__evt=" + S.Layer + "%3Achange%3A&" +
                                S.Elements + "=" + S.ElementIndex + "&" + S.Layer + "=" +
@@ -485,7 +491,7 @@ int Layers(int Port, const std::string& File, int Seconds, int Pid) {
       auto T = TClock::now();
       bool Ok = C.Exchange(Post(S.Base, Body), R) && R.Status == 200 &&
                 R.Body.find("<table class=main") != std::string::npos;
-      Mine.push_back(MsSince(T));
+      if (T >= Measured) Mine.push_back(MsSince(T));
       if (!Ok) {
         ++Errors;
         break;
@@ -496,9 +502,11 @@ int Layers(int Port, const std::string& File, int Seconds, int Pid) {
   };
   std::vector<std::thread> Pool;
   for (int I = 0; I < Count; ++I) Pool.emplace_back(Work, I);
-  long RssStart = -1, RssMiddle = -1, RssEnd = -1, CpuStart = 0, CpuEnd = 0;
+  long RssBefore = -1, RssStart = -1, RssMiddle = -1, RssEnd = -1, CpuStart = 0, CpuEnd = 0;
   if (Pid > 0) {
     while (Ready < Count) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    RssBefore = RssKb(Pid);
+    std::this_thread::sleep_for(std::chrono::seconds(WarmUp));
     RssStart = RssKb(Pid);
     CpuStart = CpuTicks(Pid);
     std::this_thread::sleep_for(std::chrono::milliseconds(500 * Seconds));
@@ -516,9 +524,9 @@ int Layers(int Port, const std::string& File, int Seconds, int Pid) {
       Percentile(Times, 99), Percentile(Times, 100), long(Errors));
   if (Pid > 0)
     std::printf(
-        "; server memory %ld kB at start, %ld kB half-way, %ld kB at end; server processor "
-        "time %.2f ms per change",
-        RssStart, RssMiddle, RssEnd,
+        "; server memory %ld kB before the load, %ld kB after a %d s warm-up, %ld kB half-way, "
+        "%ld kB at end; server processor time %.2f ms per change",
+        RssBefore, RssStart, WarmUp, RssMiddle, RssEnd,
         1000.0 * double(CpuEnd - CpuStart) / double(sysconf(_SC_CLK_TCK)) /
             double(std::max<size_t>(Times.size(), 1)));
   std::printf("\n");
