@@ -84,6 +84,11 @@ TPelRes::TPelRes(const TPelRes& Source)
     if (TPelResElem* E = Map(Source.RowLayerElems.GetItem(I))) RowLayerElems.Add(E);
   for (int I = 0; I < Source.ColLayerElems.Count(); ++I)
     if (TPelResElem* E = Map(Source.ColLayerElems.GetItem(I))) ColLayerElems.Add(E);
+  for (TPelResElemList* L : {&RowElems, &ColElems, &LayerElems})
+    for (int I = 0; I < L->Count(); ++I)
+      NoteElem(TPelResElem::ResolveRef(L->GetItem(I)), L->GetItem(I), *L);
+  // The first statistic element in the order of all elements, as in the source.
+  FStatElem = AllElems.FindByClass(TPelResStat::StaticClass());
   if (Source.OwnsStat && Source.Stat) {
     Stat = CopyOf(*Source.Stat).release();
     OwnsStat = true;
@@ -96,13 +101,10 @@ TPelRes::~TPelRes() {
 
 TMerRecset* TPelRes::GetBasedOnRecset() const { return BasedOn ? BasedOn->Recset : nullptr; }
 
-bool TPelRes::HasStatElem() const {
-  return AllElems.FindByClass(TPelResStat::StaticClass()) != nullptr;
-}
+bool TPelRes::HasStatElem() const { return FStatElem != nullptr; }
 
 TPelParStats* TPelRes::StatsPar() const {
-  TPelResElem* E = AllElems.FindByClass(TPelResStat::StaticClass());
-  return E ? As<TPelParStats>(E->GetPar()) : nullptr;
+  return FStatElem ? As<TPelParStats>(FStatElem->GetPar()) : nullptr;
 }
 
 bool TPelRes::ExcludesSysMis() const {
@@ -121,6 +123,15 @@ void TPelRes::SetOwnedStat(std::unique_ptr<TGimStat> AStat) {
   OwnsStat = Stat != nullptr;
 }
 
+void TPelRes::NoteElem(const TPelResElem* Resolved, TPelResElem* Elem, const TPelResElemList& Own) {
+  if (!Resolved) return;
+  if (!FStatElem && Resolved->Is<TPelResStat>()) FStatElem = TPelResElem::ResolveRef(Elem);
+  if (Resolved->Is<TPelResMargins>()) {
+    FInTotalRow = FInTotalRow || &Own == &RowElems;
+    FInTotalCol = FInTotalCol || &Own == &ColElems;
+  }
+}
+
 void TPelRes::AddElem(TPelResElem* E, TPelResElemList& Own, bool Row, bool Col) {
   E->SetRes(this);
   AllElems.Add(E);
@@ -128,6 +139,7 @@ void TPelRes::AddElem(TPelResElem* E, TPelResElemList& Own, bool Row, bool Col) 
   if (Row) RowLayerElems.Add(E);
   if (Col) ColLayerElems.Add(E);
   const TPelResElem* T = TPelResElem::ResolveRef(E);
+  NoteElem(T, E, Own);
   if (const auto* B = As<TPelResBase>(T)) BaseKind = B->Kind;
   if (const auto* S = As<TPelResStat>(T)) {
     if (OwnsStat) delete Stat;
@@ -149,6 +161,8 @@ void TPelRes::AddLayerElem(std::unique_ptr<TPelResElem> Ref) {
 }
 
 void TPelRes::ReleaseRefs(std::vector<std::unique_ptr<TPelResElemRef>>& Spare) {
+  FStatElem = nullptr;
+  FInTotalRow = FInTotalCol = false;
   AllElems.Clear();
   RowLayerElems.Clear();
   ColLayerElems.Clear();
@@ -171,13 +185,9 @@ void TPelRes::ReleaseRefs(std::vector<std::unique_ptr<TPelResElemRef>>& Spare) {
   }
 }
 
-bool TPelRes::InTotalRow() const {
-  return RowElems.FindByClass(TPelResMargins::StaticClass()) != nullptr;
-}
+bool TPelRes::InTotalRow() const { return FInTotalRow; }
 
-bool TPelRes::InTotalCol() const {
-  return ColElems.FindByClass(TPelResMargins::StaticClass()) != nullptr;
-}
+bool TPelRes::InTotalCol() const { return FInTotalCol; }
 
 bool TPelRes::ShowsTotalBase() const {
   return (InTotalRow() && (!Stat || Stat->DependsOnAxis(1))) ||

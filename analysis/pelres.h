@@ -207,6 +207,13 @@ class TPelRes : public TPelResCell {
   std::string BaseText(bool Raw) const;
   TPelResVarVal* FSummaryElem = nullptr;
   bool FNotDefinedIfNoValue = true;
+  // What the element lists hold, kept as elements are added (the table asks for them for every
+  // cell, several times): the first statistic element, a total line among the row (column)
+  // elements.
+  TPelResElem* FStatElem = nullptr;
+  bool FInTotalRow = false;
+  bool FInTotalCol = false;
+  void NoteElem(const TPelResElem* Resolved, TPelResElem* Elem, const TPelResElemList& Own);
 };
 
 // The value of a variance: (Q - S²/W) / (W - 1), and 0 in place of a negative one.

@@ -8,6 +8,8 @@
 #include <array>
 #include <map>
 #include <memory>
+#include <typeinfo>
+#include <unordered_map>
 
 #include "analysis/pelcasekeys.h"
 #include "analysis/pelcolstore.h"
@@ -123,7 +125,7 @@ class TTableCalc {
   TPelResManager& M;
   TPelLutTable Luts;
   TPelKeyTable Keys[3]{TPelKeyTable(Luts), TPelKeyTable(Luts), TPelKeyTable(Luts)};
-  std::map<const TPelResElem*, TElemLits> ElemCache;
+  std::unordered_map<const TPelResElem*, TElemLits> ElemCache;
   std::vector<std::shared_ptr<const TPelByteColumn>> Held;
   std::map<const TGimResponse*, int> GroupOf;
   std::vector<std::unique_ptr<TValueGroup>> Groups;
@@ -152,12 +154,25 @@ bool TTableCalc::ByteLits(TPelResElem* E, TElemLits& L) {
   if (Root.ChildCount() != 1 || !Root.Child(0)->IsVar()) return false;
   const auto& Var = static_cast<const TPelGroupVar&>(*Root.Child(0));
   if (!Var.Question || Var.Question->Is<TPelUserDefQuestion>()) return false;
-  std::unique_ptr<TMerResponseList> List = Var.Values.CreateResponseList();
-  if (List->Count() == 0) return false;
+  // The values' responses, as the group's response list would hold them: a value of a single
+  // response stands for that response itself (the list would hold a copy of it), any other
+  // value gives the response it makes; values without a response are left out.
+  std::vector<std::unique_ptr<TGimResponse>> Made;
+  std::vector<TGimResponse*> Listed;
+  for (int I = 0; I < Var.Values.Count(); ++I) {
+    const TPelGroupVal* V = Var.Values.GetItem(I);
+    if (!V) continue;
+    if (typeid(*V) == typeid(TPelGroupValSingle)) {
+      if (TGimResponse* R = V->GetSourceResponse()) Listed.push_back(R);
+    } else if (std::unique_ptr<TGimResponse> R = V->GetResponse()) {
+      Listed.push_back(R.get());
+      Made.push_back(std::move(R));
+    }
+  }
+  if (Listed.empty()) return false;
   std::vector<TGimResponse*> Rs;
-  for (int I = 0; I < List->Count(); ++I) {
-    TGimResponse* R = List->GetItem(I);
-    if (!R || R->Is<TPelUserDefResponse>() || R->ColumnCount() != 1) return false;
+  for (TGimResponse* R : Listed) {
+    if (R->Is<TPelUserDefResponse>() || R->ColumnCount() != 1) return false;
     const TMerRecsetCol& Col = *R->Columns->GetItem(0);
     if (Col.Recset != Recset || !Col.SameCol(Rs.empty() ? Col : *Rs[0]->Columns->GetItem(0)))
       return false;

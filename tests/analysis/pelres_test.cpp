@@ -269,6 +269,16 @@ TEST_F(Calc, EmptyRowsTotalColumnsAndRoundedVariances) {
   EXPECT_EQ(Text, "--");
   EXPECT_EQ(T.At(1, 1).Value, A(Edu(2, 2)));
   EXPECT_TRUE(T.At(1, 1).IsBaseCell());
+  EXPECT_TRUE(T.At(1, 1).InTotalCol());
+  EXPECT_FALSE(T.At(1, 1).InTotalRow() || T.At(0, 0).InTotalCol());
+  // A copy answers the same of its elements.
+  auto Copy = CopyOf(T.At(1, 1));
+  EXPECT_TRUE(Copy->InTotalCol());
+  EXPECT_FALSE(Copy->InTotalRow());
+  EXPECT_TRUE(Copy->IsBaseCell());
+  EXPECT_TRUE(Copy->HasStatElem());
+  ASSERT_NE(Copy->StatsPar(), nullptr);
+  EXPECT_EQ(Copy->StatsPar(), T.At(1, 1).StatsPar());
   // A variance below 0 from rounding is 0.
   EXPECT_EQ(PelVariance(1.0, 0.3, 3.0), 0.0);
   EXPECT_DOUBLE_EQ(PelVariance(6.0, 14.0, 3.0), 1.0);
