@@ -35,7 +35,12 @@ TPelRepElemTable::TPelRepElemTable(TPelRepElem* AAnalysis, TPelSurvey* ASurvey)
   Number = 1;
 }
 
-TPelRepElemTable::~TPelRepElemTable() { FreeCells(); }
+TPelRepElemTable::~TPelRepElemTable() {
+  // Nothing is kept for a next build.
+  for (size_t I = 0; I < FObjects.size(); ++I)
+    if (FOwned[I]) delete FObjects[I];
+  FLayerElems.clear();
+}
 
 // ---- Grids
 
@@ -127,12 +132,28 @@ void TPelRepElemTable::FreeCells() {
 }
 
 void TPelRepElemTable::FreeCellObjects() {
+  auto IsCell = [](const TOrvObject* Obj) { return Obj && typeid(*Obj) == typeid(TPelRes); };
+  size_t Cells = 0;
+  for (size_t I = 0; I < FObjects.size(); ++I) Cells += FOwned[I] && IsCell(FObjects[I]);
+  // Room for every cell first; without it the cells are freed, not kept.
+  bool Keep = true;
+  if (FSpareCells.size() + Cells > FSpareCells.capacity()) {
+    try {
+      FSpareCells.reserve(FSpareCells.size() + Cells);
+    } catch (const std::bad_alloc&) {
+      Keep = false;
+    }
+  }
   for (size_t I = 0; I < FObjects.size(); ++I) {
     TOrvObject* Obj = FObjects[I];
-    if (FOwned[I] && Obj && typeid(*Obj) == typeid(TPelRes)) {
+    if (FOwned[I] && Keep && IsCell(Obj)) {
       auto* Cell = static_cast<TPelRes*>(Obj);
-      Cell->ReleaseRefs(FSpareRefs);
-      FSpareCells.emplace_back(Cell);
+      try {
+        Cell->ReleaseRefs(FSpareRefs);
+        FSpareCells.emplace_back(Cell);
+      } catch (const std::bad_alloc&) {
+        delete Cell;
+      }
     } else if (FOwned[I]) {
       delete Obj;
     }
