@@ -123,7 +123,7 @@ std::string TOrvSingleInstance::RuntimeFolder() {
   if (const char* X = std::getenv("XDG_RUNTIME_DIR");
       X && X[0] == '/' && std::filesystem::is_directory(X, E))
     return X;
-  const std::string Dir =
+  std::string Dir =
       (std::filesystem::temp_directory_path(E) / ("quinview-" + std::to_string(getuid()))).string();
   mkdir(Dir.c_str(), 0700);
   struct stat St {};

@@ -238,7 +238,7 @@ void TOrvRecents_Handler::AddMenuLevel(TWebMenuItem& Menu, int Level,
   }
 }
 
-void TOrvRecents_Handler::BuildMenu(TWebMenuItem& Menu, int Level, TMenuClickEvent OnClick) {
+void TOrvRecents_Handler::BuildMenu(TWebMenuItem& Menu, int Level, const TMenuClickEvent& OnClick) {
   Menu.Clear();
   int Added = 0;
   if (Level >= 0) {

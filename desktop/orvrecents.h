@@ -99,7 +99,7 @@ class TOrvRecents_Handler : public TObject {
   virtual void FillListControl(TOrvListControl& Control, int Level);
   // Rebuilds Menu's items: the entries of the level (or of every level, Level -1), then the
   // items that remove obsolete or all entries; "[no files]" when there are no entries.
-  virtual void BuildMenu(TWebMenuItem& Menu, int Level, TMenuClickEvent OnClick);
+  virtual void BuildMenu(TWebMenuItem& Menu, int Level, const TMenuClickEvent& OnClick);
   // Level 0 clears everything; a higher level empties the list of that level and forgets
   // the current files from that level on.
   virtual void ClearLevel(int Level);
