@@ -30,10 +30,14 @@ using qt::FromQ;
 using qt::ToQ;
 
 // The application of the windows, for the whole test program (made when the tests start, so
-// that listing them needs no display).
+// that listing them needs no display), on Qt's offscreen platform.
 class TQtEnvironment : public testing::Environment {
  public:
-  void SetUp() override { FApp = std::make_unique<QApplication>(FArgc, FArgv); }
+  void SetUp() override {
+    // Drawn offscreen, whatever display the machine has.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    FApp = std::make_unique<QApplication>(FArgc, FArgv);
+  }
   void TearDown() override { FApp.reset(); }
 
  private:
