@@ -1,5 +1,7 @@
 #include "desktop/orvform.h"
 
+#include <chrono>
+
 #include "base/orvstrings.h"
 
 namespace quin {
@@ -36,18 +38,51 @@ bool IsPlaceholder(const std::string& Text, const std::string& C, const std::str
          (!N.empty() && (Text == N || Text == N + "\r\n"));
 }
 
-void PadItems(TWebMenuItem& Parent, bool PadThisLevel) {
-  for (const auto& P : Parent.Items()) {
-    if (PadThisLevel && P->Caption != "-") {
-      auto* O = As<TOrvMenuItem>(P.get());
-      std::string Shown = O && O->Action ? O->Action->Caption : P->Caption;
-      P->Caption = TrimChar(Shown, ' ') + Spaces(10);
-    }
-    PadItems(*P, true);
-  }
+const TOrvAction* ActionOf(const TWebMenuItem& Item) {
+  const auto* O = As<TOrvMenuItem>(&Item);
+  return O ? O->Action : nullptr;
 }
 
 }  // namespace
+
+bool TOrvAction::Execute() {
+  if (!Enabled || !OnExecute) return false;
+  OnExecute(*this);
+  return true;
+}
+
+void PadMenuItems(TWebMenuItem& Parent) {
+  for (const auto& P : Parent.Items()) {
+    if (P->Caption != "-") {
+      const TOrvAction* A = ActionOf(*P);
+      P->Caption = TrimChar(A ? A->Caption : P->Caption, ' ') + Spaces(10);
+    }
+    PadMenuItems(*P);
+  }
+}
+
+const std::string& ShownHint(const TWebMenuItem& Item) {
+  if (const TOrvAction* A = ActionOf(Item)) return A->Hint;
+  static const std::string None;
+  const auto* O = As<TOrvMenuItem>(&Item);
+  return O ? O->Hint : None;
+}
+
+bool ShownVisible(const TWebMenuItem& Item) {
+  const TOrvAction* A = ActionOf(Item);
+  return Item.Visible && (!A || A->Visible);
+}
+
+bool ShownEnabled(const TWebMenuItem& Item) {
+  const TOrvAction* A = ActionOf(Item);
+  return Item.Enabled && (!A || A->Enabled);
+}
+
+int64_t SteadyTickCount() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
 
 TOrvMenuItem* CreateMenuItem(TWebMenuItem& Parent, std::string Caption, TObject* Tag,
                              TOrvAction* Action, TMenuMeasureEvent OnMeasureItem,
@@ -67,9 +102,7 @@ std::unique_ptr<TOrvMenuItem> CreateMenuItem(std::nullptr_t, std::string Caption
 TOrvMenuItem* AddActionMenuItem(TWebMenuItem& Parent, TOrvAction* Action) {
   TOrvMenuItem* I = CreateMenuItem(Parent, {}, nullptr, Action, {}, {}, {});
   if (Action) {
-    I->OnClick = [Action](TWebMenuItem&) {
-      if (Action->OnExecute) Action->OnExecute(*Action);
-    };
+    I->OnClick = [Action](TWebMenuItem&) { Action->Execute(); };
   }
   return I;
 }
@@ -121,10 +154,10 @@ TOrvMenu* TOrvFormForm::AddMenu(bool Popup) {
 void TOrvFormForm::PadMenuCaptions() {
   for (const auto& M : Menus) {
     if (M->Popup) {
-      PadItems(M->Items, true);
+      PadMenuItems(M->Items);
     } else {
       // The top level of a main menu keeps its captions.
-      for (const auto& Top : M->Items.Items()) PadItems(*Top, true);
+      for (const auto& Top : M->Items.Items()) PadMenuItems(*Top);
     }
   }
 }

@@ -4,9 +4,11 @@
 // renders as well.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/metaclass.h"
@@ -14,7 +16,8 @@
 
 namespace quin {
 
-// A control of a desktop form: its text (or lines, for memos) and the controls it holds.
+// A control of a desktop form: its text (or lines, for memos), its hint, its place inside its
+// parent and the controls it holds.
 class TOrvControl : public TObject {
   QUIN_CLASS(TOrvControl, TObject)
  public:
@@ -22,6 +25,12 @@ class TOrvControl : public TObject {
   std::string Name;
   std::string Text;
   std::vector<std::string> Lines;
+  std::string Hint;
+  bool Visible = true;
+  int Left = 0;
+  int Top = 0;
+  int Width = 0;
+  int Height = 0;
   std::vector<std::unique_ptr<TOrvControl>> Controls;
 
   // Adds a control of class T named AName with the text AText.
@@ -42,7 +51,14 @@ class TOrvAction : public TObject {
  public:
   TOrvAction() = default;
   std::string Caption;
+  std::string Hint;
+  bool Visible = true;
+  bool Enabled = true;
+  bool Checked = false;
+  bool Checkable = false;  // shown with a check mark (Checked)
   std::function<void(TOrvAction&)> OnExecute;
+  // Runs OnExecute when the action is enabled; whether it ran.
+  bool Execute();
 };
 
 using TMenuMeasureEvent = std::function<void(TWebMenuItem& Item, int& Width, int& Height)>;
@@ -56,6 +72,8 @@ class TOrvMenuItem : public TWebMenuItem {
   TOrvMenuItem() = default;
   TObject* TagObject = nullptr;  // not owned
   TOrvAction* Action = nullptr;  // not owned
+  std::string Hint;
+  int ImageIndex = -1;
   TMenuMeasureEvent OnMeasureItem;
   TMenuDrawEvent OnDrawItem;
 };
@@ -107,6 +125,42 @@ class TOrvWindowForm : public TOrvFormForm {
   QUIN_CLASS(TOrvWindowForm, TOrvFormForm)
  public:
   TOrvWindowForm() = default;
+};
+
+// Pads the captions of Parent's items at every level (their own caption, or the caption of
+// their action, trimmed, and ten blanks); separators stay as they are.
+void PadMenuItems(TWebMenuItem& Parent);
+
+// The caption, hint, visibility and enabled state an item shows: its action's where it has one.
+const std::string& ShownHint(const TWebMenuItem& Item);
+bool ShownVisible(const TWebMenuItem& Item);
+bool ShownEnabled(const TWebMenuItem& Item);
+
+// Milliseconds of a steady clock (the platform's tick count); forms that time something take
+// such a clock so that tests can give their own.
+using TOrvTickClock = std::function<int64_t()>;
+int64_t SteadyTickCount();
+
+// Text widths and the font height of the font a form's labels use, in pixels.
+class TOrvTextMeasurer {
+ public:
+  virtual ~TOrvTextMeasurer() = default;
+  virtual int TextWidth(std::string_view Text) const = 0;
+  virtual int FontHeight() const = 0;
+};
+
+// Every character CharWidth pixels wide: forms measure with it until their window gives them
+// its font.
+class TOrvFixedPitchMeasurer : public TOrvTextMeasurer {
+ public:
+  explicit TOrvFixedPitchMeasurer(int ACharWidth = 7, int AFontHeight = 13)
+      : CharWidth(ACharWidth), Height(AFontHeight) {}
+  int TextWidth(std::string_view Text) const override {
+    return static_cast<int>(Text.size()) * CharWidth;
+  }
+  int FontHeight() const override { return Height; }
+  int CharWidth;
+  int Height;
 };
 
 // Clears placeholder texts below Control: a text that starts or ends with the class name

@@ -1,8 +1,9 @@
 # Debian packages the build needs; sourced by ./test and ./run. 7zip packs exported workbooks
-# into ZIP archives (the server looks for its program on the PATH).
+# into ZIP archives (the server looks for its program on the PATH). Qt 6 Widgets serves the
+# desktop viewer only (the server links none of it).
 QUIN_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config zlib1g-dev libssl-dev libcurl4-openssl-dev
   libxml2-dev libboost-dev libxlsxwriter-dev libcairo2-dev libjpeg62-turbo-dev fonts-liberation2
-  fonts-dejavu-core libicu-dev 7zip)
+  fonts-dejavu-core libicu-dev 7zip qt6-base-dev)
 # cpp-httplib serves the URL probe's tests; nginx stands in front of the server in the browser
 # test through a reverse proxy.
 QUIN_TEST_PACKAGES=(clang-format clang-tidy libgtest-dev libbenchmark-dev libboost-math-dev chromium nodejs
