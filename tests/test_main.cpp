@@ -4,6 +4,16 @@
 #include QUIN_REGISTER_HEADER
 #include "base/systemlocale.h"
 
+// The sanitizers' settings travel with the test programs: the first error ends the program with
+// its stack, and leaks are errors, however the program is started (an environment variable
+// still overrides them). Programs built without sanitizers never call these.
+extern "C" const char* __asan_default_options() {  // NOLINT(bugprone-reserved-identifier)
+  return "detect_leaks=1:halt_on_error=1:abort_on_error=0";
+}
+extern "C" const char* __ubsan_default_options() {  // NOLINT(bugprone-reserved-identifier)
+  return "print_stacktrace=1:halt_on_error=1";
+}
+
 int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
   quin::SetSystemLocale(quin::LocaleFromName("en_US"));
