@@ -177,7 +177,8 @@ TEST_F(ExportPageTest, NothingChosenSendsNothingNotEvenAnEarlierWorkbook) {
 
 // Every Polish letter, small and capital, in the survey's texts, a table's title and the
 // statistic's label ("Liczebność waż."): a Polish session has calculated the table for its
-// pages, and the workbook still gets every letter as it is.
+// pages, and the workbook still gets every letter as it is. Its chart mixes counts and
+// percentages.
 class ExportLettersTest : public TAnalysisPageTest {
  protected:
   static constexpr const char* kSmall = "ąćęłńóśźż";
@@ -222,7 +223,7 @@ class ExportLettersTest : public TAnalysisPageTest {
           "  def analysis\r\n"
           "    def parameters\r\n"
           "      def varList list = lit; end;\r\n"
-          "      def statList list = cntW; end;\r\n"
+          "      def statList list = cntW, pctCol; end;\r\n"
           "    end;\r\n"
           "    def table title = \"Tabela " +
           std::string(kSmall) + " " + kCapital +
@@ -290,8 +291,10 @@ TEST_F(ExportLettersTest, ReachTheTableTheChartAndTheContentsSheetsAsTheyAre) {
   std::string Chart = W.Entry(Charts[0]);
   EXPECT_NE(Chart.find(Capital), std::string::npos);
   EXPECT_NE(Chart.find("Liczebność waż."), std::string::npos);
-  // Titled with the chart's full caption.
+  // Titled with the chart's full caption; its series of counts and of percentages share an
+  // automatic value axis, so no count is cut at 100.
   EXPECT_NE(Chart.find("Analiza - Wykres"), std::string::npos);
+  EXPECT_EQ(W.Query(Charts[0], "//c:valAx/c:scaling/c:max"), std::vector<std::string>{});
   // The contents sheet lists the table and the chart with their captions.
   std::vector<std::string> Contents;
   for (int Row = 3; Row <= 5; ++Row)

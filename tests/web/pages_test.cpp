@@ -237,6 +237,9 @@ TEST_F(PagesTest, PreferencesChangeTheLanguageOfEveryPage) {
   EXPECT_FALSE(P->LogoutMenu->Visible);
   ASSERT_EQ(P->AppLangsListBox->Count(), 2);
   EXPECT_EQ(P->AppLangsListBox->ItemIndex(), 1);  // "enu" sorts before "plk"
+  // The languages are named in the page's language.
+  EXPECT_EQ(P->AppLangsListBox->Items[0].Text, "angielski");
+  EXPECT_EQ(P->AppLangsListBox->Items[1].Text, "polski");
   EXPECT_FALSE(P->SurveyLangsListBox->Enabled);
   EXPECT_EQ(P->SurveyLangsListBox->Count(), 0);
   std::string Html = Page(Sid);

@@ -248,6 +248,23 @@ class RepWindowTest : public test::TWebAppTest {
   TWebSession* Session = nullptr;
 };
 
+// The element's information is the element's description in its HTML form: the statistics'
+// significance markers show as the images the table's cells carry.
+TEST_F(RepWindowTest, InformationShowsTheSignificanceMarkersAsImages) {
+  std::string Report = CrossReport();
+  const std::string Stats = "def statList list = cntA; end;";
+  Report.replace(Report.find(Stats), Stats.size(), "def statList list = cntA; sigMeans = 1; end;");
+  WriteReport("cross.zor", Report);
+  Start();
+  ASSERT_TRUE(OpenReport("cross.zor"));
+  const std::string P = Page(Sid);
+  EXPECT_NE(P.find("Significant differences between means are marked with <img "
+                   "src=\"/Files/Quin/DownRed.gif\"> and <img src=\"/Files/Quin/UpGreen.gif\">"),
+            std::string::npos)
+      << P;
+  EXPECT_EQ(P.find("&quot;-&quot; and &quot;+&quot;"), std::string::npos);
+}
+
 TEST_F(RepWindowTest, CrossTabShowsPlainCountsAndRecalculatesOnALayerChange) {
   WriteReport("cross.zor", CrossReport());
   Start();
