@@ -71,7 +71,8 @@ std::string FillElementInfo(TPelRepElem& Elem) {
     if (Blanks != std::string::npos && Blanks > 0) {
       std::string Lead;
       for (size_t I = 0; I < Blanks; ++I) Lead += "&nbsp;";
-      Line = Lead + Line.substr(Blanks);
+      Lead.append(Line, Blanks);
+      Line = std::move(Lead);
     }
     Lines += Line + "<br>";
     if (End == std::string::npos) break;
