@@ -132,6 +132,12 @@ TPelGroupValCodeRange::TPelGroupValCodeRange(TPelGroupObject* AParent, TPelSurve
 TPelGroupValCodeRange::TPelGroupValCodeRange(const TPelGroupValCodeRange& Source)
     : TPelGroupValSingle(Source), Codes(std::make_unique<TRixCodeList>(*Source.Codes)) {}
 
+namespace {
+// " in " of a condition's display text, in the session's language (the written form keeps
+// " in ").
+std::string InOperatorText() { return " " + TranslateLiteral("<PLK>w<ENU>in") + " "; }
+}  // namespace
+
 std::string TPelGroupValCodeRange::AsLabel() const {
   const std::string Name = ResponseName(Response);
   return Name.empty() ? "[" + AsString() + "]" : Name + ": [" + AsString() + "]";
@@ -148,7 +154,7 @@ std::unique_ptr<TGimResponse> TPelGroupValCodeRange::GetResponse() const {
 }
 
 std::string TPelGroupValCodeRange::GetText() const {
-  return ResponseName(Response) + " in [" + AsString() + "]";
+  return ResponseName(Response) + InOperatorText() + "[" + AsString() + "]";
 }
 
 void TPelGroupValCodeRange::WriteToStream(TStream& Stream) const {
@@ -232,7 +238,7 @@ TPelGroupVar::TPelGroupVar(const TPelGroupVar& Source)
 std::string TPelGroupVar::GetText() const {
   const std::string Name = Question ? Question->GetFullName() : std::string();
   if (Values.Count() < 2) return Name + " = " + Values.GetText();
-  return Name + " in [" + Values.GetText() + "]";
+  return Name + InOperatorText() + "[" + Values.GetText() + "]";
 }
 
 void TPelGroupVar::WriteToStream(TStream& Stream) const {

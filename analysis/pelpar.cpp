@@ -7,6 +7,7 @@
 #include "analysis/pelreselem.h"
 #include "base/format.h"
 #include "base/langmanager.h"
+#include "base/orvstrings.h"
 #include "base/random.h"
 #include "base/text.h"
 #include "deflang/rixscanner.h"
@@ -468,10 +469,19 @@ std::string TPelParMulti::GetItemInfoText(int Option, int Index) const {
   int Elem = 0;
   if (!LocateFlatItem(Index, Sub, Elem)) return {};
   const std::string Head = GetSelectionCaption() + ": ";
-  if (Elem >= 0) return Head + Sub->GetItemLabelDefault(Elem);
+  if (Elem >= 0) return InfoTextFor(Option, Head + Sub->GetItemLabelDefault(Elem));
   const std::string Label = Sub->GetName();
   const std::string List = Sub->GetListText(ShowsRanges());
-  return List != Label ? Head + Label + " [" + List + "]" : Head + Label;
+  // A name that already says what it selects (a default name such as "Selected waves: W1")
+  // is not told twice.
+  std::string Text = Label;
+  if (Label.find(List) == std::string::npos) Text += " [" + List + "]";
+  if (Label.rfind(Head, 0) != 0) Text = Head + Text;
+  return InfoTextFor(Option, Text);
+}
+
+std::string InfoTextFor(int Option, std::string_view Text) {
+  return Option == 1 ? HtmlEscape(Text) : std::string(Text);
 }
 
 // ---- TPelParList

@@ -98,6 +98,8 @@ class TPelPar : public TPelRWObject {
   virtual std::string GetShortCaption() const;
   virtual std::string GetCaption() const { return GetDisplayName(); }
   virtual void RestrictToRecset(TMerRecset* Recset) {}
+  // The comment on an item (or the whole dimension) below a table; Option 1 asks for HTML
+  // (texts escaped, significance markers as images), 0 for plain text.
   virtual std::string GetItemInfoText(int Option, int Index) const { return {}; }
   virtual std::string GetDimInfoText(int Option, int Index) const {
     return GetItemInfoText(Option, Index);
@@ -414,5 +416,8 @@ class TPelParSelections : public TOrvObject {
   // A "parSelections" block when some pair holds an index above 0.
   void WriteToStream(TStream& Stream, int& Indent, const TPelParList& ParList) const;
 };
+
+// Text as an information text of Option: escaped for HTML (Option 1), else as it stands.
+std::string InfoTextFor(int Option, std::string_view Text);
 
 }  // namespace quin

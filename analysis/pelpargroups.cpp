@@ -115,12 +115,13 @@ std::unique_ptr<TGimWaveList> TPelParGroups::GetInfoWaveList() const {
   return TGimWaveList::CreateSubset(Survey, /*OwnsWaves=*/false, /*AddAll=*/true);
 }
 
-std::string TPelParGroups::GroupBlock(TPelGroup* Group) const {
+std::string TPelParGroups::GroupBlock(TPelGroup* Group, int Option) const {
   if (!Group) return {};
   TMerRecset* R = Owner && Owner->BasedOn ? Owner->BasedOn->Recset : nullptr;
   const std::unique_ptr<TGimWaveList> Waves = GetInfoWaveList();
-  return "\r\n  " + Group->GetText() + "\r\n  " +
-         GetGroupInfoText(Group, 0, Waves.get(), Owner ? Owner->Weight : nullptr, R);
+  return "\r\n  " + InfoTextFor(Option, Group->GetText()) + "\r\n  " +
+         InfoTextFor(Option,
+                     GetGroupInfoText(Group, 0, Waves.get(), Owner ? Owner->Weight : nullptr, R));
 }
 
 std::string TPelParGroups::GetItemInfoText(int Option, int Index) const {
@@ -129,7 +130,7 @@ std::string TPelParGroups::GetItemInfoText(int Option, int Index) const {
     if (SubPar(I)->Hidden) continue;
     if (K++ == Index)
       return TranslateLiteral("<PLK>Wybrana grupa docelowa:<ENU>Selected target group:") +
-             GroupBlock(As<TPelGroup>(SubPar(I)));
+             GroupBlock(As<TPelGroup>(SubPar(I)), Option);
   }
   return {};
 }
@@ -137,7 +138,7 @@ std::string TPelParGroups::GetItemInfoText(int Option, int Index) const {
 std::string TPelParGroups::GetDimInfoText(int Option, int Index) const {
   std::string S = TranslateLiteral("<PLK>Grupy docelowe:<ENU>Target groups:");
   for (int I = 0; I < SubParCount(); ++I)
-    if (!SubPar(I)->Hidden) S += GroupBlock(As<TPelGroup>(SubPar(I)));
+    if (!SubPar(I)->Hidden) S += GroupBlock(As<TPelGroup>(SubPar(I)), Option);
   return S;
 }
 

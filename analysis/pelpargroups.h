@@ -65,8 +65,8 @@ class TPelParGroups : public TPelParMulti {
   // The description of Mode (0, 1 or 3) from C.
   std::string InfoText(int Mode, const TInfoCounts& C, const TGimWeight* Weight,
                        TMerRecset* Recset) const;
-  // "  " + the group's text + CR LF + "  " + its description.
-  std::string GroupBlock(TPelGroup* Group) const;
+  // "  " + the group's text + CR LF + "  " + its description, escaped for HTML with Option 1.
+  std::string GroupBlock(TPelGroup* Group, int Option) const;
 };
 
 }  // namespace quin

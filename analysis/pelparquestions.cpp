@@ -374,9 +374,10 @@ std::string TPelParDefQuestions::GetCaption() const {
 std::string TPelParDefQuestions::GetItemInfoText(int Option, int Index) const {
   const TPelRespItems I = Items(/*Selectable=*/true, /*Means=*/false);
   if (Index < 0 || Index >= static_cast<int>(I.size())) return {};
-  return CurrentLangManager().Translate(
-             Cp1250("<PLK>Wybrane pytanie i odpowiedź<ENU>Selected question and response")) +
-         ": " + RespItemText(I[Index].Question->GetName(), I[Index]);
+  return InfoTextFor(
+      Option, CurrentLangManager().Translate(
+                  Cp1250("<PLK>Wybrane pytanie i odpowiedź<ENU>Selected question and response")) +
+                  ": " + RespItemText(I[Index].Question->GetName(), I[Index]));
 }
 
 // ---- Record sets and random content

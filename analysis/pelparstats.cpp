@@ -189,7 +189,7 @@ std::string TPelParStats::SigText(int Mode, const char* Plk, const char* Enu) co
 
 std::string TPelParStats::GetItemInfoText(int Mode, int Index) const {
   const TOrvLangManager& L = CurrentLangManager();
-  auto Text = [Mode](const std::string& S) { return Mode == 1 ? HtmlEscape(S) : S; };
+  auto Text = [Mode](const std::string& S) { return InfoTextFor(Mode, S); };
   std::vector<std::string> Lines;
   if (const TGimStat* S = Stat(Index))
     Lines.push_back(Tr("<PLK>Wybrana statystyka<ENU>Selected statistic") + ": " +

@@ -168,7 +168,7 @@ std::string TPelSubParWaves::GetDefaultName() const {
   else if (Mode == wmLast)
     S = Format(Tr("<PLK>Ostatnie fale (%d)<ENU>Last waves (%d)"), {LastCount}, L.FormatSettings);
   else
-    S = Tr("<PLK>Wybrane fale<ENU>Other waves") + ": " + GetListText(true);
+    S = Tr("<PLK>Wybrane fale<ENU>Selected waves") + ": " + GetListText(true);
   if (Rolled > 1)
     S += " (" +
          Format(Tr("<PLK>średnia ruchoma po %d<ENU>moving average by %d"), {Rolled},

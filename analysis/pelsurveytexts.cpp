@@ -110,10 +110,11 @@ std::string LanguagesText(const TPelSurvey& S) {
       ": <br>";
   const TOrvLangManager* M = SurveyLangManager(&S);
   for (const std::string& Code : S.Environ->LanguagesList) {
-    // The system's name reaches the page in the page's character set, as survey texts do.
-    std::string Name = LanguageDisplayName(Code);
+    // The name in the session's language reaches the page in the page's character set, as
+    // survey texts do.
+    std::string Name = LanguageDisplayName(Code, CurrentLangManager().Current());
     if (M) M->PostProcessText(Name);
-    T += "&nbsp&nbsp<b>" + HtmlEscape(Name) + "</b><br>";
+    T += "&nbsp;&nbsp;<b>" + HtmlEscape(Name) + "</b><br>";
   }
   return T + "<br>";
 }

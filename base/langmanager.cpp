@@ -146,6 +146,11 @@ void TOrvLangManager::UpdateSeparators() {
   }
 }
 
+void SetUpSessionLanguage(TOrvLangManager& Session, TOrvLangManager* Survey) {
+  Session.SetSeparatorsByLanguage(true);
+  if (Survey) Survey->SetLanguage(Session.Current());
+}
+
 // ---- the current manager
 
 namespace {

@@ -80,6 +80,12 @@ bool HasSessionLangManager();
 // A bilingual literal of the source (UTF-8) in the calling session's language (Windows-1250).
 std::string TranslateLiteral(std::string_view Utf8);
 
+// The language set-up of an analyst's session, the same for a web session (at its start, when a
+// survey opens and at a change of language) and for the report tool: the session's numbers take
+// the separators of its language, and the open survey's own texts (Survey, when there is one)
+// follow the session's language.
+void SetUpSessionLanguage(TOrvLangManager& Session, TOrvLangManager* Survey = nullptr);
+
 // Binds a session's manager to the calling thread for the lifetime of the guard.
 class TLangManagerBinding {
  public:

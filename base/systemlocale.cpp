@@ -133,7 +133,11 @@ bool SetDateFormatsByLanguage(TFormatSettings& Settings, std::string_view Code) 
 }
 
 std::string LanguageDisplayName(std::string_view Code) {
-  const bool Polish = SystemLocale().LanguageAbbrev == "PLK";
+  return LanguageDisplayName(Code, SystemLocale().LanguageAbbrev);
+}
+
+std::string LanguageDisplayName(std::string_view Code, std::string_view InLanguage) {
+  const bool Polish = SameText(InLanguage, "PLK");
   for (const LangRow& R : kLanguages)
     if (SameText(Code, R.Abbrev)) return Polish ? Cp1250(R.Polish) : std::string(R.English);
   return "";

@@ -32,5 +32,7 @@ bool SetDateFormatsByLanguage(TFormatSettings& Settings, std::string_view Code);
 // The display name of a three-letter language code, without regard to case; "" when unknown.
 // Names are in Polish when the system locale is Polish, else in English.
 std::string LanguageDisplayName(std::string_view Code);
+// The same in the language InLanguage (a three-letter code): Polish for "plk", else English.
+std::string LanguageDisplayName(std::string_view Code, std::string_view InLanguage);
 
 }  // namespace quin

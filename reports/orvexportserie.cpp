@@ -390,6 +390,11 @@ void ExportChartToExcel(TXlChart& X, const TChart& Chart) {
     if (Chart.Series[std::size_t(I)].Active) Sources.push_back(I);
   X.Series.resize(Sources.size());
   bool AnyPie = false;
+  // The sheet's chart has one value axis: it keeps a fixed scale (the percentages' 0 to 100)
+  // only when every series stands on that axis; series on different axes share an automatic
+  // one, so that no value is cut off.
+  const TChartAxis* ValueAxis = nullptr;
+  bool MixedAxes = false;
   for (std::size_t K = 0; K < Sources.size(); ++K) {
     const TChartSeries& S = Chart.Series[std::size_t(Sources[K])];
     TXlSeries& Xs = X.Series[K];
@@ -411,6 +416,13 @@ void ExportChartToExcel(TXlChart& X, const TChart& Chart) {
     const TChartAxis& Val = S.IsHorizontal() ? Chart.HorizAxisOf(S) : Chart.VertAxisOf(S);
     ConvertAxis(X.CategoryAxis, Cat);
     ConvertAxis(X.ValueAxis, Val);
+    MixedAxes = MixedAxes || (ValueAxis && ValueAxis != &Val);
+    ValueAxis = &Val;
+  }
+  if (MixedAxes) {
+    X.ValueAxis.Minimum.reset();
+    X.ValueAxis.Maximum.reset();
+    X.ValueAxis.MajorUnit.reset();
   }
   // Lines and three-dimensional areas put their points on the category axis' tick marks.
   for (const TXlSeries& Xs : X.Series) {

@@ -235,9 +235,23 @@ void TPelRepElemChart::AddChartPoint(const TChart& Chart, TChartSeries& Series, 
     if (Real) Series.Add(X, Label);
     return;
   }
+  // Counts (and the bases that cells of total lines show) go on the automatic axis,
+  // percentages on the axis of 0 to 100, other statistics on their own automatic axis. A series
+  // has one axis: points of different kinds put it on the automatic axis of counts, so that no
+  // value is cut off.
   const TGimStat* Stat = Cell ? Cell->Stat : nullptr;
-  const bool Count = Stat && Stat->Is<TGimStatCnt>();
-  const bool Pct = Stat && Stat->Is<TGimStatPct>();
+  bool Count = Stat && (Stat->Is<TGimStatCnt>() || Cell->IsBaseCell());
+  bool Pct = Stat && !Count && Stat->Is<TGimStatPct>();
+  if (!Series.Points.empty()) {
+    const bool WasCount = Series.IsHorizontal() ? Series.HorizAxis == THorizAxis::Bottom
+                                                : Series.VertAxis == TVertAxis::Left;
+    const bool WasPct = Series.IsHorizontal() ? Series.HorizAxis == THorizAxis::Top
+                                              : Series.VertAxis == TVertAxis::Right;
+    if (WasCount != Count || WasPct != Pct) {
+      Count = true;
+      Pct = false;
+    }
+  }
   if (Series.IsHorizontal()) {
     Series.HorizAxis = Count ? THorizAxis::Bottom : Pct ? THorizAxis::Top : THorizAxis::Custom;
     if (!Count && !Pct) Series.CustomHorizAxis = CustomAxisIndex(Chart, true);

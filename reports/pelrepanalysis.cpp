@@ -121,10 +121,11 @@ std::string TPelRepElemAnalysis::GetOwnDescription(int Options) {
   if (L.BasedOn && Survey && Survey->RecsetCount() > 1) {
     const TOrvLangManager* SL = SurveyLangManager(Survey);
     Text += Translated("<PLK>Zbiór danych<ENU>Recordset") + ": " +
-            (SL ? SL->Translate(L.BasedOn->Name) : L.BasedOn->Name) + "\r\n";
+            InfoTextFor(Options, SL ? SL->Translate(L.BasedOn->Name) : L.BasedOn->Name) + "\r\n";
   }
   if (L.Weight)
-    Text += Translated("<PLK>Ważenie danych<ENU>Data weighting") + ": " + L.Weight->GetFullName();
+    Text += Translated("<PLK>Ważenie danych<ENU>Data weighting") + ": " +
+            InfoTextFor(Options, L.Weight->GetFullName());
   return Text;
 }
 
@@ -133,7 +134,8 @@ void TPelRepElemAnalysis::AppendText(std::vector<std::string>& Lines, int Option
   if (!Notes.empty())
     Lines.push_back(Translated("<PLK>Notatki<ENU>Notes") + "\r\n" +
                     WithoutTrailingLineBreaks(Notes) + "\r\n");
-  const std::string Description = GetOwnDescription(Options);
+  // A text form: its comments in plain text (Options only chooses the markers).
+  const std::string Description = GetOwnDescription(0);
   if (!Description.empty())
     Lines.push_back(Translated("<PLK>Uwagi<ENU>Comments") + "\r\n" +
                     WithoutTrailingLineBreaks(Description) + "\r\n");

@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "analysis/pelrwobject.h"
+#include "analysis/pelsurvey.h"
 #include "base/format.h"
 #include "base/langmanager.h"
 #include "base/orvstrings.h"
@@ -37,7 +38,12 @@ TPelRep* TPelRepElem::Report() const {
 }
 
 std::string TPelRepElem::GetCaption() const {
-  if (!Title.empty()) return Title;
+  // A title is a text of the report (it may hold a section per survey language): the survey's
+  // texts are shown in the survey's language.
+  if (!Title.empty()) {
+    const TOrvLangManager* SL = SurveyLangManager(Survey);
+    return SL ? SL->Translate(Title) : Title;
+  }
   std::string S = GetKindCaption();
   if (Number > 0) S += " " + IntToStr(Number);
   return S;

@@ -65,7 +65,8 @@ class TPelRepElem : public TOrvTreeNode {
   virtual bool HasContent() { return true; }
   // "Analysis", "Table", "Chart" translated; empty for the root.
   virtual std::string GetKindCaption() const = 0;
-  // The title; without one the kind caption, then " " and the number when it is above 0.
+  // The title in the survey's language; without one the kind caption, then " " and the number
+  // when it is above 0.
   virtual std::string GetCaption() const;
   virtual void SetExpanded(bool Value);
   virtual void SetTitle(std::string_view Text);

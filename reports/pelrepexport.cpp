@@ -17,6 +17,7 @@
 #include "reports/pelchart.h"
 #include "reports/pelrep.h"
 #include "reports/pelrepelem.h"
+#include "reports/peltable.h"
 
 namespace quin {
 
@@ -35,13 +36,25 @@ std::string WithoutTrailingBreaks(std::string S) {
 
 }  // namespace
 
+TPelRepElemTable* ExportedTable(TPelRepElem& Elem) {
+  if (auto* C = As<TPelRepElemChart>(&Elem)) return C->GetTable();
+  return As<TPelRepElemTable>(&Elem);
+}
+
 void ExportElementToExcel(TOrvExcel& Excel, TPelRepElem& Elem, TXlWorksheet* Contents, int Options,
                           int Index) {
+  // The table's texts are made afresh from the program's own texts: those a page left behind
+  // are in the page's character set.
+  if (TPelRepElemTable* T = ExportedTable(Elem)) T->RefreshTexts();
   // A chart is filled afresh as for the pages (a template that cannot be read gives the
   // default look) and becomes a chart sheet.
   if (auto* C = As<TPelRepElemChart>(&Elem)) {
-    ExportChartSheet(Excel, C->CreateChart(true), C->GetIdentPath(false), Contents, Index,
-                     C->GetFullCaption());
+    TChart Chart = C->CreateChart(true);
+    // A chart sheet stands on its own: the chart's full caption titles it.
+    const std::string Caption = C->GetFullCaption();
+    Chart.Title.Visible = true;
+    Chart.Title.Text = {Caption};
+    ExportChartSheet(Excel, Chart, C->GetIdentPath(false), Contents, Index, Caption);
     return;
   }
   Elem.ExportToExcel(Excel, Contents, Options, Index);

@@ -14,6 +14,7 @@ namespace quin {
 class TOrvExcel;
 class TPelRep;
 class TPelRepElem;
+class TPelRepElemTable;
 class TXlWorksheet;
 
 // The product lines of the introduction sheet.
@@ -35,6 +36,10 @@ void ExportReportToExcel(const std::string& FileName, TPelRep& Report,
                          const std::vector<TPelRepElem*>& Elements,
                          const TPelExportProgress& Progress, bool SigMarkers, bool TOC,
                          const TPelExportProduct& Product);
+
+// The table whose texts an element's sheet is made of: a table itself, a chart's table, else
+// none.
+TPelRepElemTable* ExportedTable(TPelRepElem& Elem);
 
 // One element's sheet: the chart elements' chart sheet, every other element's own export.
 void ExportElementToExcel(TOrvExcel& Excel, TPelRepElem& Elem, TXlWorksheet* Contents, int Options,

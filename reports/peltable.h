@@ -198,6 +198,10 @@ class TPelRepElemTable : public TPelRepElem {
 
   // ---- Outputs (peltableoutput.cpp)
   void FillCoordinates();
+  // The texts made afresh from the calculated cells, as every output wants them: header texts
+  // in the current language (without new elements), coordinates, cell texts and the sort.
+  // Nothing before the first calculation.
+  void RefreshTexts();
   void RenderHtml(std::vector<std::string>& Lines) const;
   // The HTML as one text, one line per tag line.
   std::string RenderHtmlText() const;

@@ -263,8 +263,8 @@ class TPelTableLayout {
     if (Count <= 0) return;
     const int First = Cols ? T.FirstDataCol : T.FirstDataRow;
     const bool Total = MarginIsTotal();
-    const std::string Label =
-        CurrentLangManager().Translate(Total ? "<PLK>Total<ENU>Total" : "<PLK>N =<ENU>N =");
+    const std::string Label = CurrentLangManager().Translate(Total ? Cp1250("<PLK>Ogółem<ENU>Total")
+                                                                   : "<PLK>N =<ENU>N =");
     TRun O;
     O.WithObjects = WithObjects;
     O.WithTexts = true;

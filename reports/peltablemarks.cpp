@@ -20,8 +20,14 @@ namespace quin {
 
 namespace {
 
+// Whether a computable cell has cases under hiding mode 1: its base holds some. A count has
+// no base of its own (its base is the empty sentinel): its own cases decide.
+bool HasCases(const TPelRes& Cell) {
+  return IsRealValue(Cell.BaseA) ? Cell.BaseA > 0 : Cell.CellA > 0;
+}
+
 // Whether the cells of one line make it empty under Mode: at least one result cell, none
-// computable with a base (mode 1) or a value other than 0 (other modes); a limit-row cell or
+// computable with cases (mode 1) or a value other than 0 (other modes); a limit-row cell or
 // one that cannot be defined keeps the line.
 template <class TCells>
 bool LineEmpty(int Mode, TCells&& ForEachCell) {
@@ -33,7 +39,7 @@ bool LineEmpty(int Mode, TCells&& ForEachCell) {
       return;
     }
     if (!Cell.IsComputable()) return;
-    if (Mode == 1 ? Cell.BaseA > 0 : Cell.Value != 0) Kept = true;
+    if (Mode == 1 ? HasCases(Cell) : Cell.Value != 0) Kept = true;
   });
   return AnyCell && !Kept;
 }

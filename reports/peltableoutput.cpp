@@ -39,6 +39,16 @@ std::string Translated(std::string_view Utf8) {
 
 std::string PelColumnLetters(int N) { return ColumnLetters(N); }
 
+void TPelRepElemTable::RefreshTexts() {
+  if (!Calculated) return;
+  ClearHeaderTexts();
+  BuildRowHeaders(false);
+  BuildColHeaders(false);
+  FillCoordinates();
+  FormatCellTexts();
+  ApplySort();
+}
+
 void TPelRepElemTable::FillCoordinates() {
   for (int R = 1; R < RowCount; ++R) SetTextAt(0, R, IntToStr(R));
   for (int C = 1; C < ColCount; ++C) SetTextAt(C, 0, ColumnLetters(C));
@@ -224,7 +234,8 @@ void TPelRepElemTable::CopyTableAsText(std::vector<std::string>& Lines,
     Text += Translated("<PLK>Notatki<ENU>Notes") + "\r\n" + WithoutTrailingLineBreaks(Notes) +
             "\r\n\r\n";
   if (Flags & kPelTextComments) {
-    const std::string D = AllDescriptions ? GetDescription(Options) : GetOwnDescription(Options);
+    // The text form is plain text: its comments too, whatever Options asks of the values.
+    const std::string D = AllDescriptions ? GetDescription(0) : GetOwnDescription(0);
     if (!D.empty())
       Text += Translated("<PLK>Uwagi<ENU>Comments") + "\r\n" + WithoutTrailingLineBreaks(D) +
               "\r\n\r\n";

@@ -93,10 +93,10 @@ void TPelWizGenTable1D::BuildTables(TPelRepElemAnalysis& Analysis) {
 std::string TPelWizGenTable1D::GetDescription() const {
   return Describe(
       "<PLK>Oblicza rozkłady i/lub średnie odpowiedzi z wybranych pytań.\\n\\nProsta analiza "
-      "umożliwiająca szybkie zapoznanie się z podstawowymi wynikami,np. wielkościami grup "
+      "umożliwiająca szybkie zapoznanie się z podstawowymi wynikami, np. wielkościami grup "
       "wiekowych czy używaniem marek.<ENU>Calculates distribution and/or means of responses of "
       "selected questions.\\n\\nA simple analysis which may help in getting a first view of the "
-      "results,such as age group sizes or the usage of brands.");
+      "results, such as age group sizes or the usage of brands.");
 }
 
 // ---- 1, 2: compare target groups
@@ -118,19 +118,19 @@ void TPelWizGenCmpGroupsAbs::BuildTables(TPelRepElemAnalysis& Analysis) {
 std::string TPelWizGenCmpGroupsTwo::GetDescription() const {
   return Describe(
       "<PLK>Porównuje wyniki wybranego pytania w dwóch grupach docelowych.\\n\\nWyniki "
-      "przedstawione zostaną w tabeli dwuwymiarowej z grupami w kolumnach,a wybranymi pytaniami "
+      "przedstawione zostaną w tabeli dwuwymiarowej z grupami w kolumnach, a wybranymi pytaniami "
       "w wierszach.<ENU>Compares results of two target groups.\\n\\nThe results will be "
-      "presented as a cross-tab with target groups in columns,and selected questions in rows.");
+      "presented as a cross-tab with target groups in columns, and selected questions in rows.");
 }
 
 std::string TPelWizGenCmpGroupsMany::GetDescription() const {
   return Describe(
       "<PLK>Porównuje wyniki wybranego pytania w dwóch lub większej liczbie grup docelowych."
-      "\\n\\nWyniki przedstawione zostaną w tabeli dwuwymiarowej z grupami w kolumnach,a "
-      "wybranymi pytaniami w wierszach. Do zdefiniowania wielu grup docelowychbędzie służyć "
+      "\\n\\nWyniki przedstawione zostaną w tabeli dwuwymiarowej z grupami w kolumnach, a "
+      "wybranymi pytaniami w wierszach. Do zdefiniowania wielu grup docelowych będzie służyć "
       "okno dialogowe złożonej edycji parametru.<ENU>Compares results in two or more target "
       "groups.\\n\\nThe results will be presented as a cross-tab with target groups in "
-      "columns,and selected questions in rows. To define multiple target groups,a dialog for "
+      "columns, and selected questions in rows. To define multiple target groups, a dialog for "
       "complex definitions of target groups will be presented.");
 }
 
@@ -159,14 +159,14 @@ void TPelWizGenTable2D::BuildTables(TPelRepElemAnalysis& Analysis) {
 std::string TPelWizGenTable2D::GetDescription() const {
   return Describe(
       "<PLK>Oblicza przecięcia pytań w tablicach dwuwymiarowych.\\n\\nObliczenia wykonywane są "
-      "dla wybranych par pytań, gdzie pierwsze pytanie jestz pierwszej grupy, drugie pytanie - "
-      "z grupy drugiej.Wyniki zostaną przedstawione w tabeli dwuwymiarowej.Za pomocą tej "
-      "analizy można np. zbadać używanie marki w zależności od płci, wiekuczy wielkości "
+      "dla wybranych par pytań, gdzie pierwsze pytanie jest z pierwszej grupy, drugie pytanie - "
+      "z grupy drugiej. Wyniki zostaną przedstawione w tabeli dwuwymiarowej. Za pomocą tej "
+      "analizy można np. zbadać używanie marki w zależności od płci, wieku czy wielkości "
       "miejscowości zamieszkania respondenta.<ENU>Calculates a standard two-dimensional "
-      "cross-tab.\\n\\nThe calculations are carried out for each pair of questions,where the "
-      "first question is from the first group, and the second one - from the second group.The "
-      "results will be presented in a two-dimensional table.With the help of this analysis you "
-      "can, for instance, calculate brand usage in sex and age groups,city size groups and "
+      "cross-tab.\\n\\nThe calculations are carried out for each pair of questions, where the "
+      "first question is from the first group, and the second one - from the second group. The "
+      "results will be presented in a two-dimensional table. With the help of this analysis you "
+      "can, for instance, calculate brand usage in sex and age groups, city size groups and "
       "regions, etc.");
 }
 
@@ -188,11 +188,11 @@ void TPelWizGenCmpWaves::BuildTables(TPelRepElemAnalysis& Analysis) {
 std::string TPelWizGenCmpWaves::GetDescription() const {
   return Describe(
       "<PLK>Przedstawia zmiany odpowiedzi na wybrane pytania w kolejnych falach badania.\\n\\n"
-      "Wyniki zostaną przedstawione w tabeli, w której w kolumnachumieszczone będą kolejne "
-      "fale, natomiast w wierszach wybranepytania. Można w ten sposób obserwować trendy "
+      "Wyniki zostaną przedstawione w tabeli, w której w kolumnach umieszczone będą kolejne "
+      "fale, natomiast w wierszach wybrane pytania. Można w ten sposób obserwować trendy "
       "zachowań konsumentów.<ENU>Calculates a cross-tab of selected questions by waves of the "
-      "survey.\\n\\nThe results will be presented in a table, in which waves will be placedin "
-      "columns, and in rows - the selected questions.Thus you can, for instance, analyze trends "
+      "survey.\\n\\nThe results will be presented in a table, in which waves will be placed in "
+      "columns, and in rows - the selected questions. Thus you can, for instance, analyze trends "
       "in consumer behavior.");
 }
 
@@ -201,8 +201,8 @@ std::string TPelWizGenCmpWaves::GetDescription() const {
 void TPelWizGenComplex::AddOwnParameters() {
   TPelPar* Q = AddQuestionsParameter(
       {},
-      "<PLK>Należy wybrać JEDNO pytanie (złożone).W przeciwnym przypadku pytania nie "
-      "zostaną automatycznie podzielone na osie.<ENU>Select ONE (complex) question.If you "
+      "<PLK>Należy wybrać JEDNO pytanie (złożone). W przeciwnym przypadku pytania nie "
+      "zostaną automatycznie podzielone na osie.<ENU>Select ONE (complex) question. If you "
       "select several questions, the program will not split them into their axes.");
   // The parameter's question tree lists only the questions of several response axes.
   static_cast<TPelParDefQuestions*>(Q)->ModulesOnly = true;
@@ -228,12 +228,12 @@ void TPelWizGenComplex::BuildTables(TPelRepElemAnalysis& Analysis) {
 std::string TPelWizGenComplex::GetDescription() const {
   return Describe(
       "<PLK>Tworzy analizę na podstawie pytań złożonych (wielowymiarowych).\\n\\nPytania "
-      "złożone mają na ogół postać tabeli w kwestionariuszu (lub baterii skal)i są opisane za "
-      "pomocą co najmniej dwóch osi (np. opinie x skala lub stwierdzenia x marki).Kreator "
+      "złożone mają na ogół postać tabeli w kwestionariuszu (lub baterii skal) i są opisane za "
+      "pomocą co najmniej dwóch osi (np. opinie x skala lub stwierdzenia x marki). Kreator "
       "automatycznie umieści pierwsze osie pytania w wierszach, ostatnią oś w kolumnach.<ENU>"
       "Sets up an analysis based on complex (multi-dimensional) questions.\\n\\nComplex "
-      "questions usually have the look of a table in a questionnaire (or a series of scales)and "
-      "are defined by at least two axes (e.g. statements x scale).The wizard will automatically "
+      "questions usually have the look of a table in a questionnaire (or a series of scales) and "
+      "are defined by at least two axes (e.g. statements x scale). The wizard will automatically "
       "place starting axes in rows and the last axis in columns.");
 }
 
@@ -242,11 +242,11 @@ std::string TPelWizGenComplex::GetDescription() const {
 void TPelWizGenCrossBann::AddOwnParameters() {
   AddQuestionsParameter(
       kInColumns,
-      "<PLK>Należy wybrać JEDNO pytanie o skali co najmniej porządkowej (lepiej: przedziałowej)."
-      "W przypadku wyboru wielu pytań, tabela może być nieczytelna.W przypadku wyboru pytania o "
+      "<PLK>Należy wybrać JEDNO pytanie o skali co najmniej porządkowej (lepiej: przedziałowej). "
+      "W przypadku wyboru wielu pytań, tabela może być nieczytelna. W przypadku wyboru pytania o "
       "skali nominalnej, średnia nie będzie miała sensu.<ENU>Select ONE question with at least "
-      "an ordinal scale (better: interval).If you select several questions, the table may be "
-      "overly complex.If you select a question with nominal responses, means will have no "
+      "an ordinal scale (better: interval). If you select several questions, the table may be "
+      "overly complex. If you select a question with nominal responses, means will have no "
       "meaning.");
   AddQuestionsParameter(kInRows);
   AddStatsParameter({&TGimStatPctRow::StaticClass(), &TGimStatMeanRow::StaticClass()}, true, true);
@@ -264,9 +264,9 @@ void TPelWizGenCrossBann::BuildTables(TPelRepElemAnalysis& Analysis) {
 std::string TPelWizGenCrossBann::GetDescription() const {
   return Describe(
       "<PLK>Tabela dwuwymiarowa (rozkłady + średnie)\\n\\nTabela dwuwymiarowa pokazująca "
-      "rozkłady wraz ze średnimi z tego samego pytania (np. ocena reklamy)przecięte przez "
-      "pytania z grupy drugiej.<ENU>Cross-tabs + means\\n\\nA cross-tabs showing the "
-      "distributions and means of one questions (such as ad evaluation)crossed by questions "
+      "rozkłady wraz ze średnimi z tego samego pytania (np. ocena reklamy) przecięte przez "
+      "pytania z grupy drugiej.<ENU>Cross-tabs + means\\n\\nA cross-tab showing the "
+      "distributions and means of one question (such as ad evaluation) crossed by questions "
       "from the second group.");
 }
 

@@ -4,6 +4,7 @@
 
 #include "base/format.h"
 #include "base/langmanager.h"
+#include "base/orvstrings.h"
 #include "base/text.h"
 
 namespace quin {
@@ -78,8 +79,8 @@ std::vector<TGimStatKind> BuildKinds() {
     const ClassInfo& Class;
     const char* ID;
     const char* LegacyID;
-    const char* Prefix;  // null: the ID
-    const char* ShortName;
+    const char* Prefix;        // null: the ID
+    const char* ShortNames;    // UTF-8, bilingual; the English one is the plain label
     const char* Names;         // UTF-8
     const char* Descriptions;  // UTF-8
     const ClassInfo* Transposed;
@@ -110,101 +111,104 @@ std::vector<TGimStatKind> BuildKinds() {
       " (equal to layer indicator).";
 
   const TRow Rows[] = {
-      {TGimStatCntA::StaticClass(), "cntA", "", "cnt", "Cnt",
+      {TGimStatCntA::StaticClass(), "cntA", "", "cnt", "<PLK>Liczebność<ENU>Cnt",
        "<PLK>Liczebność (faktyczna)<ENU>Count (actual)",
        "<PLK>Liczba (faktyczna) respondentów w komórce.<ENU>Count (actual) of respondent in a "
        "cell.",
        nullptr, AxisNone},
-      {TGimStatCntW::StaticClass(), "cntW", "cnt", "cnt", "CntW",
+      {TGimStatCntW::StaticClass(), "cntW", "cnt", "cnt", "<PLK>Liczebność waż.<ENU>CntW",
        "<PLK>Liczebność (ważona)<ENU>Count (weighted)",
        "<PLK>Liczba (ważona) respondentów w komórce.<ENU>Count (weighted) of respondents in a "
        "cell.",
        nullptr, AxisNone},
-      {TGimStatPctLayer::StaticClass(), "pctLayer", "TotPct", "pct", "Layer %",
-       "<PLK>Procent w warstwie<ENU>Layer percent",
+      {TGimStatPctLayer::StaticClass(), "pctLayer", "TotPct", "pct",
+       "<PLK>% w warstwie<ENU>Layer %", "<PLK>Procent w warstwie<ENU>Layer percent",
        "<PLK>Liczba respondentów w komórce podzielona przez liczbę respondentów w warstwie."
        "<ENU>Number of respondents in a cell divided by number of respondents in the layer.",
        nullptr, AxisNone},
-      {TGimStatPctRow::StaticClass(), "pctRow", "RowPct", "pct", "Row %",
+      {TGimStatPctRow::StaticClass(), "pctRow", "RowPct", "pct", "<PLK>% w wierszu<ENU>Row %",
        "<PLK>Procent w wierszach<ENU>Row percent",
        "<PLK>Liczba respondentów w komórce podzielona przez liczbę respondentów w wierszu."
        "<ENU>Number of respondents in a cell divided by number of respondents in the cell's "
        "row.",
        &TGimStatPctCol::StaticClass(), AxisRow},
-      {TGimStatPctCol::StaticClass(), "pctCol", "ColPct", "pct", "Col %",
+      {TGimStatPctCol::StaticClass(), "pctCol", "ColPct", "pct", "<PLK>% w kolumnie<ENU>Col %",
        "<PLK>Procent w kolumnach<ENU>Column percent",
        "<PLK>Liczba respondentów w komórce podzielona przez liczbę respondentów w kolumnie."
        "<ENU>Number of respondents in a cell divided by number of respondents in the cell's "
        "column.",
        &TGimStatPctRow::StaticClass(), AxisCol},
-      {TGimStatIndex::StaticClass(), "index", "", nullptr, "Index",
+      {TGimStatIndex::StaticClass(), "index", "", nullptr, "<PLK>Indeks<ENU>Index",
        "<PLK>Indeks podobieństwa<ENU>Affinity index",
        "<PLK>Podobieństwo wyników w komórce do podstawy pokazane jako indeks.<ENU>Similarity of "
        "results in the cell to the base shown as an index.",
        nullptr, AxisRow | AxisCol},
-      {TGimStatEst::StaticClass(), "est", "", nullptr, "Est ('000)",
+      {TGimStatEst::StaticClass(), "est", "", nullptr, "<PLK>Estymacja ('000)<ENU>Est ('000)",
        "<PLK>Estymacja populacyjna<ENU>Population estimation",
        "<PLK>Estymowana wielkość populacji w komórce.<ENU>The estimated population size in a "
        "cell.",
        nullptr, AxisNone},
-      {TGimStatMeanRow::StaticClass(), "meanRow", "", "mean", "Row Mean",
+      {TGimStatMeanRow::StaticClass(), "meanRow", "", "mean", "<PLK>Średnia w wierszu<ENU>Row Mean",
        "<PLK>Średnia w wierszach<ENU>Row mean",
        "<PLK>Średnia z komórek w wierszu, grupowana po pytaniach.<ENU>The mean of cells in the "
        "cell's row, grouped by questions.",
        &TGimStatMeanCol::StaticClass(), AxisRow},
-      {TGimStatMeanCol::StaticClass(), "meanCol", "", "mean", "Col Mean",
-       "<PLK>Średnia w kolumnach<ENU>Column mean",
+      {TGimStatMeanCol::StaticClass(), "meanCol", "", "mean",
+       "<PLK>Średnia w kolumnie<ENU>Col Mean", "<PLK>Średnia w kolumnach<ENU>Column mean",
        "<PLK>Średnia z komórek w kolumnie, grupowana po pytaniach.<ENU>The mean of cells in the "
        "cell's column, grouped by questions.",
        &TGimStatMeanRow::StaticClass(), AxisCol},
-      {TGimStatVarianceRow::StaticClass(), "varRow", "", "var", "Row Var",
-       "<PLK>Wariancja w wierszach<ENU>Row variance",
+      {TGimStatVarianceRow::StaticClass(), "varRow", "", "var",
+       "<PLK>Wariancja w wierszu<ENU>Row Var", "<PLK>Wariancja w wierszach<ENU>Row variance",
        "<PLK>Wariancja z komórek w wierszu, grupowana po pytaniach.<ENU>The variance of cells "
        "in the cell's row, grouped by questions.",
        &TGimStatVarianceCol::StaticClass(), AxisRow},
-      {TGimStatVarianceCol::StaticClass(), "varCol", "", "var", "Col Var",
-       "<PLK>Wariancja w kolumnach<ENU>Column variance",
+      {TGimStatVarianceCol::StaticClass(), "varCol", "", "var",
+       "<PLK>Wariancja w kolumnie<ENU>Col Var", "<PLK>Wariancja w kolumnach<ENU>Column variance",
        "<PLK>Wariancja z komórek w kolumnie, grupowana po pytaniach.<ENU>The variance of cells "
        "in the cell's column, grouped by questions.",
        &TGimStatVarianceRow::StaticClass(), AxisCol},
-      {TGimStatStdDevRow::StaticClass(), "stdDevRow", "", "stdDev", "Row StdDev",
+      {TGimStatStdDevRow::StaticClass(), "stdDevRow", "", "stdDev",
+       "<PLK>Odch. std. w wierszu<ENU>Row StdDev",
        "<PLK>Odchylenie standardowe w wierszach<ENU>Row standard deviation",
        "<PLK>Odchylenie standardowe z komórek w wierszu, grupowana po pytaniach.<ENU>The "
        "standard deviation of cells in the cell's row, grouped by questions.",
        &TGimStatStdDevCol::StaticClass(), AxisRow},
-      {TGimStatStdDevCol::StaticClass(), "stdDevCol", "", "stdDev", "Col StdDev",
+      {TGimStatStdDevCol::StaticClass(), "stdDevCol", "", "stdDev",
+       "<PLK>Odch. std. w kolumnie<ENU>Col StdDev",
        "<PLK>Odchylenie standardowe w kolumnach<ENU>Column standard deviation",
        "<PLK>Odchylenie standardowe z komórek w kolumnie, grupowana po pytaniach.<ENU>The "
        "standard deviation of cells in the cell's column, grouped by questions.",
        &TGimStatStdDevRow::StaticClass(), AxisCol},
-      {TGimStatSumRow::StaticClass(), "sumRow", "", "sum", "Row Sum",
+      {TGimStatSumRow::StaticClass(), "sumRow", "", "sum", "<PLK>Suma w wierszu<ENU>Row Sum",
        "<PLK>Suma w wierszach<ENU>Row sum",
        "<PLK>Suma komórek w wierszu, grupowana po pytaniach.<ENU>The sum of cells in the "
        "cell's row, grouped by questions.",
        &TGimStatSumCol::StaticClass(), AxisRow},
-      {TGimStatSumCol::StaticClass(), "sumCol", "", "sum", "Col Sum",
+      {TGimStatSumCol::StaticClass(), "sumCol", "", "sum", "<PLK>Suma w kolumnie<ENU>Col Sum",
        "<PLK>Suma w kolumnach<ENU>Column sum",
        "<PLK>Suma komórek w kolumnie, grupowana po pytaniach.<ENU>The sum of cells in the "
        "cell's column, grouped by questions.",
        &TGimStatSumRow::StaticClass(), AxisCol},
-      {TGimStatShareRow::StaticClass(), "shareRow", "", "share", "Row Share",
-       "<PLK>Udział w wierszach<ENU>Row share",
+      {TGimStatShareRow::StaticClass(), "shareRow", "", "share",
+       "<PLK>Udział w wierszu<ENU>Row Share", "<PLK>Udział w wierszach<ENU>Row share",
        "<PLK>Udział w wierszu sumy komórek w kolumnie, grupowany po pytaniach.<ENU>The share in "
        "the row of the sum of cells in the cell's column, grouped by questions.",
        &TGimStatShareCol::StaticClass(), AxisCol},
-      {TGimStatShareCol::StaticClass(), "shareCol", "", "share", "Col Share",
-       "<PLK>Udział w kolumnach<ENU>Column share",
+      {TGimStatShareCol::StaticClass(), "shareCol", "", "share",
+       "<PLK>Udział w kolumnie<ENU>Col Share", "<PLK>Udział w kolumnach<ENU>Column share",
        "<PLK>Udział w kolumnie sumy komórek w wierszu, grupowany po pytaniach.<ENU>The share in "
        "the column of the sum of cells in the cell's row, grouped by questions.",
        &TGimStatShareRow::StaticClass(), AxisRow},
-      {TGimStatMediaIndLayer::StaticClass(), "indLayer", "", "ind", "Layer Ind",
-       "<PLK>Wskaźnik w warstwie<ENU>Layer indicator", IndLayerDesc.c_str(), nullptr, AxisNone},
-      {TGimStatMediaIndRow::StaticClass(), "indRow", "", "ind", "Row Ind",
-       "<PLK>Wskaźnik w wierszach<ENU>Row indicator", IndRowDesc.c_str(),
-       &TGimStatMediaIndCol::StaticClass(), AxisRow},
-      {TGimStatMediaIndCol::StaticClass(), "indCol", "", "ind", "Col Ind",
-       "<PLK>Wskaźnik w kolumnach<ENU>Column indicator", IndColDesc.c_str(),
-       &TGimStatMediaIndRow::StaticClass(), AxisCol},
+      {TGimStatMediaIndLayer::StaticClass(), "indLayer", "", "ind",
+       "<PLK>Wskaźnik w warstwie<ENU>Layer Ind", "<PLK>Wskaźnik w warstwie<ENU>Layer indicator",
+       IndLayerDesc.c_str(), nullptr, AxisNone},
+      {TGimStatMediaIndRow::StaticClass(), "indRow", "", "ind",
+       "<PLK>Wskaźnik w wierszu<ENU>Row Ind", "<PLK>Wskaźnik w wierszach<ENU>Row indicator",
+       IndRowDesc.c_str(), &TGimStatMediaIndCol::StaticClass(), AxisRow},
+      {TGimStatMediaIndCol::StaticClass(), "indCol", "", "ind",
+       "<PLK>Wskaźnik w kolumnie<ENU>Col Ind", "<PLK>Wskaźnik w kolumnach<ENU>Column indicator",
+       IndColDesc.c_str(), &TGimStatMediaIndRow::StaticClass(), AxisCol},
   };
 
   std::vector<TGimStatKind> Kinds;
@@ -215,7 +219,8 @@ std::vector<TGimStatKind> BuildKinds() {
     K.ID = R.ID;
     K.LegacyID = R.LegacyID;
     K.IDPrefix = R.Prefix ? R.Prefix : R.ID;
-    K.ShortName = R.ShortName;
+    K.ShortNames = Cp1250(R.ShortNames);
+    K.ShortName = TextAfterLast(K.ShortNames, "<ENU>");
     K.Names = Cp1250(R.Names);
     K.Descriptions = Cp1250(R.Descriptions);
     K.Transposed = R.Transposed;
@@ -339,7 +344,9 @@ bool TGimStat::IsSummary() const { return false; }
 std::string TGimStat::Name() const { return Kind().Name(); }
 std::string TGimStat::DisplayName() const { return Name(); }
 std::string TGimStat::ShortName() const { return Kind().ShortName; }
-std::string TGimStat::DisplayShortName() const { return ShortName(); }
+std::string TGimStat::DisplayShortName() const {
+  return CurrentLangManager().TranslateText(Kind().ShortNames);
+}
 const ClassInfo* TGimStat::Transposed() const { return Kind().Transposed; }
 bool TGimStat::IsPercent() const { return false; }
 bool TGimStat::ShowsPctSign() const { return IsPercent(); }

@@ -51,11 +51,12 @@ class TGimStat;
 struct TGimStatKind {
   const ClassInfo* Class = nullptr;
   std::string ID;
-  std::string LegacyID;  // the identifier older files used; empty when none
-  std::string IDPrefix;  // the group prefix ("cnt", "pct", "mean", ...); the ID when no group
-  std::string ShortName;
-  std::string Names;                      // bilingual, as "<PLK>...<ENU>..."
-  std::string Descriptions;               // bilingual
+  std::string LegacyID;      // the identifier older files used; empty when none
+  std::string IDPrefix;      // the group prefix ("cnt", "pct", "mean", ...); the ID when no group
+  std::string ShortName;     // the plain label (English)
+  std::string ShortNames;    // bilingual, the labels tables show
+  std::string Names;         // bilingual, as "<PLK>...<ENU>..."
+  std::string Descriptions;  // bilingual
   const ClassInfo* Transposed = nullptr;  // the mirror kind across the diagonal; null when none
   std::uint8_t AxisMask = 0;              // bit 0: depends on axis 0 (row), bit 1: axis 1 (column)
 

@@ -7,12 +7,15 @@ IM=/usr/bin/convert
 FONT=DejaVu-Sans-Bold
 [ -x "$IM" ] || { echo "ImageMagick is needed: apt-get install imagemagick" >&2; exit 1; }
 
-# Banner: a deep blue gradient with the product name on the left (760 x 77) and its
-# continuation filling the rest of the width (top2.jpg).
-$IM -size 77x760 gradient:'#1f4e79-#2e75b6' -rotate 90 \
-  -font $FONT -pointsize 34 -fill white -annotate +24+46 'Quinview' \
-  -font DejaVu-Sans -pointsize 14 -fill '#dbe8f5' -annotate +26+66 'Media research analysis' \
-  -quality 90 top1a.jpg
+# Banner: a deep blue gradient with the product name and its subtitle on the left (760 x 77),
+# in English (top1a.jpg) and in Polish (top1a_plk.jpg), and its continuation filling the rest
+# of the width (top2.jpg).
+for banner in 'top1a.jpg:Media research analysis' 'top1a_plk.jpg:Analiza badań mediów'; do
+  $IM -size 77x760 gradient:'#1f4e79-#2e75b6' -rotate 90 \
+    -font $FONT -pointsize 34 -fill white -annotate +24+46 'Quinview' \
+    -font DejaVu-Sans -pointsize 14 -fill '#dbe8f5' -annotate +26+66 "${banner#*:}" \
+    -quality 90 "${banner%%:*}"
+done
 $IM -size 8x77 xc:'#1f4e79' -quality 90 top2.jpg
 # Menu bar background and its divider.
 $IM -size 8x23 gradient:'#f4f7fb-#dfe6ee' -quality 92 lbbg.jpg

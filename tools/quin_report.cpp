@@ -23,6 +23,7 @@
 #include "reports/pelrep.h"
 #include "reports/peltable.h"
 #include "reports/register.h"
+#include "surveykit/merenviron.h"
 
 namespace {
 
@@ -104,6 +105,8 @@ int main(int argc, char** argv) {
     std::cerr << Files[0] << ": " << Out(E.Message) << "\n";
     return 1;
   }
+  // Numbers and survey texts in the chosen language, as an analyst's session shows them.
+  SetUpSessionLanguage(*Manager, Survey->Environ ? Survey->Environ->LangManager.get() : nullptr);
   TPelRep Report(Survey.get());
   try {
     if (!ReadReport(Report, Files[1])) return 1;

@@ -12,6 +12,7 @@
 #include "reports/pelrep.h"
 #include "reports/pelrepelem.h"
 #include "reports/pelrepexport.h"
+#include "reports/peltable.h"
 #include "surveykit/mersurvey.h"
 #include "web/controller.h"
 #include "web/session.h"
@@ -171,6 +172,10 @@ bool TPelWebExportForm::WriteWorkbook() {
       Failure = E.what();
     }
   }
+  // The exported tables made their texts in the program's letters: the pages (the chart pane
+  // draws from them) take them in the page's letters again.
+  for (TPelRepElem* E : Elements)
+    if (TPelRepElemTable* T = ExportedTable(*E)) T->RefreshTexts();
   if (Failure.empty()) return true;
   // A text made while the hooks were off is finished for the page as every page text is.
   CurrentLangManager().PostProcessText(Failure);

@@ -31,13 +31,14 @@ bool SessionHasPage(const ClassInfo& C) {
   return false;
 }
 
-// Fills List with the display names of Codes, selecting Current (else the first).
+// Fills List with the display names of Codes in the page's language, selecting Current (else
+// the first).
 void FillLanguages(TWebListBox& List, const std::vector<std::string>& Codes,
                    const std::string& Current) {
   List.Clear();
   int Sel = -1;
   for (const std::string& Code : Codes) {
-    std::string Name = LanguageDisplayName(Code);
+    std::string Name = LanguageDisplayName(Code, CurrentLangManager().Current());
     int I = List.AddItem(Name.empty() ? Code : Name);
     if (Sel < 0 && SameText(Code, Current)) Sel = I;
   }
@@ -229,7 +230,7 @@ void TZepHelpForm::ShowTopic() {
   std::error_code Ec;
   if (File.empty() || !fs::is_regular_file(File, Ec) || fs::file_size(File, Ec) > (1u << 20)) {
     ContentText->Text =
-        Tr("<PLK>Przepraszamy<br>Brak tekstu pomocy do ninijszego tematu...<ENU>Sorry<br>No help "
+        Tr("<PLK>Przepraszamy<br>Brak tekstu pomocy do niniejszego tematu...<ENU>Sorry<br>No help "
            "text available for this topic...");
     return;
   }

@@ -58,9 +58,9 @@ std::string FillElementInfo(TPelRepElem& Elem) {
             "<br>";
     Html += "</font><br>";
   }
-  // The description holds survey and user texts (names of questions, groups, weightings):
-  // it is taken as plain text and every line escaped.
-  std::string Text = Elem.GetDescription(0);
+  // The description in its HTML form: the survey and user texts in it (names of questions,
+  // groups, weightings) come escaped, significance markers as their images.
+  std::string Text = Elem.GetDescription(1);
   Text = ReplaceText(Text, "\r\n", "\n");
   std::string Lines;
   size_t Start = 0;
@@ -71,10 +71,8 @@ std::string FillElementInfo(TPelRepElem& Elem) {
     if (Blanks != std::string::npos && Blanks > 0) {
       std::string Lead;
       for (size_t I = 0; I < Blanks; ++I) Lead += "&nbsp;";
-      Lead += HtmlEscape(Line.substr(Blanks));
+      Lead.append(Line, Blanks);
       Line = std::move(Lead);
-    } else {
-      Line = HtmlEscape(Line);
     }
     Lines += Line + "<br>";
     if (End == std::string::npos) break;
@@ -145,12 +143,7 @@ void TPelWebRepPaneTableFrame::Refresh() {
   TPelWebRepPaneLayersFrame::Refresh();
   auto* T = As<TPelRepElemTable>(Elem);
   if (!T) return;
-  T->ClearHeaderTexts();
-  T->BuildRowHeaders(false);
-  T->BuildColHeaders(false);
-  T->FillCoordinates();
-  T->FormatCellTexts();
-  T->ApplySort();
+  T->RefreshTexts();
   TableText->Text = T->RenderHtmlText();
 }
 

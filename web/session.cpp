@@ -48,7 +48,7 @@ void TZepSessionModule::IWUserSessionBaseCreate() {
     else
       PostProcessText(LangCode, Text);
   };
-  LangManager->SetSeparatorsByLanguage(true);
+  SetUpSessionLanguage(*LangManager);
 }
 
 void TZepSessionModule::SetStartForm() {
@@ -175,6 +175,12 @@ void THobSessionModule::IWUserSessionBaseCreate() {
   if (It != SurveyFiles.end()) {
     OpenSurveyAndShow(*It, false);
   } else if (FSession) {
+    // The list of the guest's surveys, saying why it shows instead of the survey asked for.
+    FSession->Alert(Format(CurrentLangManager().TranslateText(Cp1250(
+                               "<PLK>Nie znaleziono badania \"%s\". Wybierz badanie z listy."
+                               "<ENU>The survey \"%s\" was not found. Choose a survey from the "
+                               "list.")),
+                           {TextBeforeLast(SurveyName, ".")}, CurrentLangManager().FormatSettings));
     FSession->SetStartForm(H.OpenSurveyPageClass());
   }
 }
@@ -183,7 +189,7 @@ void THobSessionModule::ToggleLanguage() {
   TZepSessionModule::ToggleLanguage();
   const TSessionSurveyHooks& H = SessionSurveyHooks();
   if (Survey && H.SurveyLangManager && LangManager)
-    if (TOrvLangManager* SL = H.SurveyLangManager(*Survey)) SL->SetLanguage(LangManager->Current());
+    SetUpSessionLanguage(*LangManager, H.SurveyLangManager(*Survey));
 }
 
 std::string THobSessionModule::GetStatusText() const {
@@ -320,8 +326,7 @@ bool THobSessionModule::OpenSurvey(const std::string& FileName) {
     SurveyPath = UserFolder + FileName;
     Survey = H.LoadSurvey(*this, SurveyPath);
     if (H.SurveyLangManager && Survey && LangManager)
-      if (TOrvLangManager* SL = H.SurveyLangManager(*Survey))
-        SL->SetLanguage(LangManager->Current());
+      SetUpSessionLanguage(*LangManager, H.SurveyLangManager(*Survey));
     return Survey != nullptr;
   } catch (const std::exception& E) {
     std::string Msg = LM.TranslateText(

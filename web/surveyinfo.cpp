@@ -42,7 +42,7 @@ std::unique_ptr<TPelWebSurvey> LoadInfoSurvey(THobSessionModule& M, const std::s
             "<PLK>Nie można otworzyć tego badania:\\n<ENU>This survey cannot be opened:\\n")) +
         Reason);
   }
-  if (M.LangManager) Survey->Environ->LangManager->SetLanguage(M.LangManager->Current());
+  if (M.LangManager) SetUpSessionLanguage(*M.LangManager, Survey->Environ->LangManager.get());
   return Survey;
 }
 
@@ -140,7 +140,7 @@ void TPelWebSurveyInfoForm::RefreshTexts() {
   // A survey of the page's own follows the session's language as the open one does.
   if (IsCurrent())
     if (THobSessionModule* M = As<THobSessionModule>(Session()->Data()); M && M->LangManager)
-      Survey->Environ->LangManager->SetLanguage(M->LangManager->Current());
+      SetUpSessionLanguage(*M->LangManager, Survey->Environ->LangManager.get());
   TPelWebIWForm::RefreshTexts();
   if (Index >= 0 && Index < SubItemComboBox->Count()) {
     SubItemComboBox->SetItemIndex(Index);

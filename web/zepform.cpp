@@ -107,7 +107,7 @@ void TZepForm::ApplyTexts() {
   SettingsMenu->Caption = Tr("<PLK>Ustawienia<ENU>Settings");
   HelpMenu->Caption = Tr("<PLK>Pomoc<ENU>Help");
   std::string Url = FilesUrl();
-  TopImageFile->Url = Url + "top1a.jpg";
+  TopImageFile->Url = Url + Tr("<PLK>top1a_plk.jpg<ENU>top1a.jpg");
   TopBGImageFile->Url = Url + "top2.jpg";
   MenuImageFile->Url = Url + "lbbg.jpg";
   StatusImageFile->Url = Url + "top2bg.jpg";

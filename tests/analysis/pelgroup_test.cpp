@@ -248,7 +248,8 @@ TEST_F(Group, CopiesAreDeepAndDisplayTextsAreTranslated) {
 
   auto Polish = New<TOrvLangManager>("plk");
   TLangManagerBinding Bind(Polish.get());
-  EXPECT_EQ(C->Root->GetText(), "Sex = Male i nie Education in [Low, Middle, High in [3]]");
+  // Every operator in the session's language, "in" too.
+  EXPECT_EQ(C->Root->GetText(), "Sex = Male i nie Education w [Low, Middle, High w [3]]");
 }
 
 TEST_F(Group, RandomGroupsAreNormalisedAndReadBack) {

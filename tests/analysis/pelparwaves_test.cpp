@@ -75,7 +75,7 @@ TEST_F(ParWaves, ChosenWavesAndTheirName) {
   auto W = Read("list = w5, w4, W3, w1, w9;");
   TPelSubParWaves& S = Sub(*W);
   EXPECT_EQ(S.Mode, TPelSubParWaves::wmSelected);
-  EXPECT_EQ(S.GetName(), "Other waves: W5 .. W3, W1");
+  EXPECT_EQ(S.GetName(), "Selected waves: W5 .. W3, W1");
   // Listed waves followed by "all" end with the generated windows.
   auto All = Read("list = w2; all = 1;");
   EXPECT_EQ(Sub(*All).ElemCount(), 5);

@@ -117,7 +117,7 @@ TEST_F(SurveyTexts, SummaryOfOneRecordSetInThreeWavesWithTheOwnerEscaped) {
                            "<b>Data not weighted</b><br>"
                            "<br>"
                            "Available languages for this survey: <br>"
-                           "&nbsp&nbsp<b>English</b><br>&nbsp&nbsp<b>Polish</b><br><br>";
+                           "&nbsp;&nbsp;<b>English</b><br>&nbsp;&nbsp;<b>Polish</b><br><br>";
   std::string Text;
   F.Survey->GetDataSummaryText(1, Text);
   EXPECT_EQ(Text, Head + Tail);
@@ -168,7 +168,7 @@ TEST_F(SurveyTexts, PolishSummaryOfRecordSetsWeightingsAndDemonstrationData) {
                          "Wyniki oparte są na niereprezentatywnych danych i nie powinny podlegać "
                          "statystycznej interpretacji.</b></font><br><br>"
                          "Badanie jest dostępne w następujących językach: <br>"
-                         "&nbsp&nbsp<b>Polish</b><br>&nbsp&nbsp<b>English</b><br><br>"));
+                         "&nbsp;&nbsp;<b>polski</b><br>&nbsp;&nbsp;<b>angielski</b><br><br>"));
 }
 
 TEST_F(SurveyTexts, WeightingBlockOfEachKindOfWeightList) {
@@ -279,7 +279,7 @@ TEST_F(SurveyTexts, TheDemonstrationSurvey) {
                 "Results are based on non-representative data and should not be subject to "
                 "statistical analysis.</b></font><br><br>"
                 "Available languages for this survey: <br>"
-                "&nbsp&nbsp<b>Polish</b><br>&nbsp&nbsp<b>English</b><br><br>");
+                "&nbsp;&nbsp;<b>Polish</b><br>&nbsp;&nbsp;<b>English</b><br><br>");
 }
 
 }  // namespace

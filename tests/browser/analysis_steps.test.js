@@ -1,5 +1,6 @@
 // A new analysis in a real browser, in English and in Polish: the demonstration logon opens the
-// demonstration survey on the template page; the cross-tabulation template asks for a target
+// demonstration survey on the open-report page (the survey has a saved report), whose New leads
+// to the template page; the cross-tabulation template asks for a target
 // group (a numeric range of ages through the range dialog), the questions of its columns and
 // rows and the statistics, and its last step hands the analysis to the report window.
 // Usage: node analysis_steps.test.js SERVER_EXECUTABLE FILES_FOLDER SCREENSHOT_FOLDER
@@ -13,6 +14,7 @@ const [serverExe, filesFolder, shots] = process.argv.slice(2);
 const LANGS = [
   {
     code: 'en', subtitle: 'Select analysis type', status: 'Survey: Media usage habits in Poland 2024',
+    reports: 'Open report', report: 'News by age.zor', newAnalysis: 'New',
     templates: ['Frequencies', 'Cross-tabs', 'Cross-tabs + means'], template: 'Cross-tabs',
     demographics: 'Demographics', age: 'Age (years)', sex: 'Sex', ageGroup: 'Age group',
     add: 'Add >>', next: 'Next', finish: 'Finish', back: 'Back',
@@ -22,6 +24,7 @@ const LANGS = [
   },
   {
     code: 'pl', subtitle: 'Wybierz typ analizy', status: 'Badanie: Zwyczaje medialne Polaków 2024',
+    reports: 'Otwórz raport', report: 'News by age.zor', newAnalysis: 'Nowa',
     templates: ['Tabele jednowymiarowe', 'Tabele dwuwymiarowe', 'Tabela rozkładów + średnich'],
     template: 'Tabele dwuwymiarowe',
     demographics: 'Metryczka', age: 'Wiek (w latach)', sex: 'Płeć', ageGroup: 'Wiek (grupy)',
@@ -56,9 +59,19 @@ run(serverExe, filesFolder, async (browser, base) => {
     const brokenImages = () => page.evaluate(() => [...document.images]
       .filter((i) => !i.complete || i.naturalWidth === 0).map((i) => i.src));
 
-    await check(`${t.code}: the demonstration logon opens the survey on the template page`, async () => {
+    await check(`${t.code}: the demonstration logon opens the survey on the open-report page`, async () => {
       await page.goto(base + '?lang=' + t.code, { waitUntil: 'load' });
       await submit(() => button('Demo').click());
+      const text = await body();
+      expect(text.includes(t.reports), text);
+      expect(text.includes(t.status), text);
+      const options = await page.locator('select option').allInnerTexts();
+      expect(options.includes(t.report), 'the saved report: ' + JSON.stringify(options));
+      await shot('0_reports');
+    });
+
+    await check(`${t.code}: New shows the survey's analysis templates`, async () => {
+      await submit(() => button(t.newAnalysis).click());
       const text = await body();
       expect(text.includes(t.subtitle), text);
       expect(text.includes(t.status), text);

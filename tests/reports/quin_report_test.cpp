@@ -68,6 +68,60 @@ TEST_F(QuinReport, PrintsEveryTableAsTextOrHtml) {
   EXPECT_EQ(R.Out.find("Analiza - Tabela 1\r\n"), 0u) << R.Out;
 }
 
+// A survey with texts in both languages and counts in thousands: the numbers and the survey's
+// texts follow the chosen language as on a session's page.
+TEST_F(QuinReport, PrintsPolishAndEnglishAsASessionShowsThem) {
+  const std::string Definition =
+      "def environ languages = plk, enu; end;\r\n"
+      "def survey namespace = ns; id = s1; name = \"<PLK>Badanie<ENU>Survey\"; wizards = table1d; "
+      "end;\r\n"
+      "def recordset id = resp; name = \"<PLK>Respondenci<ENU>Respondents\";\r\n"
+      "  def files colSpec = \"x\"; dataFile = \"y\"; end;\r\n"
+      "end;\r\n"
+      "def weights def weight id = wgt; name = \"<PLK>Waga<ENU>Weight\"; column = wgt; end; "
+      "end;\r\n"
+      "def waves def wave id = w1; name = \"W1\"; end; end;\r\n"
+      "def data\r\n"
+      "  def question id = sex; name = \"<PLK>Płeć<ENU>Sex\";\r\n"
+      "    def responseList column = sex;\r\n"
+      "      def response id = m; name = \"<PLK>Mężczyzna<ENU>Male\"; code = 1; end;\r\n"
+      "      def response id = f; name = \"<PLK>Kobieta<ENU>Female\"; code = 2; end;\r\n"
+      "    end;\r\n"
+      "  end;\r\n"
+      "end;\r\n";
+  // Weighted: men 1000 of 3000, women 900 + 1100.
+  Write(Survey,
+        SurveyFileBytes(Cp1250(Definition),
+                        {{"resp", {Wave({{"sex", {1, 2, 2}}, {"wgt", {1000, 900, 1100}}})}}}));
+  Write(Report, ReportWith("  def analysis\r\n"
+                           "    def parameters\r\n"
+                           "      def varList list = sex; end;\r\n"
+                           "      def statList list = cntW, pctCol; end;\r\n"
+                           "    end;\r\n"
+                           "    dataBasedOn = resp; weight = wgt;\r\n"
+                           "    def table rowParams = 0; colParams = 1; end;\r\n"
+                           "  end;\r\n"));
+  struct TCase {
+    std::string Lang;
+    std::vector<std::string> Cells;
+  };
+  const std::vector<TCase> Cases{
+      {"",
+       {"&nbsp;Liczebność waż.</td>", "<b>&nbsp;Płeć</b>", "&nbsp;Mężczyzna</td>",
+        "&nbsp;1 000</td>", "&nbsp;33,3</td>", "&nbsp;Kobieta</td>", "&nbsp;2 000</td>",
+        "&nbsp;66,7</td>"}},
+      {"-lang:enu ",
+       {"&nbsp;CntW</td>", "<b>&nbsp;Sex</b>", "&nbsp;Male</td>", "&nbsp;1,000</td>",
+        "&nbsp;33.3</td>", "&nbsp;Female</td>", "&nbsp;2,000</td>", "&nbsp;66.7</td>"}},
+  };
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(C.Lang);
+    const TRun R = Run("--html " + C.Lang + Files());
+    EXPECT_EQ(R.Code, 0) << R.Err;
+    for (const std::string& T : C.Cells) EXPECT_NE(R.Out.find(T), std::string::npos) << T << R.Out;
+  }
+}
+
 TEST_F(QuinReport, DrawsEveryChartAsAJpegFile) {
   Write(Report, TableReport("      rowParams = 0; colParams = 1; layerParams = 2, 3;\r\n"
                             "      def chart end;\r\n      def chart seriesIn = columns; end;\r\n",

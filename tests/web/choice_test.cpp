@@ -9,9 +9,16 @@
 #include <memory>
 #include <optional>
 
+#include "analysis/pelparquestions.h"
 #include "analysis/pelsurvey.h"
+#include "base/orvstrings.h"
 #include "base/text.h"
+#include "reports/pelrep.h"
+#include "reports/pelrepanalysis.h"
+#include "reports/peltable.h"
 #include "reports/pelwiz.h"
+#include "surveykit/gimdata.h"
+#include "surveykit/gimweights.h"
 #include "tests/web/analysis_fixture.h"
 #include "web/choicepages.h"
 #include "web/logon.h"
@@ -182,9 +189,11 @@ TEST_F(ChoiceTest, TheOnlySurveyOpensAtLogonAndItsTemplatePageOffersThreeTemplat
     const char* Icon;
     const char* Name;
     const char* Description;
-  } Rows[] = {{"wiz0.gif", "Frequencies", "Calculates distribution and/or means"},
-              {"wiz1.gif", "Cross-tabs", "Calculates a standard two-dimensional cross-tab."},
-              {"wiz1.gif", "Cross-tabs + means", "Cross-tabs + means<br><br>A cross-tabs"}};
+  } Rows[] = {{"wiz0.gif", "Frequencies", "of the results, such as age group sizes"},
+              {"wiz1.gif", "Cross-tabs", "pair of questions, where the first question"},
+              {"wiz1.gif", "Cross-tabs + means",
+               "Cross-tabs + means<br><br>A cross-tab showing the distributions and means of one "
+               "question (such as ad evaluation) crossed by"}};
   ASSERT_EQ(W->AnalysisRegion->Controls().size(), 6u);
   for (int I = 0; I < 3; ++I) {
     auto* Region = As<TWebRegion>(W->AnalysisRegion->Controls()[2 * I].get());
@@ -212,6 +221,14 @@ TEST_F(ChoiceTest, TheOnlySurveyOpensAtLogonAndItsTemplatePageOffersThreeTemplat
   auto* Name = As<TIWWizNameText>(
       As<TWebRegion>(W->AnalysisRegion->Controls()[2].get())->Controls()[0].get());
   EXPECT_EQ(Name->Text, "Tabele dwuwymiarowe");
+  // Written as a person writes: a blank after each comma and full stop.
+  const std::string Polish = Iso88592ToCp1250(
+      As<TIWWizHintText>(
+          As<TWebRegion>(W->AnalysisRegion->Controls()[3].get())->Controls()[0].get())
+          ->Text);
+  for (const char* Words : {"pierwsze pytanie jest z pierwszej grupy", "z grupy drugiej. Wyniki",
+                            "dwuwymiarowej. Za pomocą", "wieku czy wielkości"})
+    EXPECT_NE(Polish.find(Cp1250(Words)), std::string::npos) << Words << "\n" << Polish;
   ToggleLanguage();
 
   // One survey and no reports: Cancel logs off after the question.
@@ -301,7 +318,16 @@ TEST_F(ChoiceTest, SurveyStartParameterLogsOnAsTheGuestAndOpensThatSurvey) {
     TWebResponse R = Server->Handle({"GET", "/", C.Params});
     ASSERT_EQ(R.Status, 302);
     std::string S = R.Header("Location").substr(3, 32);
-    Page(S);
+    // The list of surveys that stands for a survey not found says why it shows.
+    const std::string Html = Iso88592ToCp1250(Page(S));
+    const std::string& Asked = C.Params.Items[0].second;
+    const bool NotFound = C.Page == &TPelWebOpenSurveyForm::StaticClass();
+    EXPECT_EQ(Html.find(Cp1250("alert('Nie znaleziono badania")) != std::string::npos, NotFound)
+        << Asked;
+    if (NotFound) {
+      EXPECT_NE(Html.find(JsEscape(Asked) + "\\x22. Wybierz badanie z listy."), std::string::npos)
+          << Html;
+    }
     for (auto& [Id, Ptr] : Sessions)
       if (Ptr->Id() == S) Sessions[S] = Ptr;
     ASSERT_TRUE(Active(S)) << C.Params.Items[0].second;
@@ -567,6 +593,152 @@ TEST_F(ChoiceTest, EveryChoicePageHasItsHelpInBothLanguages) {
   Expect(Help(), "<h2>Open report</h2>", "<h2>Otwórz raport</h2>");
   Post(*ActiveAs<TPelWebOpenReportForm>()->NewAnalysisButton, "click");
   Expect(Help(), "<h2>New analysis wizards</h2>", "<h2>Kreatory nowych analiz</h2>");
+}
+
+// ---- The demonstration survey's new analyses, as its template page starts them
+
+class DemoRoadTest : public ChoiceTest {
+ protected:
+  void SetUp() override {
+    ChoiceTest::SetUp();
+    fs::create_directories(Guest);
+    fs::copy_file(std::string(QUIN_DEMO_SURVEYS) + "/Guest/media2024.zos", Guest + "media2024.zos");
+    LogOn();
+  }
+  TPelSurvey& Survey() { return *As<TPelSurvey>(Module().Survey.get()); }
+  // Clicks the icon of the page's template Index (0 frequencies, 1 cross-tabs, 2 cross-tabs
+  // with means); the template as its steps start.
+  TPelWiz& Choose(int Index) {
+    auto* W = ActiveAs<TPelWebWizForm>();
+    EXPECT_TRUE(W);
+    Post(*As<TWebImageFile>(
+             As<TWebRegion>(W->AnalysisRegion->Controls()[2 * std::size_t(Index)].get())
+                 ->Controls()[1]
+                 .get()),
+         "click");
+    return *PelWizList(Survey())->GetItem(Index);
+  }
+  TPelParDefQuestions& QuestionsOf(TPelWiz& W, int N) {
+    return *As<TPelParDefQuestions>(
+        W.ParList->FindByClass(TPelParDefQuestions::StaticClass(), true, N));
+  }
+  TGimQuestion* Q(const char* ID) { return Survey().Data->FindQuestion(ID, false); }
+  // A new analysis of the template, its first table calculated (as the report window does).
+  TPelRepElemTable& Analyse(TPelWiz& W) {
+    return *InSession([&] {
+      Rep = std::make_unique<TPelRep>(&Survey());
+      Analysis = static_cast<TPelRepElemAnalysis*>(
+          Rep->Root()->AddChild(New<TPelRepElemAnalysis>(Rep->Root(), &Survey())));
+      Analysis->FillFromWiz(W);
+      auto* T = As<TPelRepElemTable>(Analysis->Child(0));
+      T->Calculate();
+      T->RefreshTexts();
+      return T;
+    });
+  }
+  // A column of the survey file, read plainly.
+  std::vector<double> Column(const char* Name) {
+    std::vector<double> V;
+    Survey().PelRecset(0)->LoadColumn(Name, V);
+    return V;
+  }
+  // The visible row whose row header reads Label; -1 when none.
+  static int RowOf(const TPelRepElemTable& T, const std::string& Label) {
+    for (int B = T.FirstDataRow; B < T.VisibleRowCount(); ++B)
+      for (int A = 1; A < T.FirstDataCol; ++A)
+        if (TrimChar(T.GetCellText(A, B), ' ') == Label) return B;
+    return -1;
+  }
+  // The texts of a visible header line (row B), an empty one taking the text on its left.
+  static std::vector<std::string> HeaderLine(const TPelRepElemTable& T, int B) {
+    std::vector<std::string> L;
+    std::string Last;
+    for (int A = T.FirstDataCol; A < T.VisibleColCount(); ++A) {
+      const std::string S = TrimChar(T.GetCellText(A, B), ' ');
+      if (!S.empty()) Last = S;
+      L.push_back(Last);
+    }
+    return L;
+  }
+
+  std::unique_ptr<TPelRep> Rep;
+  TPelRepElemAnalysis* Analysis = nullptr;
+};
+
+// A new analysis counts with the survey's first weighting, the population weight: the women's
+// share is the weighted one. The frequencies' default statistics show side by side: the
+// weighted count and the column percent.
+TEST_F(DemoRoadTest, FrequenciesAreWeightedAndShowTheCountsBesideThePercentages) {
+  TPelWiz& W = Choose(0);
+  ASSERT_TRUE(W.Weight);
+  EXPECT_EQ(W.Weight->GetID(), "wgt");
+  QuestionsOf(W, 0).Questions = {Q("sex")};
+  TPelRepElemTable& T = Analyse(W);
+  const std::vector<double> Sex = Column("sex"), Wgt = Column("wgt");
+  ASSERT_EQ(Sex.size(), Wgt.size());
+  double All = 0, Women = 0;
+  int SampleWomen = 0;
+  for (std::size_t I = 0; I < Sex.size(); ++I) {
+    All += Wgt[I];
+    Women += Sex[I] == 2 ? Wgt[I] : 0;
+    SampleWomen += Sex[I] == 2;
+  }
+  // The weighting moves the share visibly.
+  EXPECT_GT(double(SampleWomen) / double(Sex.size()) - Women / All, 0.02);
+
+  std::vector<std::string> Letters;
+  for (int A = 1; A < T.VisibleColCount(); ++A) Letters.push_back(T.GetCellText(A, 0));
+  EXPECT_EQ(Letters, (std::vector<std::string>{"A", "B", "C"}));
+  EXPECT_EQ(HeaderLine(T, 1), (std::vector<std::string>{"CntW", "Col %"}));
+  const int Female = RowOf(T, "Female");
+  ASSERT_GT(Female, 0);
+  EXPECT_NEAR(T.GetCellValue(2, Female), Women, 1e-9 * All);
+  EXPECT_NEAR(T.GetCellValue(3, Female), Women / All, 1e-12);
+  char Pct[16];
+  std::snprintf(Pct, sizeof Pct, "%.1f", 100 * Women / All);
+  EXPECT_EQ(TrimChar(T.GetCellText(3, Female), ' '), Pct);
+  const std::string Description = InSession([&] { return Analysis->GetDescription(0); });
+  EXPECT_NE(Description.find("Data weighting: Population weight"), std::string::npos)
+      << Description;
+}
+
+// The template's first table shows, beside the row percents, the mean of the numeric question
+// in its columns for each response of the question in its rows.
+TEST_F(DemoRoadTest, CrossTabsWithMeansShowTheMeanOfANumericQuestion) {
+  TPelWiz& W = Choose(2);
+  QuestionsOf(W, 0).Questions = {Q("age")};
+  QuestionsOf(W, 1).Questions = {Q("sex")};
+  TPelRepElemTable& T = Analyse(W);
+  std::string Grid;
+  for (int B = 0; B < T.VisibleRowCount(); ++B) {
+    for (int A = 0; A < T.VisibleColCount(); ++A) Grid += "[" + T.GetCellText(A, B) + "]";
+    Grid += "\n";
+  }
+  // Every visible cell holds a number or a label: nothing undefined, nothing without data,
+  // and no header waits for a base.
+  for (int B = 1; B < T.VisibleRowCount(); ++B)
+    for (int A = 1; A < T.VisibleColCount(); ++A) {
+      const std::string S = TrimChar(T.GetCellText(A, B), ' ');
+      EXPECT_TRUE(S != "!DEF" && S != "--" && S.find("(N = )") == std::string::npos)
+          << A << ", " << B << "\n"
+          << Grid;
+    }
+  const std::vector<std::string> Outer = HeaderLine(T, 1);
+  const auto Mean = std::find(Outer.begin(), Outer.end(), "Row Mean");
+  ASSERT_NE(Mean, Outer.end()) << Grid;
+  const int MeanCol = T.FirstDataCol + int(Mean - Outer.begin());
+  const std::vector<double> Sex = Column("sex"), Age = Column("age"), Wgt = Column("wgt");
+  for (int S = 1; S <= 2; ++S) {
+    double Sum = 0, Weight = 0;
+    for (std::size_t I = 0; I < Sex.size(); ++I)
+      if (Sex[I] == S && Age[I] > -1e300) {
+        Sum += Wgt[I] * Age[I];
+        Weight += Wgt[I];
+      }
+    const int Row = RowOf(T, S == 1 ? "Male" : "Female");
+    ASSERT_GT(Row, 0) << Grid;
+    EXPECT_NEAR(T.GetCellValue(MeanCol, Row), Sum / Weight, 1e-9) << Grid;
+  }
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <stdlib.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -172,6 +173,134 @@ TEST_F(ExportPageTest, NothingChosenSendsNothingNotEvenAnEarlierWorkbook) {
   EXPECT_NE(Failed.Body.find("alert("), std::string::npos);
   EXPECT_TRUE(Failed.Header("Content-Disposition").empty());
   EXPECT_TRUE(Module().GetLangManager()->Hook);
+}
+
+// Every Polish letter, small and capital, in the survey's texts, a table's title and the
+// statistic's label ("Liczebność waż."): a Polish session has calculated the table for its
+// pages, and the workbook still gets every letter as it is. Its chart mixes counts and
+// percentages.
+class ExportLettersTest : public TAnalysisPageTest {
+ protected:
+  static constexpr const char* kSmall = "ąćęłńóśźż";
+  static constexpr const char* kCapital = "ĄĆĘŁŃÓŚŹŻ";
+  void SetUp() override {
+    TAnalysisPageTest::SetUp();
+    if (HasFatalFailure()) return;
+    const std::string Definition =
+        "def environ languages = plk, enu; end;\r\n"
+        "def survey namespace = ns; id = letters; name = \"<PLK>Litery<ENU>Letters\"; "
+        "wizards = general; end;\r\n"
+        "def recordset id = resp; name = \"R\";\r\n"
+        "  def files colSpec = \"x\"; dataFile = \"y\"; end;\r\n"
+        "end;\r\n"
+        "def waves def wave id = w1; name = \"W1\"; end; end;\r\n"
+        "def data\r\n"
+        "  def question id = lit; name = \"Pytanie " +
+        std::string(kSmall) +
+        "\";\r\n"
+        "    def responseList column = lit;\r\n"
+        "      def response id = s; name = \"" +
+        kSmall +
+        "\"; code = 1; end;\r\n"
+        "      def response id = c; name = \"" +
+        kCapital +
+        "\"; code = 2; end;\r\n"
+        "    end;\r\n"
+        "  end;\r\n"
+        "end;\r\n";
+    TSwSurveyWave W;
+    W.Records = 3;
+    W.Columns.push_back({"lit", {1, 2, 1}, {}});
+    Write(Files + "Surveys/Guest/letters.zos",
+          SurveyFileBytes(Cp1250(Definition), {{"resp", {W}}}));
+    ToggleLanguage();
+    ASSERT_EQ(Module().LangManager->Current(), "plk");
+    InSession([&] {
+      ASSERT_TRUE(Module().OpenSurvey("letters.zos"));
+      auto Rep = std::make_unique<TPelRep>(&Survey());
+      const std::string Text = Cp1250(
+          "def report survey = letters@ns;\r\n"
+          "  def analysis\r\n"
+          "    def parameters\r\n"
+          "      def varList list = lit; end;\r\n"
+          "      def statList list = cntW, pctCol; end;\r\n"
+          "    end;\r\n"
+          "    def table title = \"Tabela " +
+          std::string(kSmall) + " " + kCapital +
+          "\"; rowParams = 0; colParams = 1;\r\n"
+          "      def chart seriesIn = columns; end;\r\n"
+          "    end;\r\n"
+          "  end;\r\n"
+          "end;\r\n");
+      TMemoryStream M{std::string_view(Text)};
+      TOrvMsgList Msgs;
+      Rep->LoadFromStream(M, &Msgs);
+      Report = Rep.get();
+      auto* Table = As<TPelRepElemTable>(Report->Root()->Child(0)->Child(0));
+      // Calculated and shown for a Polish page: the table's texts are the page's.
+      Table->Calculate();
+      Table->RefreshTexts();
+      Module().Report = std::move(Rep);
+      ShowExportPage(Table, *Report);
+    });
+    Page(Sid);
+    Form = As<TPelWebExportForm>(Session->ActiveForm());
+  }
+  TPelRep* Report = nullptr;
+  TPelWebExportForm* Form = nullptr;
+};
+
+TEST_F(ExportLettersTest, ReachTheTableTheChartAndTheContentsSheetsAsTheyAre) {
+  ASSERT_NE(Form, nullptr);
+  ASSERT_EQ(Form->TOCListBox->Count(), 3);
+  TWebValues V;
+  for (int I : {0, 1, 2}) V.Add(Form->TOCListBox->Id(), std::to_string(I));
+  V.Add(Form->TOCCheckBox->Id(), "on");
+  test::TTempFolder NoPrograms;
+  const char* Old = getenv("PATH");
+  const std::string SavedPath = Old ? Old : "";
+  setenv("PATH", NoPrograms.Path().c_str(), 1);
+  const TWebResponse R = FireResponse(Sid, *Form->ExportButton, "click", {}, std::move(V));
+  setenv("PATH", SavedPath.c_str(), 1);
+  test::TTempFolder Dir;
+  const std::string File = Dir.File("letters.xlsx");
+  std::ofstream(File, std::ios::binary) << R.Body;
+  test::TXlsxReader W(File);
+  const std::string Small = kSmall, Capital = kCapital;
+  EXPECT_EQ(W.Query("xl/workbook.xml", "//x:sheet/@name"),
+            (std::vector<std::string>{"Intro", "TOC", "Analiza_1", "A1_Tabela1", "A1T1_Wykres1",
+                                      "ChartData"}));
+  // The table sheet: its caption, the statistic's label and both responses.
+  std::vector<std::string> Cells;
+  for (const char* Col : {"A", "B"})
+    for (int Row = 1; Row <= 8; ++Row)
+      Cells.push_back(W.CellValue("A1_Tabela1", std::string(Col) + std::to_string(Row)));
+  auto Has = [](const std::vector<std::string>& L, const std::string& S) {
+    return std::find(L.begin(), L.end(), S) != L.end();
+  };
+  EXPECT_TRUE(Has(Cells, Small)) << ::testing::PrintToString(Cells);
+  EXPECT_TRUE(Has(Cells, Capital)) << ::testing::PrintToString(Cells);
+  EXPECT_TRUE(Has(Cells, "Liczebność waż.")) << ::testing::PrintToString(Cells);
+  EXPECT_TRUE(Has(Cells, "Pytanie " + Small)) << ::testing::PrintToString(Cells);
+  // The chart sheet: its categories, its series and its title.
+  const std::vector<std::string> Charts = W.ChartEntries();
+  ASSERT_EQ(Charts.size(), 1u);
+  const auto Categories = W.Query(Charts[0], "//c:cat//c:v");
+  EXPECT_TRUE(Has(Categories, "Pytanie " + Small + ": " + Small) || Has(Categories, Small))
+      << ::testing::PrintToString(Categories);
+  std::string Chart = W.Entry(Charts[0]);
+  EXPECT_NE(Chart.find(Capital), std::string::npos);
+  EXPECT_NE(Chart.find("Liczebność waż."), std::string::npos);
+  // Titled with the chart's full caption; its series of counts and of percentages share an
+  // automatic value axis, so no count is cut at 100.
+  EXPECT_NE(Chart.find("Analiza - Wykres"), std::string::npos);
+  EXPECT_EQ(W.Query(Charts[0], "//c:valAx/c:scaling/c:max"), std::vector<std::string>{});
+  // The contents sheet lists the table and the chart with their captions.
+  std::vector<std::string> Contents;
+  for (int Row = 3; Row <= 5; ++Row)
+    Contents.push_back(W.CellValue("TOC", "A" + std::to_string(Row)));
+  EXPECT_TRUE(Has(Contents, "Analiza - Tabela " + Small + " " + Capital))
+      << ::testing::PrintToString(Contents);
 }
 
 }  // namespace

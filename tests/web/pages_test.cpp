@@ -187,6 +187,36 @@ TEST_F(PagesTest, HelpPageOverTheLogonPage) {
   EXPECT_NE(Page(Sid).find(">English</a>"), std::string::npos);
 }
 
+// The help files the server ships: every topic of the help page has a text of its own in both
+// languages, a heading and at least one paragraph, never the apology for a missing file.
+TEST_F(PagesTest, EveryHelpTopicHasItsTextInBothLanguages) {
+  fs::copy(QUIN_HELP_DIR, Files + "Help",
+           fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+  std::string Sid = Open({{{"lang", "en"}}});
+  ClickMenu(Sid, As<TZepForm>(Active(Sid))->HelpMenu);
+  auto* H = As<THobHelpForm>(Active(Sid));
+  ASSERT_NE(H, nullptr);
+  for (const char* Lang : {"enu", "plk"}) {
+    for (size_t I = 0; I < H->Topics.size(); ++I) {
+      Fire(Sid, *H->SubItemComboBox, "change", {},
+           {{{H->SubItemComboBox->Id(), std::to_string(I)}}});
+      SCOPED_TRACE(std::string(Lang) + " " + H->Topics[I].Topic);
+      ASSERT_EQ(H->CurrentTopic, H->Topics[I].Topic);
+      const std::string Text = H->ContentText->Text;
+      EXPECT_EQ(Text.find("Sorry"), std::string::npos);
+      EXPECT_EQ(Text.find("Przepraszamy"), std::string::npos);
+      const std::size_t Heading = Text.find("<h2>");
+      ASSERT_NE(Heading, std::string::npos) << Text;
+      // The heading holds words, and a paragraph of some length follows it.
+      EXPECT_GT(Text.find("</h2>"), Heading + 5) << Text;
+      const std::size_t Para = Text.find("<p>");
+      ASSERT_NE(Para, std::string::npos) << Text;
+      EXPECT_GT(Text.find("</p>", Para) - Para, 20u) << Text;
+    }
+    Fire(Sid, *H->LangLink, "click");
+  }
+}
+
 TEST_F(PagesTest, AboutTemplateWithAForeignPlaceholderBecomesAnAlert) {
   Write(Files + "Help/HobAbout_enu.hlp", "%s %d");
   std::string Sid = Open({{{"lang", "en"}}});
@@ -207,6 +237,9 @@ TEST_F(PagesTest, PreferencesChangeTheLanguageOfEveryPage) {
   EXPECT_FALSE(P->LogoutMenu->Visible);
   ASSERT_EQ(P->AppLangsListBox->Count(), 2);
   EXPECT_EQ(P->AppLangsListBox->ItemIndex(), 1);  // "enu" sorts before "plk"
+  // The languages are named in the page's language.
+  EXPECT_EQ(P->AppLangsListBox->Items[0].Text, "angielski");
+  EXPECT_EQ(P->AppLangsListBox->Items[1].Text, "polski");
   EXPECT_FALSE(P->SurveyLangsListBox->Enabled);
   EXPECT_EQ(P->SurveyLangsListBox->Count(), 0);
   std::string Html = Page(Sid);

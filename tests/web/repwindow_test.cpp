@@ -248,6 +248,23 @@ class RepWindowTest : public test::TWebAppTest {
   TWebSession* Session = nullptr;
 };
 
+// The element's information is the element's description in its HTML form: the statistics'
+// significance markers show as the images the table's cells carry.
+TEST_F(RepWindowTest, InformationShowsTheSignificanceMarkersAsImages) {
+  std::string Report = CrossReport();
+  const std::string Stats = "def statList list = cntA; end;";
+  Report.replace(Report.find(Stats), Stats.size(), "def statList list = cntA; sigMeans = 1; end;");
+  WriteReport("cross.zor", Report);
+  Start();
+  ASSERT_TRUE(OpenReport("cross.zor"));
+  const std::string P = Page(Sid);
+  EXPECT_NE(P.find("Significant differences between means are marked with <img "
+                   "src=\"/Files/Quin/DownRed.gif\"> and <img src=\"/Files/Quin/UpGreen.gif\">"),
+            std::string::npos)
+      << P;
+  EXPECT_EQ(P.find("&quot;-&quot; and &quot;+&quot;"), std::string::npos);
+}
+
 TEST_F(RepWindowTest, CrossTabShowsPlainCountsAndRecalculatesOnALayerChange) {
   WriteReport("cross.zor", CrossReport());
   Start();
@@ -264,9 +281,11 @@ TEST_F(RepWindowTest, CrossTabShowsPlainCountsAndRecalculatesOnALayerChange) {
     const auto Rows = TableRows(P);
     // A survey text reaches the cell escaped and reads back as it was.
     EXPECT_NE(P.find("High &amp; &lt;b&gt;"), std::string::npos);
-    // A survey text in the element's information is escaped as well.
+    // A survey text in the element's information is escaped as well; the selected wave is
+    // named once, after its caption.
     if (Wave == 1) {
-      EXPECT_NE(P.find("W1 &lt;&amp;&gt; [W1 &lt;&amp;&gt;]<br>"), std::string::npos);
+      EXPECT_NE(P.find(">Selected waves: W1 &lt;&amp;&gt;<br>"), std::string::npos);
+      EXPECT_EQ(P.find("Other waves"), std::string::npos);
     }
     EXPECT_EQ(P.find("W1 <&>"), std::string::npos);
     const std::vector<std::pair<std::string, int>> Edu{
