@@ -88,6 +88,15 @@ TEST_F(Group, UnknownQuestionsAndResponsesAreDroppedWithInformationKeptByTheGrou
             "Response (ID: none) not found in question (ID: edu).");
   // A lone unknown condition leaves all cases.
   EXPECT_EQ(G.Group("sex = nobody")->Root, nullptr);
+  // A value whose codes cannot be read goes with an error: an empty code list would not read
+  // back.
+  for (const char* Expr : {"sex = male or age = years in [x]", "sex = male or age = years in []"}) {
+    SCOPED_TRACE(Expr);
+    G.Msgs.Clear();
+    const std::unique_ptr<TPelGroup> B = G.Group(Expr);
+    EXPECT_EQ(B->ExprText(), "sex = male");
+    EXPECT_GE(G.Msgs.ErrorCount(), 1);
+  }
 }
 
 TEST_F(Group, ExpressionKeyReadsWithinSubParameterAndNestingIsBounded) {
