@@ -126,6 +126,14 @@ TEST(TableFile, BlocksThatDoNotFitTheAxesMakeTheTableStale) {
     SCOPED_TRACE(C.Name);
     TPelRepElemTable& T = F.Read(C.Text);
     EXPECT_TRUE(F.Analysis().NeedsRecalc);
+    // Saved, the figures that were not used stay out: read again, the table still waits for
+    // its calculation instead of showing them as its results.
+    {
+      TTableSurvey Again;
+      Again.Read(ReportText(*F.Report));
+      EXPECT_TRUE(Again.Analysis().NeedsRecalc);
+      EXPECT_EQ(ReportText(*F.Report).find("results ="), std::string::npos);
+    }
     if (!C.SameAxes) continue;
     // The table keeps no stored figure; a calculation gives it its values.
     T.Calculate();
