@@ -155,6 +155,9 @@ class TGroupParser {
       Note(TMerRepInfo_ResponseNotFound, At, {ID, V.Question->GetID()});
       return;
     }
+    // Codes that could not be read leave an empty list, which would select nobody and could
+    // not be written so that it reads back: the value goes with the error reported.
+    if (Codes && Codes->Count() == 0) return;
     if (Codes)
       V.Values.AddCodeRange(R, std::move(Codes));
     else

@@ -143,7 +143,9 @@ void TPelParStats::WriteBody(TStream& Stream, int& Indent) const {
   TPelPar::WriteBody(Stream, Indent);
   std::string IDs;
   for (int I = 0; I < Stats.Count(); ++I) IDs += (I > 0 ? ", " : "") + Stats.GetItem(I)->ID();
-  WriteKeyValue(Stream, Indent, "list", "", IDs);
+  // An empty list has no text the reader takes: the key is left out, as it is when no
+  // statistic was ever chosen.
+  if (!IDs.empty()) WriteKeyValue(Stream, Indent, "list", "", IDs);
   if (ExcludeSysMis) WriteKeyBoolean(Stream, Indent, "excludeSysMis", "", true);
   if (ColMargins) WriteKeyBoolean(Stream, Indent, "colMargins", "", true);
   if (RowMargins) WriteKeyBoolean(Stream, Indent, "rowMargins", "", true);

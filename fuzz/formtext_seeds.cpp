@@ -1,6 +1,7 @@
 // Writes the seed corpus of the component-text fuzz target: charts of every series kind and
 // their series written by the model, a template as the desktop stored it, and a text with every
-// kind of value. The last argument names the fuzzer's working corpus, emptied here.
+// kind of value (collections inside lists too). The last argument names the fuzzer's working
+// corpus, emptied here.
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -83,6 +84,13 @@ const char* kValues =
     "  E = []\r\n"
     "  W = [akLeft, akTop]\r\n"
     "  L = (1 'a' (2 3))\r\n"
+    "  LC = (\r\n"
+    "    <\r\n"
+    "      item\r\n"
+    "        Y = 2\r\n"
+    "      end>\r\n"
+    "    <\r\n"
+    "    >)\r\n"
     "  C = <\r\n"
     "    item\r\n"
     "      X = 1\r\n"

@@ -1,7 +1,7 @@
 // Writes the seed corpus of the parameter-file fuzz target: parameter-definition files with a
 // block of every parameter class the analysis layer reads, blocks of another survey, damaged
-// blocks and layer selections. The second argument names the fuzzer's working corpus, emptied
-// here so that every run starts from the seeds alone.
+// blocks, a statistics list of unknown statistics only, and layer selections. The second argument
+// names the fuzzer's working corpus, emptied here so that every run starts from the seeds alone.
 #include <fstream>
 #include <string>
 
@@ -41,6 +41,8 @@ const char* const kSeeds[] = {
     "def statList\r\n  survey = other@ns;\r\n  list = cntA;\r\n  def nested x = 1; end;\r\nend;\r\n"
     "def base list = result; end;\r\n"
     "def waveList survey = S1@NS; def subpar list = w2; bogus = 1; end; end;\r\n",
+    // Every statistic unknown: the list is left empty.
+    "def statList\r\n  survey = s1@ns;\r\n  list = bogus;\r\n  sigPct = 1;\r\nend;\r\n",
 };
 
 }  // namespace

@@ -2,9 +2,10 @@
 // for the fuzz target's survey, from an empty one to analyses with every element key, notes
 // over several lines, both data bases and weightings, a weighting the survey lacks, and
 // parameters of every class the analysis layer reads (read from their blocks first), and
-// calculated tables with their sort keys and a chart. The
-// second argument names the fuzzer's working corpus, emptied here so that every run starts from
-// the seeds alone.
+// calculated tables with their sort keys and a chart (also without their marks, so that their
+// figures are not used), and texts as found that once did not survive the round trip. The second
+// argument names the fuzzer's working corpus, emptied here so that every run starts from the seeds
+// alone.
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -82,6 +83,22 @@ const char* const kTables =
     "  end;\r\n"
     "end;\r\n";
 
+// Texts as found, not as the writer makes them: a statistics list whose only statistic the
+// survey lacks, which the writer must not write as an empty list.
+const char* const kFound[] = {
+    "signature = \"{EB70CF26-15B3-4DB3-A59E-A6AB01C5CF16}\";\r\nversion = 1;\r\n"
+    "def report\r\n"
+    "  survey = s1@ns;\r\n"
+    "  def analysis number = 1;\r\n"
+    "    def parameters\r\n"
+    "      def varList list = sex; end;\r\n"
+    "      def statList list = bogus; sigPct = 1; end;\r\n"
+    "    end;\r\n"
+    "    dataBasedOn = resp;\r\n"
+    "  end;\r\n"
+    "end;\r\n",
+};
+
 void Save(const TPelRep& R, const std::filesystem::path& File) {
   TMemoryStream M;
   R.SaveToStream(M);
@@ -153,5 +170,18 @@ int main(int argc, char** argv) {
   for (int I = 0; I < Elems->Count(); ++I)
     if (auto* T = As<TPelRepElemTable>(Elems->GetItem(I))) T->Calculate();
   Save(Tables, Seeds / "tables");
+  // The tables without their significance marks: stored figures that are not used, which the
+  // writer must not save as the tables' results.
+  {
+    TMemoryStream M;
+    Tables.SaveToStream(M);
+    std::string Text(reinterpret_cast<const char*>(M.Memory()), static_cast<size_t>(M.Size()));
+    for (size_t At; (At = Text.find("sigDiffs =")) != std::string::npos;)
+      Text.erase(At, Text.find(';', At) + 1 - At);
+    std::ofstream(Seeds / "tables_stale", std::ios::binary) << Text;
+  }
+  int N = 0;
+  for (const char* Text : kFound)
+    std::ofstream(Seeds / ("found" + std::to_string(N++)), std::ios::binary) << Text;
   return 0;
 }

@@ -40,16 +40,21 @@ class TFormWriter {
         break;
       case TFormValue::TKind::Collection:
         Line(Indent, P.Name + " = <");
-        for (size_t I = 0; I < V.Entries.size(); ++I) {
-          Line(Indent + 1, "item");
-          for (const TFormProperty& E : V.Entries[I].Properties) WriteProperty(E, Indent + 2);
-          Line(Indent + 1, I + 1 == V.Entries.size() ? "end>" : "end");
-        }
-        if (V.Entries.empty()) Line(Indent + 1, ">");
+        WriteCollectionItems(V, Indent + 1, "");
         break;
       default:
         Line(Indent, P.Name + " = " + Scalar(V));
     }
+  }
+
+  // The items of a collection whose "<" is written, then its ">" followed by Close.
+  void WriteCollectionItems(const TFormValue& V, int Indent, std::string_view Close) {
+    for (size_t I = 0; I < V.Entries.size(); ++I) {
+      Line(Indent, "item");
+      for (const TFormProperty& E : V.Entries[I].Properties) WriteProperty(E, Indent + 1);
+      Line(Indent, I + 1 == V.Entries.size() ? "end>" + std::string(Close) : "end");
+    }
+    if (V.Entries.empty()) Line(Indent, ">" + std::string(Close));
   }
 
   void WriteListItem(const TFormValue& V, int Indent, std::string_view Close) {
@@ -57,6 +62,9 @@ class TFormWriter {
       Line(Indent, "(");
       for (const TFormValue& I : V.Items) WriteListItem(I, Indent + 1, "");
       Line(Indent, std::string(")") + std::string(Close));
+    } else if (V.Kind == TFormValue::TKind::Collection) {
+      Line(Indent, "<");
+      WriteCollectionItems(V, Indent + 1, Close);
     } else {
       Line(Indent, Scalar(V) + std::string(Close));
     }
@@ -87,7 +95,7 @@ class TFormWriter {
         return R + "}";
       }
       default:
-        return "()";  // nested lists and collections are written by WriteProperty
+        return "()";  // lists and collections are written by WriteProperty and WriteListItem
     }
   }
 

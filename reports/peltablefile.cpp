@@ -385,9 +385,14 @@ void TPelRepElemTable::WriteKeys(TStream& Stream, int& Indent) const {
   SortParams->RowSorts.WriteToStream(Stream, Indent);
   WriteKeyInteger(Stream, Indent, "colCount", "", ColCount);
   WriteKeyInteger(Stream, Indent, "rowCount", "", RowCount);
-  // Figures only for a grid that holds them; a table never laid out is recalculated.
-  if (FValues.size() == static_cast<size_t>(ColCount) * static_cast<size_t>(RowCount) &&
-      FirstDataCol < ColCount && FirstDataRow < RowCount) {
+  // Figures only for a grid whose cells hold them, calculated or restored: a table never laid
+  // out, or one whose stored figures were not used (stale), is recalculated after reading, not
+  // shown with figures it never took.
+  bool HasCells = false;
+  if (FValues.size() == static_cast<size_t>(ColCount) * static_cast<size_t>(RowCount))
+    for (int C = FirstDataCol; C < ColCount && !HasCells; ++C)
+      for (int R = FirstDataRow; R < RowCount && !HasCells; ++R) HasCells = CellAt(C, R) != nullptr;
+  if (HasCells) {
     auto WriteCells = [&](std::string_view Key, auto&& Item) {
       WriteIndentedLine(Stream, Indent, std::string(Key) + " =");
       int Inner = Indent + 2;

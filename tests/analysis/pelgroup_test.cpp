@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "analysis/pelpargroups.h"
 #include "analysis/pelparwaves.h"
 #include "analysis/pelresgroup.h"
@@ -86,6 +88,15 @@ TEST_F(Group, UnknownQuestionsAndResponsesAreDroppedWithInformationKeptByTheGrou
             "Response (ID: none) not found in question (ID: edu).");
   // A lone unknown condition leaves all cases.
   EXPECT_EQ(G.Group("sex = nobody")->Root, nullptr);
+  // A value whose codes cannot be read goes with an error: an empty code list would not read
+  // back.
+  for (const char* Expr : {"sex = male or age = years in [x]", "sex = male or age = years in []"}) {
+    SCOPED_TRACE(Expr);
+    G.Msgs.Clear();
+    const std::unique_ptr<TPelGroup> B = G.Group(Expr);
+    EXPECT_EQ(B->ExprText(), "sex = male");
+    EXPECT_GE(G.Msgs.ErrorCount(), 1);
+  }
 }
 
 TEST_F(Group, ExpressionKeyReadsWithinSubParameterAndNestingIsBounded) {
@@ -104,6 +115,28 @@ TEST_F(Group, ExpressionKeyReadsWithinSubParameterAndNestingIsBounded) {
     EXPECT_EQ(Gr->Root, nullptr);
     EXPECT_EQ(Gr->GetName(), "After");
   }
+  // The bound itself: one level less reads, nesting exactly at the bound is refused, by
+  // parentheses and by "not" alike.
+  const auto Parens = [](int N) {
+    return std::string(static_cast<size_t>(N), '(') + "sex = male" +
+           std::string(static_cast<size_t>(N), ')');
+  };
+  const auto NotChain = [](int N) {
+    std::string S;
+    for (int I = 0; I < N; ++I) S += "not ";
+    return S + "sex = male";
+  };
+  for (const std::function<std::string(int)>& Nested :
+       {std::function<std::string(int)>(Parens), std::function<std::string(int)>(NotChain)})
+    for (int N : {kPelGroupMaxDepth - 1, kPelGroupMaxDepth}) {
+      SCOPED_TRACE(Nested(N));
+      G.Msgs.Clear();
+      auto Gr = New<TPelGroup>(&G.S, nullptr);
+      Gr->ReadBody(*G.Scan("expr = " + Nested(N) + "; end;"), &G.S);
+      const bool Refused = N == kPelGroupMaxDepth;
+      EXPECT_EQ(CountMsgs(G.Msgs, TPelError_GroupTooDeep), Refused ? 1 : 0);
+      EXPECT_EQ(Gr->Root == nullptr, Refused);
+    }
   // Well inside the bound, and the parenthesis after an expression is passed over.
   G.Msgs.Clear();
   auto Gr = New<TPelGroup>(&G.S, nullptr);

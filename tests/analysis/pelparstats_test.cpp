@@ -135,6 +135,21 @@ TEST_F(ParStats, WrittenInAFixedOrderAndReadBackEqual) {
   EXPECT_EQ(CopyOf(*Back)->HideRowsCols, 1);
 }
 
+TEST_F(ParStats, AListLeftEmptyByUnknownStatisticsIsWrittenWithoutItsKeyAndReadsBack) {
+  auto St = Read("list = nosuch; sigPct = 1;");
+  EXPECT_TRUE(St->Stats.Empty());
+  const std::string Text = Written([&](TStream& S) {
+    int Indent = 0;
+    St->WriteBody(S, Indent);
+  });
+  EXPECT_EQ(Text.find("list"), std::string::npos) << Text;
+  Msgs.Clear();
+  auto Back = Read(Text);
+  EXPECT_EQ(Msgs.Count(), 0);
+  EXPECT_TRUE(Back->Stats.Empty());
+  EXPECT_TRUE(Back->SigPct);
+}
+
 TEST_F(ParStats, ItemsLabelsAndElements) {
   TMadeElems Made;
   auto St = Read("list = cntA, pctRow, pctCol;");

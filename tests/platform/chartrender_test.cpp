@@ -1,10 +1,12 @@
 // Drawing charts: the picture's size, its background and series colours (also through JPEG),
-// empty points left out, the legend beside the data, round axis steps, fitted label texts,
+// empty points left out, the legend beside the data, round axis steps, percentage marks, axes
+// of one repeated value, numbered categories, exploded pies, stacked bars, fitted label texts,
 // drawings side by side on several threads, and extreme charts drawn without a fault.
 #include "platform/chartrender.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <thread>
@@ -205,6 +207,118 @@ TEST(ChartRender, ValueAxesTakeRoundSteps) {
   EXPECT_EQ(AxisNumberText(-0.0, 0, Polish), "0");
   EXPECT_EQ(ValueText(12.346, Polish), "12,35");
   EXPECT_EQ(ValueText(40, Polish), "40");
+}
+
+TEST(ChartRender, PercentagesAreSharesOfTheMagnitudes) {
+  // A negative bar's share is of the magnitudes' sum and shows no minus sign.
+  TChartSeries S(TChartSeriesKind::Bar);
+  S.Add(-25, "Loss");
+  S.Add(75, "Gain");
+  const TFormatSettings FS;
+  const double Total = SeriesTotal(S);
+  EXPECT_EQ(Total, 100);
+  EXPECT_EQ(MarkText(S, 0, TMarksStyle::Percent, Total, FS), "25%");
+  EXPECT_EQ(MarkText(S, 0, TMarksStyle::LabelPercent, Total, FS), "Loss 25%");
+  EXPECT_EQ(MarkText(S, 0, TMarksStyle::Value, Total, FS), "-25");
+  EXPECT_EQ(MarkText(S, 1, TMarksStyle::Percent, Total, FS), "75%");
+}
+
+TEST(ChartRender, OneRepeatedValueStillGetsAnAxisAroundIt) {
+  const TChartAxis Auto;
+  for (double V : {-5.0, -0.25, -3e6, 7.0}) {
+    SCOPED_TRACE(V);
+    const TAxisScale S = ChooseAxisScale(Auto, V, V, 5);
+    EXPECT_TRUE(std::isfinite(S.Min) && std::isfinite(S.Max) && std::isfinite(S.Step));
+    EXPECT_GT(S.Step, 0);
+    EXPECT_LT(S.Min, S.Max);
+    EXPECT_LE(S.Min, V);
+    EXPECT_GE(S.Max, V);
+    EXPECT_GE(S.Ticks().size(), 2u);
+  }
+}
+
+TEST(ChartRender, CategoriesWithoutLabelsAreNumberedFromOne) {
+  auto Drawn = [](std::initializer_list<const char*> Labels) {
+    TChart C = WhiteChart();
+    C.Legend.Visible = false;
+    TChartSeries S(TChartSeriesKind::Bar);
+    int V = 0;
+    if (Labels.size() == 0)
+      for (int I = 0; I < 3; ++I) S.Add(++V);
+    for (const char* L : Labels) S.Add(++V, L);
+    C.AddSeries(S);
+    return DrawChart(C, 400, 300).Rgb;
+  };
+  const auto Unlabelled = Drawn({});
+  EXPECT_EQ(Unlabelled, Drawn({"1", "2", "3"}));
+  EXPECT_NE(Unlabelled, Drawn({"0", "1", "2"}));
+}
+
+// Pixels of colour A with a pixel of colour B at most two pixels away.
+int Touching(const TBitmap& Bm, TColor A, TColor B) {
+  int N = 0;
+  for (int Y = 0; Y < Bm.Height; ++Y)
+    for (int X = 0; X < Bm.Width; ++X) {
+      if (!Near(Bm.Pixel(X, Y), A, 10)) continue;
+      bool Found = false;
+      for (int DY = -2; DY <= 2 && !Found; ++DY)
+        for (int DX = -2; DX <= 2 && !Found; ++DX) {
+          const int X2 = X + DX, Y2 = Y + DY;
+          Found = X2 >= 0 && Y2 >= 0 && X2 < Bm.Width && Y2 < Bm.Height &&
+                  Near(Bm.Pixel(X2, Y2), B, 10);
+        }
+      N += Found ? 1 : 0;
+    }
+  return N;
+}
+
+TEST(ChartRender, ExplodingMovesTheBiggestSliceOut) {
+  TChart C = WhiteChart();
+  C.Legend.Visible = false;
+  TChartSeries P(TChartSeriesKind::Pie);
+  P.Pen.Visible = false;
+  for (double V : {20, 50, 30}) P.Add(V);
+  C.AddSeries(P);
+  const TColor Small = kChartPalette[0], Big = kChartPalette[1], Third = kChartPalette[2];
+  TBitmap B = DrawChart(C, 300, 240);
+  EXPECT_GT(Touching(B, Big, Small), 10);
+  EXPECT_GT(Touching(B, Big, Third), 10);
+  C.Series[0].ExplodeBiggest = 40;
+  B = DrawChart(C, 300, 240);
+  EXPECT_GT(CountNear(B, Big, 10), 1000);
+  EXPECT_EQ(Touching(B, Big, Small), 0);
+  EXPECT_EQ(Touching(B, Big, Third), 0);
+  EXPECT_GT(Touching(B, Small, Third), 10);  // the others stay together
+}
+
+TEST(ChartRender, StackedBarsPutNegativesBelowZeroAndPositivesAbove) {
+  TChart C = WhiteChart();
+  C.Legend.Visible = false;
+  for (double V : {10, -5, 20}) {
+    TChartSeries S(TChartSeriesKind::Bar);
+    S.MultiBar = TMultiBar::Stacked;
+    S.Add(V);
+    C.AddSeries(S);
+  }
+  const TBitmap B = DrawChart(C, 300, 400);
+  const int X = B.Width / 2;
+  // The rows of each series' colour down the bar's middle.
+  struct TSpan {
+    int Top = 1 << 30, Bottom = -1;
+  } Spans[3];
+  for (int Y = 0; Y < B.Height; ++Y)
+    for (int K = 0; K < 3; ++K)
+      if (Near(B.Pixel(X, Y), kChartPalette[K], 10)) {
+        Spans[K].Top = std::min(Spans[K].Top, Y);
+        Spans[K].Bottom = std::max(Spans[K].Bottom, Y);
+      }
+  for (int K = 0; K < 3; ++K) ASSERT_GE(Spans[K].Bottom, 0) << "series " << K;
+  // 10 from zero upwards, 20 on top of it, 5 from zero downwards.
+  EXPECT_GE(Spans[1].Top, Spans[0].Bottom - 1);
+  EXPECT_LE(Spans[2].Bottom, Spans[0].Top + 1);
+  const double Unit = (Spans[0].Bottom - Spans[0].Top) / 10.0;
+  EXPECT_NEAR(Spans[1].Bottom - Spans[1].Top, 5 * Unit, 3);
+  EXPECT_NEAR(Spans[2].Bottom - Spans[2].Top, 20 * Unit, 3);
 }
 
 TEST(ChartRender, LabelTextsFitTheirSpace) {

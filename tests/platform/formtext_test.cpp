@@ -92,8 +92,23 @@ TEST(FormText, WrittenTextReadsBackTheSameTree) {
   Outer.Kind = TFormValue::TKind::List;
   Outer.Items = {Nested, TFormValue::String("")};
   F.Add("Lists", Outer);
+  // Collections inside lists keep their items, also as the last item and when empty.
+  TFormValue Items = F.Find("CustomAxes")->Value, Empty;
+  Empty.Kind = TFormValue::TKind::Collection;
+  TFormValue Mixed;
+  Mixed.Kind = TFormValue::TKind::List;
+  Mixed.Items = {Items, Empty, TFormValue::Integer(2), Items};
+  F.Add("Mixed", Mixed);
+  TFormValue Last;
+  Last.Kind = TFormValue::TKind::List;
+  Last.Items = {Empty};
+  F.Add("Last", Last);
   const std::string Text = WriteFormText(F, "    ");
-  EXPECT_TRUE(ReadFormText(Text) == F) << Text;
+  const TFormObject Back = ReadFormText(Text);
+  EXPECT_TRUE(Back == F) << Text;
+  ASSERT_TRUE(Back.Find("Mixed"));
+  ASSERT_EQ(Back.Find("Mixed")->Value.Items.size(), 4u);
+  EXPECT_EQ(Back.Find("Mixed")->Value.Items[3].Entries.size(), 2u);
   // Every line carries the prefix; no ">>" could end a definition-text block early.
   size_t Start = 0;
   while (Start < Text.size()) {

@@ -70,6 +70,11 @@ TEST(Jpeg, SavingReplacesTheFileInOneStep) {
   ASSERT_TRUE(jpegtest::Decode(Data.str(), Back));
   EXPECT_EQ(Back.Width, 20);
   EXPECT_EQ(std::distance(fs::directory_iterator(Dir), fs::directory_iterator()), 1);
+  // The web server's files are readable by everyone: so is the chart, although its temporary
+  // file starts private.
+  EXPECT_EQ(fs::status(File).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                fs::perms::others_read);
   EXPECT_THROW(SaveJpegFile(Filled(2, 2, clRed), 80, (Dir / "missing" / "x.jpg").string()),
                EFOpenError);
 }

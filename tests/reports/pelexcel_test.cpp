@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <map>
 
 #include "analysis/pelres.h"
 #include "base/langmanager.h"
@@ -145,6 +146,71 @@ TEST(TableSheet, FormatsFollowTheStatisticsAxisAndMarkersFollowTheNumbers) {
   TOrvExcel Plain;
   const TXlWorksheet& P = *static_cast<TXlWorksheet*>(T.ExportToExcel(Plain, nullptr, 0, 0));
   EXPECT_EQ(P.CellFormat(PctRow + 2, A).NumberFormat, "0.0%");
+}
+
+TEST(TableSheet, FiguresFromAnotherRecordSetKeepTheirMarker) {
+  // A diary joined to the respondents: the region is the respondents', the time of day the
+  // diary's own. Respondent 1 (north) has two diary entries (morning, afternoon), respondent 2
+  // (south) one (morning).
+  TEnglishSession English;
+  const std::string Definition =
+      "def environ languages = plk, enu; end;\r\n"
+      "def survey namespace = ns; id = s1; name = \"Survey\"; wizards = table1d; end;\r\n"
+      "def recordset id = resp; name = \"Respondents\";\r\n"
+      "  def files colSpec = \"x\"; dataFile = \"y\"; end;\r\n"
+      "end;\r\n"
+      "def recordset id = diary; name = \"Diary\"; join = id;\r\n"
+      "  def files colSpec = \"x\"; dataFile = \"y\"; end;\r\n"
+      "end;\r\n"
+      "def waves def wave id = w1; name = \"W1\"; end; end;\r\n"
+      "def data\r\n"
+      "  def question id = reg; name = \"Region\"; def responseList column = reg;\r\n"
+      "    def response id = north; name = \"North\"; code = 1; end;\r\n"
+      "    def response id = south; name = \"South\"; code = 2; end; end; end;\r\n"
+      "  def question id = slot; name = \"Time\"; def responseList column = slot.diary;\r\n"
+      "    def response id = am; name = \"Morning\"; code = 1; end;\r\n"
+      "    def response id = pm; name = \"Afternoon\"; code = 2; end; end; end;\r\n"
+      "end;\r\n";
+  const std::vector<TSwSurveyRecset> Recsets{
+      {"resp", {Wave({{"id", {1, 2}}, {"reg", {1, 2}}})}},
+      {"diary", {Wave({{"id", {1, 1, 2}}, {"slot", {1, 2, 1}}})}}};
+  TOpened<> Opened{SurveyFileBytes(Definition, Recsets)};
+  TOrvMsgList Msgs;
+  const auto Report =
+      ReadReport(*Opened.Survey,
+                 ReportWith("  def analysis\r\n"
+                            "    def parameters\r\n"
+                            "      def varList list = reg, slot; end;\r\n"
+                            "      def statList list = cntA; recsetDiff = 1; end;\r\n"
+                            "      def waveList def subpar list = w1; end; end;\r\n"
+                            "    end;\r\n"
+                            "    dataBasedOn = diary;\r\n"
+                            "    def table rowParams = 0; layerParams = 1, 2; end;\r\n"
+                            "  end;\r\n"),
+                 Msgs);
+  ASSERT_EQ(Msgs.ErrorCount(), 0) << MsgAt(Msgs, 0);
+  auto& T = *As<TPelRepElemTable>(AnalysisAt(*Report, 0)->Child(0));
+  T.Calculate();
+  const std::map<std::string, std::pair<double, bool>> Expected{{"North", {2, true}},
+                                                                {"South", {1, true}},
+                                                                {"Morning", {2, false}},
+                                                                {"Afternoon", {1, false}}};
+  for (int Options : {1, 0}) {
+    SCOPED_TRACE(Options);
+    TOrvExcel Excel;
+    const auto& S = *static_cast<TXlWorksheet*>(T.ExportToExcel(Excel, nullptr, Options, 0));
+    int Seen = 0;
+    for (int B = T.FirstDataRow; B < T.VisibleRowCount(); ++B) {
+      const auto It = Expected.find(T.GetCellText(T.FirstDataCol - 1, B));
+      if (It == Expected.end()) continue;
+      ++Seen;
+      SCOPED_TRACE(It->first);
+      EXPECT_EQ(NumberAt(S, B + 2, T.FirstDataCol), It->second.first);
+      const std::string Format = S.CellFormat(B + 2, T.FirstDataCol).NumberFormat;
+      EXPECT_EQ(Format.ends_with("\\ \\*"), Options == 1 && It->second.second) << Format;
+    }
+    EXPECT_EQ(Seen, 4);
+  }
 }
 
 TEST(AnalysisSheet, HoldsTheTextFormAndIsLinkedFromTheContents) {

@@ -2,6 +2,7 @@
 // way a stored block can fail to fit the axes makes the table stale instead of wrong.
 #include <gtest/gtest.h>
 
+#include "analysis/pelparstats.h"
 #include "analysis/pelres.h"
 #include "analysis/pelsortparams.h"
 #include "base/orvclasses.h"
@@ -54,6 +55,22 @@ TEST(TableFile, StoredResultsReadBackAsWritten) {
   const size_t At = Text.find("      results =\r\n        $");
   ASSERT_NE(At, std::string::npos);
   EXPECT_NE(Text.find(DoubleToHexText("$", 2.0)), std::string::npos);
+}
+
+TEST(TableFile, AStatisticsListOfUnknownStatisticsReadsBackAfterSaving) {
+  TTableSurvey F;
+  F.Read(TableReport("      rowParams = 0; colParams = 1;\r\n", "nosuch", " sigPct = 1;"));
+  EXPECT_EQ(F.Msgs.ErrorCount(), 0);
+  const std::string Text = ReportText(*F.Report);
+  F.Read(Text);
+  EXPECT_EQ(F.Msgs.Count(), 0) << MsgAt(F.Msgs, 0);
+  // The statistics parameter stays, with its options, in its place.
+  ASSERT_EQ(F.Analysis().Parameters->Count(), 5);
+  const auto* Stats = As<TPelParStats>(F.Analysis().Parameters->GetItem(2));
+  ASSERT_NE(Stats, nullptr);
+  EXPECT_TRUE(Stats->Stats.Empty());
+  EXPECT_TRUE(Stats->SigPct);
+  EXPECT_EQ(ReportText(*F.Report), Text);
 }
 
 // The written text with its first occurrence of From replaced by To.
@@ -109,6 +126,14 @@ TEST(TableFile, BlocksThatDoNotFitTheAxesMakeTheTableStale) {
     SCOPED_TRACE(C.Name);
     TPelRepElemTable& T = F.Read(C.Text);
     EXPECT_TRUE(F.Analysis().NeedsRecalc);
+    // Saved, the figures that were not used stay out: read again, the table still waits for
+    // its calculation instead of showing them as its results.
+    {
+      TTableSurvey Again;
+      Again.Read(ReportText(*F.Report));
+      EXPECT_TRUE(Again.Analysis().NeedsRecalc);
+      EXPECT_EQ(ReportText(*F.Report).find("results ="), std::string::npos);
+    }
     if (!C.SameAxes) continue;
     // The table keeps no stored figure; a calculation gives it its values.
     T.Calculate();

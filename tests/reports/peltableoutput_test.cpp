@@ -1,5 +1,5 @@
-// What leaves a calculated table: hidden empty lines, significance marks and neighbours, the
-// HTML table and the tab-separated text form.
+// What leaves a calculated table: hidden empty lines, significance marks and neighbours (never
+// across an outer group), the HTML table and the tab-separated text form.
 #include <gtest/gtest.h>
 
 #include "analysis/pelres.h"
@@ -75,6 +75,27 @@ TEST(TableOutput, NeighboursAreCellsOfTheSameStatistic) {
   EXPECT_EQ(N.B, B + 1);
   EXPECT_EQ(T.FindNeighbourCell(A, B, 0, 0).Cell, T.GetCellObject(A, B));
   EXPECT_EQ(T.FindNeighbourCell(0, 0, 0, 1).Cell, nullptr);  // no cell to start from
+}
+
+TEST(TableOutput, TheRowAboveIsNoNeighbourAcrossAnOuterGroup) {
+  TTableSurvey F;
+  // Region by education on the rows: rows of the two regions are never compared.
+  TPelRepElemTable& T =
+      F.Read(TableReport("      rowParams = 1, 0; colParams = 2; layerParams = 3;\r\n", "cntW"));
+  T.Calculate();
+  const int A = T.FirstDataCol;
+  const int NorthNone = T.FirstDataRow + 5, SouthLow = T.FirstDataRow + 7;
+  ASSERT_EQ(T.GetCellText(2, NorthNone), "None");
+  ASSERT_EQ(T.GetCellText(1, SouthLow - 1), "South");
+  ASSERT_EQ(T.GetCellText(2, SouthLow), "Low");
+  // Within a region the row above (past the title row) and below are neighbours.
+  TPelNeighbour N = T.FindNeighbourCell(A, SouthLow + 1, -1, 0);
+  EXPECT_EQ(N.B, SouthLow);
+  EXPECT_EQ(N.Cell, T.GetCellObject(A, SouthLow));
+  EXPECT_EQ(T.FindNeighbourCell(A, NorthNone - 1, 1, 0).Cell, T.GetCellObject(A, NorthNone));
+  // The first row of a region has no row above it, the last none below it.
+  EXPECT_EQ(T.FindNeighbourCell(A, SouthLow, -1, 0).Cell, nullptr);
+  EXPECT_EQ(T.FindNeighbourCell(A, NorthNone, 1, 0).Cell, nullptr);
 }
 
 TEST(TableOutput, HtmlCarriesEscapedTextsAndOneImagePerResultWithTests) {

@@ -1,5 +1,7 @@
-// Sorting a table by its sort keys: rows stay within their outer header item, labels sort as
-// texts, columns sort by a row, and a key that cannot be located is kept but not applied.
+// Sorting a table by its sort keys: rows stay within their outer header item, "!DEF" cells sort
+// behind the numbers, the first of two keys decides, labels sort as texts (an outer header
+// moving its blocks whole), columns sort by a row, and a key that cannot be located is kept but
+// not applied.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,6 +9,7 @@
 
 #include "analysis/pelres.h"
 #include "analysis/pelsortparams.h"
+#include "surveykit/gimstat.h"
 #include "tests/reports/table_fixture.h"
 
 namespace quin::test {
@@ -52,6 +55,90 @@ TEST(TableSort, RowsSortByADataColumnWithinTheirOuterItem) {
   const std::string Html = T.RenderHtmlText();
   EXPECT_NE(Html.find("rowspan = \"5\">&nbsp;North"), std::string::npos);
   EXPECT_NE(Html.find("rowspan = \"5\">&nbsp;South"), std::string::npos);
+}
+
+// The weighted count of wave 1 in region Reg (1 north, 2 south) with education Edu (1 to 4).
+double Wave1(int Reg, int Edu) {
+  return WeightOf(
+      [&](const TTableRecord& R) { return R.Wave == 1 && R.Reg == Reg && R.Edu == Edu; });
+}
+
+TEST(TableSort, ACellThatCannotBeComputedSortsBehindTheNumbersInBothDirections) {
+  TTableSurvey F;
+  TPelRepElemTable& T = F.Read(RegionThenEdu());
+  T.Calculate();
+  // Nobody in the north has no education; say that cell cannot be computed: "!DEF".
+  const int Col = T.FirstDataCol;
+  const int NoneNorth = T.FirstDataRow + 5;
+  ASSERT_EQ(T.GetCellText(2, NoneNorth), "None");
+  ASSERT_NE(T.CellAt(Col, NoneNorth), nullptr);
+  T.CellAt(Col, NoneNorth)->Value = GimValueNotDefined;
+  for (int Order : {1, 2}) {
+    SCOPED_TRACE(Order);
+    T.SortParams->ColSorts.Clear();
+    ASSERT_NE(T.NewSortKey(1, Col, Order), nullptr);
+    T.ApplySort();
+    // The other educations by their counts (all different), then the "!DEF" one.
+    std::vector<int> Others{1, 2, 3};
+    std::sort(Others.begin(), Others.end(), [&](int A, int B) {
+      return Order == 1 ? Wave1(1, A) < Wave1(1, B) : Wave1(1, A) > Wave1(1, B);
+    });
+    std::vector<std::string> Expected;
+    for (int E : Others) Expected.emplace_back(kEdu[E - 1]);
+    Expected.emplace_back("None");
+    const std::vector<std::string> Got = EduLabels(T, 2);
+    EXPECT_EQ(std::vector<std::string>(Got.begin() + 2, Got.begin() + 6), Expected);
+  }
+}
+
+TEST(TableSort, OfTwoKeysTheFirstDecidesAndTheSecondBreaksItsTies) {
+  TTableSurvey F;
+  // Educations on the columns, ordered by the north's row, then by the south's.
+  TPelRepElemTable& T =
+      F.Read(TableReport("      rowParams = 1; colParams = 0; layerParams = 2, 3;\r\n", "cntW"));
+  T.Calculate();
+  const int North = T.FirstDataRow + 1, South = T.FirstDataRow + 2;
+  ASSERT_EQ(T.GetCellText(1, North), "North");
+  ASSERT_EQ(T.GetCellText(1, South), "South");
+  ASSERT_NE(T.NewSortKey(2, North, 1), nullptr);
+  ASSERT_NE(T.NewSortKey(2, South, 1), nullptr);
+  T.ApplySort();
+  std::vector<int> Order{1, 2, 3, 4};
+  std::stable_sort(Order.begin(), Order.end(), [](int A, int B) {
+    return std::pair(Wave1(1, A), Wave1(2, A)) < std::pair(Wave1(1, B), Wave1(2, B));
+  });
+  std::vector<std::string> Expected, Got;
+  for (int E : Order) Expected.emplace_back(kEdu[E - 1]);
+  for (int C = T.FirstDataCol; C < T.VisibleColCount(); ++C) Got.push_back(T.GetCellText(C, 2));
+  EXPECT_EQ(Got, Expected);
+  // The values moved with their labels.
+  for (int C = T.FirstDataCol; C < T.VisibleColCount(); ++C) {
+    const int E = Order[static_cast<size_t>(C - T.FirstDataCol)];
+    EXPECT_EQ(T.GetCellValue(C, North), Wave1(1, E)) << kEdu[E - 1];
+    EXPECT_EQ(T.GetCellValue(C, South), Wave1(2, E)) << kEdu[E - 1];
+  }
+}
+
+TEST(TableSort, SortingByTheOuterHeaderMovesItsBlocksWhole) {
+  TTableSurvey F;
+  TPelRepElemTable& T = F.Read(RegionThenEdu());
+  T.Calculate();
+  ASSERT_NE(T.NewSortKey(1, 1, 2), nullptr);  // the region's header column, descending
+  T.ApplySort();
+  // South's block first, then North's: each with its title row, its educations in their
+  // order and their counts.
+  const int Col = T.FirstDataCol;
+  int Row = T.FirstDataRow + 1;
+  for (int Reg : {2, 1}) {
+    SCOPED_TRACE(Reg);
+    EXPECT_EQ(T.GetCellText(1, Row), Reg == 1 ? "North" : "South");
+    EXPECT_EQ(T.GetCellText(2, Row), "Education");
+    for (int E = 1; E <= 4; ++E) {
+      EXPECT_EQ(T.GetCellText(2, Row + E), kEdu[E - 1]);
+      EXPECT_EQ(T.GetCellValue(Col, Row + E), Wave1(Reg, E)) << kEdu[E - 1];
+    }
+    Row += 5;
+  }
 }
 
 TEST(TableSort, LabelsSortAsTexts) {

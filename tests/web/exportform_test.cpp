@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "analysis/pelparstats.h"
+#include "analysis/pelres.h"
 #include "analysis/pelsurvey.h"
 #include "base/orvstreams.h"
 #include "reports/pelrep.h"
@@ -62,12 +64,13 @@ class ExportPageTest : public TAnalysisPageTest {
     Page(Sid);
     Form = ActiveAs<TPelWebExportForm>();
   }
-  // Clicks Export with the entries Chosen and both boxes ticked.
-  TWebResponse Export(std::vector<int> Chosen) {
+  // Clicks Export with the entries Chosen, the contents box ticked and the markers box ticked
+  // unless told otherwise.
+  TWebResponse Export(std::vector<int> Chosen, bool Markers = true) {
     TWebValues V;
     for (int I : Chosen) V.Add(Form->TOCListBox->Id(), std::to_string(I));
     V.Add(Form->TOCCheckBox->Id(), "on");
-    V.Add(Form->SigCheckBox->Id(), "on");
+    if (Markers) V.Add(Form->SigCheckBox->Id(), "on");
     return FireResponse(Sid, *Form->ExportButton, "click", {}, std::move(V));
   }
   std::string Folder() const { return App + "Files/TMPReports/" + Session->Id() + "/"; }
@@ -118,6 +121,24 @@ TEST_F(ExportPageTest, ListsEveryElementByLevelWithTheOneChosenFirst) {
   Post(*Form->LangLink, "click", {}, std::move(V));
   EXPECT_EQ(Form->TOCListBox->Items[0].Text, "Analiza");
   EXPECT_EQ(Form->TOCListBox->SelectedIndices(), std::vector<int>{1});
+}
+
+TEST_F(ExportPageTest, UntickedSignificanceMarkersStayOutOfTheWorkbook) {
+  ASSERT_NE(Form, nullptr);
+  ASSERT_TRUE(Table->StatsPar());
+  Table->StatsPar()->SigPct = true;
+  // Every count marked as significantly higher.
+  for (int C = Table->FirstDataCol; C < Table->ColCount; ++C)
+    for (int R = Table->FirstDataRow; R < Table->RowCount; ++R)
+      if (TPelRes* Cell = Table->CellAt(C, R)) Cell->SigMark = 1;
+  for (bool Markers : {true, false}) {
+    SCOPED_TRACE(Markers);
+    Export({1}, Markers);
+    EXPECT_FALSE(Form->SigCheckBox->Checked && !Markers);
+    test::TXlsxReader W(Folder() + "Report.xlsx");
+    const std::string Format = W.CellNumberFormat("A1_Table1", "B6");
+    EXPECT_EQ(Format, Markers ? "#,##0\\ +" : "#,##0");
+  }
 }
 
 TEST_F(ExportPageTest, SendsTheWorkbookPackedIntoAZipArchive) {

@@ -280,6 +280,11 @@ TEST_F(GroupPaneTest, PolishRangesTakeTheSemicolonAndTheDecimalComma) {
   V.Add(Dialog()->SelectedNumVals->Id(), "1,5; 3");
   Post(*Dialog()->LangLink, "click", {}, V);
   EXPECT_EQ(Dialog()->SelectedNumVals->Text, "1.5, 3");
+  // And back: each separator is swapped once, the new decimal comma is no list separator.
+  TWebValues E;
+  E.Add(Dialog()->SelectedNumVals->Id(), "1.5, 3");
+  Post(*Dialog()->LangLink, "click", {}, E);
+  EXPECT_EQ(Dialog()->SelectedNumVals->Text, "1,5; 3");
   Post(*Dialog()->CancelButton, "click");
 }
 

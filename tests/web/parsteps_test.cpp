@@ -7,6 +7,7 @@
 #include "analysis/pelparstats.h"
 #include "analysis/pelparwaves.h"
 #include "surveykit/gimdata.h"
+#include "surveykit/gimstat.h"
 #include "surveykit/merenviron.h"
 #include "tests/web/analysis_fixture.h"
 #include "web/parpanequestions.h"
@@ -107,6 +108,31 @@ TEST_F(StepsTest, CancelAndBackFromTheFirstStepReturnToTheTemplatePage) {
   EXPECT_EQ(TemplatePages, 2);
 }
 
+TEST_F(StepsTest, BackKeepsTheChoicesMadeOnTheStepLeft) {
+  AddPar<TPelParDefQuestions>();
+  auto* S = AddPar<TPelParStats>();
+  InSession([&] { StartWizardSteps(Module()); });
+  AddQuestion("+ People & places", "Sex");
+  Next();
+  auto* Stats = As<TPelWebParPaneStatsFrame>(Step()->Pane);
+  ASSERT_TRUE(Stats);
+  TWebValues Highlighted;
+  Highlighted.Add(Stats->AvailableLB->Id(), "1");  // the weighted count
+  Post(*Stats->AddButton, "click", {}, Highlighted);
+  ASSERT_EQ(Stats->SelectedLB->Count(), 1);
+
+  Post(*Step()->PrevButton, "click");
+  EXPECT_EQ(Module().CurrentStep, 0);
+  ASSERT_EQ(S->Stats.Count(), 1);
+  EXPECT_EQ(S->Stats.GetItem(0)->ID(), "cntW");
+  // Coming forward again the step shows the choice.
+  Next();
+  Stats = As<TPelWebParPaneStatsFrame>(Step()->Pane);
+  ASSERT_TRUE(Stats);
+  ASSERT_EQ(Stats->SelectedLB->Count(), 1);
+  EXPECT_EQ(As<TGimStat>(Stats->SelectedLB->Items[0].Object)->ID(), "cntW");
+}
+
 TEST_F(StepsTest, TemplateWithoutParametersOpensTheReportWindowAtOnce) {
   InSession([&] { StartWizardSteps(Module()); });
   EXPECT_EQ(ReportWindows, 1);
@@ -183,10 +209,14 @@ TEST_F(StepsTest, WebSurveyRegistersItsPanesByExactClassAndDefaultVariant) {
 TEST_F(StepsTest, ANewStepReleasesStepsLeftInTheSession) {
   auto* Q = AddPar<TPelParDefQuestions>();
   InSession([&] { ShowParForm(Module(), Q, true); });
-  TWebForm* First = Step();
+  ASSERT_TRUE(Step());
+  // The first step is freed, so a later page may reuse its address: pages are told apart by
+  // their serial numbers.
+  const std::string First = Step()->PageId();
   InSession([&] { ShowParForm(Module(), Q, true); });
-  EXPECT_NE(Step(), First);
-  for (TWebForm* F : Session->FormStack()) EXPECT_NE(F, First);
+  ASSERT_TRUE(Step());
+  EXPECT_NE(Step()->PageId(), First);
+  for (TWebForm* F : Session->FormStack()) EXPECT_NE(F->PageId(), First);
   EXPECT_EQ(Session->FormStack().size(), 2u);  // the logon page and the new step
 }
 
