@@ -13,6 +13,7 @@
 
 #include "analysis/pelcasekeys.h"
 #include "analysis/pelcolstore.h"
+#include "analysis/pelcondmask.h"
 #include "analysis/pelgroup.h"
 #include "analysis/pelres.h"
 #include "analysis/pelresgeneral.h"
@@ -60,11 +61,11 @@ struct TElemLits {
 // The values of a numeric response, one per record.
 struct TValueGroup {
   const double* X = nullptr;
-  // A column of codes: the value of each byte (the missing value where it is not valid).
+  // A column of codes: the value of each code (the missing value where it is not valid).
   const uint8_t* Bytes = nullptr;
   std::array<double, 256> ByteValue{};
   std::shared_ptr<const TPelDoubleColumn> Shared;
-  std::shared_ptr<const TPelByteColumn> SharedBytes;
+  std::shared_ptr<const TPelCodedColumn> SharedCodes;
   std::vector<double> Own;
   double Value(size_t I) const { return Bytes ? ByteValue[Bytes[I]] : X[I]; }
 };
@@ -126,7 +127,8 @@ class TTableCalc {
   TPelLutTable Luts;
   TPelKeyTable Keys[3]{TPelKeyTable(Luts), TPelKeyTable(Luts), TPelKeyTable(Luts)};
   std::unordered_map<const TPelResElem*, TElemLits> ElemCache;
-  std::vector<std::shared_ptr<const TPelByteColumn>> Held;
+  // The coded columns and condition masks the literals read.
+  std::vector<std::shared_ptr<const void>> Held;
   std::map<const TGimResponse*, int> GroupOf;
   std::vector<std::unique_ptr<TValueGroup>> Groups;
   std::vector<TPlan> Plans;
@@ -180,13 +182,13 @@ bool TTableCalc::ByteLits(TPelResElem* E, TElemLits& L) {
   }
   const TPelCol* C = Recset->FindCol(Rs[0]->Columns->GetItem(0)->Name);
   if (!C) return false;
-  std::shared_ptr<const TPelByteColumn> Bytes = M.Columns().Bytes(*Recset, M.R, C);
-  if (!Bytes || Bytes->size() != static_cast<size_t>(Recset->RecCount())) return false;
-  // What the group's evaluation makes of each byte: the responses' matches joined by "or",
-  // missing where no response finds a valid value, and a missing record never selected.
+  std::shared_ptr<const TPelCodedColumn> Codes = M.Columns().Codes(*Recset, M.R, C);
+  if (!Codes || Codes->Codes.size() != static_cast<size_t>(Recset->RecCount())) return false;
+  // What the group's evaluation makes of each code's value: the responses' matches joined by
+  // "or", missing where no response finds a valid value, and a missing record never selected.
   TPelLut Sel{}, NotMis{};
-  for (int B = 0; B < 256; ++B) {
-    const double V = B == kPelMissingByte ? kPelMissingDouble : static_cast<double>(B);
+  for (size_t B = 0; B < 256; ++B) {
+    const double V = Codes->Value[B];
     bool S = false, Mi = true;
     for (const TGimResponse* R : Rs) {
       S = S || R->MatchesValue(V);
@@ -196,9 +198,9 @@ bool TTableCalc::ByteLits(TPelResElem* E, TElemLits& L) {
     Sel[B] = S && !Mi;
     NotMis[B] = !Mi;
   }
-  L.Sel = {Bytes->data(), Luts.Add(Sel)};
-  L.NotMis = {Bytes->data(), Luts.Add(NotMis)};
-  Held.push_back(std::move(Bytes));
+  L.Sel = {Codes->Codes.data(), Luts.Add(Sel)};
+  L.NotMis = {Codes->Codes.data(), Luts.Add(NotMis)};
+  Held.push_back(std::move(Codes));
   return true;
 }
 
@@ -208,6 +210,16 @@ const TElemLits& TTableCalc::Lits(TPelResElem* Ref) {
   if (It != ElemCache.end()) return It->second;
   TElemLits L;
   if (ByteLits(E, L)) {
+    L.Ok = true;
+  } else if (std::shared_ptr<const TPelByteColumn> Mask = PelConditionMask(M, E)) {
+    TPelLut Sel{}, NotMis{};
+    for (size_t B = 0; B < 256; ++B) {
+      Sel[B] = (B & kPelMaskSelected) != 0;
+      NotMis[B] = (B & kPelMaskMissing) == 0;
+    }
+    L.Sel = {Mask->data(), Luts.Add(Sel)};
+    L.NotMis = {Mask->data(), Luts.Add(NotMis)};
+    Held.push_back(std::move(Mask));
     L.Ok = true;
   } else if (E->GetGroup()) {
     const size_t N = static_cast<size_t>(M.Buf().N);
@@ -233,14 +245,14 @@ int TTableCalc::GroupFor(TGimResponse* Src) {
   if (PR && Src->ColumnCount() == 1 && !Src->Is<TPelUserDefResponse>() &&
       Src->Columns->GetItem(0)->Recset == R)
     C = PR->FindCol(Src->Columns->GetItem(0)->Name);
-  if (C) G->SharedBytes = M.Columns().Bytes(*PR, M.R, C);
-  if (C && !G->SharedBytes) G->Shared = M.Columns().Doubles(*PR, M.R, C);
+  if (C) G->SharedCodes = M.Columns().Codes(*PR, M.R, C);
+  if (C && !G->SharedCodes) G->Shared = M.Columns().Doubles(*PR, M.R, C);
   const auto Count = static_cast<size_t>(std::max(R->RecCount(), 0));
-  if (G->SharedBytes && G->SharedBytes->size() == Count) {
-    G->Bytes = G->SharedBytes->data();
-    for (int B = 0; B < 256; ++B) {
-      const double V = B == kPelMissingByte ? kPelMissingDouble : static_cast<double>(B);
-      G->ByteValue[static_cast<size_t>(B)] = Src->IsValidValue(V) ? V : GimValueNoData;
+  if (G->SharedCodes && G->SharedCodes->Codes.size() == Count) {
+    G->Bytes = G->SharedCodes->Codes.data();
+    for (size_t B = 0; B < 256; ++B) {
+      const double V = G->SharedCodes->Value[B];
+      G->ByteValue[B] = Src->IsValidValue(V) ? V : GimValueNoData;
     }
   } else if (G->Shared && G->Shared->size() == Count && !Src->ValidCodes) {
     G->X = G->Shared->data();
@@ -302,6 +314,7 @@ bool TTableCalc::Plan(TPelRes& Cell, TPlan& P) {
 }
 
 void TTableCalc::Run(std::span<TPelRes* const> Cells) {
+  M.SharedMasks = true;
   TPelRes* First = nullptr;
   std::vector<TPelRes*> Live;
   for (TPelRes* C : Cells)
