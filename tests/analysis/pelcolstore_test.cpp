@@ -108,6 +108,26 @@ TEST_F(ColStore, ColumnsOfFewValuesAreCodedAndTheBudgetDropsUnheldColumns) {
   TPelColumnStore::SetBudget(Old);
 }
 
+// Reading a report asks for the values of numeric answers: the column's distinct values are
+// kept with it, found once for every session.
+TEST_F(ColStore, NumericValuesComeFromTheColumnsDistinctValuesFoundOnce) {
+  const TCalcData D;
+  std::set<double> Ages;
+  for (double X : D.Age)
+    if (X != M && X >= 15 && X <= 99) Ages.insert(X);
+  auto A = Open(), B = Open();
+  int64_t Decodes = -1;
+  for (TPelSurvey* S : {A.get(), B.get()}) {
+    TGimResponse* Years = S->Data->FindQuestion("age", false)->Responses->FindByID("years");
+    const std::vector<double>* V = Years->GetNumericValues(S->Recset(0));
+    ASSERT_TRUE(V);
+    EXPECT_EQ(*V, std::vector<double>(Ages.begin(), Ages.end()));
+    if (Decodes < 0) Decodes = S->ColumnStore->Decodes();
+  }
+  EXPECT_EQ(Decodes, 1);
+  EXPECT_EQ(B->ColumnStore->Decodes(), 1);
+}
+
 TEST(ColStoreWide, AColumnOfMoreValuesThanCodesStaysDoublesAndIsDecodedOnce) {
   TEnglishSession English;
   const TCalcData D = RandomCalcData(600, 3);
