@@ -2,6 +2,7 @@
 // its sums counted over them. The table computation (peltablecalc.cpp) gives the same sums
 // for all cells at once; this one is the reference it is checked against, and computes the
 // cells that the table computation leaves alone.
+#include "analysis/pelcondmask.h"
 #include "analysis/pelgridfilter.h"
 #include "analysis/pelparstats.h"
 #include "analysis/pelres.h"
@@ -52,6 +53,30 @@ bool TPelRes::UsesEstBase() const {
   return Stat && (Stat->Is<TGimStatEst>() || PelResMedia().HasPressGIIndicator(*this));
 }
 
+namespace {
+
+// Narrows the masks by an element's selected (Sel) and undefined (Mis) records, read through
+// accessors of record I.
+template <class TSel, class TMis>
+void NarrowByElem(TPelFlags& Cases, TPelFlags& Missing, TPelFlags* BaseCases, bool RestrictsBase,
+                  bool Excl, bool& BaseExcluded, TSel Sel, TMis Mis) {
+  const size_t N = Cases.size();
+  for (size_t I = 0; I < N; ++I) Cases[I] &= Sel(I);
+  if (Excl)
+    for (size_t I = 0; I < N; ++I) Missing[I] |= Mis(I);
+  if (BaseCases) {
+    if (RestrictsBase)
+      for (size_t I = 0; I < N; ++I) (*BaseCases)[I] &= Sel(I);
+    if (Excl)
+      for (size_t I = 0; I < N; ++I) {
+        if ((*BaseCases)[I] & Missing[I]) BaseExcluded = true;
+        (*BaseCases)[I] &= Missing[I] ^ 1;
+      }
+  }
+}
+
+}  // namespace
+
 void TPelRes::ApplyElemFilter(TPelFlags& Cases, TPelFlags& Missing, TPelFlags* BaseCases,
                               TPelResElem* E, const TPelResElemList& SoFar, int R,
                               bool& BaseExcluded) {
@@ -61,10 +86,21 @@ void TPelRes::ApplyElemFilter(TPelFlags& Cases, TPelFlags& Missing, TPelFlags* B
     ApplyQuestionFilters(*this, SoFar, Cases, Missing, BaseCases, false, BaseExcluded);
     return;
   }
+  const size_t N = Cases.size();
+  if (Manager && Manager->SharedMasks && Manager->R == R)
+    if (std::shared_ptr<const TPelByteColumn> Mask = PelConditionMask(*Manager, E);
+        Mask && Mask->size() == N) {
+      // The condition's mask of the survey file, made once for every table and session.
+      const uint8_t* K = Mask->data();
+      NarrowByElem(
+          Cases, Missing, BaseCases, E->RestrictsBase(), ExcludesSysMis(), BaseExcluded,
+          [K](size_t I) { return static_cast<uint8_t>(K[I] & kPelMaskSelected); },
+          [K](size_t I) { return static_cast<uint8_t>((K[I] & kPelMaskMissing) >> 1); });
+      return;
+    }
   if (!E->GetGroup()) return;
   const TPelRecsetsTGDynArr& SelA = E->GetSelectedArrays();
   const TPelRecsetsTGDynArr& MisA = E->GetMissingArrays();
-  const size_t N = Cases.size();
   const bool Ok = R >= 0 && static_cast<size_t>(R) < SelA.size() &&
                   static_cast<size_t>(R) < MisA.size() && SelA[R].size() == N &&
                   MisA[R].size() == N;
@@ -73,20 +109,11 @@ void TPelRes::ApplyElemFilter(TPelFlags& Cases, TPelFlags& Missing, TPelFlags* B
     std::fill(Cases.begin(), Cases.end(), 0);
     return;
   }
-  const TPelFlags& Sel = SelA[R];
-  const TPelFlags& Mis = MisA[R];
-  const bool Excl = ExcludesSysMis();
-  And(Cases, Sel);
-  if (Excl)
-    for (size_t I = 0; I < N; ++I) Missing[I] |= Mis[I];
-  if (BaseCases) {
-    if (E->RestrictsBase()) And(*BaseCases, Sel);
-    if (Excl)
-      for (size_t I = 0; I < N; ++I) {
-        if ((*BaseCases)[I] & Missing[I]) BaseExcluded = true;
-        (*BaseCases)[I] &= Missing[I] ^ 1;
-      }
-  }
+  const uint8_t* Sel = SelA[R].data();
+  const uint8_t* Mis = MisA[R].data();
+  NarrowByElem(
+      Cases, Missing, BaseCases, E->RestrictsBase(), ExcludesSysMis(), BaseExcluded,
+      [Sel](size_t I) { return Sel[I]; }, [Mis](size_t I) { return Mis[I]; });
 }
 
 bool TPelRes::PrepareMasks() {

@@ -110,10 +110,7 @@ TPelResBuffers& TPelResManager::Buf() {
   return *FBuf;
 }
 
-TPelColumnStore& TPelResManager::Columns() {
-  if (!Survey->ColumnStore) Survey->ColumnStore = TPelColumnStore::ForFile(Survey->FileName);
-  return *Survey->ColumnStore;
-}
+TPelColumnStore& TPelResManager::Columns() { return Survey->Columns(); }
 
 void TPelResManager::PrepareWeights(TPelRes& Cell) {
   const TGimWeight* W = Cell.Weight;

@@ -63,6 +63,10 @@ class TPelResManager : public TOrvObject {
   // Every layer record is in LayerCases and LayerBaseCases, none in LayerMissing: the table
   // computation leaves those masks out.
   bool LayerAll = false;
+  // Conditions are read from the masks the survey file's column store keeps for every table
+  // and session (set by the table computation; the per-cell computation alone evaluates each
+  // element's group, as the reference the table computation is checked against).
+  bool SharedMasks = false;
   // The cells the table computation handed to the per-cell computation.
   int64_t CellsOneByOne = 0;
   // The accumulators of one pass of the table computation hold at most this many

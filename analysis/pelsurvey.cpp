@@ -7,6 +7,7 @@
 #include <ctime>
 #include <set>
 
+#include "analysis/pelcolstore.h"
 #include "analysis/peluserdef.h"
 #include "base/orvbinary.h"
 #include "base/orvmessages.h"
@@ -223,6 +224,17 @@ void TPelRecset::LoadColumn(const std::string& Name, std::vector<double>& Values
   ReadColumnDoubles(FindCol(Name), Values);
 }
 
+bool TPelRecset::DistinctValues(const std::string& Name, std::vector<double>& Values) {
+  auto* S = As<TPelSurvey>(Survey);
+  const int Index = S && S->RecsetList ? S->RecsetList->IndexOf(this) : -1;
+  if (Index < 0) return false;
+  Values.clear();
+  if (const TPelCol* C = FindCol(Name))
+    if (std::shared_ptr<const TPelDoubleColumn> U = S->Columns().Distinct(*this, Index, C))
+      Values = *U;
+  return true;
+}
+
 std::vector<std::string> TPelRecset::GetColumnNames(std::string_view Mask) const {
   std::vector<std::string> R;
   if (!Cols) return R;
@@ -354,6 +366,11 @@ std::unique_ptr<TRixParser> TPelSurvey::CreateParser(std::string_view AFileName)
 }
 
 TPelRecset* TPelSurvey::PelRecset(int Index) const { return As<TPelRecset>(Recset(Index)); }
+
+TPelColumnStore& TPelSurvey::Columns() {
+  if (!ColumnStore) ColumnStore = TPelColumnStore::ForFile(FileName);
+  return *ColumnStore;
+}
 
 TStream& TPelSurvey::DataStream() const {
   if (!FDataStream) throw EStreamError("The survey has no open file");

@@ -111,6 +111,8 @@ class TPelRecset : public TMerRecset {
   // The same by column name (case ignored); an unknown name reads as all missing.
   void ReadColumnBytesByName(std::string_view Name, std::vector<uint8_t>& Buffer);
   void LoadColumn(const std::string& Name, std::vector<double>& Values) override;
+  // Kept with the column in the survey file's column store, for every session.
+  bool DistinctValues(const std::string& Name, std::vector<double>& Values) override;
   // The sorted column names matching Mask ("?" one character, "*" any run), no duplicates.
   std::vector<std::string> GetColumnNames(std::string_view Mask) const override;
   int ReservedQuery() const override { return 0; }
@@ -234,6 +236,8 @@ class TPelSurvey : public TMerSurvey {
   // The decoded columns shared with the other sessions that have the same file open; taken
   // with the first table computed.
   std::shared_ptr<TPelColumnStore> ColumnStore;
+  // The column store, acquired on first use.
+  TPelColumnStore& Columns();
   // The survey's parameters (one of each class its templates offer, and the base parameter)
   // and the front end's parameter panes.
   std::unique_ptr<TPelParList> ParList = std::make_unique<TPelParList>(this, true);

@@ -4,6 +4,29 @@
 // conditions. One pass over the records finds the keys each record meets on each axis and adds
 // its weight into every combination at once; the cells' sums are then read off the
 // accumulators, in the order of the records as the per-cell computation adds them.
+//
+// A pass (TTableCalc::Pass) runs in four steps:
+//  1. NumberKeys: the keys the pass's cells use get local numbers per axis (layer, row,
+//     column); they span the accumulator grid, one accumulator per combination.
+//  2. The key matchers tell, per byte of each array the keys read, which keys that byte lets
+//     through (a "part": the distinct sets of keys over the 256 byte values).
+//  3. CountIntoBins, then SpreadBins: every record falls into one bin, the combination of its
+//     bytes' key sets over all parts, and the bins are counted in one tight pass; each bin that
+//     holds records then adds its sums to every grid combination of the keys it meets. When
+//     the bins would far outnumber the records, MatchRecords finds each record's keys instead
+//     and adds it to the grid directly.
+//  4. ReadOffCells: each cell's bases and cases are grid accumulators, read into its sums.
+//
+// A worked example: rows edu = low and edu = mid, one column reg = north, counts, no layer.
+// The row keys are {} (every record) and {edu in low}, {edu in mid}; the column keys {} and
+// {reg in north}; the layer key {}. The row keys read the array edu: its part maps byte 1 to
+// the set {low}, byte 2 to {mid} and every other byte to {} (three sets); the column part maps
+// reg's byte 1 to {north} and others to {} (two sets). So there are 3 x 2 = 6 bins, and the
+// pass adds each record's weight to bin (set of its edu byte, set of its reg byte). Spreading:
+// the bin ({low}, {north}) meets row keys {} and {low} and column keys {} and {north}, so its
+// sums go to the four grid entries ({}, {}, {}), ({}, {}, {north}), ({}, {low}, {}) and
+// ({}, {low}, {north}). The cell low x north then reads its cases from ({}, {low}, {north}),
+// its row base from ({}, {low}, {}) and its column base from ({}, {}, {north}).
 #include <algorithm>
 #include <array>
 #include <map>
@@ -13,6 +36,7 @@
 
 #include "analysis/pelcasekeys.h"
 #include "analysis/pelcolstore.h"
+#include "analysis/pelcondmask.h"
 #include "analysis/pelgroup.h"
 #include "analysis/pelres.h"
 #include "analysis/pelresgeneral.h"
@@ -38,6 +62,48 @@ struct TValueAcc {
   double W = 0, S = 0, Q = 0;
 };
 
+// Accumulators by (layer key, row key, column key), numbered locally.
+template <class T>
+class TAccGrid {
+ public:
+  void Size(size_t L, size_t R, size_t C) {
+    FR = R;
+    FC = C;
+    FCells.assign(L * R * C, T{});
+  }
+  bool Empty() const { return FCells.empty(); }
+  T& At(size_t L, size_t R, size_t C) { return FCells[(L * FR + R) * FC + C]; }
+  const T& At(size_t L, size_t R, size_t C) const { return FCells[(L * FR + R) * FC + C]; }
+  // The accumulators of every column key of (L, R).
+  T* Line(size_t L, size_t R) { return &FCells[(L * FR + R) * FC]; }
+
+ private:
+  size_t FR = 0, FC = 0;
+  std::vector<T> FCells;
+};
+
+// The keys one pass uses, numbered per axis; a value group's cells use their own numbering
+// of the keys they read (their grid holds only those).
+struct TPassKeys {
+  std::vector<int> Local[3];                // per global key: its local number, -1 when unused
+  std::vector<int> Global[3];               // per local number: the global key
+  std::vector<std::vector<int>> GLocal[3];  // per value group, per global key
+  std::vector<int> GCount[3];               // per value group: its keys per axis
+  std::vector<int> GroupsUsed;
+  size_t Count(int A) const { return Global[A].size(); }
+  // The value group's number of the local key LocalKey of axis A (-1: not its key).
+  int GroupKey(int A, size_t G, int LocalKey) const {
+    return GLocal[A][G][static_cast<size_t>(Global[A][static_cast<size_t>(LocalKey)])];
+  }
+};
+
+// The sums of a pass: the grid of counts and weights, and one grid of value sums per value
+// group.
+struct TPassSums {
+  TAccGrid<TAcc> Acc;
+  std::vector<TAccGrid<TValueAcc>> VAcc;
+};
+
 // A base of a cell: its layer, row and column keys.
 struct TTrip {
   int K[3] = {0, 0, 0};
@@ -60,11 +126,11 @@ struct TElemLits {
 // The values of a numeric response, one per record.
 struct TValueGroup {
   const double* X = nullptr;
-  // A column of codes: the value of each byte (the missing value where it is not valid).
+  // A column of codes: the value of each code (the missing value where it is not valid).
   const uint8_t* Bytes = nullptr;
   std::array<double, 256> ByteValue{};
   std::shared_ptr<const TPelDoubleColumn> Shared;
-  std::shared_ptr<const TPelByteColumn> SharedBytes;
+  std::shared_ptr<const TPelCodedColumn> SharedCodes;
   std::vector<double> Own;
   double Value(size_t I) const { return Bytes ? ByteValue[Bytes[I]] : X[I]; }
 };
@@ -126,7 +192,8 @@ class TTableCalc {
   TPelLutTable Luts;
   TPelKeyTable Keys[3]{TPelKeyTable(Luts), TPelKeyTable(Luts), TPelKeyTable(Luts)};
   std::unordered_map<const TPelResElem*, TElemLits> ElemCache;
-  std::vector<std::shared_ptr<const TPelByteColumn>> Held;
+  // The coded columns and condition masks the literals read.
+  std::vector<std::shared_ptr<const void>> Held;
   std::map<const TGimResponse*, int> GroupOf;
   std::vector<std::unique_ptr<TValueGroup>> Groups;
   std::vector<TPlan> Plans;
@@ -144,6 +211,17 @@ class TTableCalc {
              std::initializer_list<const std::vector<std::pair<TPelResElem*, int>>*> Sels);
   bool Plan(TPelRes& Cell, TPlan& P);
   void Pass(size_t First, size_t Last);
+  // The steps of a pass over the plans First..Last (see the file's comment).
+  void NumberKeys(size_t First, size_t Last, TPassKeys& K) const;
+  void CountIntoBins(const TPassKeys& K, const std::vector<TPelKeyMatcher::TPart>& Parts,
+                     const std::vector<size_t>& Stride, std::vector<TAcc>& H,
+                     std::vector<std::vector<TValueAcc>>& VH) const;
+  void SpreadBins(const TPassKeys& K, const TPelKeyMatcher (&Match)[3],
+                  const std::vector<TPelKeyMatcher::TPart>& Parts, const std::vector<int>& AxisOf,
+                  const std::vector<size_t>& Stride, const std::vector<TAcc>& H,
+                  const std::vector<std::vector<TValueAcc>>& VH, TPassSums& Sums) const;
+  void MatchRecords(const TPassKeys& K, const TPelKeyMatcher (&Match)[3], TPassSums& Sums) const;
+  void ReadOffCells(size_t First, size_t Last, const TPassKeys& K, const TPassSums& Sums);
 };
 
 bool TTableCalc::ByteLits(TPelResElem* E, TElemLits& L) {
@@ -180,13 +258,13 @@ bool TTableCalc::ByteLits(TPelResElem* E, TElemLits& L) {
   }
   const TPelCol* C = Recset->FindCol(Rs[0]->Columns->GetItem(0)->Name);
   if (!C) return false;
-  std::shared_ptr<const TPelByteColumn> Bytes = M.Columns().Bytes(*Recset, M.R, C);
-  if (!Bytes || Bytes->size() != static_cast<size_t>(Recset->RecCount())) return false;
-  // What the group's evaluation makes of each byte: the responses' matches joined by "or",
-  // missing where no response finds a valid value, and a missing record never selected.
+  std::shared_ptr<const TPelCodedColumn> Codes = M.Columns().Codes(*Recset, M.R, C);
+  if (!Codes || Codes->Codes.size() != static_cast<size_t>(Recset->RecCount())) return false;
+  // What the group's evaluation makes of each code's value: the responses' matches joined by
+  // "or", missing where no response finds a valid value, and a missing record never selected.
   TPelLut Sel{}, NotMis{};
-  for (int B = 0; B < 256; ++B) {
-    const double V = B == kPelMissingByte ? kPelMissingDouble : static_cast<double>(B);
+  for (size_t B = 0; B < 256; ++B) {
+    const double V = Codes->Value[B];
     bool S = false, Mi = true;
     for (const TGimResponse* R : Rs) {
       S = S || R->MatchesValue(V);
@@ -196,9 +274,9 @@ bool TTableCalc::ByteLits(TPelResElem* E, TElemLits& L) {
     Sel[B] = S && !Mi;
     NotMis[B] = !Mi;
   }
-  L.Sel = {Bytes->data(), Luts.Add(Sel)};
-  L.NotMis = {Bytes->data(), Luts.Add(NotMis)};
-  Held.push_back(std::move(Bytes));
+  L.Sel = {Codes->Codes.data(), Luts.Add(Sel)};
+  L.NotMis = {Codes->Codes.data(), Luts.Add(NotMis)};
+  Held.push_back(std::move(Codes));
   return true;
 }
 
@@ -208,6 +286,16 @@ const TElemLits& TTableCalc::Lits(TPelResElem* Ref) {
   if (It != ElemCache.end()) return It->second;
   TElemLits L;
   if (ByteLits(E, L)) {
+    L.Ok = true;
+  } else if (std::shared_ptr<const TPelByteColumn> Mask = PelConditionMask(M, E)) {
+    TPelLut Sel{}, NotMis{};
+    for (size_t B = 0; B < 256; ++B) {
+      Sel[B] = (B & kPelMaskSelected) != 0;
+      NotMis[B] = (B & kPelMaskMissing) == 0;
+    }
+    L.Sel = {Mask->data(), Luts.Add(Sel)};
+    L.NotMis = {Mask->data(), Luts.Add(NotMis)};
+    Held.push_back(std::move(Mask));
     L.Ok = true;
   } else if (E->GetGroup()) {
     const size_t N = static_cast<size_t>(M.Buf().N);
@@ -233,14 +321,14 @@ int TTableCalc::GroupFor(TGimResponse* Src) {
   if (PR && Src->ColumnCount() == 1 && !Src->Is<TPelUserDefResponse>() &&
       Src->Columns->GetItem(0)->Recset == R)
     C = PR->FindCol(Src->Columns->GetItem(0)->Name);
-  if (C) G->SharedBytes = M.Columns().Bytes(*PR, M.R, C);
-  if (C && !G->SharedBytes) G->Shared = M.Columns().Doubles(*PR, M.R, C);
+  if (C) G->SharedCodes = M.Columns().Codes(*PR, M.R, C);
+  if (C && !G->SharedCodes) G->Shared = M.Columns().Doubles(*PR, M.R, C);
   const auto Count = static_cast<size_t>(std::max(R->RecCount(), 0));
-  if (G->SharedBytes && G->SharedBytes->size() == Count) {
-    G->Bytes = G->SharedBytes->data();
-    for (int B = 0; B < 256; ++B) {
-      const double V = B == kPelMissingByte ? kPelMissingDouble : static_cast<double>(B);
-      G->ByteValue[static_cast<size_t>(B)] = Src->IsValidValue(V) ? V : GimValueNoData;
+  if (G->SharedCodes && G->SharedCodes->Codes.size() == Count) {
+    G->Bytes = G->SharedCodes->Codes.data();
+    for (size_t B = 0; B < 256; ++B) {
+      const double V = G->SharedCodes->Value[B];
+      G->ByteValue[B] = Src->IsValidValue(V) ? V : GimValueNoData;
     }
   } else if (G->Shared && G->Shared->size() == Count && !Src->ValidCodes) {
     G->X = G->Shared->data();
@@ -302,6 +390,7 @@ bool TTableCalc::Plan(TPelRes& Cell, TPlan& P) {
 }
 
 void TTableCalc::Run(std::span<TPelRes* const> Cells) {
+  M.SharedMasks = true;
   TPelRes* First = nullptr;
   std::vector<TPelRes*> Live;
   for (TPelRes* C : Cells)
@@ -358,26 +447,20 @@ void TTableCalc::Run(std::span<TPelRes* const> Cells) {
   }
 }
 
-void TTableCalc::Pass(size_t First, size_t Last) {
-  // Local numbers of the keys this pass uses.
-  std::vector<int> Local[3], Global[3];
-  for (int A = 0; A < 3; ++A) Local[A].assign(static_cast<size_t>(Keys[A].Count()), -1);
+void TTableCalc::NumberKeys(size_t First, size_t Last, TPassKeys& K) const {
+  for (int A = 0; A < 3; ++A) K.Local[A].assign(static_cast<size_t>(Keys[A].Count()), -1);
   auto Use = [&](const TTrip& T) {
     for (int A = 0; A < 3; ++A) {
-      int& L = Local[A][static_cast<size_t>(T.K[A])];
+      int& L = K.Local[A][static_cast<size_t>(T.K[A])];
       if (L < 0) {
-        L = static_cast<int>(Global[A].size());
-        Global[A].push_back(T.K[A]);
+        L = static_cast<int>(K.Global[A].size());
+        K.Global[A].push_back(T.K[A]);
       }
     }
   };
-  // Per value group: the keys its cells read, numbered apart.
-  std::vector<std::vector<int>> GLocal[3];
-  std::vector<int> GCount[3];
-  std::vector<int> GroupsUsed;
   for (int A = 0; A < 3; ++A) {
-    GLocal[A].assign(Groups.size(), {});
-    GCount[A].assign(Groups.size(), 0);
+    K.GLocal[A].assign(Groups.size(), {});
+    K.GCount[A].assign(Groups.size(), 0);
   }
   for (size_t I = First; I < Last; ++I) {
     const TPlan& P = Plans[I];
@@ -385,213 +468,190 @@ void TTableCalc::Pass(size_t First, size_t Last) {
     if (P.HasEst) Use(P.Est);
     if (P.Group < 0) continue;
     const auto G = static_cast<size_t>(P.Group);
-    if (GLocal[0][G].empty()) {
-      GroupsUsed.push_back(P.Group);
-      for (int A = 0; A < 3; ++A) GLocal[A][G].assign(static_cast<size_t>(Keys[A].Count()), -1);
+    if (K.GLocal[0][G].empty()) {
+      K.GroupsUsed.push_back(P.Group);
+      for (int A = 0; A < 3; ++A) K.GLocal[A][G].assign(static_cast<size_t>(Keys[A].Count()), -1);
     }
     for (const TTrip* T : {&P.Row, &P.Col})
       for (int A = 0; A < 3; ++A) {
-        int& L = GLocal[A][G][static_cast<size_t>(T->K[A])];
-        if (L < 0) L = GCount[A][G]++;
+        int& L = K.GLocal[A][G][static_cast<size_t>(T->K[A])];
+        if (L < 0) L = K.GCount[A][G]++;
       }
   }
-  const TPelKeyMatcher Match[3] = {TPelKeyMatcher(Keys[0], Luts, Global[0]),
-                                   TPelKeyMatcher(Keys[1], Luts, Global[1]),
-                                   TPelKeyMatcher(Keys[2], Luts, Global[2])};
-  const size_t NL = Global[0].size(), NR = Global[1].size(), NC = Global[2].size();
-  std::vector<TAcc> Acc(NL * NR * NC);
-  std::vector<std::vector<TValueAcc>> VAcc(Groups.size());
-  for (int G : GroupsUsed)
-    VAcc[static_cast<size_t>(G)].resize(static_cast<size_t>(GCount[0][G]) * GCount[1][G] *
-                                        GCount[2][G]);
-  const double* W = M.Weights();
-  const size_t N = static_cast<size_t>(M.Buf().N);
-  // The keys of a value group among the local keys of an axis.
-  auto GroupKey = [&](int A, size_t G, int LocalKey) {
-    return GLocal[A][G][static_cast<size_t>(Global[A][static_cast<size_t>(LocalKey)])];
+}
+
+void TTableCalc::CountIntoBins(const TPassKeys& K, const std::vector<TPelKeyMatcher::TPart>& Parts,
+                               const std::vector<size_t>& Stride, std::vector<TAcc>& H,
+                               std::vector<std::vector<TValueAcc>>& VH) const {
+  // The parts with an array, with their byte tables scaled by their strides.
+  struct TRead {
+    const uint8_t* Arr;
+    std::array<uint32_t, 256> Off;
   };
-  // The parts of every axis whose bytes decide the keys a record meets.
-  std::vector<TPelKeyMatcher::TPart> Parts;
-  std::vector<int> AxisOf;
-  double Bins = 1;
-  for (int A = 0; A < 3; ++A) {
-    const size_t Before = Parts.size();
-    Match[A].ByByte(Parts);
-    AxisOf.resize(Parts.size(), A);
-    for (size_t P = Before; P < Parts.size(); ++P)
-      Bins *= static_cast<double>(Parts[P].Sets.size());
+  std::vector<TRead> Reads;
+  for (size_t P = 0; P < Parts.size(); ++P) {
+    if (!Parts[P].Arr) continue;
+    TRead R{Parts[P].Arr, {}};
+    for (size_t B = 0; B < 256; ++B)
+      R.Off[B] = static_cast<uint32_t>(static_cast<size_t>(Parts[P].SetOf[B]) * Stride[P]);
+    Reads.push_back(R);
   }
-  // Counting into combinations pays for clearing and scanning every combination: it is taken
-  // only when they are not many more than the records (a small survey with wide axes matches
-  // its records key by key instead).
-  const double CombinationsWorthIt = std::max(65536.0, 2.0 * static_cast<double>(N));
-  if (Bins <= static_cast<double>(M.MaxCombinations) && Bins <= CombinationsWorthIt) {
-    // The records are counted into the combinations of their bytes' key sets, which are then
-    // spread over their keys.
-    std::vector<size_t> Stride(Parts.size());
-    size_t S = 1;
-    for (size_t P = Parts.size(); P-- > 0;) {
-      Stride[P] = S;
-      S *= Parts[P].Sets.size();
-    }
-    // The parts with an array, with their byte tables scaled by their strides.
-    struct TRead {
-      const uint8_t* Arr;
-      std::array<uint32_t, 256> Off;
-    };
-    std::vector<TRead> Reads;
-    for (size_t P = 0; P < Parts.size(); ++P) {
-      if (!Parts[P].Arr) continue;
-      TRead R{Parts[P].Arr, {}};
-      for (int B = 0; B < 256; ++B)
-        R.Off[static_cast<size_t>(B)] = static_cast<uint32_t>(
-            static_cast<size_t>(Parts[P].SetOf[static_cast<size_t>(B)]) * Stride[P]);
-      Reads.push_back(R);
-    }
-    auto BinOf = [&Reads](size_t I) {
-      size_t Bin = 0;
-      for (const TRead& R : Reads) Bin += R.Off[R.Arr[I]];
-      return Bin;
-    };
-    const auto NBins = static_cast<size_t>(Bins);
-    std::vector<TAcc> H(NBins);
-    if (Reads.size() == 2) {
-      const TRead R0 = Reads[0], R1 = Reads[1];
-      for (size_t I = 0; I < N; ++I) {
-        TAcc& X = H[R0.Off[R0.Arr[I]] + R1.Off[R1.Arr[I]]];
-        ++X.A;
-        X.W += W[I];
-      }
-    } else {
-      for (size_t I = 0; I < N; ++I) {
-        TAcc& X = H[BinOf(I)];
-        ++X.A;
-        X.W += W[I];
-      }
-    }
-    std::vector<std::vector<TValueAcc>> VH(Groups.size());
-    for (int G : GroupsUsed) {
-      std::vector<TValueAcc>& V = VH[static_cast<size_t>(G)];
-      V.resize(NBins);
-      const TValueGroup& Gr = *Groups[static_cast<size_t>(G)];
-      for (size_t I = 0; I < N; ++I) {
-        const double X = Gr.Value(I);
-        if (X == GimValueNoData) continue;
-        TValueAcc& Y = V[BinOf(I)];
-        const double Wi = W[I];
-        ++Y.A;
-        Y.W += Wi;
-        Y.S += X * Wi;
-        Y.Q += X * X * Wi;
-      }
-    }
-    // The keys of each axis in a bin: those whose every literal passes.
-    std::vector<int> K[3], Hits[3];
-    for (int A = 0; A < 3; ++A) Hits[A].assign(static_cast<size_t>(Match[A].Count()), 0);
-    for (size_t Bin = 0; Bin < NBins; ++Bin) {
-      bool Any = H[Bin].A != 0;
-      for (int G : GroupsUsed) Any = Any || VH[static_cast<size_t>(G)][Bin].A != 0;
-      if (!Any) continue;
-      for (int A = 0; A < 3; ++A) K[A] = Match[A].Always();
-      for (size_t P = 0; P < Parts.size(); ++P) {
-        const int A = AxisOf[P];
-        for (int Key : Parts[P].Sets[(Bin / Stride[P]) % Parts[P].Sets.size()])
-          if (++Hits[A][static_cast<size_t>(Key)] == Match[A].Literals(Key)) K[A].push_back(Key);
-      }
-      for (size_t P = 0; P < Parts.size(); ++P)
-        for (int Key : Parts[P].Sets[(Bin / Stride[P]) % Parts[P].Sets.size()])
-          Hits[AxisOf[P]][static_cast<size_t>(Key)] = 0;
-      if (H[Bin].A != 0)
-        for (int L : K[0])
-          for (int R : K[1])
-            for (int C : K[2]) {
-              TAcc& X = Acc[(static_cast<size_t>(L) * NR + static_cast<size_t>(R)) * NC +
-                            static_cast<size_t>(C)];
-              X.A += H[Bin].A;
-              X.W += H[Bin].W;
-            }
-      for (int G : GroupsUsed) {
-        const auto Gs = static_cast<size_t>(G);
-        const TValueAcc& Y = VH[Gs][Bin];
-        if (Y.A == 0) continue;
-        const size_t GR = static_cast<size_t>(GCount[1][Gs]);
-        const size_t GC = static_cast<size_t>(GCount[2][Gs]);
-        for (int L : K[0])
-          for (int R : K[1])
-            for (int C : K[2]) {
-              const int Gl = GroupKey(0, Gs, L), Gr = GroupKey(1, Gs, R), Gc = GroupKey(2, Gs, C);
-              if (Gl < 0 || Gr < 0 || Gc < 0) continue;
-              TValueAcc& Z =
-                  VAcc[Gs][(static_cast<size_t>(Gl) * GR + static_cast<size_t>(Gr)) * GC +
-                           static_cast<size_t>(Gc)];
-              Z.A += Y.A;
-              Z.W += Y.W;
-              Z.S += Y.S;
-              Z.Q += Y.Q;
-            }
-      }
+  auto BinOf = [&Reads](size_t I) {
+    size_t Bin = 0;
+    for (const TRead& R : Reads) Bin += R.Off[R.Arr[I]];
+    return Bin;
+  };
+  const double* W = M.Weights();
+  const auto N = static_cast<size_t>(M.Buf().N);
+  if (Reads.size() == 2) {
+    const TRead R0 = Reads[0], R1 = Reads[1];
+    for (size_t I = 0; I < N; ++I) {
+      TAcc& X = H[R0.Off[R0.Arr[I]] + R1.Off[R1.Arr[I]]];
+      ++X.A;
+      X.W += W[I];
     }
   } else {
-    std::vector<int> ML(NL + 1), MR(NR + 1), MC(NC + 1), VL(NL + 1), VR(NR + 1), VC(NC + 1);
     for (size_t I = 0; I < N; ++I) {
-      const int nl = Match[0].Match(I, ML.data());
-      if (!nl) continue;
-      const int nr = Match[1].Match(I, MR.data());
-      if (!nr) continue;
-      const int nc = Match[2].Match(I, MC.data());
-      if (!nc) continue;
-      const double Wi = W[I];
-      for (int L = 0; L < nl; ++L)
-        for (int R = 0; R < nr; ++R) {
-          TAcc* Row = &Acc[(static_cast<size_t>(ML[L]) * NR + static_cast<size_t>(MR[R])) * NC];
-          for (int C = 0; C < nc; ++C) {
-            TAcc& X = Row[MC[C]];
-            ++X.A;
-            X.W += Wi;
-          }
-        }
-      for (int G : GroupsUsed) {
-        const double X = Groups[static_cast<size_t>(G)]->Value(I);
-        if (X == GimValueNoData) continue;
-        const auto Gs = static_cast<size_t>(G);
-        auto Keep = [&](int A, const std::vector<int>& Mt, int n, std::vector<int>& Out) {
-          int k = 0;
-          for (int J = 0; J < n; ++J)
-            if (int L = GLocal[A][Gs][static_cast<size_t>(Global[A][static_cast<size_t>(Mt[J])])];
-                L >= 0)
-              Out[static_cast<size_t>(k++)] = L;
-          return k;
-        };
-        const int vl = Keep(0, ML, nl, VL), vr = Keep(1, MR, nr, VR), vc = Keep(2, MC, nc, VC);
-        const size_t GR = static_cast<size_t>(GCount[1][Gs]),
-                     GC = static_cast<size_t>(GCount[2][Gs]);
-        for (int L = 0; L < vl; ++L)
-          for (int R = 0; R < vr; ++R) {
-            TValueAcc* Row =
-                &VAcc[Gs][(static_cast<size_t>(VL[L]) * GR + static_cast<size_t>(VR[R])) * GC];
-            for (int C = 0; C < vc; ++C) {
-              TValueAcc& V = Row[VC[C]];
-              ++V.A;
-              V.W += Wi;
-              V.S += X * Wi;
-              V.Q += X * X * Wi;
-            }
-          }
-      }
+      TAcc& X = H[BinOf(I)];
+      ++X.A;
+      X.W += W[I];
     }
   }
+  for (int G : K.GroupsUsed) {
+    std::vector<TValueAcc>& V = VH[static_cast<size_t>(G)];
+    V.resize(H.size());
+    const TValueGroup& Gr = *Groups[static_cast<size_t>(G)];
+    for (size_t I = 0; I < N; ++I) {
+      const double X = Gr.Value(I);
+      if (X == GimValueNoData) continue;
+      TValueAcc& Y = V[BinOf(I)];
+      const double Wi = W[I];
+      ++Y.A;
+      Y.W += Wi;
+      Y.S += X * Wi;
+      Y.Q += X * X * Wi;
+    }
+  }
+}
+
+void TTableCalc::SpreadBins(const TPassKeys& K, const TPelKeyMatcher (&Match)[3],
+                            const std::vector<TPelKeyMatcher::TPart>& Parts,
+                            const std::vector<int>& AxisOf, const std::vector<size_t>& Stride,
+                            const std::vector<TAcc>& H,
+                            const std::vector<std::vector<TValueAcc>>& VH, TPassSums& Sums) const {
+  // The keys of each axis in a bin: those whose every literal passes.
+  std::vector<int> Met[3], Hits[3];
+  for (int A = 0; A < 3; ++A) Hits[A].assign(static_cast<size_t>(Match[A].Count()), 0);
+  auto SetOf = [&](size_t P, size_t Bin) -> const std::vector<int>& {
+    return Parts[P].Sets[(Bin / Stride[P]) % Parts[P].Sets.size()];
+  };
+  for (size_t Bin = 0; Bin < H.size(); ++Bin) {
+    bool Any = H[Bin].A != 0;
+    for (int G : K.GroupsUsed) Any = Any || VH[static_cast<size_t>(G)][Bin].A != 0;
+    if (!Any) continue;
+    for (int A = 0; A < 3; ++A) Met[A] = Match[A].Always();
+    for (size_t P = 0; P < Parts.size(); ++P) {
+      const int A = AxisOf[P];
+      for (int Key : SetOf(P, Bin))
+        if (++Hits[A][static_cast<size_t>(Key)] == Match[A].Literals(Key)) Met[A].push_back(Key);
+    }
+    for (size_t P = 0; P < Parts.size(); ++P)
+      for (int Key : SetOf(P, Bin)) Hits[AxisOf[P]][static_cast<size_t>(Key)] = 0;
+    if (H[Bin].A != 0)
+      for (int L : Met[0])
+        for (int R : Met[1])
+          for (int C : Met[2]) {
+            TAcc& X =
+                Sums.Acc.At(static_cast<size_t>(L), static_cast<size_t>(R), static_cast<size_t>(C));
+            X.A += H[Bin].A;
+            X.W += H[Bin].W;
+          }
+    for (int G : K.GroupsUsed) {
+      const auto Gs = static_cast<size_t>(G);
+      const TValueAcc& Y = VH[Gs][Bin];
+      if (Y.A == 0) continue;
+      for (int L : Met[0])
+        for (int R : Met[1])
+          for (int C : Met[2]) {
+            const int Gl = K.GroupKey(0, Gs, L), Gr = K.GroupKey(1, Gs, R),
+                      Gc = K.GroupKey(2, Gs, C);
+            if (Gl < 0 || Gr < 0 || Gc < 0) continue;
+            TValueAcc& Z = Sums.VAcc[Gs].At(static_cast<size_t>(Gl), static_cast<size_t>(Gr),
+                                            static_cast<size_t>(Gc));
+            Z.A += Y.A;
+            Z.W += Y.W;
+            Z.S += Y.S;
+            Z.Q += Y.Q;
+          }
+    }
+  }
+}
+
+void TTableCalc::MatchRecords(const TPassKeys& K, const TPelKeyMatcher (&Match)[3],
+                              TPassSums& Sums) const {
+  const size_t NL = K.Count(0), NR = K.Count(1), NC = K.Count(2);
+  std::vector<int> ML(NL + 1), MR(NR + 1), MC(NC + 1), VL(NL + 1), VR(NR + 1), VC(NC + 1);
+  const double* W = M.Weights();
+  const auto N = static_cast<size_t>(M.Buf().N);
+  // The keys of a value group among the keys a record meets on axis A.
+  auto Keep = [&K](int A, size_t G, const std::vector<int>& Met, int Count, std::vector<int>& Out) {
+    int Kept = 0;
+    for (int J = 0; J < Count; ++J)
+      if (const int L = K.GroupKey(A, G, Met[static_cast<size_t>(J)]); L >= 0)
+        Out[static_cast<size_t>(Kept++)] = L;
+    return Kept;
+  };
+  for (size_t I = 0; I < N; ++I) {
+    const int nl = Match[0].Match(I, ML.data());
+    if (!nl) continue;
+    const int nr = Match[1].Match(I, MR.data());
+    if (!nr) continue;
+    const int nc = Match[2].Match(I, MC.data());
+    if (!nc) continue;
+    const double Wi = W[I];
+    for (int L = 0; L < nl; ++L)
+      for (int R = 0; R < nr; ++R) {
+        TAcc* Line = Sums.Acc.Line(static_cast<size_t>(ML[static_cast<size_t>(L)]),
+                                   static_cast<size_t>(MR[static_cast<size_t>(R)]));
+        for (int C = 0; C < nc; ++C) {
+          TAcc& X = Line[MC[static_cast<size_t>(C)]];
+          ++X.A;
+          X.W += Wi;
+        }
+      }
+    for (int G : K.GroupsUsed) {
+      const double X = Groups[static_cast<size_t>(G)]->Value(I);
+      if (X == GimValueNoData) continue;
+      const auto Gs = static_cast<size_t>(G);
+      const int vl = Keep(0, Gs, ML, nl, VL), vr = Keep(1, Gs, MR, nr, VR),
+                vc = Keep(2, Gs, MC, nc, VC);
+      for (int L = 0; L < vl; ++L)
+        for (int R = 0; R < vr; ++R) {
+          TValueAcc* Line = Sums.VAcc[Gs].Line(static_cast<size_t>(VL[static_cast<size_t>(L)]),
+                                               static_cast<size_t>(VR[static_cast<size_t>(R)]));
+          for (int C = 0; C < vc; ++C) {
+            TValueAcc& V = Line[VC[static_cast<size_t>(C)]];
+            ++V.A;
+            V.W += Wi;
+            V.S += X * Wi;
+            V.Q += X * X * Wi;
+          }
+        }
+    }
+  }
+}
+
+void TTableCalc::ReadOffCells(size_t First, size_t Last, const TPassKeys& K,
+                              const TPassSums& Sums) {
   auto At = [&](const TTrip& T) -> const TAcc& {
-    return Acc[(static_cast<size_t>(Local[0][static_cast<size_t>(T.K[0])]) * NR +
-                static_cast<size_t>(Local[1][static_cast<size_t>(T.K[1])])) *
-                   NC +
-               static_cast<size_t>(Local[2][static_cast<size_t>(T.K[2])])];
+    return Sums.Acc.At(static_cast<size_t>(K.Local[0][static_cast<size_t>(T.K[0])]),
+                       static_cast<size_t>(K.Local[1][static_cast<size_t>(T.K[1])]),
+                       static_cast<size_t>(K.Local[2][static_cast<size_t>(T.K[2])]));
   };
   auto VAt = [&](size_t G, const TTrip& T) -> const TValueAcc& {
-    const size_t GR = static_cast<size_t>(GCount[1][G]), GC = static_cast<size_t>(GCount[2][G]);
-    return VAcc[G][(static_cast<size_t>(GLocal[0][G][static_cast<size_t>(T.K[0])]) * GR +
-                    static_cast<size_t>(GLocal[1][G][static_cast<size_t>(T.K[1])])) *
-                       GC +
-                   static_cast<size_t>(GLocal[2][G][static_cast<size_t>(T.K[2])])];
+    return Sums.VAcc[G].At(static_cast<size_t>(K.GLocal[0][G][static_cast<size_t>(T.K[0])]),
+                           static_cast<size_t>(K.GLocal[1][G][static_cast<size_t>(T.K[1])]),
+                           static_cast<size_t>(K.GLocal[2][G][static_cast<size_t>(T.K[2])]));
   };
   const double LCount = M.LayerCount[static_cast<size_t>(M.R)];
   const double LSum = M.LayerSum[static_cast<size_t>(M.R)];
@@ -627,6 +687,53 @@ void TTableCalc::Pass(size_t First, size_t Last) {
     C.ComputeFromSums(S, 0, 0, P.Group >= 0, C.NotDefinedIfNoValue());
     C.FinalValue();
   }
+}
+
+void TTableCalc::Pass(size_t First, size_t Last) {
+  TPassKeys K;
+  NumberKeys(First, Last, K);
+  const TPelKeyMatcher Match[3] = {TPelKeyMatcher(Keys[0], Luts, K.Global[0]),
+                                   TPelKeyMatcher(Keys[1], Luts, K.Global[1]),
+                                   TPelKeyMatcher(Keys[2], Luts, K.Global[2])};
+  TPassSums Sums;
+  Sums.Acc.Size(K.Count(0), K.Count(1), K.Count(2));
+  Sums.VAcc.resize(Groups.size());
+  for (int G : K.GroupsUsed) {
+    const auto Gs = static_cast<size_t>(G);
+    Sums.VAcc[Gs].Size(static_cast<size_t>(K.GCount[0][Gs]), static_cast<size_t>(K.GCount[1][Gs]),
+                       static_cast<size_t>(K.GCount[2][Gs]));
+  }
+  // The parts of every axis whose bytes decide the keys a record meets.
+  std::vector<TPelKeyMatcher::TPart> Parts;
+  std::vector<int> AxisOf;
+  double Bins = 1;
+  for (int A = 0; A < 3; ++A) {
+    const size_t Before = Parts.size();
+    Match[A].ByByte(Parts);
+    AxisOf.resize(Parts.size(), A);
+    for (size_t P = Before; P < Parts.size(); ++P)
+      Bins *= static_cast<double>(Parts[P].Sets.size());
+  }
+  // Counting into bins pays for clearing and scanning every bin: it is taken only when they
+  // are not many more than the records (a small survey with wide axes matches its records key
+  // by key instead).
+  const auto N = static_cast<double>(M.Buf().N);
+  const double BinsWorthIt = std::max(65536.0, 2.0 * N);
+  if (Bins <= static_cast<double>(M.MaxCombinations) && Bins <= BinsWorthIt) {
+    std::vector<size_t> Stride(Parts.size());
+    size_t S = 1;
+    for (size_t P = Parts.size(); P-- > 0;) {
+      Stride[P] = S;
+      S *= Parts[P].Sets.size();
+    }
+    std::vector<TAcc> H(static_cast<size_t>(Bins));
+    std::vector<std::vector<TValueAcc>> VH(Groups.size());
+    CountIntoBins(K, Parts, Stride, H, VH);
+    SpreadBins(K, Match, Parts, AxisOf, Stride, H, VH, Sums);
+  } else {
+    MatchRecords(K, Match, Sums);
+  }
+  ReadOffCells(First, Last, K, Sums);
 }
 
 }  // namespace

@@ -296,9 +296,11 @@ const std::vector<double>* TGimResponse::GetNumericValues(TMerRecset* Recset) {
   if (FNumericValueCount >= 0) return &FNumericValues;
   FNumericValues.clear();
   if (HasColumns()) {
-    std::vector<double> V;
-    Columns->GetItem(0)->LoadInto(V);
+    const TMerRecsetCol& Col = *Columns->GetItem(0);
     const std::vector<TInterval> Num = Flatten(NumericCodes.get());
+    std::vector<double> V;
+    // The column's distinct values when its record set keeps them; else the whole column.
+    if (!Col.Recset || !Col.Recset->DistinctValues(Col.Name, V)) Col.LoadInto(V);
     for (double X : V)
       if (X != GimValueNoData && InAny(Num, X)) FNumericValues.push_back(X);
     std::sort(FNumericValues.begin(), FNumericValues.end());

@@ -29,6 +29,11 @@ class TMerRecset : public TGimSimpleDataObject {
   virtual std::vector<std::string> GetColumnNames(std::string_view Mask) const;
   // Fills Values (RecCount doubles, sized by the caller) with the column Name; nothing here.
   virtual void LoadColumn(const std::string& Name, std::vector<double>& Values);
+  // The sorted distinct values of column Name other than the missing value, when the record
+  // set keeps them with its columns; false when it does not (the caller loads the column).
+  virtual bool DistinctValues(const std::string& Name, std::vector<double>& Values) {
+    return false;
+  }
   virtual int ReservedQuery() const { return 0; }
   // The number of records; none here.
   virtual int RecCount() const { return 0; }

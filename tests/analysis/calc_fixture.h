@@ -13,8 +13,14 @@
 //   9   2    -   1   60  1    1  1  0
 //   10  2    3   2   22  1.5  0  0  1
 //   11  2    1   2   33  1    1  1  1
+//
+// Beside them, codes that are no small whole numbers: sc, a scale from -2 to 2 in halves
+// (responses neg -2:-1, zero 0, pos 0.5:2, and the mean of the scale, scm); big, codes 300,
+// 1000 and 2.5 (and 7, which no response takes); inc, an amount with many distinct values
+// (means); and anym, answers over several columns: ab (m1 or m2 is 1) and bc (m2 or m3).
 #pragma once
 
+#include <array>
 #include <memory>
 #include <random>
 #include <string>
@@ -44,6 +50,32 @@ namespace quin::test {
 inline std::string CalcDefinition() {
   return WeightedSurveyHead(" nick = \"Resp\";") +
          "def data\r\n"
+         "  def question id = sc; name = \"Scale\";\r\n"
+         "    def responseList column = sc;\r\n"
+         "      def response id = neg; name = \"Negative\"; range = -2:-1; end;\r\n"
+         "      def response id = zero; name = \"Zero\"; code = 0; end;\r\n"
+         "      def response id = pos; name = \"Positive\"; range = 0.5:2; end;\r\n"
+         "    end;\r\n"
+         "  end;\r\n"
+         "  def question id = scm; name = \"Scale mean\";\r\n"
+         "    def response id = v; name = \"Value\"; column = sc; numeric = -2:2;\r\n"
+         "      attr = substStats; end;\r\n"
+         "  end;\r\n"
+         "  def question id = big; name = \"Big codes\";\r\n"
+         "    def responseList column = big;\r\n"
+         "      def response id = b300; name = \"300\"; code = 300; end;\r\n"
+         "      def response id = b1000; name = \"1000\"; code = 1000; end;\r\n"
+         "      def response id = half; name = \"2.5\"; code = 2.5; end;\r\n"
+         "    end;\r\n"
+         "  end;\r\n"
+         "  def question id = inc; name = \"Amount\";\r\n"
+         "    def response id = v; name = \"Value\"; column = inc; numeric = 0:100000;\r\n"
+         "      attr = substStats; end;\r\n"
+         "  end;\r\n"
+         "  def question id = anym; name = \"Any medium\";\r\n"
+         "    def response id = ab; name = \"A or B\"; columnList = m1, m2; code = 1; end;\r\n"
+         "    def response id = bc; name = \"B or C\"; columnList = m2, m3; code = 1; end;\r\n"
+         "  end;\r\n"
          "  def question id = edu; name = \"Education\";\r\n"
          "    def responseList column = edu;\r\n"
          "      def response id = low; name = \"Low\"; code = 1; end;\r\n"
@@ -96,6 +128,9 @@ struct TCalcData {
   std::vector<double> M3{1, M, 0, 1, 0, 1, 0, 1, 1, 0, 1, 1};
   std::vector<double> GX{1, 2, 1, M, 2, 1, 1, 2, 2, 1, M, 1};
   std::vector<double> GY{2, 2, 1, 1, M, 1, 2, 1, 2, 2, 1, M};
+  std::vector<double> Sc{-2, -1.5, 0, 0.5, M, 2, -1, 1.5, 0, 1, -0.5, 2};
+  std::vector<double> Big{300, 1000, 2.5, 7, 300, M, 1000, 300, 2.5, 1000, M, 7};
+  std::vector<double> Inc{120.5, 99.25, M, 3000, 0, 45.75, 810, 12.5, M, 77, 640.125, 5};
   int N() const { return static_cast<int>(W.size()); }
 };
 
@@ -107,8 +142,10 @@ inline TCalcData RandomCalcData(int N, unsigned Seed) {
     return P(G) < MissingPct ? M : static_cast<double>(V(G));
   };
   TCalcData D;
-  for (auto* C : {&D.Wave, &D.Edu, &D.Reg, &D.Age, &D.W, &D.M1, &D.M2, &D.M3, &D.GX, &D.GY})
+  for (auto* C : {&D.Wave, &D.Edu, &D.Reg, &D.Age, &D.W, &D.M1, &D.M2, &D.M3, &D.GX, &D.GY, &D.Sc,
+                  &D.Big, &D.Inc})
     C->clear();
+  std::uniform_real_distribution<double> Amount(0, 5000);
   std::uniform_real_distribution<double> Wt(0.2, 3.0);
   for (int I = 0; I < N; ++I) {
     D.Wave.push_back(I < N / 2 ? 1 : 2);
@@ -121,19 +158,25 @@ inline TCalcData RandomCalcData(int N, unsigned Seed) {
     D.M3.push_back(Pick(0, 1, 3));
     D.GX.push_back(Pick(1, 2, 5));
     D.GY.push_back(Pick(1, 2, 5));
+    const double S = Pick(-4, 4, 6);
+    D.Sc.push_back(S == M ? M : S / 2);
+    const double B = Pick(0, 3, 6);
+    D.Big.push_back(B == M ? M : std::array<double, 4>{300, 1000, 2.5, 7}[static_cast<size_t>(B)]);
+    D.Inc.push_back(Pick(0, 9, 10) == M ? M : Amount(G));
   }
   return D;
 }
 
 inline std::string CalcSurveyBytes(const TCalcData& D = TCalcData()) {
-  std::string Csv = "wave,edu,reg,age,w,m1,m2,m3,g_x,g_y\n";
+  std::string Csv = "wave,edu,reg,age,w,m1,m2,m3,g_x,g_y,sc,big,inc\n";
   auto Cell = [](double V) {
-    return V == M ? std::string() : Format("%g", {V}, TFormatSettings());
+    return V == M ? std::string() : Format("%.17g", {V}, TFormatSettings());
   };
   for (int I = 0; I < D.N(); ++I)
     Csv += Cell(D.Wave[I]) + "," + Cell(D.Edu[I]) + "," + Cell(D.Reg[I]) + "," + Cell(D.Age[I]) +
            "," + Cell(D.W[I]) + "," + Cell(D.M1[I]) + "," + Cell(D.M2[I]) + "," + Cell(D.M3[I]) +
-           "," + Cell(D.GX[I]) + "," + Cell(D.GY[I]) + "\n";
+           "," + Cell(D.GX[I]) + "," + Cell(D.GY[I]) + "," + Cell(D.Sc[I]) + "," + Cell(D.Big[I]) +
+           "," + Cell(D.Inc[I]) + "\n";
   return SurveyFileBytes(CalcDefinition(), {ParseSurveyCsv("resp", Csv)});
 }
 

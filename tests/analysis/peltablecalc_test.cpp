@@ -5,9 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
 #include <functional>
 
+#include "analysis/pelcolstore.h"
 #include "calc_fixture.h"
+#include "tests/support/tempfolder.h"
 
 namespace quin {
 namespace {
@@ -21,8 +24,13 @@ struct TCase {
   bool Layer = false;
   bool Totals = false;
   int Shape = 0;  // 0 education x region, 1 education and age x region, 2 region x age,
-                  // 3 media x region, 4 grid x region, 5 target groups and waves x region
+                  // 3 media x region, 4 grid x region, 5 target groups and waves x region,
+                  // 6 scale (negative and fractional codes) x big codes, 7 education and the
+                  // scale's mean x region, 8 answers over several columns x region, 9 education
+                  // and an amount of many distinct values x region
   bool Unweighted = false;
+  // A target group as the layer, in place of medium a.
+  const char* LayerGroup = nullptr;
 };
 
 void Shape(TCalcTable& T, const TCase& C) {
@@ -50,6 +58,20 @@ void Shape(TCalcTable& T, const TCase& C) {
       T.Rows = {{T.Group("edu = low or reg = north")}, {T.Group("not media = a")}, {T.Waves(0)}};
       T.Cols = {{T.Resp("reg", "north")}, {T.Group("edu in [mid, high] and media = b")}};
       break;
+    case 6:
+      for (const char* R : {"neg", "zero", "pos"}) T.Rows.push_back({T.Resp("sc", R)});
+      for (const char* R : {"b300", "b1000", "half"}) T.Cols.push_back({T.Resp("big", R)});
+      break;
+    case 7:
+    case 9:
+      for (const char* R : {"low", "mid", "high"})
+        T.Rows.push_back({T.Resp("edu", R), T.Resp(C.Shape == 7 ? "scm" : "inc", "v")});
+      T.Cols = {{T.Resp("reg", "north")}, {T.Resp("reg", "south")}};
+      break;
+    case 8:
+      T.Rows = {{T.Resp("anym", "ab")}, {T.Resp("anym", "bc")}, {T.Group("anym = bc or sc = neg")}};
+      T.Cols = {{T.Resp("reg", "north")}, {T.Group("not anym = ab")}};
+      break;
     default:
       T.Rows = {{T.Grid(0, "x"), T.Grid(1, "r1")}, {T.Grid(0, "y"), T.Grid(1, "r2")}};
       T.Cols = {{T.Resp("reg", "north")}, {T.Resp("reg", "south")}};
@@ -59,6 +81,7 @@ void Shape(TCalcTable& T, const TCase& C) {
     T.Cols.push_back({T.Margins()});
   }
   if (C.Layer) T.Layer = {T.Resp("media", "a")};
+  if (C.LayerGroup) T.Layer = {T.Group(C.LayerGroup)};
   T.SPar->ExcludeSysMis = C.Excl;
   if (C.Unweighted) T.Weight = nullptr;
   T.Build(T.Stat(C.Stat));
@@ -105,6 +128,23 @@ const std::vector<TCase>& Cases() {
     V.push_back({"grid pctCol", "pctCol", false, false, false, 4});
     for (const char* S : {"pctCol", "index", "est"})
       V.push_back({S, S, std::string(S) != "est", true, true, 5});
+    // Codes that are no whole numbers from 0 to 254, answers over several columns, values of
+    // more kinds than a byte holds, and target groups as layers.
+    for (const char* S : {"cntW", "pctRow", "pctCol", "index"})
+      for (int Flags = 0; Flags < 4; ++Flags)
+        V.push_back({S, S, (Flags & 1) != 0, (Flags & 2) != 0, true, 6});
+    for (const char* S : {"meanCol", "varCol", "shareRow"})
+      for (int Flags = 0; Flags < 2; ++Flags) {
+        V.push_back({S, S, Flags != 0, true, false, 7});
+        V.push_back({S, S, Flags != 0, false, true, 9});
+      }
+    for (const char* S : {"cntA", "pctCol", "pctLayer", "est"})
+      V.push_back({S, S, std::string(S) != "est", false, true, 8});
+    V.push_back({"five conditions as the layer", "pctCol", true, false, true, 0, false,
+                 "edu in [low, mid] and reg = north and not media = a and sc = pos and "
+                 "anym = ab"});
+    V.push_back(
+        {"a layer over several columns", "meanCol", false, false, false, 7, false, "anym = bc"});
     return V;
   }();
   return C;
@@ -159,6 +199,50 @@ TEST_P(TableCalc, EqualsThePerCellComputationOnRandomData) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, TableCalc, testing::Range(0, static_cast<int>(Cases().size())));
+
+// The masks of conditions stay with the survey file's column store while some session has the
+// file open: a session that closed the survey and opened it again computes its tables from the
+// masks made before, with the same results as the per-cell computation.
+TEST(TableCalcMasks, MasksMadeBeforeServeASurveyClosedAndOpenedAgain) {
+  TEnglishSession English;
+  test::TTempFolder Folder;
+  const std::string File = Folder.File("masks.zos");
+  {
+    std::ofstream Out(File, std::ios::binary);
+    Out << CalcSurveyBytes(RandomCalcData(900, 5));
+  }
+  auto Open = [&] {
+    auto S = New<TPelSurvey>(File, 1);
+    S->LoadFromFile(File);
+    return S;
+  };
+  const TCase C{"groups", "pctCol", true,  false,
+                true,     8,        false, "not edu = low or anym = bc and reg = north"};
+  auto Keep = Open();  // another session with the file open
+  {
+    TCalcTable T(*Keep);
+    Shape(T, C);
+    T.CalculateTable();
+  }
+  const int64_t Masks = Keep->ColumnStore->MasksMade();
+  EXPECT_GE(Masks, 4);  // the layer, two target groups and a condition over two columns
+  auto Again = [&] {
+    auto S = Open();
+    TCalcTable Each(*S), Table(*S);
+    Shape(Each, C);
+    Shape(Table, C);
+    Each.CalculateEach();
+    EXPECT_EQ(Table.CalculateTable(), 0);
+    for (size_t I = 0; I < Each.Cells.size(); ++I) {
+      SCOPED_TRACE(I);
+      ExpectSame(*Each.Cells[I], *Table.Cells[I]);
+    }
+    EXPECT_EQ(S->ColumnStore, Keep->ColumnStore);
+  };
+  Again();
+  Again();
+  EXPECT_EQ(Keep->ColumnStore->MasksMade(), Masks);
+}
 
 }  // namespace
 }  // namespace quin
