@@ -27,6 +27,9 @@ class TMerRecset : public TGimSimpleDataObject {
   // The sorted names of the columns matching Mask; none here (the analysis record set
   // answers).
   virtual std::vector<std::string> GetColumnNames(std::string_view Mask) const;
+  // Whether the record set holds the column Name (case ignored). A record set without a
+  // column directory takes every column on trust.
+  virtual bool HasColumn(std::string_view Name) const { return true; }
   // Fills Values (RecCount doubles, sized by the caller) with the column Name; nothing here.
   virtual void LoadColumn(const std::string& Name, std::vector<double>& Values);
   virtual int ReservedQuery() const { return 0; }

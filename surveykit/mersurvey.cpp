@@ -3,6 +3,7 @@
 #include "base/properties.h"
 #include "deflang/rixparser.h"
 #include "deflang/rixscanner.h"
+#include "surveykit/gimpress.h"
 #include "surveykit/mermessages.h"
 #include "surveykit/merschema.h"
 
@@ -114,7 +115,11 @@ void TMerSurvey::ReadData(TRixScanner& Scanner, const TOrvTextPos& Pos) {
 }
 
 void TMerSurvey::ReadPress(TRixScanner& Scanner, const TOrvTextPos& Pos) {
-  SkipSection(Scanner, Pos, "press");
+  auto P = std::make_unique<TGimPress>(this);
+  TGimPress* Def = P.get();
+  Press = std::move(P);
+  Def->Read(Scanner, Pos);
+  Def->AfterRead(&Scanner);
 }
 
 void TMerSurvey::ReadRadio(TRixScanner& Scanner, const TOrvTextPos& Pos) {
@@ -147,6 +152,8 @@ void TMerSurvey::ReadSections(TRixScanner& Scanner) {
   const bool Errors = Scanner.MsgList && Scanner.MsgList->ErrorCount() > 0;
   if (!Errors && Weights && Weights->Empty()) Weights->AddNoWeight();
 }
+
+TGimPress* TMerSurvey::PressDef() const { return As<TGimPress>(Press.get()); }
 
 std::string TMerSurvey::GetQualifiedID() const {
   return Info ? Info->ID + "@" + Info->Namespace : std::string("@");

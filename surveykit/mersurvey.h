@@ -18,6 +18,7 @@ namespace quin {
 
 class TRixScanner;
 class TRixParser;
+class TGimPress;
 struct TOrvTextPos;
 
 class TMerSurvey : public TOrvPersistent {
@@ -43,6 +44,8 @@ class TMerSurvey : public TOrvPersistent {
   std::unique_ptr<TOrvObject> Press;
   std::unique_ptr<TOrvObject> Radio;
   std::unique_ptr<TOrvObject> TV;
+  // The media definitions by their classes; null when absent.
+  TGimPress* PressDef() const;
   int32_t RecsetChainOffset = 0;
   bool ThoroughChecks = false;
   // Per record set: the join of its records to the respondents (filled by the analysis side).
