@@ -22,6 +22,11 @@ QUIN_IMPLEMENT_ABSTRACT_CLASS(TGimMediaInd, TGimSimpleDataObject)
 QUIN_IMPLEMENT_CLASS(TGimMediaIndList, TOrvObjectList)
 QUIN_IMPLEMENT_ABSTRACT_CLASS(TGimMedia, TOrvObject)
 
+#define QUIN_MSG(Name, Kind, Text) const TOrvMsgClass Name{#Name, &Kind, Text};
+QUIN_MSG(TGimError_TooManyMediaObjects, TOrvMsgKind_Error,
+         "<PLK>Zbyt wiele obiektów mediów w sekcji.<ENU>Too many media objects in the section.")
+#undef QUIN_MSG
+
 // ---- Media objects
 
 TGimMediaObject::TGimMediaObject(const TGimMediaObject& Source)
@@ -104,6 +109,29 @@ void TGimMedia::ReadGroups(TRixScanner& Scanner) {
 
 void TGimMedia::ResetHook() {
   HookModule = Survey && Survey->Data ? Survey->Data->Root.get() : nullptr;
+}
+
+bool TGimMedia::AdmitObject(TRixScanner& Scanner, int Max) {
+  const TOrvTextPos KeyPos = Scanner.PrevToken ? Scanner.PrevToken->StartPos : Scanner.Pos;
+  if (FObjectCount < Max) {
+    ++FObjectCount;
+    return true;
+  }
+  Scanner.AddMsgAt(TGimError_TooManyMediaObjects, KeyPos);
+  Scanner.SkipDef(KeyPos);
+  return false;
+}
+
+bool TGimMedia::ReadObjectTexts(TRixScanner& Scanner, TGimSimpleDataObject& Obj,
+                                const ClassInfo& Class) {
+  const TOrvTextPos Pos = Scanner.Token->StartPos;
+  const std::string OldID = Obj.ID;
+  if (!GimReadObjectText(Scanner, Obj, true)) return false;
+  if (Obj.ID != OldID) {
+    if (ReadIDs.FindsOther(Class, &Obj, Obj.ID)) Scanner.AddMsgAt(TMerError_IDNotUnique, Pos);
+    ReadIDs.Add(&Obj);
+  }
+  return true;
 }
 
 bool TGimMedia::ReadHook(TRixScanner& Scanner) {

@@ -10,7 +10,9 @@
 #include <string_view>
 #include <vector>
 
+#include "base/orvmessages.h"
 #include "surveykit/gimdataobj.h"
+#include "surveykit/gimreading.h"
 #include "surveykit/gimregions.h"
 #include "surveykit/gimstat.h"
 
@@ -19,6 +21,11 @@ namespace quin {
 class TRixScanner;
 class TMerRecsetCol;
 struct TOrvTextPos;
+
+// A section with more titles or stations than it may hold.
+extern const TOrvMsgClass TGimError_TooManyMediaObjects;
+// The most titles of a press section and stations of a television section.
+inline constexpr int GimMaxMediaObjects = 5000;
 
 // A press title, radio station or TV station.
 class TGimMediaObject : public TGimDataObject {
@@ -135,9 +142,20 @@ class TGimMedia : public TOrvObject {
   bool ReadHook(TRixScanner& Scanner);
   // The hook module starts as the root of the survey's data tree.
   void ResetHook();
+  // Before a "title" or "station" block whose key has just been read: True while the section
+  // holds fewer than Max media objects; otherwise "Too many media objects." at the key, the
+  // block is skipped and False. The derived questions multiply every object, so their count
+  // is bounded.
+  bool AdmitObject(TRixScanner& Scanner, int Max);
+  // The common keys of a module, title or station ("id", "name", "nick", "info"), with the
+  // check that no other object of Class read so far in the section has its identifier.
+  bool ReadObjectTexts(TRixScanner& Scanner, TGimSimpleDataObject& Obj, const ClassInfo& Class);
+  // The identifiers of the section's modules and media objects while it is read.
+  TGimIDIndex ReadIDs;
 
  private:
   std::vector<std::unique_ptr<TGimRegionList>> FReplacedRegions;
+  int FObjectCount = 0;
 };
 
 // The parts of an "indicators" block that differ between the media.

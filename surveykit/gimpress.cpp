@@ -58,20 +58,6 @@ TGimPressDayList& TGimPressTitle::GetDayList() {
 
 namespace {
 
-// The identifier keys of a module or title, with the uniqueness check among the objects of
-// Class read so far.
-bool ReadTextsUnique(TRixScanner& Scanner, TGimSimpleDataObject& Obj, const ClassInfo& Class,
-                     TGimIDIndex& IDs) {
-  const TOrvTextPos Pos = Scanner.Token->StartPos;
-  const std::string OldID = Obj.ID;
-  if (!GimReadObjectText(Scanner, Obj, true)) return false;
-  if (Obj.ID != OldID) {
-    if (IDs.FindsOther(Class, &Obj, Obj.ID)) Scanner.AddMsgAt(TMerError_IDNotUnique, Pos);
-    IDs.Add(&Obj);
-  }
-  return true;
-}
-
 // Calls Fn for every title below Module, modules walked in order.
 template <class F>
 void ForEachTitle(TGimModule& Module, F&& Fn) {
@@ -110,7 +96,7 @@ void TGimPressModule::Read(TRixScanner& Scanner, TGimPress& Press, int Depth) {
       return false;
     };
     R.Key = [&](TRixScanner& S) {
-      return ReadTextsUnique(S, *this, TGimPressModule::StaticClass(), Press.ReadIDs);
+      return Press.ReadObjectTexts(S, *this, TGimPressModule::StaticClass());
     };
     R.Read(Scanner);
   };
@@ -121,12 +107,13 @@ void TGimPressModule::Read(TRixScanner& Scanner, TGimPress& Press, int Depth) {
 }
 
 void TGimPress::ReadTitle(TRixScanner& Scanner, TGimModule& Parent) {
+  if (!AdmitObject(Scanner, GimMaxMediaObjects)) return;
   auto* T =
       static_cast<TGimPressTitle*>(Parent.AddChild(NewInSurvey<TGimPressTitle>(Survey, &Parent)));
   auto Body = [&] {
     TGimBlockReader R;  // no blocks: 'Unexpected "def".'
     R.Key = [&](TRixScanner& S) {
-      if (ReadTextsUnique(S, *T, TGimPressTitle::StaticClass(), ReadIDs)) return true;
+      if (ReadObjectTexts(S, *T, TGimPressTitle::StaticClass())) return true;
       auto Handled = [&S](bool Read) {
         return Read || S.LastReadResult() != TRixReadResult::NoMatch;
       };
@@ -339,12 +326,13 @@ void TGimPressInd::ReadColumns(TRixScanner* Scanner, TGimModule& RootModule) {
   }
   if (ColumnMask.empty()) return;
   Columns = std::make_unique<TMerRecsetColList>(Survey);
-  const std::vector<std::string> Names = Survey && Survey->RecsetCount() > 0
-                                             ? Survey->Recset(0)->GetColumnNames(ColumnMask)
-                                             : std::vector<std::string>();
+  const TMerRecset* First = Survey && Survey->RecsetCount() > 0 ? Survey->Recset(0) : nullptr;
+  const std::vector<std::string> Names =
+      First ? First->GetColumnNames(ColumnMask) : std::vector<std::string>();
   for (const std::string& N : Names)
     if (auto C = GimCreateMediaCol(Survey, Scanner, N)) Columns->Add(std::move(C));
-  if (Names.empty() && Scanner)
+  // A record set that does not know its columns cannot say that none matches.
+  if (Names.empty() && Scanner && First && First->HasColumnDirectory())
     Scanner->AddMsgArgsAt(TMerError_ColNotFoundInAll, Scanner->LastTokenEnd(), {ColumnMask});
 }
 

@@ -163,8 +163,6 @@ class TGimPress : public TGimMedia {
 
   // Reads a "title" body below Parent; Depth counts the modules around it.
   void ReadTitle(TRixScanner& Scanner, TGimModule& Parent);
-  // The identifiers of the section's modules and titles while it is read.
-  TGimIDIndex ReadIDs;
 };
 
 }  // namespace quin

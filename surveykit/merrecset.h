@@ -27,8 +27,10 @@ class TMerRecset : public TGimSimpleDataObject {
   // The sorted names of the columns matching Mask; none here (the analysis record set
   // answers).
   virtual std::vector<std::string> GetColumnNames(std::string_view Mask) const;
-  // Whether the record set holds the column Name (case ignored). A record set without a
-  // column directory takes every column on trust.
+  // Whether the record set knows its columns (the analysis record set reads their directory
+  // from the survey file); one that does not takes every column on trust.
+  virtual bool HasColumnDirectory() const { return false; }
+  // Whether the record set holds the column Name (case ignored); True without a directory.
   virtual bool HasColumn(std::string_view Name) const { return true; }
   // Fills Values (RecCount doubles, sized by the caller) with the column Name; nothing here.
   virtual void LoadColumn(const std::string& Name, std::vector<double>& Values);

@@ -22,6 +22,7 @@ class TMemRecset : public TMerRecset {
   int Loads = 0;
 
   int RecCount() const override { return Records; }
+  bool HasColumnDirectory() const override { return true; }
   bool HasColumn(std::string_view Name) const override {
     return Columns.count(LowerCase(Name)) != 0;
   }

@@ -9,6 +9,7 @@
 
 #include "survey_fixture.h"
 #include "surveykit/gimdata.h"
+#include "surveykit/merenviron.h"
 #include "tests/support/memrecset.h"
 #include "tools/surveywriter/mediawriter.h"
 
@@ -30,6 +31,10 @@ struct TMediaSurvey {
     Resp = R.get();
     Survey->RecsetList->Add(std::move(R));
     Survey->LinkRecsets();
+    // The survey's texts in English, as an "environ" block with both languages gives them.
+    Survey->Environ->LanguagesList = {"plk", "enu"};
+    Survey->Environ->ApplyLanguages();
+    Survey->Environ->LangManager->SetLanguage("enu");
   }
 
   // Reads waves, a data tree with the module "media", then Sections.

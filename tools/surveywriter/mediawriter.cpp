@@ -169,7 +169,6 @@ std::string RadioSectionText(const TSwRadioSection& Radio) {
 std::string TVSectionText(const TSwTVSection& TV) {
   TLines L;
   L.Open("tv");
-  L.Key("hook", TV.Hook);
   L.Key("stationsCol", TV.StationsCol);
   L.Key("minutesCol", TV.MinutesCol);
   L.Key("daysCol", TV.DaysCol);

@@ -79,7 +79,6 @@ struct TSwRadioSection {
 };
 
 struct TSwTVSection {
-  std::string Hook;
   std::string StationsCol;
   std::string MinutesCol;
   std::string DaysCol;
