@@ -235,30 +235,38 @@ TEST(DemoSurvey, MediaColumnsAgree) {
     std::vector<std::vector<double>> Minutes(Stations.size(), std::vector<double>(M.Records));
     for (int Q = 1; Q <= 96; ++Q) {
       const std::string Key = QuarterSortKey(Q);
-      for (int I = 0; I < M.Records; ++I) {
+      std::vector<const std::vector<double>*> Heard;
+      for (const std::string& St : Stations)
+        Heard.push_back(&Col("R" + St.substr(1, 2) + "__" + Key));
+      const std::vector<double>& Counts = Col("RNN__" + Key);
+      const std::vector<double>& Any = Col("R00__" + Key);
+      const std::vector<double>& Place = Col("RPL__" + Key);
+      const std::vector<double>& Source = Col("RSO__" + Key);
+      for (size_t I = 0; I < size_t(M.Records); ++I) {
         int Count = 0;
-        for (size_t S = 0; S < Stations.size(); ++S) {
-          const double V = Col("R" + Stations[S].substr(1, 2) + "__" + Key)[size_t(I)];
-          Count += V == 1;
-          Minutes[S][size_t(I)] += 15 * V;
+        for (size_t S = 0; S < Heard.size(); ++S) {
+          Count += (*Heard[S])[I] == 1;
+          Minutes[S][I] += 15 * (*Heard[S])[I];
         }
-        ASSERT_EQ(Col("RNN__" + Key)[size_t(I)], Count);
-        ASSERT_EQ(Col("R00__" + Key)[size_t(I)], Count > 0 ? 1 : 0);
-        const double Place = Col("RPL__" + Key)[size_t(I)];
-        const double Source = Col("RSO__" + Key)[size_t(I)];
-        ASSERT_EQ(Place > 0, Count > 0);
-        ASSERT_TRUE(Place >= 0 && Place <= 4 && Source >= 0 && Source <= 4);
+        ASSERT_EQ(Counts[I], Count);
+        ASSERT_EQ(Any[I], Count > 0 ? 1 : 0);
+        ASSERT_EQ(Place[I] > 0, Count > 0);
+        ASSERT_TRUE(Place[I] >= 0 && Place[I] <= 4 && Source[I] >= 0 && Source[I] <= 4);
       }
     }
     for (size_t S = 0; S < Stations.size(); ++S) {
       const std::string P = "R" + Stations[S].substr(1, 2) + "__";
       EXPECT_EQ(Col(P + "MIN"), Minutes[S]);
-      for (int I = 0; I < M.Records; ++I) {
-        ASSERT_EQ(Col(P + "DAY")[size_t(I)], Minutes[S][size_t(I)] > 0 ? 1 : 0);
+      const std::vector<double>& Day = Col(P + "DAY");
+      const std::vector<double>& Week = Col(P + "WEE");
+      const std::vector<double>& Aware = Col(P + "AWA");
+      const std::vector<double>& Spont = Col(P + "SPO");
+      for (size_t I = 0; I < size_t(M.Records); ++I) {
+        ASSERT_EQ(Day[I], Minutes[S][I] > 0 ? 1 : 0);
         // Heard yesterday means heard this week, and known.
-        ASSERT_LE(Col(P + "DAY")[size_t(I)], Col(P + "WEE")[size_t(I)]);
-        ASSERT_LE(Col(P + "WEE")[size_t(I)], Col(P + "AWA")[size_t(I)]);
-        ASSERT_LE(Col(P + "SPO")[size_t(I)], Col(P + "AWA")[size_t(I)]);
+        ASSERT_LE(Day[I], Week[I]);
+        ASSERT_LE(Week[I], Aware[I]);
+        ASSERT_LE(Spont[I], Aware[I]);
       }
     }
     for (double D : Col("rday")) ASSERT_TRUE(D >= 1 && D <= 7);
