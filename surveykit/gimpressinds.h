@@ -264,10 +264,11 @@ class TGimPressInd_AR : public TGimPressInd_Mean {
   bool UsesNOI() const override { return true; }
   // The number of insertions, for more than one title or weekday.
   bool DependsOnInd(const ClassInfo& IndClass, int TitleCount, int DayCount) const override;
-  // Readership builds its derived questions as the base does.
   void InitQuestions(TRixScanner* Scanner, TGimModule* HookModule,
                      TGimModule* RootModule) override {
-    TGimPressInd::InitQuestions(Scanner, HookModule, RootModule);
+    // The means build none; readership builds those of every press indicator.
+    TGimPressInd::InitQuestions(  // NOLINT(bugprone-parent-virtual-call): skips the means' none
+        Scanner, HookModule, RootModule);
   }
 };
 
