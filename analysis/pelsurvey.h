@@ -115,6 +115,8 @@ class TPelRecset : public TMerRecset {
   bool DistinctValues(const std::string& Name, std::vector<double>& Values) override;
   // The sorted column names matching Mask ("?" one character, "*" any run), no duplicates.
   std::vector<std::string> GetColumnNames(std::string_view Mask) const override;
+  bool HasColumnDirectory() const override { return true; }
+  bool HasColumn(std::string_view Name) const override { return FindCol(Name) != nullptr; }
   int ReservedQuery() const override { return 0; }
 
   TPelCol* FindCol(std::string_view Name) const;

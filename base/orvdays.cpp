@@ -75,6 +75,14 @@ bool DayFromKey(std::string_view Key, TOrvDay& Day) {
   return false;
 }
 
+bool DayFromNumber(double Number, TOrvDay& Day) {
+  // A comparison that NaN fails as well.
+  if (!(Number >= 1 && Number <= 7) || Number != static_cast<double>(static_cast<int>(Number)))
+    return false;
+  Day = TOrvDay(static_cast<int>(Number) - 1);
+  return true;
+}
+
 int DayCount(TOrvDaySet Days) {
   int N = 0;
   for (int I = 0; I < 7; ++I) N += Days.Contains(TOrvDay(I));

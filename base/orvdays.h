@@ -36,6 +36,11 @@ class TOrvDaySet {
 };
 
 const char* DayKey(TOrvDay Day);
+// Data columns, day masks and day keys of the media number the days from 1 (Monday) to 7
+// (Sunday); inside, TOrvDay counts from 0. These two convert at that boundary.
+constexpr int DayNumber(TOrvDay Day) { return int(Day) + 1; }
+// True and the day when Number is a whole number from 1 to 7.
+bool DayFromNumber(double Number, TOrvDay& Day);
 // Translated with the current session's language manager.
 std::string WeekdayName(TOrvDay Day);
 std::string ShortWeekdayName(TOrvDay Day);

@@ -12,6 +12,7 @@
 
 #include "fuzz/corpus_folders.h"
 #include "tools/demosurvey/demosurvey.h"
+#include "tools/surveywriter/mediawriter.h"
 
 using namespace quin;
 
@@ -111,6 +112,73 @@ const std::string kPress = Lines(
      "    def group id = weekly; name = \"Weeklies\"; end;", "  end;", "end;", "def radio end;",
      "def tv end;"});
 
+// Media sections as the survey-file writer writes them: titles with days, regions and groups,
+// indicators with columns and a response list, stations with places and sources, TV stations.
+std::string MediaSections() {
+  TSwPressSection P;
+  P.Hook = "m";
+  P.Regions = {{"north", "North"}};
+  P.GroupLists = {{"Types", {{"daily", "Dailies"}}}};
+  TSwMediaObject T;
+  T.ID = "t1";
+  T.Name = "Title";
+  T.HasCode = true;
+  T.Code = 1;
+  T.Days = "mon:fri, sun";
+  T.Regions = {"north"};
+  T.Groups = {"daily"};
+  P.Root.Modules = {{"mod", "Module", {}, {T}}};
+  P.HasIndicators = true;
+  TSwIndicator Tom;
+  Tom.ID = "tom";
+  Tom.Name = "TOM";
+  Tom.Column = "a";
+  TSwIndicator Rdw;
+  Rdw.ID = "rdw";
+  Rdw.Name = "RDW";
+  Rdw.Numeric = "1:3";
+  Rdw.ResponseList = "def response id = mon; name = \"Mon\"; columnMask = \"d_*\"; code = 1; end;";
+  TSwIndicator Spo;
+  Spo.ID = "spo";
+  Spo.Name = "SPO";
+  Spo.ColumnPrefix = "s_";
+  Spo.IndependentColumns = 0;
+  P.Indicators = {Tom, Rdw, Spo};
+  TSwRadioSection R;
+  R.Hook = "m";
+  R.DayColumn = "a";
+  R.Regions = {{"north", "North"}};
+  TSwMediaObject St;
+  St.ID = "r01";
+  St.Name = "Radio";
+  St.Regions = {"north"};
+  R.Root.Objects = {St};
+  R.HasIndicators = true;
+  TSwIndicator Qs;
+  Qs.ID = "qs";
+  Qs.Name = "Quarters";
+  R.Indicators = {Qs};
+  R.Places = {{"car", "Car"}};
+  R.Sources = {{"web", "Web"}};
+  TSwTVSection V;
+  V.StationsCol = "a";
+  V.MinutesCol = "a";
+  V.DaysCol = "a";
+  V.QsCol = "a";
+  TSwMediaObject Tv;
+  Tv.ID = "tv1";
+  Tv.Name = "TV";
+  Tv.HasCode = true;
+  Tv.Code = 3;
+  V.Root.Objects = {Tv};
+  V.HasIndicators = true;
+  TSwIndicator Rch;
+  Rch.ID = "rch";
+  Rch.Name = "Reach";
+  V.Indicators = {Rch};
+  return PressSectionText(P) + RadioSectionText(R) + TVSectionText(V);
+}
+
 // Faulty texts the readers recover from.
 const std::string kFaults =
     Lines({"def data", "  def module id = m; end;", "  def module id = M; name = \"Dup\"; end;",
@@ -147,6 +215,10 @@ int main(int argc, char** argv) {
       {"tree", kHeader + "def waves end;\r\n" + kTree},
       {"press", kHeader + "def waves end;\r\ndef data end;\r\n" + kPress},
       {"faults", kHeader + "def waves end;\r\n" + kFaults},
+      {"media", kHeader +
+                    "def waves end;\r\ndef data def module id = m; name = \"M\"; end; "
+                    "end;\r\n" +
+                    MediaSections()},
       {"all", kHeader + kWeights + kWaves + kTree + kPress},
   };
   for (const auto& T : Texts) std::ofstream(Seeds / T.Name, std::ios::binary) << T.Text;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "fuzz/corpus_folders.h"
+#include "tools/surveywriter/mediawriter.h"
 #include "tools/surveywriter/zoswriter.h"
 
 using namespace quin;
@@ -42,6 +43,59 @@ TSwSurveyWave Wave(int Records, int Compression, int Seed) {
   return W;
 }
 
+// A survey with press, radio and television sections over columns of both record sets.
+std::string MediaSurvey() {
+  TSwPressSection P;
+  P.Hook = "m";
+  TSwMediaObject T;
+  T.ID = "t1";
+  T.Name = "Title";
+  T.HasCode = true;
+  T.Code = 1;
+  T.Days = "mon, thu";
+  P.Root.Objects = {T};
+  P.HasIndicators = true;
+  TSwIndicator Rr;
+  Rr.ID = "rr";
+  Rr.Name = "RR";
+  Rr.ColumnPrefix = "rr_";
+  Rr.IndependentColumns = 1;
+  TSwIndicator Tom;
+  Tom.ID = "tom";
+  Tom.Name = "TOM";
+  Tom.Column = "q0";
+  P.Indicators = {Rr, Tom};
+  TSwRadioSection R;
+  R.Hook = "m";
+  R.DayColumn = "q0";
+  TSwMediaObject St;
+  St.ID = "r01";
+  St.Name = "Radio";
+  R.Root.Objects = {St};
+  TSwTVSection V;
+  V.StationsCol = "q0.pan";
+  V.MinutesCol = "q0.pan";
+  V.DaysCol = "q0.pan";
+  V.QsCol = "q0.pan";
+  TSwMediaObject Tv;
+  Tv.ID = "tv1";
+  Tv.Name = "TV";
+  Tv.HasCode = true;
+  Tv.Code = 2;
+  V.Root.Objects = {Tv};
+  std::string Def = kDefinition;
+  Def.replace(Def.find("def data end;"), 13, "def data def module id = m; name = \"M\"; end; end;");
+  Def += PressSectionText(P) + RadioSectionText(R) + TVSectionText(V);
+  TSwSurveyWave W = Wave(6, cdcfRLE_1_8, 0);
+  TSwSurveyColumn Reading{"rr_t1", {0, 1, 1, 0, 1, 0}, {}};
+  TSwSurveyColumn Quarter{"r01__050", {1, 1, 0, 0, 0, 1}, {cdlfBit2, cdcfRLE_1_2}};
+  W.Columns.push_back(Reading);
+  W.Columns.push_back(Quarter);
+  const TSwSurveyRecset Resp{"resp", {W}};
+  const TSwSurveyRecset Pan{"pan", {Wave(8, cdcfZLib, 0)}};
+  return SurveyFileBytes(Def, {Resp, Pan});
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -62,5 +116,6 @@ int main(int argc, char** argv) {
     std::ofstream(Seeds / ("survey" + std::to_string(V)), std::ios::binary)
         << SurveyFileBytes(kDefinition, {Resp, Pan}, O);
   }
+  std::ofstream(Seeds / "media", std::ios::binary) << MediaSurvey();
   return 0;
 }

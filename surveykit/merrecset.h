@@ -27,6 +27,11 @@ class TMerRecset : public TGimSimpleDataObject {
   // The sorted names of the columns matching Mask; none here (the analysis record set
   // answers).
   virtual std::vector<std::string> GetColumnNames(std::string_view Mask) const;
+  // Whether the record set knows its columns (the analysis record set reads their directory
+  // from the survey file); one that does not takes every column on trust.
+  virtual bool HasColumnDirectory() const { return false; }
+  // Whether the record set holds the column Name (case ignored); True without a directory.
+  virtual bool HasColumn(std::string_view Name) const { return true; }
   // Fills Values (RecCount doubles, sized by the caller) with the column Name; nothing here.
   virtual void LoadColumn(const std::string& Name, std::vector<double>& Values);
   // The sorted distinct values of column Name other than the missing value, when the record

@@ -3,8 +3,11 @@
 #include "base/properties.h"
 #include "deflang/rixparser.h"
 #include "deflang/rixscanner.h"
+#include "surveykit/gimpress.h"
+#include "surveykit/gimradio.h"
 #include "surveykit/mermessages.h"
 #include "surveykit/merschema.h"
+#include "surveykit/mertv.h"
 
 namespace quin {
 
@@ -114,15 +117,26 @@ void TMerSurvey::ReadData(TRixScanner& Scanner, const TOrvTextPos& Pos) {
 }
 
 void TMerSurvey::ReadPress(TRixScanner& Scanner, const TOrvTextPos& Pos) {
-  SkipSection(Scanner, Pos, "press");
+  auto P = std::make_unique<TGimPress>(this);
+  TGimPress* Def = P.get();
+  Press = std::move(P);
+  Def->Read(Scanner, Pos);
+  Def->AfterRead(&Scanner);
 }
 
 void TMerSurvey::ReadRadio(TRixScanner& Scanner, const TOrvTextPos& Pos) {
-  SkipSection(Scanner, Pos, "radio");
+  auto R = std::make_unique<TGimRadio>(this);
+  TGimRadio* Def = R.get();
+  Radio = std::move(R);
+  Def->ReadSection(Scanner, Pos);
+  Def->BuildDerivedQuestions();
 }
 
 void TMerSurvey::ReadTV(TRixScanner& Scanner, const TOrvTextPos& Pos) {
-  SkipSection(Scanner, Pos, "tv");
+  auto T = std::make_unique<TMerTV>(this);
+  TMerTV* Def = T.get();
+  TV = std::move(T);
+  Def->ReadSection(Scanner, Pos);
 }
 
 void TMerSurvey::ReadSections(TRixScanner& Scanner) {
@@ -147,6 +161,10 @@ void TMerSurvey::ReadSections(TRixScanner& Scanner) {
   const bool Errors = Scanner.MsgList && Scanner.MsgList->ErrorCount() > 0;
   if (!Errors && Weights && Weights->Empty()) Weights->AddNoWeight();
 }
+
+TGimPress* TMerSurvey::PressDef() const { return As<TGimPress>(Press.get()); }
+TGimRadio* TMerSurvey::RadioDef() const { return As<TGimRadio>(Radio.get()); }
+TMerTV* TMerSurvey::TVDef() const { return As<TMerTV>(TV.get()); }
 
 std::string TMerSurvey::GetQualifiedID() const {
   return Info ? Info->ID + "@" + Info->Namespace : std::string("@");

@@ -18,6 +18,9 @@ namespace quin {
 
 class TRixScanner;
 class TRixParser;
+class TGimPress;
+class TGimRadio;
+class TMerTV;
 struct TOrvTextPos;
 
 class TMerSurvey : public TOrvPersistent {
@@ -43,6 +46,10 @@ class TMerSurvey : public TOrvPersistent {
   std::unique_ptr<TOrvObject> Press;
   std::unique_ptr<TOrvObject> Radio;
   std::unique_ptr<TOrvObject> TV;
+  // The media definitions by their classes; null when absent.
+  TGimPress* PressDef() const;
+  TGimRadio* RadioDef() const;
+  TMerTV* TVDef() const;
   int32_t RecsetChainOffset = 0;
   bool ThoroughChecks = false;
   // Per record set: the join of its records to the respondents (filled by the analysis side).
@@ -77,8 +84,8 @@ class TMerSurvey : public TOrvPersistent {
   virtual void ReadDefinition(TRixScanner& Scanner);
 
   // ---- Section readers. Each receives the scanner after the block's key and the key's
-  // position, and reads through the block's "end" ";". A section whose reader this build
-  // lacks is skipped whole with a warning.
+  // position, and reads through the block's "end" ";". The weightings and waves of a survey
+  // class without their lists are skipped whole with a warning.
 
   // The "weights" block's body, read by the weighting list.
   virtual void ReadWeights(TRixScanner& Scanner, const TOrvTextPos& Pos);
@@ -86,6 +93,8 @@ class TMerSurvey : public TOrvPersistent {
   virtual void ReadWaves(TRixScanner& Scanner, const TOrvTextPos& Pos);
   // Frees any previous data tree, creates a new one and reads the "data" body.
   virtual void ReadData(TRixScanner& Scanner, const TOrvTextPos& Pos);
+  // The media sections: each creates its definition and reads it; the press indicators then
+  // attach their columns and build their derived questions, the radio its derived questions.
   virtual void ReadPress(TRixScanner& Scanner, const TOrvTextPos& Pos);
   virtual void ReadRadio(TRixScanner& Scanner, const TOrvTextPos& Pos);
   virtual void ReadTV(TRixScanner& Scanner, const TOrvTextPos& Pos);

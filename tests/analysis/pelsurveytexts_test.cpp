@@ -4,12 +4,14 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 #include "base/orvdates.h"
 #include "base/text.h"
 #include "survey_files.h"
 #include "surveykit/merenviron.h"
 #include "tests/support/tempfolder.h"
+#include "tools/demosurvey/demosurvey.h"
 
 namespace quin {
 namespace {
@@ -258,6 +260,13 @@ TEST_F(SurveyTexts, TheDemonstrationSurvey) {
                 "Results are based on non-representative data and should not be subject "
                 "to statistical analysis.",
                 ""}));
+  // The viewing records the generator drew, in both waves.
+  std::ifstream Params(QUIN_DEMO_DIR "/params.txt", std::ios::binary);
+  std::stringstream ParamsText;
+  ParamsText << Params.rdbuf();
+  const TDemoParams P = TDemoParams::Parse(ParamsText.str());
+  int Views = 0;
+  for (const TDemoWave& W : GenerateDemoMedia(P, GenerateDemoSurvey(P)).Views) Views += W.Records;
   std::string Text;
   Survey->GetDataSummaryText(1, Text);
   EXPECT_EQ(Text,
@@ -270,8 +279,13 @@ TEST_F(SurveyTexts, TheDemonstrationSurvey) {
                 " kB</b><br>"
                 "Data prepared: <b>10/15/2024</b><br>"
                 "<br>Number of waves: <b>2</b><br>"
-                "Number of cases: <b>5000</b>, mean per wave: <b>2500</b>"
-                "<br><br>"
+                "<br>Record sets:<br>"
+                "&nbsp;&nbsp;<b>Respondents</b><br>"
+                "&nbsp;&nbsp;Number of cases: <b>5000</b>, mean per wave: <b>2500</b><br>"
+                "&nbsp;&nbsp;<b>Television viewing</b><br>"
+                "&nbsp;&nbsp;Number of cases: <b>" +
+                std::to_string(Views) + "</b>, mean per wave: <b>" + std::to_string(Views / 2) +
+                "</b><br><br>"
                 "Non-weighted data: <b>available</b><br>"
                 "Analytical weight: <b>Population weight</b>, population: 31,620,000<br>"
                 "<br>"

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "base/langmanager.h"
 #include "base/systemlocale.h"
 #include "base/text.h"
@@ -54,6 +56,19 @@ TEST(OrvDays, KeysAndCounts) {
   EXPECT_EQ(DayCount(TOrvDaySet::All()), 7);
   EXPECT_EQ(DayCount(TOrvDaySet::FromBits(0xFF)), 7);  // the eighth bit is no day
   EXPECT_EQ(TOrvDaySet({dMon}).Bits(), 1);
+}
+
+// Data columns and masks count the days from 1 (Monday); inside they count from 0.
+TEST(OrvDays, NumbersAtTheDataBoundary) {
+  EXPECT_EQ(DayNumber(dMon), 1);
+  EXPECT_EQ(DayNumber(dSun), 7);
+  TOrvDay D = dWed;
+  EXPECT_TRUE(DayFromNumber(1, D));
+  EXPECT_EQ(D, dMon);
+  EXPECT_TRUE(DayFromNumber(7, D));
+  EXPECT_EQ(D, dSun);
+  for (double Bad : {0.0, 8.0, 2.5, -1.0, std::nan("")}) EXPECT_FALSE(DayFromNumber(Bad, D)) << Bad;
+  EXPECT_EQ(D, dSun);
 }
 
 }  // namespace

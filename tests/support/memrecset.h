@@ -5,14 +5,16 @@
 #include <string>
 #include <vector>
 
+#include "base/orvstrings.h"
+#include "base/text.h"
 #include "surveykit/gimstat.h"
 #include "surveykit/merrecset.h"
 
 namespace quin::test {
 
 // Records records; Columns by lower-case name. As the survey's own record set does, a column
-// it does not hold reads as all missing (GimValueNoData), and so do the records past the end
-// of a column's values. Counts its column loads.
+// it does not hold reads as all missing (and is absent from its names) (GimValueNoData), and so do
+// the records past the end of a column's values. Counts its column loads.
 class TMemRecset : public TMerRecset {
  public:
   int Records = 0;
@@ -20,6 +22,16 @@ class TMemRecset : public TMerRecset {
   int Loads = 0;
 
   int RecCount() const override { return Records; }
+  bool HasColumnDirectory() const override { return true; }
+  bool HasColumn(std::string_view Name) const override {
+    return Columns.count(LowerCase(Name)) != 0;
+  }
+  std::vector<std::string> GetColumnNames(std::string_view Mask) const override {
+    std::vector<std::string> R;  // the map keeps them sorted
+    for (const auto& [Name, Values] : Columns)
+      if (MatchesWildcard(Name, Mask, /*Wildcards=*/true, /*Sets=*/false)) R.push_back(Name);
+    return R;
+  }
   void LoadColumn(const std::string& Name, std::vector<double>& Values) override {
     ++Loads;
     auto It = Columns.find(Name);

@@ -1,8 +1,11 @@
-// The sections after the header: their order, the mandatory ones, the skipped media sections.
+// The sections after the header: their order, the mandatory ones, the media sections.
 #include <gtest/gtest.h>
 
 #include "survey_fixture.h"
+#include "surveykit/gimpress.h"
+#include "surveykit/gimradio.h"
 #include "surveykit/mermessages.h"
+#include "surveykit/mertv.h"
 
 namespace quin {
 namespace {
@@ -27,23 +30,23 @@ struct TRead {
   }
 };
 
-TEST(MerSections, WavesAndDataReadEveryOptionalSectionSkippedWithWarning) {
+TEST(MerSections, WavesDataAndTheMediaSectionsRead) {
   TRead R(Lines({"def weights noWeight = 1; end;",  // 1
                  "def waves",                       // 2
                  "  def wave id = w1; name = \"W1\"; end;", "end;",
                  "def data end;",  // 5
-                 "def press def title id = t; end; end;", "def radio end;", "def tv end;"}));
+                 "def press def title id = t; name = \"T\"; end; end;", "def radio end;",
+                 "def tv end;"}));
   EXPECT_FALSE(R.Fatal);
-  EXPECT_EQ(MsgSummary(R.Msgs), (std::vector<std::string>{"TMerWarning_SectionSkipped@6:5",
-                                                          "TMerWarning_SectionSkipped@7:5",
-                                                          "TMerWarning_SectionSkipped@8:5"}));
-  EXPECT_EQ(R.Msgs.GetItem(2)->MessageText(),
-            "Section \"tv\" skipped: this version of the program does not read it.");
+  EXPECT_EQ(MsgSummary(R.Msgs), std::vector<std::string>{});
   EXPECT_EQ(R.Msgs.ErrorCount(), 0);
   ASSERT_TRUE(R.Survey->Waves);
   ASSERT_TRUE(R.Survey->Data);
   EXPECT_EQ(R.Survey->Data->Survey, R.Survey.get());
-  EXPECT_FALSE(R.Survey->Press);
+  ASSERT_TRUE(R.Survey->PressDef());
+  EXPECT_EQ(R.Survey->PressDef()->RootModule->ChildCount(), 1);
+  EXPECT_TRUE(R.Survey->RadioDef());
+  EXPECT_TRUE(R.Survey->TVDef());
   // Read without errors and without a weighting: exactly one, "off".
   ASSERT_EQ(R.Survey->Weights->Count(), 1);
   EXPECT_EQ(R.Survey->Weights->GetItem(0)->GetID(), "off");

@@ -8,6 +8,7 @@
 #include "base/urlprobe.h"
 #include "deflang/rixdefs.h"
 #include "survey_fixture.h"
+#include "surveykit/gimpress.h"
 #include "surveykit/mermessages.h"
 #include "tests/support/tempfolder.h"
 
@@ -247,14 +248,13 @@ TEST(MerSurvey, MissingHeaderBlocksAndSections) {
   }
 }
 
-TEST(MerSurvey, MediaSectionsSkippedWithAWarning) {
-  TRead R(Definition({}) + Lines({"def press", "  def title id = t1; end;", "end;"}));
+TEST(MerSurvey, MediaSectionsAreReadWithTheDefinition) {
+  TRead R(Definition({}) +
+          Lines({"def press", "  def title id = t1; name = \"T1\"; end;", "end;"}));
   EXPECT_FALSE(R.Fatal);
-  EXPECT_EQ(R.Msgs.ErrorCount(), 0);
-  const TMsgs All = MsgSummary(R.Msgs);
-  ASSERT_FALSE(All.empty());
-  EXPECT_EQ(All.back(), "TMerWarning_SectionSkipped@14:5");
-  EXPECT_FALSE(R.Survey->Press);
+  EXPECT_EQ(MsgSummary(R.Msgs), TMsgs{});
+  ASSERT_TRUE(R.Survey->PressDef());
+  EXPECT_EQ(R.Survey->PressDef()->RootModule->Child(0)->GetName(), "T1");
   EXPECT_EQ(R.Survey->Weights->Count(), 1);
 }
 

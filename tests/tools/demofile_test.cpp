@@ -7,7 +7,11 @@
 
 #include "analysis/pelsurvey.h"
 #include "surveykit/gimdata.h"
+#include "surveykit/gimpress.h"
+#include "surveykit/gimradio.h"
 #include "surveykit/gimwaves.h"
+#include "surveykit/merenviron.h"
+#include "surveykit/mertv.h"
 #include "surveykit/pelcolblocks.h"
 #include "tests/surveykit/survey_fixture.h"
 #include "tools/demosurvey/demosurvey.h"
@@ -41,7 +45,7 @@ TEST(DemoSurveyFile, OpensWithItsRespondentsAndWeights) {
   ASSERT_TRUE(S->AfterOpen());
   EXPECT_EQ(S->Environ->LangManager->TranslateText(S->Info->Name),
             "Media usage habits in Poland 2024");
-  ASSERT_EQ(S->RecsetCount(), 1);
+  ASSERT_EQ(S->RecsetCount(), 2);  // the respondents, then the television viewing records
   TPelRecset* R = S->PelRecset(0);
   ASSERT_EQ(R->RecCount(), 5000);
 
@@ -84,6 +88,91 @@ TEST(DemoSurveyFile, OpensWithItsRespondentsAndWeights) {
   EXPECT_GT(Daily, 2500);
   EXPECT_LT(Daily, 4500);
   EXPECT_EQ(None, 0);
+}
+
+// The media sections read without a message over the file's columns, and their derived
+// questions count what the generator drew.
+TEST(DemoSurveyFile, OpensWithItsPressRadioAndTelevision) {
+  test::TEnglishSession English;
+  auto S = New<TPelSurvey>(BuiltSurvey("Guest"), 1);
+  ASSERT_NO_THROW(S->LoadFromFile(BuiltSurvey("Guest")));
+  ASSERT_TRUE(S->AfterOpen());
+  ASSERT_TRUE(S->PressDef() && S->RadioDef() && S->TVDef());
+  const TDemoParams Params = TDemoParams::Parse(ReadAll(QUIN_DEMO_DIR "/params.txt"));
+  const auto Waves = GenerateDemoSurvey(Params);
+  const TDemoMedia Media = GenerateDemoMedia(Params, Waves);
+  // Both waves' values of a generated respondent column, one after the other.
+  auto Both = [&](const std::string& Name) {
+    std::vector<double> V;
+    for (const TDemoWave& W : Media.Resp) {
+      const TDemoColumn* C = W.Find(Name);
+      EXPECT_TRUE(C) << Name;
+      if (C) V.insert(V.end(), C->Values.begin(), C->Values.end());
+    }
+    return V;
+  };
+  TPelRecset* R = S->PelRecset(0);
+  std::vector<uint8_t> Selected, Missing;
+  auto CountSelected = [&](TGimQuestion& Q, TGimResponse* Resp) {
+    Q.EvaluateResponses({Resp}, Selected, Missing, R);
+    int N = 0;
+    for (uint8_t B : Selected) N += B;
+    return N;
+  };
+
+  // Press: eight titles, the eight indicators the survey names, regular readers per title.
+  TGimPressIndList& Inds = S->PressDef()->PressIndicators();
+  EXPECT_EQ(Inds.Count(), 8);
+  auto* Spo = As<TGimPressInd>(Inds.FindByID("spo"));
+  ASSERT_TRUE(Spo && Spo->Columns);
+  EXPECT_EQ(Spo->Columns->Count(), 3);
+  TGimQuestion* RR = S->Data->FindQuestion("press.rr", false);
+  ASSERT_TRUE(RR);
+  ASSERT_EQ(RR->Responses->Count(), 8);
+  int Regular = 0;
+  for (double V : Both("rr_gw")) Regular += V == 1;
+  EXPECT_GT(Regular, 0);
+  EXPECT_EQ(CountSelected(*RR, RR->Responses->FindByID("press.rr.gw")), Regular);
+  // "tom" holds the code of the title named first: Tele Tydzień has code 6.
+  TGimQuestion* Tom = S->Data->FindQuestion("press.tom", false);
+  ASSERT_TRUE(Tom);
+  int First = 0;
+  for (double V : Both("tom")) First += V == 6;
+  EXPECT_EQ(CountSelected(*Tom, Tom->Responses->FindByID("press.tom.tt")), First);
+
+  // Radio: listening to any station at 08:00, from the stations' own quarter-hour columns.
+  TGimQuestion* Eight = S->Data->FindQuestion("r00__080", false);
+  ASSERT_TRUE(Eight);
+  std::vector<double> Any(size_t(R->RecCount()), 0);
+  for (const std::string& St : DemoRadioStations()) {
+    const std::vector<double> V = Both("R" + St.substr(1, 2) + "__080");
+    for (size_t I = 0; I < V.size(); ++I) Any[I] = Any[I] || V[I] == 1;
+  }
+  int Listening = 0;
+  for (double V : Any) Listening += V == 1;
+  EXPECT_GT(Listening, 0);
+  EXPECT_EQ(CountSelected(*Eight, Eight->Responses->FindByID("RRange1")), Listening);
+  EXPECT_EQ(S->RadioDef()->Indicators->Count(), 9);
+  EXPECT_EQ(S->Environ->LangManager->TranslateText(S->RadioDef()->PlaceNames[2]), "in a car");
+
+  // Television: its columns on the hidden viewing record set, joined to every respondent.
+  TMerTV& TV = *S->TVDef();
+  ASSERT_EQ(S->RecsetCount(), 2);
+  ASSERT_TRUE(TV.StationsCol && TV.QsCol);
+  EXPECT_EQ(TV.StationsCol->Recset, S->Recset(1));
+  EXPECT_EQ(TV.QsCol->Recset, S->Recset(1));
+  EXPECT_TRUE(S->Recset(1)->Hidden);
+  int Views = 0;
+  for (const TDemoWave& W : Media.Views) Views += W.Records;
+  EXPECT_EQ(S->Recset(1)->RecCount(), Views);
+  ASSERT_TRUE(S->PanelJoins[1]);
+  int Joined = 0;
+  for (int I = 0; I < R->RecCount(); ++I) {
+    const auto C = S->PanelJoins[1]->CaseRange(I);
+    Joined += C.Last - C.First + 1;
+  }
+  EXPECT_EQ(Joined, Views);
+  EXPECT_EQ(TV.Indicators->Count(), 4);
 }
 
 }  // namespace

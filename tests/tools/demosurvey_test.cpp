@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <map>
@@ -13,6 +14,7 @@
 #include "deflang/rixcodes.h"
 #include "surveykit/gimdata.h"
 #include "surveykit/pelcolblocks.h"
+#include "surveykit/quarterhours.h"
 #include "tests/surveykit/survey_fixture.h"
 
 namespace quin {
@@ -68,7 +70,8 @@ TEST(DemoSurvey, DefinitionReadsWithoutMessages) {
   EXPECT_EQ(S.Info->Name, Cp1250("<PLK>Zwyczaje medialne Polaków 2024<ENU>Media usage habits "
                                  "in Poland 2024"));
   EXPECT_TRUE(S.Info->Demo);
-  ASSERT_EQ(S.RecsetCount(), 1);
+  ASSERT_EQ(S.RecsetCount(), 2);  // the respondents and the television viewing records
+  EXPECT_TRUE(S.Recset(1)->Hidden);
   ASSERT_EQ(S.Waves->Count(), 2);
   EXPECT_TRUE(S.Waves->FindByID("w2"));
   // Unweighted and the population weight.
@@ -208,6 +211,74 @@ TEST(DemoSurvey, PlausibleCorrelations) {
   EXPECT_GT(HigherCity.Of(), HigherVillage.Of() + 0.1);
   EXPECT_LT(HouseOld.Of(), 2.5);
   EXPECT_GT(HouseMid.Of(), 3.0);
+}
+
+// The media columns agree with each other as a diary would: any listening and the number of
+// stations follow the stations' quarter-hours, a place and a source only while listening,
+// minutes and "yesterday" from the quarter-hours; viewing records keep the respondents' order.
+TEST(DemoSurvey, MediaColumnsAgree) {
+  const TDemoParams Params = TDemoParams::Parse(ReadDemoFile("params.txt"));
+  const TDemoMedia Media = GenerateDemoMedia(Params, DemoWaves());
+  const TDemoMedia Again = GenerateDemoMedia(Params, DemoWaves());
+  ASSERT_EQ(Media.Resp.size(), 2u);
+  const std::vector<std::string>& Stations = DemoRadioStations();
+  for (size_t W = 0; W < 2; ++W) {
+    const TDemoWave& M = Media.Resp[W];
+    ASSERT_EQ(M.Records, DemoWaves()[W].Records);
+    EXPECT_EQ(M.Find("R03__MIN")->Values, Again.Resp[W].Find("R03__MIN")->Values);
+    auto Col = [&](const std::string& Name) -> const std::vector<double>& {
+      const TDemoColumn* C = M.Find(Name);
+      EXPECT_TRUE(C) << Name;
+      static const std::vector<double> None;
+      return C ? C->Values : None;
+    };
+    std::vector<std::vector<double>> Minutes(Stations.size(), std::vector<double>(M.Records));
+    for (int Q = 1; Q <= 96; ++Q) {
+      const std::string Key = QuarterSortKey(Q);
+      std::vector<const std::vector<double>*> Heard;
+      for (const std::string& St : Stations)
+        Heard.push_back(&Col("R" + St.substr(1, 2) + "__" + Key));
+      const std::vector<double>& Counts = Col("RNN__" + Key);
+      const std::vector<double>& Any = Col("R00__" + Key);
+      const std::vector<double>& Place = Col("RPL__" + Key);
+      const std::vector<double>& Source = Col("RSO__" + Key);
+      for (size_t I = 0; I < size_t(M.Records); ++I) {
+        int Count = 0;
+        for (size_t S = 0; S < Heard.size(); ++S) {
+          Count += (*Heard[S])[I] == 1;
+          Minutes[S][I] += 15 * (*Heard[S])[I];
+        }
+        ASSERT_EQ(Counts[I], Count);
+        ASSERT_EQ(Any[I], Count > 0 ? 1 : 0);
+        ASSERT_EQ(Place[I] > 0, Count > 0);
+        ASSERT_TRUE(Place[I] >= 0 && Place[I] <= 4 && Source[I] >= 0 && Source[I] <= 4);
+      }
+    }
+    for (size_t S = 0; S < Stations.size(); ++S) {
+      const std::string P = "R" + Stations[S].substr(1, 2) + "__";
+      EXPECT_EQ(Col(P + "MIN"), Minutes[S]);
+      const std::vector<double>& Day = Col(P + "DAY");
+      const std::vector<double>& Week = Col(P + "WEE");
+      const std::vector<double>& Aware = Col(P + "AWA");
+      const std::vector<double>& Spont = Col(P + "SPO");
+      for (size_t I = 0; I < size_t(M.Records); ++I) {
+        ASSERT_EQ(Day[I], Minutes[S][I] > 0 ? 1 : 0);
+        // Heard yesterday means heard this week, and known.
+        ASSERT_LE(Day[I], Week[I]);
+        ASSERT_LE(Week[I], Aware[I]);
+        ASSERT_LE(Spont[I], Aware[I]);
+      }
+    }
+    for (double D : Col("rday")) ASSERT_TRUE(D >= 1 && D <= 7);
+    // Viewing records: respondents in their order, days 1 to 7, slots 1 to 96.
+    const TDemoWave& V = Media.Views[W];
+    ASSERT_GT(V.Records, M.Records);
+    const std::vector<double>& Resp = V.Find("respid")->Values;
+    EXPECT_TRUE(std::is_sorted(Resp.begin(), Resp.end()));
+    for (double D : V.Find("tvday")->Values) ASSERT_TRUE(D >= 1 && D <= 7);
+    for (double Q : V.Find("tvq")->Values) ASSERT_TRUE(Q >= 1 && Q <= 96);
+    for (double St : V.Find("tvst")->Values) ASSERT_TRUE(St >= 1 && St <= 6);
+  }
 }
 
 TEST(DemoSurvey, ParameterErrors) {

@@ -1,6 +1,7 @@
 #include "tools/demosurvey/demosurvey.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 
 #include "base/format.h"
@@ -374,11 +375,33 @@ TSwSurveyRecset DemoSurveyRecset(const std::vector<TDemoWave>& Waves) {
   return Recset;
 }
 
+TSwSurveyRecset DemoSurveyRecset(const std::vector<TDemoWave>& Waves,
+                                 const std::vector<TDemoWave>& MediaWaves) {
+  TSwSurveyRecset Recset = DemoSurveyRecset(Waves);
+  for (size_t W = 0; W < Recset.Waves.size() && W < MediaWaves.size(); ++W) {
+    for (const TDemoColumn& C : MediaWaves[W].Columns) {
+      TSwSurveyColumn Col;
+      Col.Name = C.Name;
+      Col.Values = C.Values;
+      // The quarter-hour columns are long runs of "did not listen".
+      const bool Quarter = C.Name.size() == 8 && C.Name[3] == '_' && C.Name[4] == '_' &&
+                           std::isdigit(static_cast<unsigned char>(C.Name[5]));
+      Col.Spec.Compression = Quarter ? cdcfRLE_1_8 : cdcfZLib;
+      Recset.Waves[W].Columns.push_back(std::move(Col));
+    }
+  }
+  return Recset;
+}
+
 std::string DemoSurveyFileBytes(std::string_view DefinitionUtf8, std::string_view ParamsText) {
-  const std::vector<TDemoWave> Waves = GenerateDemoSurvey(TDemoParams::Parse(ParamsText));
+  const TDemoParams Params = TDemoParams::Parse(ParamsText);
+  const std::vector<TDemoWave> Waves = GenerateDemoSurvey(Params);
+  const TDemoMedia Media = GenerateDemoMedia(Params, Waves);
   TSwSurveyOptions Options;
   Options.DataDate = 45580;  // 15 October 2024
-  return SurveyFileBytes(DemoSurveyDefinition(DefinitionUtf8), {DemoSurveyRecset(Waves)}, Options);
+  return SurveyFileBytes(DemoSurveyDefinition(DefinitionUtf8),
+                         {DemoSurveyRecset(Waves, Media.Resp), DemoViewsRecset(Media.Views)},
+                         Options);
 }
 
 }  // namespace quin

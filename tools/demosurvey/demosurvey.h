@@ -62,6 +62,33 @@ std::string DemoSurveyDefinition(std::string_view Utf8Text);
 // respondent; missing values are empty fields, weights have six decimals.
 std::string DemoWaveCsv(const TDemoWave& Wave);
 
+// ---- The media part
+
+// A press title of the definition's press section: its identifier, code, publication days
+// (bit 0 Monday) and module.
+struct TDemoTitle {
+  std::string ID;
+  int Code = 0;
+  uint8_t Days = 0;
+  std::string Module;
+};
+const std::vector<TDemoTitle>& DemoPressTitles();
+// The radio stations' identifiers ("r01" ...): their columns carry the suffixes "01" ...
+const std::vector<std::string>& DemoRadioStations();
+
+// Per wave: the respondents' press and radio columns, and the television viewing records
+// (one per quarter-hour viewed in the week: respid, tvst station code, tvday 1 = Monday,
+// tvq quarter-hour slot, tvmin minutes), grouped by respondent in the respondents' order.
+struct TDemoMedia {
+  std::vector<TDemoWave> Resp;
+  std::vector<TDemoWave> Views;
+};
+// Drawn from the respondents' media frequencies with a sequence of its own; the same
+// parameters give the same values.
+TDemoMedia GenerateDemoMedia(const TDemoParams& Params, const std::vector<TDemoWave>& Waves);
+// The viewing record set "tvview" for the survey-file writer.
+TSwSurveyRecset DemoViewsRecset(const std::vector<TDemoWave>& Views);
+
 // The file name of the demonstration survey in the users' survey folders.
 extern const char* const kDemoSurveyFileName;
 
@@ -69,6 +96,10 @@ extern const char* const kDemoSurveyFileName;
 // categorical columns as zlib-coded dictionaries in the smallest layout, the respondent number
 // and the weight as plain blocks.
 TSwSurveyRecset DemoSurveyRecset(const std::vector<TDemoWave>& Waves);
+// The same with the media columns of each wave after the respondents' own: the per-quarter
+// radio columns stored as runs, the others as zlib-coded dictionaries.
+TSwSurveyRecset DemoSurveyRecset(const std::vector<TDemoWave>& Waves,
+                                 const std::vector<TDemoWave>& MediaWaves);
 
 // The whole survey file from the UTF-8 definition and the parameters text; the data date is
 // fixed (the end of the second wave's processing), so every build writes the same bytes.
