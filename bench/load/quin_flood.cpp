@@ -14,10 +14,11 @@
 //                                              (from 127.0.3.x) while a logged-on user asks
 //                                              for its page again and again: the user's
 //                                              latencies while the opens run
-//   quin_flood uploads PORT CONNS ADDRESSES SECONDS
+//   quin_flood uploads PORT CONNS ADDRESSES SECONDS [FIRST]
 //                                              CONNS uploads (a 1 MB body declared, one byte
-//                                              every 3 s) from ADDRESSES addresses (127.0.2.x
-//                                              and up), connecting again when closed; a new
+//                                              every 3 s) from ADDRESSES addresses (the
+//                                              FIRST-th after 127.0.2.1 and up, 250 a block),
+//                                              connecting again when closed; a new
 //                                              client (127.0.0.3) asks for the style sheet
 //                                              twice a second: its times and refusals
 //   quin_flood guesses PORT LOGIN ATTACKERS ADDRESSES SECONDS
@@ -218,9 +219,10 @@ bool LogOn(TClient& C, const std::string& Login, const std::string& Password, TR
   if (Login.empty()) {
     Body += "&__evt=" + ControlBefore(R.Body, "value=\"Demo\"") + "%3Aclick%3A";
   } else {
-    std::string User = Between(R.Body, "id=\"UserEdit", "\"");
-    Body += "&UserEdit" + User + "=" + UrlEncode(Login) + "&PasswordEdit" +
-            Between(R.Body, "id=\"PasswordEdit", "\"") + "=" + UrlEncode(Password) +
+    // The login and password edits are the page's text and password fields.
+    const std::string User = Between(R.Body, "<input type=\"text\" id=\"", "\"");
+    const std::string Pass = Between(R.Body, "<input type=\"password\" id=\"", "\"");
+    Body += "&" + User + "=" + UrlEncode(Login) + "&" + Pass + "=" + UrlEncode(Password) +
             "&__evt=" + ControlBefore(R.Body, "value=\"OK\"") + "%3Aclick%3A";
   }
   return C.Exchange(Post(Base, Body), R);
@@ -320,7 +322,7 @@ int Opens(int Port, const std::string& Name, int Count, int Pid) {
   return 0;
 }
 
-int Uploads(int Port, int Conns, int Addresses, int Seconds) {
+int Uploads(int Port, int Conns, int Addresses, int Seconds, int First) {
   // Every connection needs a descriptor here too.
   rlimit Files{};
   getrlimit(RLIMIT_NOFILE, &Files);
@@ -450,7 +452,7 @@ int Usage() {
   std::fprintf(stderr,
                "usage: quin_flood survey PORT NAME SECONDS PID | demo PORT SECONDS PID |\n"
                "       params PORT SECONDS PID | opens PORT NAME COUNT PID |\n"
-               "       uploads PORT CONNS ADDRESSES SECONDS |\n"
+               "       uploads PORT CONNS ADDRESSES SECONDS [FIRST] |\n"
                "       guesses PORT LOGIN ATTACKERS ADDRESSES SECONDS\n");
   return 2;
 }
@@ -483,7 +485,8 @@ int main(int argc, char** argv) {
     });
   }
   if (Mode == "opens" && A.size() == 5) return Opens(Port, A[2], Int(3), Int(4));
-  if (Mode == "uploads" && A.size() == 5) return Uploads(Port, Int(2), Int(3), Int(4));
+  if (Mode == "uploads" && (A.size() == 5 || A.size() == 6))
+    return Uploads(Port, Int(2), Int(3), Int(4), Int(5));
   if (Mode == "guesses" && A.size() == 6) return Guesses(Port, A[2], Int(3), Int(4), Int(5));
   return Usage();
 }
