@@ -119,10 +119,19 @@ TEST_F(TransportTest, SlowAndIdleClientsHoldNoWorkerAndAreClosed) {
   for (int Fd : Slow) EXPECT_TRUE(ClosedByServer(Fd));
 }
 
-TEST_F(TransportTest, ABodyMustKeepUpTheMinimumRateFromItsFirstBytes) {
+// A low minimum rate: a body's declared length would buy it minutes.
+class TransportRateTest : public TransportTest {
+ protected:
+  void Configure(TWebServerSettings& S) override {
+    TransportTest::Configure(S);
+    S.MinBodyRate = 100;
+  }
+};
+
+TEST_F(TransportRateTest, ABodyMustKeepUpTheMinimumRateFromItsFirstBytes) {
   // A head declaring a large body, then a trickle: the declared length buys no time.
   int Fd = LoopbackConnect(Port, "127.0.0.8");
-  SendAll(Fd, "POST / HTTP/1.1\r\nHost: x\r\nContent-Length: 1000000\r\n\r\nabc");
+  SendAll(Fd, "POST / HTTP/1.1\r\nHost: x\r\nContent-Length: 60000\r\n\r\nabc");
   std::string In;
   EXPECT_TRUE(test::ReadToClose(Fd, In));
   close(Fd);
