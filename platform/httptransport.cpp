@@ -65,7 +65,7 @@ std::string BusyAnswer() {
   std::string Text =
       "HTTP/1.1 503 Service Unavailable\r\nContent-Length: 0\r\nConnection: close\r\n"
       "Retry-After: 5\r\n";
-  for (const auto& [N, V] : W.Headers) Text += N + ": " + V + "\r\n";
+  for (const auto& [N, V] : W.Headers) Text.append(N).append(": ").append(V).append("\r\n");
   return Text + "\r\n";
 }
 
