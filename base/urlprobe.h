@@ -2,6 +2,8 @@
 // probe addresses link).
 #pragma once
 
+#include <chrono>
+#include <functional>
 #include <string_view>
 
 namespace quin {
@@ -12,8 +14,18 @@ namespace quin {
 // environment (http_proxy, https_proxy, no_proxy); the body is discarded.
 // When probing is switched off (SetURLProbing(false)) no request is made and the answer is
 // true, so that callers carry on as if every address answered.
+// In the background mode (a server's: no page waits for another web server) an address is
+// probed at most once, on a thread of its own with shorter bounds (2 s to connect, 3 s in all),
+// and its answer remembered; until it is known the address counts as answering.
 bool URLExists(std::string_view URL);
 bool URLProbing();
 void SetURLProbing(bool Enabled);
+void SetURLProbeInBackground(bool Enabled);
+// Replaces the request that probes an address (null: the HTTP request above); for tests.
+using TURLProbe = std::function<bool(std::string_view URL)>;
+void SetURLProbe(TURLProbe Probe);
+// Waits at most Timeout until no background probe is pending or running; false when some
+// still is. Forgets the remembered answers when Forget is set.
+bool WaitForURLProbes(std::chrono::milliseconds Timeout, bool Forget = false);
 
 }  // namespace quin

@@ -58,14 +58,23 @@ std::string AddressText(const net::ip::address& A) {
   return A.to_string();
 }
 
+// The canned refusal, with the headers every answer carries.
+std::string BusyAnswer() {
+  TWebResponse W;
+  THttpTransport::AddSecurityHeaders(W);
+  std::string Text =
+      "HTTP/1.1 503 Service Unavailable\r\nContent-Length: 0\r\nConnection: close\r\n"
+      "Retry-After: 5\r\n";
+  for (const auto& [N, V] : W.Headers) Text.append(N).append(": ").append(V).append("\r\n");
+  return Text + "\r\n";
+}
+
 // A canned refusal written without waiting, before the connection is closed.
 void RefuseConnection(tcp::socket& Socket) {
-  static const char Busy[] =
-      "HTTP/1.1 503 Service Unavailable\r\nContent-Length: 0\r\nConnection: close\r\n"
-      "Retry-After: 5\r\n\r\n";
+  static const std::string Busy = BusyAnswer();
   TErrorCode Ec;
   Socket.non_blocking(true, Ec);
-  Socket.send(net::buffer(Busy, sizeof Busy - 1), 0, Ec);
+  Socket.send(net::buffer(Busy), 0, Ec);
   Socket.shutdown(tcp::socket::shutdown_both, Ec);
   Socket.close(Ec);
 }
@@ -80,9 +89,19 @@ struct THttpTransport::TImpl {
       if (P == Address) return true;
     return false;
   }
-  bool AcquireTotal() {
+  // A connection from Address counted in all and for its address (Proxy: in all only, its
+  // client is known from its head). Once half the room is taken, an address that holds
+  // several connections already gets no more, so that clients arriving then are served.
+  bool Admit(const std::string& Address, bool Proxy) {
     std::lock_guard<std::mutex> G(CountLock);
-    if (Total >= S.MaxConnections) return false;
+    if (Total >= Cap) return false;
+    if (!Proxy) {
+      auto It = PerAddress.find(Address);
+      std::size_t Held = It == PerAddress.end() ? 0 : It->second;
+      if (Held >= S.MaxConnectionsPerAddress) return false;
+      if (Total >= Cap / 2 && Held >= FairShare) return false;
+      ++PerAddress[Address];
+    }
     ++Total;
     return true;
   }
@@ -90,6 +109,15 @@ struct THttpTransport::TImpl {
     std::lock_guard<std::mutex> G(CountLock);
     --Total;
   }
+  // The memory of the file pieces being sent, all connections together.
+  bool TakeSendBudget(std::size_t Bytes) {
+    std::size_t Now = SendBytes.load();
+    do {
+      if (Now + Bytes > SendBudget) return false;
+    } while (!SendBytes.compare_exchange_weak(Now, Now + Bytes));
+    return true;
+  }
+  void GiveSendBudget(std::size_t Bytes) { SendBytes -= Bytes; }
   bool AcquireAddress(const std::string& Address) {
     std::lock_guard<std::mutex> G(CountLock);
     std::size_t& N = PerAddress[Address];
@@ -111,6 +139,12 @@ struct THttpTransport::TImpl {
   THttpSettings S;
   TDispatch Dispatch;
   std::atomic<bool> Stopping{false};
+  // The connections allowed in all (MaxConnections, below the descriptor limit), and how many
+  // one address may hold once half of them are taken.
+  std::size_t Cap = 0;
+  static constexpr std::size_t FairShare = 8;
+  static constexpr std::size_t SendBudget = 32 << 20;
+  std::atomic<std::size_t> SendBytes{0};
   mutable std::mutex CountLock;
   std::unordered_map<std::string, std::size_t> PerAddress;
   std::size_t Total = 0;
@@ -138,7 +172,7 @@ class TConnection : public std::enable_shared_from_this<TConnection> {
     if (!ViaProxy) Client = this->Peer;
   }
   ~TConnection() {
-    if (!Client.empty()) T.ReleaseAddress(Client);
+    ReleaseClient();
     T.ReleaseTotal();
   }
   void Start() {
@@ -232,11 +266,27 @@ class TConnection : public std::enable_shared_from_this<TConnection> {
     if (M == http::verb::post && !Length) return Refuse(411, "Length required.");
     if (Length && *Length > T.S.MaxBodySize) return Refuse(413, "Request too large.");
     if (!Length || *Length == 0 || Parser->is_done()) return OnBody({});
-    auto Grace =
-        T.S.HeadTimeout + std::chrono::seconds(*Length / std::max<std::size_t>(T.S.MinBodyRate, 1));
-    Stream.expires_after(Grace);
-    http::async_read(Stream, Buffer, *Parser,
-                     [Self = shared_from_this()](TErrorCode Ec, std::size_t) { Self->OnBody(Ec); });
+    BodyStart = std::chrono::steady_clock::now();
+    BodyGot = 0;
+    ReadBody();
+  }
+
+  // The body must keep up MinBodyRate from its first bytes, after the head's grace: each read
+  // must come before the bytes so far fall behind (whatever length the head declared).
+  void ReadBody() {
+    Stream.expires_at(BodyStart + T.S.HeadTimeout + RateTime(BodyGot));
+    http::async_read_some(Stream, Buffer, *Parser,
+                          [Self = shared_from_this()](TErrorCode Ec, std::size_t N) {
+                            if (Ec) return Self->OnBody(Ec);
+                            Self->BodyGot += N;
+                            if (Self->Parser->is_done()) return Self->OnBody({});
+                            Self->ReadBody();
+                          });
+  }
+
+  // How long Bytes may take at the minimum rate.
+  std::chrono::steady_clock::duration RateTime(std::uint64_t Bytes) const {
+    return std::chrono::milliseconds(Bytes * 1000 / std::max<std::size_t>(T.S.MinBodyRate, 1));
   }
 
   void OnBody(const TErrorCode& Ec) {
@@ -295,6 +345,7 @@ class TConnection : public std::enable_shared_from_this<TConnection> {
   }
 
   void Write(TWebResponse W, bool Keep) {
+    if (W.File) return WriteFile(std::move(W), Keep);
     auto Res = std::make_shared<http::response<http::string_body>>();
     Res->version(Version);
     Res->result(static_cast<unsigned>(W.Status));
@@ -321,9 +372,78 @@ class TConnection : public std::enable_shared_from_this<TConnection> {
     }
   }
 
+  // A closing connection no longer counts for its client's address.
+  void ReleaseClient() {
+    if (!Client.empty()) T.ReleaseAddress(Client);
+    Client.clear();
+  }
+
+  // An answer whose body is a file: its head, then the file in pieces read as the client takes
+  // them, at MinBodyRate at least (after the head's grace). The pieces of all connections
+  // together stay within the transport's budget; a connection that finds it spent tries again
+  // shortly.
+  void WriteFile(TWebResponse W, bool Keep) {
+    auto Res = std::make_shared<http::response<http::empty_body>>();
+    Res->version(Version);
+    Res->result(static_cast<unsigned>(W.Status));
+    for (auto& [N, V] : W.Headers) Res->insert(N, V);
+    if (!W.ContentType.empty()) Res->set(http::field::content_type, W.ContentType);
+    Res->keep_alive(Keep);
+    Res->content_length(W.File->Size);
+    SendFile = std::move(W.File);
+    SendKeep = Keep;
+    SendStart = std::chrono::steady_clock::now();
+    SendDone = 0;
+    Stream.expires_at(SendStart + T.S.HeadTimeout);
+    auto Ser = std::make_shared<http::response_serializer<http::empty_body>>(*Res);
+    http::async_write_header(Stream, *Ser,
+                             [Self = shared_from_this(), Res, Ser](TErrorCode Ec, std::size_t) {
+                               if (Ec) return Self->Close();
+                               if (Self->Head) return Self->FileSent();
+                               Self->WritePiece();
+                             });
+  }
+
+  void WritePiece() {
+    if (SendDone >= SendFile->Size) return FileSent();
+    if (!T.TakeSendBudget(FilePiece)) {
+      // Waiting for room counts against the deadline too.
+      if (std::chrono::steady_clock::now() > SendStart + T.S.HeadTimeout + RateTime(SendDone))
+        return Close();
+      DelayTimer.expires_after(std::chrono::milliseconds(10));
+      DelayTimer.async_wait([Self = shared_from_this()](TErrorCode Ec) {
+        if (Ec) return Self->Close();
+        Self->WritePiece();
+      });
+      return;
+    }
+    auto Piece = std::shared_ptr<char[]>(new char[FilePiece]);
+    std::size_t N = SendFile->Read(SendDone, Piece.get(), FilePiece);
+    if (N == 0) {
+      // The file shrank or cannot be read: the answer cannot be completed.
+      T.GiveSendBudget(FilePiece);
+      return Close();
+    }
+    Stream.expires_at(SendStart + T.S.HeadTimeout + RateTime(SendDone + N));
+    net::async_write(Stream, net::buffer(Piece.get(), N),
+                     [Self = shared_from_this(), Piece](TErrorCode Ec, std::size_t Sent) {
+                       Self->T.GiveSendBudget(FilePiece);
+                       if (Ec) return Self->Close();
+                       Self->SendDone += Sent;
+                       Self->WritePiece();
+                     });
+  }
+
+  void FileSent() {
+    SendFile.reset();
+    if (!SendKeep) return Linger();
+    WaitForRequest();
+  }
+
   // After the last answer: no more sending, and what the client still sends is read and
   // dropped for a moment, so the answer is not lost to a reset.
   void Linger() {
+    ReleaseClient();
     TErrorCode Ec;
     Stream.socket().shutdown(tcp::socket::shutdown_send, Ec);
     Stream.expires_after(std::chrono::seconds(2));
@@ -340,6 +460,7 @@ class TConnection : public std::enable_shared_from_this<TConnection> {
   }
 
   void Close() {
+    ReleaseClient();
     TErrorCode Ec;
     DelayTimer.cancel();
     Stream.socket().shutdown(tcp::socket::shutdown_both, Ec);
@@ -358,6 +479,14 @@ class TConnection : public std::enable_shared_from_this<TConnection> {
   bool Head = false;
   bool KeepAlive = false;
   std::size_t Discarded = 0;
+  std::chrono::steady_clock::time_point BodyStart;
+  std::uint64_t BodyGot = 0;
+  // The file being sent, how much of it has gone, and since when.
+  static constexpr std::size_t FilePiece = 16 * 1024;
+  std::shared_ptr<const TBodyFile> SendFile;
+  bool SendKeep = false;
+  std::chrono::steady_clock::time_point SendStart;
+  std::uint64_t SendDone = 0;
 };
 
 }  // namespace
@@ -385,11 +514,7 @@ void THttpTransport::TImpl::OnAccepted(tcp::socket Socket) {
   Socket.set_option(tcp::no_delay(true), Ec);
   std::string Peer = AddressText(Remote.address());
   bool Proxy = IsTrusted(Peer);
-  if (!AcquireTotal()) return RefuseConnection(Socket);
-  if (!Proxy && !AcquireAddress(Peer)) {
-    ReleaseTotal();
-    return RefuseConnection(Socket);
-  }
+  if (!Admit(Peer, Proxy)) return RefuseConnection(Socket);
   std::make_shared<TConnection>(*this, std::move(Socket), std::move(Peer), Proxy)->Start();
 }
 
@@ -407,6 +532,9 @@ void THttpTransport::Start() {
     setrlimit(RLIMIT_NOFILE, &Files);
   }
   const THttpSettings& S = T.S;
+  T.Cap = ConnectionCap(S.MaxConnections, getrlimit(RLIMIT_NOFILE, &Files) == 0
+                                              ? static_cast<std::uint64_t>(Files.rlim_cur)
+                                              : 1024);
   TErrorCode Ec;
   net::ip::address Addr = net::ip::make_address(S.Host, Ec);
   if (Ec) throw Exception("\"" + S.Host + "\" is no IP address to listen on.");
@@ -451,6 +579,12 @@ void THttpTransport::Stop() {
 
 std::string THttpTransport::Address() const { return FImpl->BoundAddress; }
 int THttpTransport::Port() const { return FImpl->BoundPort; }
+
+std::size_t ConnectionCap(std::size_t MaxConnections, std::uint64_t DescriptorLimit) {
+  // A quarter of the descriptors stays for the files, the listener and what the pages open.
+  const std::uint64_t Room = DescriptorLimit - DescriptorLimit / 4;
+  return static_cast<std::size_t>(std::min<std::uint64_t>(MaxConnections, Room));
+}
 
 std::size_t THttpTransport::ConnectionCount() const {
   std::lock_guard<std::mutex> G(FImpl->CountLock);

@@ -4,7 +4,8 @@
 // holds no worker, and a long page computation holds no I/O thread.
 //
 // Deadlines: a request head must arrive whole within HeadTimeout of its first byte, a body at
-// MinBodyRate after that grace, and an idle kept-alive connection is closed after IdleTimeout.
+// MinBodyRate from its first bytes after that grace, and an idle kept-alive connection is
+// closed after IdleTimeout.
 // Requests of one connection are answered in order (pipelining). Connections are counted per
 // client address: the peer's, or for a trusted proxy the address it forwards in
 // X-Forwarded-For.
@@ -12,6 +13,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -71,6 +73,10 @@ class THttpTransport {
  private:
   std::unique_ptr<TImpl> FImpl;
 };
+
+// The connections a transport takes in all: MaxConnections, or three quarters of the
+// descriptor limit when that is less (beyond the cap a new connection gets a canned 503).
+std::size_t ConnectionCap(std::size_t MaxConnections, std::uint64_t DescriptorLimit);
 
 // A short HTML page with Text for an answer of the given status (no-store).
 TWebResponse TextResponse(int Status, std::string_view Text);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstring>
 
 #include "base/exception.h"
 #include "platform/charset.h"
@@ -353,7 +354,8 @@ bool TWebListBox::CheckInput(const TWebValues& Values) const {
   bool Multi = MultiSelect && !IsDropDown();
   if (!Multi && All.size() > 1) return false;
   for (const std::string* V : All) {
-    if (IsDropDown() && *V == "-1") continue;
+    // "Nothing chosen" only where the page offered it (a drop-down that showed no item).
+    if (IsDropDown() && *V == "-1" && ItemIndex() < 0) continue;
     int I = ParseIndex(*V);
     if (I < 0 || I >= Count()) return false;
   }
@@ -393,6 +395,15 @@ std::string TWebImageFile::ImageUrl() const {
   const std::string& Files = S->FilesFolder();
   if (!Files.empty() && FileName.compare(0, Files.size(), Files) == 0) {
     std::string Rel = FileName.substr(Files.size());
+    // A file of the session's own folders goes under a random name of its own.
+    for (const char* Own : {"TMPCharts/", "TMPReports/"})
+      if (Rel.compare(0, std::strlen(Own), Own) == 0) {
+        try {
+          return S->PublishFile(FileName);
+        } catch (const Exception&) {
+          return S->UrlBase() + "img/" + Id();
+        }
+      }
     std::string R = S->FilesUrl();
     size_t Start = 0;
     for (;;) {
@@ -703,7 +714,8 @@ std::string TWebForm::RenderPage() {
   });
   if (S) {
     std::string Replies;
-    for (const std::string& U : S->FNewWindows) Replies += "window.open('" + JsEscape(U) + "');";
+    for (const std::string& U : S->FNewWindows)
+      Replies += "window.open('" + JsEscape(U) + "','_blank','noopener');";
     for (const std::string& A : S->FAlerts) Replies += "alert('" + JsEscape(A) + "');";
     S->FNewWindows.clear();
     S->FAlerts.clear();

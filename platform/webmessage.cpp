@@ -1,9 +1,53 @@
 #include "platform/webmessage.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
 #include "base/text.h"
 #include "platform/html.h"
 
 namespace quin {
+
+TBodyFile::~TBodyFile() {
+  if (Fd >= 0) close(Fd);
+}
+
+std::size_t TBodyFile::Read(std::uint64_t Offset, char* Buffer, std::size_t Count) const {
+  if (Offset >= Size) return 0;
+  if (Count > Size - Offset) Count = static_cast<std::size_t>(Size - Offset);
+  for (;;) {
+    ssize_t N = pread(Fd, Buffer, Count, static_cast<off_t>(Offset));
+    if (N < 0 && errno == EINTR) continue;
+    return N < 0 ? 0 : static_cast<std::size_t>(N);
+  }
+}
+
+std::shared_ptr<const TBodyFile> TBodyFile::Open(const std::string& Path, std::uint64_t MaxSize) {
+  auto F = std::make_shared<TBodyFile>();
+  F->Fd = open(Path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (F->Fd < 0) return nullptr;
+  struct stat St {};
+  if (fstat(F->Fd, &St) != 0 || !S_ISREG(St.st_mode) || St.st_size < 0 ||
+      static_cast<std::uint64_t>(St.st_size) > MaxSize)
+    return nullptr;
+  F->Size = static_cast<std::uint64_t>(St.st_size);
+  return F;
+}
+
+std::string TBodyFile::ReadAll() const {
+  std::string Data(static_cast<std::size_t>(Size), '\0');
+  std::size_t Got = 0;
+  while (Got < Data.size()) {
+    std::size_t N = Read(Got, Data.data() + Got, Data.size() - Got);
+    if (N == 0) break;
+    Got += N;
+  }
+  Data.resize(Got);
+  return Data;
+}
 
 std::string TWebResponse::Header(std::string_view Name) const {
   for (const auto& [N, V] : Headers)

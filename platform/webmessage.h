@@ -3,6 +3,8 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -20,10 +22,29 @@ struct TWebRequest {
   std::string ClientAddress = {};
 };
 
+// A file sent as an answer's body from disk, in bounded pieces; open for reading while the
+// answer exists.
+struct TBodyFile {
+  TBodyFile() = default;
+  TBodyFile(const TBodyFile&) = delete;
+  TBodyFile& operator=(const TBodyFile&) = delete;
+  ~TBodyFile();
+  int Fd = -1;
+  std::uint64_t Size = 0;
+  // Reads up to Count bytes at Offset into Buffer; the bytes read, 0 at the end or on an error.
+  std::size_t Read(std::uint64_t Offset, char* Buffer, std::size_t Count) const;
+  // Opens the regular file Path of at most MaxSize bytes; null when it cannot.
+  static std::shared_ptr<const TBodyFile> Open(const std::string& Path, std::uint64_t MaxSize);
+  // The whole file as text (tests and small files).
+  std::string ReadAll() const;
+};
+
 struct TWebResponse {
   int Status = 200;
   std::string ContentType;
   std::string Body;
+  // When set, the body is this file instead (Body stays empty).
+  std::shared_ptr<const TBodyFile> File;
   std::vector<std::pair<std::string, std::string>> Headers;
   // How long the answer is held back before it is sent (the connection waits, no worker).
   std::chrono::milliseconds Delay{0};

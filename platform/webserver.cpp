@@ -41,28 +41,6 @@ TWebResponse Redirect(std::string Location) {
   return R;
 }
 
-// Reads a regular file of at most MaxSize bytes; false when it cannot.
-bool ReadFile(const std::string& Path, std::size_t MaxSize, std::string& Data) {
-  int Fd = open(Path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (Fd < 0) return false;
-  struct stat St {};
-  bool Ok = fstat(Fd, &St) == 0 && S_ISREG(St.st_mode) &&
-            static_cast<unsigned long long>(St.st_size) <= MaxSize;
-  if (Ok) {
-    Data.resize(static_cast<size_t>(St.st_size));
-    size_t Got = 0;
-    while (Got < Data.size()) {
-      ssize_t N = read(Fd, Data.data() + Got, Data.size() - Got);
-      if (N < 0 && errno == EINTR) continue;
-      if (N <= 0) break;
-      Got += static_cast<size_t>(N);
-    }
-    Data.resize(Got);
-  }
-  close(Fd);
-  return Ok;
-}
-
 std::string RealPath(const std::string& Path) {
   char Buf[PATH_MAX];
   if (!realpath(Path.c_str(), Buf)) return {};
@@ -147,9 +125,8 @@ TWebResponse TWebServer::Route(const TWebRequest& Request) {
     return SessionRequest(Request, Decoded.substr(3, Slash - 3), Decoded.substr(Slash + 1));
   }
   bool Icon = Raw == "/favicon.ico";
-  // The same files without caching: the files URL with "Files" turned into "FilesNC".
-  std::string NoCache = FSettings.FilesUrl;
-  if (size_t At = NoCache.find("Files"); At != std::string::npos) NoCache.replace(At, 5, "FilesNC");
+  // The same files without caching.
+  const std::string NoCache = NoCacheUrl();
   const bool Uncached =
       NoCache != FSettings.FilesUrl && Raw.compare(0, NoCache.size(), NoCache) == 0;
   if (Icon || Uncached || Raw.compare(0, FSettings.FilesUrl.size(), FSettings.FilesUrl) == 0) {
@@ -288,7 +265,8 @@ TWebResponse TWebServer::PageRequest(TWebSession& Session, const TWebRequest& Re
     std::string Name = std::move(Session.FSendName);
     if (Name.empty()) Name = Path.substr(Path.find_last_of('/') + 1);
     TWebResponse R;
-    if (ReadFile(Path, FSettings.MaxFileSize, R.Body)) {
+    // Sent from disk in pieces, however large.
+    if ((R.File = TBodyFile::Open(Path, FSettings.MaxFileSize))) {
       R.ContentType = ContentTypeOf(Name);
       std::string Disp = "inline; filename=\"" + HeaderFileName(Name) + "\"";
       std::string Utf8 = Cp1250ToUtf8(Name);
@@ -328,7 +306,8 @@ TWebResponse TWebServer::ImageRequest(TWebSession& Session, const std::string& C
   TWebForm* F = Session.ActiveForm();
   auto* Img = F ? As<TWebImageFile>(F->FindControl(ControlId)) : nullptr;
   TWebResponse R;
-  if (!Img || Img->FileName.empty() || !ReadFile(Img->FileName, FSettings.MaxFileSize, R.Body))
+  if (!Img || Img->FileName.empty() ||
+      !(R.File = TBodyFile::Open(Img->FileName, FSettings.MaxFileSize)))
     return TextResponse(404, "Not found.");
   R.ContentType = ContentTypeOf(Img->FileName);
   R.Headers.emplace_back("Cache-Control", "no-store");
@@ -367,9 +346,13 @@ TWebResponse TWebServer::StaticFile(const std::string& DecodedPath) {
     if (P.empty() || P == "." || P == "..") return TextResponse(404, "Not found.");
 
   bool SessionFolder = SameText(Parts[0], "TMPCharts") || SameText(Parts[0], "TMPReports");
+  std::string Source = FSettings.FilesFolder + Rel, Sid;
   if (SessionFolder) {
-    // Only the session's own files, directly in its folder.
-    if (Parts.size() != 3 || !IsSessionId(Parts[1]) || !FindSession(std::string(Parts[1])))
+    // Only a file a session published, under its random name, while the session lives.
+    const std::string_view Name = Parts.size() == 2 ? Parts[1].substr(0, 32) : std::string_view();
+    if (!IsSessionId(Name) || !PublishedFile(std::string(Name), Source, Sid) ||
+        Parts[1].substr(Name.size()) !=
+            (FileExtension(Source).empty() ? "" : "." + FileExtension(Source)))
       return TextResponse(404, "Not found.");
   } else if (!IsAssetType(Rel)) {
     return TextResponse(404, "Not found.");
@@ -380,16 +363,21 @@ TWebResponse TWebServer::StaticFile(const std::string& DecodedPath) {
   // (or of the session's folder), nor to a file of another type, nor to a hidden file.
   std::string Root = RealPath(FSettings.FilesFolder);
   if (Root.empty()) return TextResponse(404, "Not found.");
-  std::string Inside =
-      Root + "/" + (SessionFolder ? std::string(Parts[0]) + "/" + std::string(Parts[1]) + "/" : "");
-  std::string Full = RealPath(FSettings.FilesFolder + Rel);
+  std::string Inside = Root + "/" + (SessionFolder ? std::string(Parts[0]) + "/" + Sid + "/" : "");
+  std::string Full = RealPath(Source);
   if (Full.empty() || Full.compare(0, Inside.size(), Inside) != 0)
     return TextResponse(404, "Not found.");
   if (SessionFolder ? ContentTypeOf(Full) == ContentTypeOf("") : !IsAssetType(Full))
     return TextResponse(404, "Not found.");
   for (const std::string& Hidden : FSettings.HiddenFiles)
     if (Full == (Root + "/").append(Hidden)) return TextResponse(404, "Not found.");
-  if (!ReadFile(Full, FSettings.MaxFileSize, R.Body)) return TextResponse(404, "Not found.");
+  std::shared_ptr<const TBodyFile> File = TBodyFile::Open(Full, FSettings.MaxFileSize);
+  if (!File) return TextResponse(404, "Not found.");
+  // Small web files are kept in memory for the next requests; anything else is sent from disk.
+  if (!SessionFolder && File->Size <= TAssetCache::MaxFile)
+    R.Body = File->ReadAll();
+  else
+    R.File = std::move(File);
   R.ContentType = ContentTypeOf(Full);
   R.Headers.emplace_back("Cache-Control", SessionFolder ? "no-store" : "max-age=3600");
   if (!SessionFolder) FAssets->Keep(Rel, R);
@@ -408,7 +396,7 @@ bool TWebServer::TAssetCache::Find(const std::string& Rel, TWebResponse& R) {
 }
 
 void TWebServer::TAssetCache::Keep(const std::string& Rel, const TWebResponse& R) {
-  if (R.Body.size() > MaxFile) return;
+  if (R.File || R.Body.size() > MaxFile) return;
   std::lock_guard<std::mutex> G(Lock);
   auto It = Entries.find(Rel);
   if (It != Entries.end()) {

@@ -10,7 +10,10 @@
 //
 // Sessions nobody has logged on to are cheap and go first: each client address keeps at most
 // MaxAnonymousSessionsPerAddress of them (its oldest one ends when it opens another), and at
-// MaxSessions the oldest of them all ends to make room.
+// MaxSessions the oldest of them all ends to make room. Sessions logged on to an account without
+// a password (the guest) are the next cheapest: at most MaxGuestSessionsPerAddress per address
+// and MaxGuestSessions in all (the oldest ends), so they never take the room of the users who
+// log on with a password.
 #pragma once
 
 #include <chrono>
@@ -23,6 +26,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <unordered_map>
 #include <utility>
@@ -54,6 +58,12 @@ struct TWebServerSettings {
   std::size_t MaxSessions = 10000;
   std::size_t MaxFileSize = std::size_t(256) << 20;
   std::size_t MaxAnonymousSessionsPerAddress = 50;
+  std::size_t MaxGuestSessionsPerAddress = 50;
+  std::size_t MaxGuestSessions = 2000;
+  // A session keeps at most this many of its start request's parameters, each "name=value" at
+  // most MaxStartParamSize bytes (longer ones are dropped).
+  std::size_t MaxStartParams = 16;
+  std::size_t MaxStartParamSize = 1024;
   // Ended sessions whose language is remembered for the page that tells they ended.
   std::size_t EndedSessionsRemembered = 10000;
   // Names below the files folder that are never served (the users file).
@@ -85,6 +95,13 @@ class TWebServer {
   std::function<TOrvLangManager*(TWebSession&)> SessionLangManager;
   // A session got a new identifier at logon; OldId has ended.
   std::function<void(TWebSession&, const std::string& OldId)> OnRenewSession;
+  // Looks at a start request before a session is made for it: a non-empty result is the
+  // address the browser is sent to instead, and no session is made. Null: every start request
+  // opens a session.
+  std::function<std::string(const TWebRequest&)> OnStartRequest;
+  // Which start parameters (by name, in the browser's character set) a session keeps; null:
+  // every one (within MaxStartParams and MaxStartParamSize).
+  std::function<bool(std::string_view Name)> KeepStartParam;
 
   const TWebServerSettings& Settings() const { return FSettings; }
 
@@ -116,20 +133,43 @@ class TWebServer {
   void CloseSession(const TSessionPtr& Session);
   // Takes a session out of the registry (FSessionsLock held) and remembers its language.
   void Unregister(TWebSession& Session);
-  void AddAnonymous(const TSessionPtr& Session);
-  void RemoveAnonymous(TWebSession& Session);
+  // The cheap sessions of one kind (not logged on, or the guest's), oldest first, in all and
+  // per creating address.
+  struct TCheapSessions {
+    TSessionsBySeq All;
+    std::unordered_map<std::string, TSessionsBySeq> ByAddress;
+  };
+  using TVictims = std::vector<std::pair<TSessionPtr, std::unique_lock<std::mutex>>>;
+  // Enters a registered session into the list of its kind, if it is a cheap one (FSessionsLock
+  // held).
+  void AddCheap(const TSessionPtr& Session);
+  void RemoveCheap(TWebSession& Session);
+  // Ends the oldest idle session of From but Keep (FSessionsLock held); false when none could.
+  bool EndOldest(TSessionsBySeq& From, TVictims& Victims, const TWebSession* Keep = nullptr);
+  // Ends the oldest guest sessions beyond the cap of Keep's address, and the oldest of all
+  // beyond theirs; never Keep, whose request the caller serves.
+  void TrimGuests(const TWebSession& Keep, TVictims& Victims);
+  void CloseVictims(TVictims& Victims);
   void RememberEnded(const std::string& Id, const std::string& LangCode);
   std::string LangCodeOf(TWebSession& Session);
   // Ends not-logged-on sessions to make room for one more from Address; false when there is
   // no room.
   bool MakeRoom(const std::string& Address);
   void RenewId(TWebSession& Session);
+  std::string PublishFile(TWebSession& Session, const std::string& Path, bool NoCache);
+  // The path of a published file and its session's identifier; false when the name is not
+  // (or no longer) published.
+  bool PublishedFile(const std::string& Name, std::string& Path, std::string& SessionId) const;
+  // The uncached files URL: the files URL with "Files" turned into "FilesNC".
+  std::string NoCacheUrl() const;
   // The registered session a request's path names; null when none.
   TSessionPtr SessionOf(const std::string& Path) const;
   // Runs Job on a worker once no other request of Session is being served there.
   void RunInTurn(const TSessionPtr& Session, std::function<void()> Job);
   void NextTurn(const TSessionPtr& Session);
-  void SetLoggedOn(TWebSession& Session, bool LoggedOn);
+  void SetLoggedOn(TWebSession& Session, bool LoggedOn, bool Guest);
+  // The start request's parameters a session keeps, as "name=value" in Windows-1250.
+  std::vector<std::string> StartParamsOf(const TWebRequest& Request) const;
   TWebResponse NewSession(const TWebRequest& Request, bool AfterEnded, const std::string& LangCode);
   TWebResponse EndedSession(const TWebRequest& Request, const std::string& Sid,
                             const std::string& Rest);
@@ -147,9 +187,11 @@ class TWebServer {
   TWebServerSettings FSettings;
   mutable std::mutex FSessionsLock;
   std::unordered_map<std::string, TSessionPtr> FSessions;
-  // Sessions nobody has logged on to, oldest first, in all and per creating address.
-  TSessionsBySeq FAnonymous;
-  std::unordered_map<std::string, TSessionsBySeq> FAnonymousByAddress;
+  // The files published by the sessions: random name -> session.
+  std::unordered_map<std::string, TWebSession*> FPublished;
+  // Sessions nobody has logged on to, and sessions of the guest.
+  TCheapSessions FAnonymous;
+  TCheapSessions FGuests;
   std::uint64_t FNextSeq = 0;
   // Identifiers of ended sessions with their language codes, oldest first.
   std::unordered_map<std::string, std::string> FEnded;

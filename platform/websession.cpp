@@ -138,12 +138,16 @@ void TWebSession::FinishEvent() {
   while (!FFreeAfterPages.empty()) FFreeAfterPages.pop_back();
 }
 
-void TWebSession::MarkLoggedOn() {
-  FServer.SetLoggedOn(*this, true);
+std::string TWebSession::PublishFile(const std::string& Path, bool NoCache) {
+  return FServer.PublishFile(*this, Path, NoCache);
+}
+
+void TWebSession::MarkLoggedOn(bool Guest) {
+  FServer.SetLoggedOn(*this, true, Guest);
   FServer.RenewId(*this);
 }
 
-void TWebSession::MarkLoggedOff() { FServer.SetLoggedOn(*this, false); }
+void TWebSession::MarkLoggedOff() { FServer.SetLoggedOn(*this, false, false); }
 
 void TWebSession::DelayReply(std::chrono::milliseconds Delay) {
   FReplyDelay = std::max(FReplyDelay, Delay);

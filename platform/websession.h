@@ -10,6 +10,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/metaclass.h"
@@ -37,10 +38,13 @@ class TWebSession {
   // A user has logged on: the session gets a new identifier (the old one ends, so a link shared
   // before the logon no longer reaches it) and no longer counts among the cheap sessions that
   // go first. During a request its answer sends the browser to the new address.
-  void MarkLoggedOn();
+  // A Guest logon (an account without a password) keeps the session among the cheap ones: the
+  // guest's sessions are capped per address and in all.
+  void MarkLoggedOn(bool Guest = false);
   // Nobody is logged on any more: the session counts among the cheap ones again.
   void MarkLoggedOff();
   bool IsLoggedOn() const { return FLoggedOn; }
+  bool IsGuest() const { return FLoggedOn && FGuest; }
   // True for a session opened for a request that reached an ended session; EndedLangCode is
   // the language code that session had ("enu", "plk"; empty when unknown).
   bool FollowsEndedSession() const { return FFollowsEnded; }
@@ -95,6 +99,12 @@ class TWebSession {
   // Pages shown, bottom first (released pages excluded).
   std::vector<TWebForm*> FormStack() const;
 
+  // The address of a file in this session's own folders below the files folder ("TMPCharts/"
+  // or "TMPReports/" + identifier + "/": chart images, the print page): a random name for the
+  // file (the same for the same file), never the session's identifier, served only while the
+  // session lives. NoCache: below the uncached files URL. Raises Exception for any other file.
+  std::string PublishFile(const std::string& Path, bool NoCache = false);
+
   // Replies for the browser, sent with the next page.
   void Alert(std::string Text);
   void OpenNewWindow(std::string Url);
@@ -130,12 +140,18 @@ class TWebSession {
   std::string FSendName;
   bool FSendPending = false;
 
+  // The files published, by path, with their random names, oldest first (FSessionsLock).
+  std::deque<std::pair<std::string, std::string>> FPublished;
   std::string FClientAddress;
   std::string FOwnerAddress;  // the address that opened the session
   std::uint64_t FSeq = 0;     // place among the cheap sessions (FSessionsLock)
   bool FLoggedOn = false;     // (FSessionsLock)
-  bool FRegistered = false;   // in the server's list (FSessionsLock)
-  bool FRenewed = false;      // the identifier changed during the current request
+  bool FGuest = false;        // logged on without a password (FSessionsLock)
+  // The server's list of cheap sessions it is in: 0 none, 1 not logged on, 2 the guest's
+  // (FSessionsLock).
+  int FCheapKind = 0;
+  bool FRegistered = false;  // in the server's list (FSessionsLock)
+  bool FRenewed = false;     // the identifier changed during the current request
   bool FFollowsEnded = false;
   std::string FEndedLangCode;
   std::chrono::milliseconds FReplyDelay{0};

@@ -57,18 +57,24 @@ std::string TWebServer::LangCodeOf(TWebSession& Session) {
   return LM ? LM->Current() : std::string();
 }
 
-void TWebServer::AddAnonymous(const TSessionPtr& Session) {
+void TWebServer::AddCheap(const TSessionPtr& Session) {
+  TCheapSessions* List = !Session->FLoggedOn ? &FAnonymous : (Session->FGuest ? &FGuests : nullptr);
+  if (!List) return;
+  Session->FCheapKind = List == &FAnonymous ? 1 : 2;
   Session->FSeq = ++FNextSeq;
-  FAnonymous[Session->FSeq] = Session;
-  FAnonymousByAddress[Session->FOwnerAddress][Session->FSeq] = Session;
+  List->All[Session->FSeq] = Session;
+  List->ByAddress[Session->FOwnerAddress][Session->FSeq] = Session;
 }
 
-void TWebServer::RemoveAnonymous(TWebSession& Session) {
-  FAnonymous.erase(Session.FSeq);
-  auto It = FAnonymousByAddress.find(Session.FOwnerAddress);
-  if (It == FAnonymousByAddress.end()) return;
+void TWebServer::RemoveCheap(TWebSession& Session) {
+  if (Session.FCheapKind == 0) return;
+  TCheapSessions& List = Session.FCheapKind == 1 ? FAnonymous : FGuests;
+  Session.FCheapKind = 0;
+  List.All.erase(Session.FSeq);
+  auto It = List.ByAddress.find(Session.FOwnerAddress);
+  if (It == List.ByAddress.end()) return;
   It->second.erase(Session.FSeq);
-  if (It->second.empty()) FAnonymousByAddress.erase(It);
+  if (It->second.empty()) List.ByAddress.erase(It);
 }
 
 void TWebServer::RememberEnded(const std::string& Id, const std::string& LangCode) {
@@ -84,7 +90,9 @@ void TWebServer::Unregister(TWebSession& Session) {
   if (!Session.FRegistered) return;
   Session.FRegistered = false;
   FSessions.erase(Session.Id());
-  if (!Session.FLoggedOn) RemoveAnonymous(Session);
+  RemoveCheap(Session);
+  for (const auto& [Path, Name] : Session.FPublished) FPublished.erase(Name);
+  Session.FPublished.clear();
 }
 
 void TWebServer::CloseSession(const TSessionPtr& Session) {
@@ -103,53 +111,98 @@ void TWebServer::CloseSession(const TSessionPtr& Session) {
   Session->CloseAll();
 }
 
-bool TWebServer::MakeRoom(const std::string& Address) {
+bool TWebServer::EndOldest(TSessionsBySeq& From, TVictims& Victims, const TWebSession* Keep) {
   // Victims are taken out of the list while both locks are held (a session busy with a
-  // request is passed over), and closed afterwards.
-  std::vector<std::pair<TSessionPtr, std::unique_lock<std::mutex>>> Victims;
+  // request is passed over, and so is Keep, whose request this thread serves), and closed
+  // afterwards.
+  for (auto& [Seq, S] : From) {
+    if (S.get() == Keep) continue;
+    std::unique_lock<std::mutex> L(S->FLock, std::try_to_lock);
+    if (!L.owns_lock()) continue;
+    TSessionPtr Victim = S;
+    RememberEnded(Victim->Id(), LangCodeOf(*Victim));
+    Unregister(*Victim);
+    Victims.emplace_back(std::move(Victim), std::move(L));
+    return true;
+  }
+  return false;
+}
+
+void TWebServer::TrimGuests(const TWebSession& Keep, TVictims& Victims) {
+  const std::string& Address = Keep.FOwnerAddress;
+  for (;;) {
+    auto Own = FGuests.ByAddress.find(Address);
+    if (Own == FGuests.ByAddress.end() ||
+        Own->second.size() <= FSettings.MaxGuestSessionsPerAddress ||
+        !EndOldest(Own->second, Victims, &Keep))
+      break;
+  }
+  while (FGuests.All.size() > FSettings.MaxGuestSessions &&
+         EndOldest(FGuests.All, Victims, &Keep)) {
+  }
+}
+
+void TWebServer::CloseVictims(TVictims& Victims) {
+  for (auto& [S, L] : Victims) CloseSession(S);
+  Victims.clear();
+}
+
+bool TWebServer::MakeRoom(const std::string& Address) {
+  TVictims Victims;
   bool Room = true;
-  auto EndOldest = [this, &Victims](TSessionsBySeq& From) {
-    for (auto& [Seq, S] : From) {
-      std::unique_lock<std::mutex> L(S->FLock, std::try_to_lock);
-      if (!L.owns_lock()) continue;
-      TSessionPtr Victim = S;
-      RememberEnded(Victim->Id(), LangCodeOf(*Victim));
-      Unregister(*Victim);
-      Victims.emplace_back(std::move(Victim), std::move(L));
-      return true;
-    }
-    return false;
-  };
   {
     std::lock_guard<std::mutex> G(FSessionsLock);
     for (;;) {
-      auto Own = FAnonymousByAddress.find(Address);
-      if (Own == FAnonymousByAddress.end() ||
-          Own->second.size() < FSettings.MaxAnonymousSessionsPerAddress || !EndOldest(Own->second))
+      auto Own = FAnonymous.ByAddress.find(Address);
+      if (Own == FAnonymous.ByAddress.end() ||
+          Own->second.size() < FSettings.MaxAnonymousSessionsPerAddress ||
+          !EndOldest(Own->second, Victims))
         break;
     }
+    // At the cap the oldest not-logged-on session goes, then the oldest of the guest's.
     while (FSessions.size() >= FSettings.MaxSessions) {
-      if (!EndOldest(FAnonymous)) {
+      if (!EndOldest(FAnonymous.All, Victims) && !EndOldest(FGuests.All, Victims)) {
         Room = false;
         break;
       }
     }
   }
-  for (auto& [S, L] : Victims) CloseSession(S);
+  CloseVictims(Victims);
   return Room;
+}
+
+std::vector<std::string> TWebServer::StartParamsOf(const TWebRequest& Request) const {
+  // Only what the start-up reads is kept, each within a field's size: a large form posted to
+  // the start address costs the session nothing.
+  std::vector<std::string> Params;
+  for (const auto& [N, V] : Request.Values.Items) {
+    if (Params.size() >= FSettings.MaxStartParams) break;
+    if (N.size() + V.size() + 1 > FSettings.MaxStartParamSize) continue;
+    if (KeepStartParam && !KeepStartParam(N)) continue;
+    Params.push_back(Iso88592ToCp1250(N) + "=" + Iso88592ToCp1250(V));
+  }
+  return Params;
 }
 
 TWebResponse TWebServer::NewSession(const TWebRequest& Request, bool AfterEnded,
                                     const std::string& LangCode) {
+  if (!AfterEnded && OnStartRequest) {
+    std::string To = OnStartRequest(Request);
+    if (!To.empty()) {
+      TWebResponse R;
+      R.Status = 303;
+      R.Headers.emplace_back("Location", std::move(To));
+      R.Headers.emplace_back("Cache-Control", "no-store");
+      return R;
+    }
+  }
   if (!MakeRoom(Request.ClientAddress))
     return TextResponse(503, "Too many sessions; please try again later.");
-  std::vector<std::string> Params;
-  for (const auto& [N, V] : Request.Values.Items)
-    Params.push_back(Iso88592ToCp1250(N) + "=" + Iso88592ToCp1250(V));
-  TSessionPtr S(new TWebSession(*this, NewSessionId(), std::move(Params)));
+  TSessionPtr S(new TWebSession(*this, NewSessionId(), StartParamsOf(Request)));
   S->FOwnerAddress = S->FClientAddress = Request.ClientAddress;
   S->FFollowsEnded = AfterEnded;
   S->FEndedLangCode = LangCode;
+  TVictims Victims;
   {
     std::lock_guard<std::mutex> G(S->FLock);
     TWebSessionBinding Bind(S.get());
@@ -161,8 +214,12 @@ TWebResponse TWebServer::NewSession(const TWebRequest& Request, bool AfterEnded,
     std::lock_guard<std::mutex> L(FSessionsLock);
     FSessions[S->Id()] = S;
     S->FRegistered = true;
-    if (!S->FLoggedOn) AddAnonymous(S);
+    for (const auto& [Path, Name] : S->FPublished) FPublished[Name] = S.get();
+    AddCheap(S);
+    // A guest logon at the start (the start address named a survey) counts at once.
+    if (S->FCheapKind == 2) TrimGuests(*S, Victims);
   }
+  CloseVictims(Victims);
   TWebResponse R;
   R.Status = 302;
   R.Headers.emplace_back("Location", S->UrlBase());
@@ -170,17 +227,22 @@ TWebResponse TWebServer::NewSession(const TWebRequest& Request, bool AfterEnded,
   return R;
 }
 
-void TWebServer::SetLoggedOn(TWebSession& Session, bool LoggedOn) {
-  std::lock_guard<std::mutex> G(FSessionsLock);
-  if (Session.FLoggedOn == LoggedOn) return;
-  Session.FLoggedOn = LoggedOn;
-  if (!Session.FRegistered) return;
-  if (LoggedOn) {
-    RemoveAnonymous(Session);
-  } else {
+void TWebServer::SetLoggedOn(TWebSession& Session, bool LoggedOn, bool Guest) {
+  // The caller serves a request of the session (its lock is held, so it is never a victim).
+  TVictims Victims;
+  {
+    std::lock_guard<std::mutex> G(FSessionsLock);
+    Guest = LoggedOn && Guest;
+    if (Session.FLoggedOn == LoggedOn && Session.FGuest == Guest) return;
+    RemoveCheap(Session);
+    Session.FLoggedOn = LoggedOn;
+    Session.FGuest = Guest;
+    if (!Session.FRegistered) return;
     auto It = FSessions.find(Session.Id());
-    if (It != FSessions.end()) AddAnonymous(It->second);
+    if (It != FSessions.end()) AddCheap(It->second);
+    if (Session.FCheapKind == 2) TrimGuests(Session, Victims);
   }
+  CloseVictims(Victims);
 }
 
 void TWebServer::RenewId(TWebSession& Session) {
@@ -200,6 +262,62 @@ void TWebServer::RenewId(TWebSession& Session) {
   }
   Session.FRenewed = true;
   if (OnRenewSession) OnRenewSession(Session, Old);
+}
+
+std::string TWebServer::PublishFile(TWebSession& Session, const std::string& Path, bool NoCache) {
+  // Only a file directly in one of the session's own folders.
+  const std::string& Files = FSettings.FilesFolder;
+  std::string Folder, Leaf;
+  if (Path.compare(0, Files.size(), Files) == 0) {
+    const std::string Rel = Path.substr(Files.size());
+    for (const char* F : {"TMPCharts", "TMPReports"}) {
+      const std::string Own = std::string(F) + "/" + Session.Id() + "/";
+      if (Rel.compare(0, Own.size(), Own) == 0) {
+        Folder = F;
+        Leaf = Rel.substr(Own.size());
+      }
+    }
+  }
+  if (Folder.empty() || Leaf.empty() || Leaf.find('/') != std::string::npos || Leaf == "." ||
+      Leaf == "..")
+    throw Exception("The file is not in the session's folders: " + Path);
+  std::string Name;
+  {
+    std::lock_guard<std::mutex> G(FSessionsLock);
+    for (const auto& [P, N] : Session.FPublished)
+      if (P == Path) Name = N;
+    if (Name.empty()) {
+      Name = NewSessionId();
+      Session.FPublished.emplace_back(Path, Name);
+      if (Session.FRegistered) FPublished[Name] = &Session;
+      // A session keeps the names of its last files only.
+      if (Session.FPublished.size() > 256) {
+        FPublished.erase(Session.FPublished.front().second);
+        Session.FPublished.pop_front();
+      }
+    }
+  }
+  // The file's own name is not shown (it may number the session's charts); its type is.
+  const std::string Ext = FileExtension(Leaf);
+  return (NoCache ? NoCacheUrl() : FSettings.FilesUrl) + Folder + "/" + Name +
+         (Ext.empty() ? "" : "." + Ext);
+}
+
+bool TWebServer::PublishedFile(const std::string& Name, std::string& Path,
+                               std::string& SessionId) const {
+  std::lock_guard<std::mutex> G(FSessionsLock);
+  auto It = FPublished.find(Name);
+  if (It == FPublished.end()) return false;
+  for (const auto& [P, N] : It->second->FPublished)
+    if (N == Name) Path = P;
+  SessionId = It->second->Id();
+  return !Path.empty();
+}
+
+std::string TWebServer::NoCacheUrl() const {
+  std::string Url = FSettings.FilesUrl;
+  if (size_t At = Url.find("Files"); At != std::string::npos) Url.replace(At, 5, "FilesNC");
+  return Url;
 }
 
 void TWebServer::CloseIdleSessions() {

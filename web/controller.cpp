@@ -10,8 +10,12 @@
 
 #include "base/format.h"
 #include "base/langmanager.h"
+#include "base/orvstrings.h"
 #include "base/process.h"
 #include "base/text.h"
+#include "base/urlprobe.h"
+#include "platform/charset.h"
+#include "platform/html.h"
 #include "web/logon.h"
 #include "web/prefshelp.h"
 #include "web/session.h"
@@ -192,6 +196,9 @@ void TZepServerController::IWServerControllerBaseCloseSession(TWebSession& Sessi
 }
 
 std::unique_ptr<TWebServer> TZepServerController::CreateServer() {
+  // A survey's web addresses are probed off the requests, once each: no page waits for
+  // another web server.
+  SetURLProbeInBackground(true);
   TWebServerSettings S;
   S.Host = Host;
   S.Port = Port;
@@ -215,11 +222,41 @@ std::unique_ptr<TWebServer> TZepServerController::CreateServer() {
     DeleteSessionFolder(GetFilesFolder(), "TMPCharts", OldId);
     DeleteSessionFolder(GetExportFolder(), "TMPReports", OldId);
   };
+  // The start-up reads the language, the survey to open and the survey not found.
+  Server->KeepStartParam = [](std::string_view Name) {
+    return Name == "survey" || Name == "notfound" || Name.find("lang") != std::string_view::npos;
+  };
+  Server->OnStartRequest = [this](const TWebRequest& Request) { return StartRedirect(Request); };
   Server->SessionLangManager = [](TWebSession& Session) -> TOrvLangManager* {
     auto* M = As<TZepSessionModule>(Session.Data());
     return M ? M->GetLangManager() : nullptr;
   };
   return Server;
+}
+
+std::string TZepServerController::StartRedirect(const TWebRequest&) const { return {}; }
+
+std::string THobServerController::StartRedirect(const TWebRequest& Request) const {
+  const std::string* Survey = nullptr;
+  const std::string* Lang = nullptr;
+  for (const auto& [N, V] : Request.Values.Items) {
+    if (N == "survey") Survey = &V;
+    if (!Lang && N.find("lang") != std::string::npos) Lang = &V;
+  }
+  if (!Survey || Survey->empty()) return {};
+  // The guest's folder is looked at before anybody logs on. When the guest cannot log on, the
+  // session's own logon attempt tells why.
+  std::string Name, Path;
+  if (!CheckUserLogon(GuestLogin, GuestPassword, Name, Path)) return {};
+  const std::string Folder =
+      AppPath + "Files/Quin/Surveys/" + TrimRightChar(ReplaceChar(Path, '\\', '/'), '/') + "/";
+  const std::string Wanted = Iso88592ToCp1250(*Survey) + ".zos";
+  for (const std::string& F : ListFiles(Folder, ".zos"))
+    if (SameText(F, Wanted)) return {};
+  constexpr std::size_t MaxShown = 200;
+  std::string To = "/?notfound=" + UrlEncode(Survey->substr(0, MaxShown));
+  if (Lang) To += "&lang=" + UrlEncode(Lang->substr(0, 16));
+  return To;
 }
 
 const ClassInfo* THobServerController::GetHelpFormClass() const {

@@ -127,6 +127,9 @@ class TZepServerController : public TObject {
   // An invalid command gets no special answer.
   virtual void IWServerControllerBaseInvalidCommand() {}
 
+  // Where a start request goes instead of opening a session (empty: it opens one).
+  virtual std::string StartRedirect(const TWebRequest& Request) const;
+
   // The server with these settings, its callbacks leading here.
   std::unique_ptr<TWebServer> CreateServer();
 };
@@ -144,6 +147,9 @@ class THobServerController : public TZepServerController {
   std::string GetProductInfo(int Kind) const override;
   void IWServerControllerBaseNewSession(TWebSession& Session) override;
   void IWServerControllerBaseCloseSession(TWebSession& Session) override;
+  // A start address naming a survey the guest does not have leads to the logon page, which
+  // tells so; no session is made (and nobody logged on) for it.
+  std::string StartRedirect(const TWebRequest& Request) const override;
 };
 
 // The controller of the running server (the last one created); null when none.

@@ -2,15 +2,20 @@
 
 #include <libxml/parser.h>
 #include <libxml/tree.h>
+#include <sys/stat.h>
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <mutex>
+#include <unordered_map>
+#include <vector>
 
 #include "base/digest.h"
 #include "base/format.h"
 #include "base/text.h"
+#include "platform/html.h"
 #include "platform/websession.h"
 #include "web/controller.h"
 #include "web/session.h"
@@ -68,19 +73,49 @@ bool IsSurveysSubfolder(std::string_view Path) {
 
 }  // namespace
 
-bool CheckUserLogon(const std::string& FileName, std::string_view Login, std::string_view Password,
-                    std::string& Name, std::string& SurveysPath) {
-  Name.clear();
-  SurveysPath.clear();
+namespace {
+
+// One "User" of the users file.
+struct TUserEntry {
+  bool HasPassword = false;
+  std::string Password;
+  std::string Name;
+  std::string SurveysPath;
+};
+
+// A users file as read: its users by login, each login's in document order.
+struct TUsersTable {
+  std::unordered_map<std::string, std::vector<TUserEntry>> ByLogin;
+};
+
+// What tells a changed file: its identity, size and time stamps.
+struct TFileStamp {
+  dev_t Device = 0;
+  ino_t Inode = 0;
+  off_t Size = 0;
+  timespec Modified{};
+  timespec Changed{};
+  bool operator==(const TFileStamp& O) const {
+    return Device == O.Device && Inode == O.Inode && Size == O.Size &&
+           Modified.tv_sec == O.Modified.tv_sec && Modified.tv_nsec == O.Modified.tv_nsec &&
+           Changed.tv_sec == O.Changed.tv_sec && Changed.tv_nsec == O.Changed.tv_nsec;
+  }
+};
+
+std::atomic<std::size_t> UsersFileReads{0};
+
+// Reads and parses a users file; null when it cannot be read or is no users file.
+std::shared_ptr<const TUsersTable> ReadUsersFile(const std::string& FileName) {
   std::error_code Ec;
-  if (!fs::is_regular_file(FileName, Ec)) return false;
+  if (!fs::is_regular_file(FileName, Ec)) return nullptr;
   auto Size = fs::file_size(FileName, Ec);
-  if (Ec || Size == 0 || Size > MaxUsersFileSize) return false;
+  if (Ec || Size == 0 || Size > MaxUsersFileSize) return nullptr;
   std::string Data(Size, '\0');
   {
     std::ifstream In(FileName, std::ios::binary);
-    if (!In.read(Data.data(), std::streamsize(Size))) return false;
+    if (!In.read(Data.data(), std::streamsize(Size))) return nullptr;
   }
+  ++UsersFileReads;
   // The parser's global state is set up once, before any two logons can race to do it.
   static std::once_flag ParserReady;
   std::call_once(ParserReady, [] { xmlInitParser(); });
@@ -88,24 +123,76 @@ bool CheckUserLogon(const std::string& FileName, std::string_view Login, std::st
   std::unique_ptr<xmlDoc, TXmlDocFree> Doc(
       xmlReadMemory(Data.data(), int(Data.size()), "Quin.pwd", nullptr,
                     XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING));
-  if (!Doc) return false;
+  if (!Doc) return nullptr;
   xmlNode* Root = xmlDocGetRootElement(Doc.get());
-  if (!Root || !IsElement(Root, "QuinPwd")) return false;
+  if (!Root || !IsElement(Root, "QuinPwd")) return nullptr;
+  auto Table = std::make_shared<TUsersTable>();
   for (xmlNode* Company = Root->children; Company; Company = Company->next) {
     if (!IsElement(Company, "Company")) continue;
     for (xmlNode* User = Company->children; User; User = User->next) {
       if (!IsElement(User, "User")) continue;
-      bool HasLogin = false, HasPassword = false;
-      std::string UserLogin = Attribute(User, "Login", HasLogin);
-      if (UserLogin != Login) continue;
-      std::string Stored = Attribute(User, "Password", HasPassword);
-      if (!HasPassword || !DigestsEqual(Stored, PasswordDigest(Login, Password))) continue;
-      std::string Path = ChildText(User, "SurveysPath");
-      if (!IsSurveysSubfolder(Path)) return false;
-      Name = ChildText(User, "Name");
-      SurveysPath = std::move(Path);
-      return true;
+      bool HasLogin = false;
+      TUserEntry E;
+      std::string Login = Attribute(User, "Login", HasLogin);
+      E.Password = Attribute(User, "Password", E.HasPassword);
+      E.Name = ChildText(User, "Name");
+      E.SurveysPath = ChildText(User, "SurveysPath");
+      Table->ByLogin[Login].push_back(std::move(E));
     }
+  }
+  return Table;
+}
+
+// The users files read so far, kept until their stamps change.
+class TUsersFileCache {
+ public:
+  std::shared_ptr<const TUsersTable> Get(const std::string& FileName) {
+    struct stat St {};
+    if (stat(FileName.c_str(), &St) != 0 || !S_ISREG(St.st_mode)) return nullptr;
+    TFileStamp Stamp{St.st_dev, St.st_ino, St.st_size, St.st_mtim, St.st_ctim};
+    // One reader at a time: logons that come while the file is read wait for that reading.
+    std::lock_guard<std::mutex> G(FLock);
+    auto It = FFiles.find(FileName);
+    if (It != FFiles.end() && It->second.Stamp == Stamp) return It->second.Table;
+    if (FFiles.size() >= 16) FFiles.clear();
+    auto Table = ReadUsersFile(FileName);
+    FFiles[FileName] = {Stamp, Table};
+    return Table;
+  }
+
+ private:
+  struct TKept {
+    TFileStamp Stamp;
+    std::shared_ptr<const TUsersTable> Table;
+  };
+  std::mutex FLock;
+  std::unordered_map<std::string, TKept> FFiles;
+};
+
+TUsersFileCache& UsersFiles() {
+  static TUsersFileCache Cache;
+  return Cache;
+}
+
+}  // namespace
+
+std::size_t UsersFileReadCount() { return UsersFileReads.load(); }
+
+bool CheckUserLogon(const std::string& FileName, std::string_view Login, std::string_view Password,
+                    std::string& Name, std::string& SurveysPath) {
+  Name.clear();
+  SurveysPath.clear();
+  std::shared_ptr<const TUsersTable> Table = UsersFiles().Get(FileName);
+  if (!Table) return false;
+  auto It = Table->ByLogin.find(std::string(Login));
+  if (It == Table->ByLogin.end()) return false;
+  const std::string Digest = PasswordDigest(Login, Password);
+  for (const TUserEntry& E : It->second) {
+    if (!E.HasPassword || !DigestsEqual(E.Password, Digest)) continue;
+    if (!IsSurveysSubfolder(E.SurveysPath)) return false;
+    Name = E.Name;
+    SurveysPath = E.SurveysPath;
+    return true;
   }
   return false;
 }
@@ -187,9 +274,14 @@ void TZepLogonForm::ApplyTexts() {
       {Product}, LM.FormatSettings);
   DemoButton->Caption = Tr("<PLK>&Demo<ENU>&Demo");
   OKButton->Caption = Tr("O&K");
-  NoticeLabel->Caption =
-      Tr("<PLK>Twoja sesja została zakończona. Zaloguj się ponownie.<ENU>Your session has ended. "
-         "Please log on again.");
+  if (MissingSurvey.empty())
+    NoticeLabel->Caption =
+        Tr("<PLK>Twoja sesja została zakończona. Zaloguj się ponownie.<ENU>Your session has ended. "
+           "Please log on again.");
+  else
+    NoticeLabel->Caption = Format(Tr("<PLK>Nie znaleziono badania \"%s\".<ENU>The survey \"%s\" "
+                                     "was not found."),
+                                  {HtmlEscape(MissingSurvey)}, LM.FormatSettings);
 }
 
 std::string TZepLogonForm::GetSubtitle() const { return Tr("<PLK>Logowanie<ENU>Logon"); }
@@ -204,6 +296,16 @@ void TZepLogonForm::IWAppFormCreate() {
 void TZepLogonForm::OKButtonClick() {
   if (TWebSession* S = Session())
     S->Alert(Tr("<PLK>Nieprawidłowy identyfikator lub hasło.<ENU>Invalid login name or password."));
+}
+
+void THobLogonForm::IWAppFormCreate() {
+  TZepLogonForm::IWAppFormCreate();
+  TWebSession* S = Session();
+  THobSessionModule* M = GetSessionModule();
+  if (!S || !M || M->MissingSurvey.empty() || S->Forms().size() != 1) return;
+  MissingSurvey = M->MissingSurvey;
+  NoticeLabel->Visible = true;
+  ApplyTexts();
 }
 
 void THobLogonForm::OKButtonClick() {

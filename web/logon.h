@@ -19,7 +19,8 @@ inline constexpr const char* GuestPassword = "qazo";
 // Longest login name and password taken from the logon page.
 constexpr int MaxCredentialLength = 256;
 
-// Checks Login and Password against the users file at FileName (read anew each time): the
+// Checks Login and Password against the users file at FileName (read once, and again when its
+// time stamps, size or identity change): the
 // first "User" of a "Company" below the root "QuinPwd" whose "Login" equals Login and whose
 // "Password" equals the digest of both gives Name and SurveysPath (Windows-1250). Any failure
 // gives false.
@@ -29,6 +30,8 @@ bool CheckUserLogon(const std::string& FileName, std::string_view Login, std::st
 bool CheckUserLogon(std::string_view Login, std::string_view Password, std::string& Name,
                     std::string& SurveysPath);
 std::string UsersFileName();
+// How many times a users file has been read and parsed in this process.
+std::size_t UsersFileReadCount();
 
 class TZepLogonForm : public TZepForm {
   QUIN_CLASS(TZepLogonForm, TZepForm)
@@ -39,8 +42,11 @@ class TZepLogonForm : public TZepForm {
   std::string GetSubtitle() const override;
 
   TWebRegion* LogonRegion = nullptr;
-  // Tells that the session before this one has ended (shown on its first logon page only).
+  // Tells that the session before this one has ended, or that the survey a start address
+  // named was not found (shown on the session's first logon page only).
   TWebLabel* NoticeLabel = nullptr;
+  // The survey not found; empty when the notice is about an ended session.
+  std::string MissingSurvey;
   TWebLabel* RegisteredLabel = nullptr;
   TWebLabel* DemoLabel = nullptr;
   TWebLabel* UserLabel = nullptr;
@@ -64,6 +70,7 @@ class THobLogonForm : public TZepLogonForm {
   std::string GetHelpTopic() const override { return "HobLogon"; }
 
  protected:
+  void IWAppFormCreate() override;
   void OKButtonClick() override;
   void DemoButtonClick() override;
 };

@@ -223,10 +223,10 @@ std::string TPelWebRepPaneChartFrame::WriteChartImage() {
 }
 
 void TPelWebRepPaneChartFrame::PrintHtml(std::vector<std::string>& Lines) {
-  std::string File = ChartImage->FileName;
-  size_t At = File.rfind("/Quin/");
-  if (At == std::string::npos) return;
-  Lines.push_back("<img src=\"/Files/Quin/" + HtmlEscape(File.substr(At + 6)) + "\">");
+  TWebSession* S = CurrentWebSession();
+  if (!S || ChartImage->FileName.empty()) return;
+  // The image under a name of its own: the print page may be passed on, the session not.
+  Lines.push_back("<img src=\"" + HtmlEscape(S->PublishFile(ChartImage->FileName)) + "\">");
 }
 
 // --- elements and their panes ---

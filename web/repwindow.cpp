@@ -631,10 +631,8 @@ void TPelWebRepWindowForm::PrintCurrent() {
   }
   fs::rename(Temp, File, Ec);
   if (Ec) throw EFOpenError(File, Ec.value());
-  std::string Url = Session()->FilesUrl();
-  size_t At = Url.find("Files");
-  if (At != std::string::npos) Url.replace(At, 5, "FilesNC");
-  Session()->OpenNewWindow(Url + "TMPReports/" + Session()->Id() + "/report.html");
+  // Under a name of its own, uncached: the print window's address hands over no session.
+  Session()->OpenNewWindow(Session()->PublishFile(File, true));
 }
 
 // --- other menu items ---

@@ -155,6 +155,16 @@ void THobSessionModule::BeforeClose() {
 
 THobSessionModule* GetSessionModule() { return As<THobSessionModule>(GetSessionModuleBase()); }
 
+std::string StartParam(const std::vector<std::string>& Params, std::string_view Name) {
+  std::string Value;
+  for (const std::string& P : Params) {
+    const std::size_t Eq = P.find('=');
+    if (Eq != std::string::npos && std::string_view(P).substr(0, Eq) == Name)
+      Value = TextAfterLast(P, "=");
+  }
+  return Value;
+}
+
 void THobSessionModule::IWUserSessionBaseCreate() {
   TZepSessionModule::IWUserSessionBaseCreate();
   TLangManagerBinding Bind(LangManager.get());
@@ -162,11 +172,11 @@ void THobSessionModule::IWUserSessionBaseCreate() {
   ReportWindow = nullptr;
   Report.reset();
   UserName.clear();
-  std::string SurveyName;
-  if (FSession)
-    for (const std::string& P : FSession->StartParams())
-      if (P.find("survey=") != std::string::npos) SurveyName = TextAfterLast(P, "=") + ".zos";
+  if (!FSession) return;
+  MissingSurvey = StartParam(FSession->StartParams(), "notfound");
+  std::string SurveyName = StartParam(FSession->StartParams(), "survey");
   if (SurveyName.empty()) return;
+  SurveyName += ".zos";
   const TSessionSurveyHooks& H = SessionSurveyHooks();
   if (!H.LoadSurvey || !H.NextPageClass || !H.OpenSurveyPageClass) return;
   if (!Logon(GuestLogin, GuestPassword)) return;
@@ -227,8 +237,9 @@ bool THobSessionModule::Logon(std::string_view Login, std::string_view Password)
           "user.")));
     return false;
   }
-  // A new session identifier from here on: the one used before the logon has ended.
-  if (FSession) FSession->MarkLoggedOn();
+  // A new session identifier from here on: the one used before the logon has ended. The
+  // guest's sessions stay among the cheap ones that go first.
+  if (FSession) FSession->MarkLoggedOn(Login == GuestLogin && Password == GuestPassword);
   return true;
 }
 
@@ -238,21 +249,14 @@ bool THobSessionModule::ThrottledCheck(std::string_view Login, std::string_view 
   // The demonstration account's password is no secret: it is never slowed down.
   if (!C || (Login == GuestLogin && Password == GuestPassword))
     return CheckUserLogon(Login, Password, Name, Path);
-  TLogonThrottle& T = C->LogonThrottle;
   std::string Address = FSession ? FSession->ClientAddress() : std::string();
-  auto Now = TLogonThrottle::TClock::now();
   // While a wait runs the attempt is not checked; the answer is the one of a wrong password,
   // sent when the wait is over.
-  TLogonThrottle::TMs Wait = T.Wait(Login, Address, Now);
-  if (Wait.count() == 0) {
-    if (CheckUserLogon(Login, Password, Name, Path)) {
-      T.Succeeded(Login);
-      return true;
-    }
-    Wait = T.Failed(Login, Address, Now);
-  }
-  if (FSession) FSession->DelayReply(Wait);
-  return false;
+  TLogonThrottle::TOutcome R =
+      C->LogonThrottle.Attempt(Login, Address, TLogonThrottle::TClock::now(),
+                               [&] { return CheckUserLogon(Login, Password, Name, Path); });
+  if (FSession) FSession->DelayReply(R.Delay);
+  return R.Succeeded;
 }
 
 void THobSessionModule::LogonAndShow(std::string_view Login, std::string_view Password) {

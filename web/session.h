@@ -88,6 +88,8 @@ class THobSessionModule : public TZepSessionModule {
   std::vector<std::string> SurveyFiles;
   std::string UserName;
   std::string UserFolder;  // with trailing '/'
+  // The survey a start address named that the guest does not have; the logon page tells so.
+  std::string MissingSurvey;
 
   void ToggleLanguage() override;
   std::string GetStatusText() const override;
@@ -95,8 +97,9 @@ class THobSessionModule : public TZepSessionModule {
   void BeforeClose() override;
 
   bool Logon(std::string_view Login, std::string_view Password);
-  // Checks the users file unless wrong passwords for Login or from the client's address make
-  // the attempt wait; a refused attempt holds its answer back for the wait.
+  // Checks the users file unless wrong passwords for Login from the client's address, or from
+  // that address, make the attempt wait; the answer is held back for the wait (and a little
+  // for a login that fails from many addresses).
   bool ThrottledCheck(std::string_view Login, std::string_view Password, std::string& Name,
                       std::string& Path);
   // Logs on; with one survey it is opened and shown, with several the open-survey page comes.
@@ -127,6 +130,9 @@ class THobSessionModule : public TZepSessionModule {
 };
 
 THobSessionModule* GetSessionModule();
+
+// The value of the last start parameter named exactly Name; empty when none.
+std::string StartParam(const std::vector<std::string>& Params, std::string_view Name);
 
 // The names (without folder) of the regular files in Folder whose extension is Ext (without
 // regard to case), sorted; a symbolic link counts only when it leads to a file in Folder.

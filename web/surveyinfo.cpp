@@ -183,7 +183,8 @@ void TPelWebSurveyInfoForm::ShowPage(bool Act) {
     return;
   }
   // A file beside the survey's definition, never outside its folder.
-  const std::string Shown = HtmlEscape(TextAfterLast(ReplaceChar(Addr, '\\', '/'), "/"));
+  const std::string Slashed = ReplaceChar(Addr, '\\', '/');
+  const std::string Shown = HtmlEscape(Slashed.substr(Slashed.rfind('/') + 1));
   std::string Path;
   std::error_code Ec;
   bool Found =

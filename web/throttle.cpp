@@ -5,8 +5,20 @@
 namespace quin {
 
 namespace {
+std::string PairKey(std::string_view Login, std::string_view Address) {
+  // A login never holds a line break (the logon page's edit is a single line).
+  return "p:" + std::string(Login) + "\n" + std::string(Address);
+}
 std::string LoginKey(std::string_view Login) { return "l:" + std::string(Login); }
 std::string AddressKey(std::string_view Address) { return "a:" + std::string(Address); }
+
+TLogonThrottle::TMs DelayAfter(int Failures, const TLogonThrottle::TRule& Rule) {
+  int Costly = Failures - Rule.FreeFailures;
+  if (Costly <= 0) return TLogonThrottle::TMs(0);
+  TLogonThrottle::TMs Delay = Rule.FirstDelay;
+  for (int I = 1; I < Costly && Delay < Rule.MaxDelay; ++I) Delay *= 2;
+  return std::min(Delay, Rule.MaxDelay);
+}
 }  // namespace
 
 TLogonThrottle::TMs TLogonThrottle::Remaining(const std::string& Key,
@@ -16,10 +28,11 @@ TLogonThrottle::TMs TLogonThrottle::Remaining(const std::string& Key,
   return std::chrono::ceil<TMs>(It->second.Until - Now);
 }
 
-TLogonThrottle::TMs TLogonThrottle::Wait(std::string_view Login, std::string_view Address,
-                                         TClock::time_point Now) {
-  std::lock_guard<std::mutex> G(FLock);
-  return std::max(Remaining(LoginKey(Login), Now), Remaining(AddressKey(Address), Now));
+TLogonThrottle::TMs TLogonThrottle::Slowdown(const std::string& Key, const TRule& Rule,
+                                             TClock::time_point Now) const {
+  auto It = FEntries.find(Key);
+  if (It == FEntries.end() || Now - It->second.Last > Forget) return TMs(0);
+  return DelayAfter(It->second.Failures, Rule);
 }
 
 TLogonThrottle::TMs TLogonThrottle::Bump(const std::string& Key, const TRule& Rule,
@@ -28,28 +41,38 @@ TLogonThrottle::TMs TLogonThrottle::Bump(const std::string& Key, const TRule& Ru
   if (E.Failures > 0 && Now - E.Last > Forget) E.Failures = 0;
   E.Failures = std::min(E.Failures + 1, 64);
   E.Last = Now;
-  int Costly = E.Failures - Rule.FreeFailures;
-  TMs Delay(0);
-  if (Costly > 0) {
-    Delay = Rule.FirstDelay;
-    for (int I = 1; I < Costly && Delay < Rule.MaxDelay; ++I) Delay *= 2;
-    Delay = std::min(Delay, Rule.MaxDelay);
-  }
+  TMs Delay = DelayAfter(E.Failures, Rule);
   E.Until = Now + Delay;
   return Delay;
 }
 
-TLogonThrottle::TMs TLogonThrottle::Failed(std::string_view Login, std::string_view Address,
-                                           TClock::time_point Now) {
+TLogonThrottle::TOutcome TLogonThrottle::Attempt(std::string_view Login, std::string_view Address,
+                                                 TClock::time_point Now,
+                                                 const std::function<bool()>& Check) {
+  const std::string Pair = PairKey(Login, Address), Addr = AddressKey(Address),
+                    User = LoginKey(Login);
+  TOutcome R;
+  // The lock is held from the look at the waits to the recording of a failure.
   std::lock_guard<std::mutex> G(FLock);
-  if (FEntries.size() + 2 > MaxEntries) Prune(Now);
-  return std::max(Bump(LoginKey(Login), LoginRule, Now),
-                  Bump(AddressKey(Address), AddressRule, Now));
-}
-
-void TLogonThrottle::Succeeded(std::string_view Login) {
-  std::lock_guard<std::mutex> G(FLock);
-  FEntries.erase(LoginKey(Login));
+  TMs Wait = std::max(Remaining(Pair, Now), Remaining(Addr, Now));
+  if (Wait.count() > 0) {
+    R.Delay = Wait;
+    return R;
+  }
+  // Known before the check: a right password is held back as long as a wrong one would be.
+  const TMs Slow = Slowdown(User, LoginRule, Now);
+  R.Checked = true;
+  R.Succeeded = Check();
+  if (R.Succeeded) {
+    FEntries.erase(Pair);
+    FEntries.erase(User);
+    R.Delay = Slow;
+    return R;
+  }
+  if (FEntries.size() + 3 > MaxEntries) Prune(Now);
+  R.Delay = std::max({Bump(Pair, PairRule, Now), Bump(Addr, AddressRule, Now), Slow});
+  Bump(User, LoginRule, Now);
+  return R;
 }
 
 void TLogonThrottle::Prune(TClock::time_point Now) {

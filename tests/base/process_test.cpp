@@ -10,9 +10,12 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <mutex>
 #include <sstream>
 #include <thread>
 
@@ -228,6 +231,42 @@ TEST_F(URLProbe, UsesHttpOnly) {
   EXPECT_FALSE(URLExists("ftp://127.0.0.1:" + std::to_string(Port) + "/ok"));
   EXPECT_FALSE(URLExists("file:///etc/hostname"));
   EXPECT_FALSE(URLExists(""));
+}
+
+TEST(URLProbeInBackground, NoCallerWaitsAndEachAddressIsProbedOnce) {
+  std::mutex Lock;
+  std::condition_variable Released;
+  bool Release = false, OnCaller = false;
+  std::map<std::string, int> Calls;
+  const std::thread::id Caller = std::this_thread::get_id();
+  // A probe that does not answer until the test lets it (or 5 s pass).
+  SetURLProbe([&](std::string_view Url) {
+    std::unique_lock<std::mutex> G(Lock);
+    ++Calls[std::string(Url)];
+    OnCaller = OnCaller || std::this_thread::get_id() == Caller;
+    Released.wait_for(G, std::chrono::seconds(5), [&] { return Release; });
+    return Url.find("down") == std::string_view::npos;
+  });
+  SetURLProbeInBackground(true);
+  // Not known yet: the address counts as answering, and the caller goes on at once.
+  EXPECT_TRUE(URLExists("http://down.example/"));
+  EXPECT_TRUE(URLExists("http://down.example/"));
+  EXPECT_TRUE(URLExists("http://up.example/"));
+  {
+    std::lock_guard<std::mutex> G(Lock);
+    Release = true;
+  }
+  Released.notify_all();
+  EXPECT_TRUE(WaitForURLProbes(std::chrono::seconds(30)));
+  // Known now, without another request.
+  EXPECT_FALSE(URLExists("http://down.example/"));
+  EXPECT_TRUE(URLExists("http://up.example/"));
+  EXPECT_EQ(Calls,
+            (std::map<std::string, int>{{"http://down.example/", 1}, {"http://up.example/", 1}}));
+  EXPECT_FALSE(OnCaller);
+  SetURLProbeInBackground(false);
+  WaitForURLProbes(std::chrono::seconds(30), true);
+  SetURLProbe(nullptr);
 }
 
 TEST(URLProbeOffline, ClosedPortIsFalseUnlessProbingIsOff) {

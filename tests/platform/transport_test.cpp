@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "base/exception.h"
+#include "platform/httptransport.h"
 #include "tests/support/loopback.h"
 
 namespace quin {
@@ -118,6 +119,34 @@ TEST_F(TransportTest, SlowAndIdleClientsHoldNoWorkerAndAreClosed) {
   for (int Fd : Slow) EXPECT_TRUE(ClosedByServer(Fd));
 }
 
+// A low minimum rate: a body's declared length would buy it minutes.
+class TransportRateTest : public TransportTest {
+ protected:
+  void Configure(TWebServerSettings& S) override {
+    TransportTest::Configure(S);
+    S.MinBodyRate = 100;
+  }
+};
+
+TEST_F(TransportRateTest, ABodyMustKeepUpTheMinimumRateFromItsFirstBytes) {
+  // A head declaring a large body, then a trickle: the declared length buys no time.
+  int Fd = LoopbackConnect(Port, "127.0.0.8");
+  SendAll(Fd, "POST / HTTP/1.1\r\nHost: x\r\nContent-Length: 60000\r\n\r\nabc");
+  std::string In;
+  EXPECT_TRUE(test::ReadToClose(Fd, In));
+  close(Fd);
+  EXPECT_EQ(Server->SessionCount(), 0u);
+}
+
+TEST(ConnectionCap, StaysWellBelowTheDescriptorLimit) {
+  struct Case {
+    std::size_t Max;
+    std::uint64_t Limit;
+    std::size_t Cap;
+  } Cases[] = {{20000, 20000, 15000}, {20000, 1048576, 20000}, {20000, 1024, 768}, {10, 0, 0}};
+  for (const Case& C : Cases) EXPECT_EQ(ConnectionCap(C.Max, C.Limit), C.Cap) << C.Limit;
+}
+
 // The same with the usual deadlines: the connections held open to reach the cap must not be
 // closed as idle before the last one comes, however slowly the test runs.
 class TransportCapTest : public TransportTest {
@@ -133,7 +162,12 @@ TEST_F(TransportCapTest, ConnectionsAreCappedPerClientAddressOrTheOneAProxyNames
   std::vector<int> Conns;
   for (int I = 0; I < 12; ++I) Conns.push_back(LoopbackConnect(Port, "127.0.0.6"));
   // The thirteenth from that address is refused; another address is served.
-  EXPECT_EQ(ParseReplies(LoopbackExchange(Port, "", "127.0.0.6")).at(0).Status, 503);
+  test::THttpReply Busy = ParseReplies(LoopbackExchange(Port, "", "127.0.0.6")).at(0);
+  EXPECT_EQ(Busy.Status, 503);
+  // The canned refusal carries the headers of every other answer.
+  EXPECT_EQ(Busy.Headers["x-content-type-options"], "nosniff");
+  EXPECT_EQ(Busy.Headers["x-frame-options"], "DENY");
+  EXPECT_EQ(Busy.Headers["referrer-policy"], "no-referrer");
   EXPECT_EQ(test::Exchange(Port, test::GetRequest("/Files/Quin/Quin.css")).Status, 200);
   for (int Fd : Conns) close(Fd);
 
@@ -163,6 +197,21 @@ TEST_F(TransportCapTest, ConnectionsAreCappedPerClientAddressOrTheOneAProxyNames
   std::string Loc = ParseReplies(In).at(0).Headers["location"];
   ASSERT_EQ(Loc.size(), 3u + 32u + 1u);
   EXPECT_EQ(Addresses[Loc.substr(3, 32)], "127.0.0.10");
+}
+
+TEST_F(TransportCapTest, AConnectionClosingAfterItsAnswerNoLongerCountsForItsAddress) {
+  // Requests without keep-alive, one after the other; each client reads its answer to the end
+  // but keeps its socket, so the server's side lingers a moment.
+  std::vector<int> Done;
+  for (int I = 0; I < 20; ++I) {
+    int Fd = LoopbackConnect(Port, "127.0.0.7");
+    SendAll(Fd, "GET /Files/Quin/Quin.css HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n");
+    std::string In;
+    EXPECT_TRUE(test::ReadToClose(Fd, In));
+    EXPECT_EQ(ParseReplies(In).at(0).Status, 200) << I;
+    Done.push_back(Fd);
+  }
+  for (int Fd : Done) close(Fd);
 }
 
 // A page whose button waits until the test lets it go.

@@ -367,7 +367,7 @@ TEST_F(WebServerTest, ExceptionsBecomeAlertsAndTheSessionGoesOn) {
   EXPECT_NE(R.Body.find("alert('B\xB3\xB1"
                         "d')"),
             std::string::npos);
-  EXPECT_NE(R.Body.find("window.open('/x?a=\\x271\\x27')"), std::string::npos);
+  EXPECT_NE(R.Body.find("window.open('/x?a=\\x271\\x27','_blank','noopener')"), std::string::npos);
 }
 
 TEST_F(WebServerTest, RenderingEscapesValuesAndKeepsMarkupRaw) {
@@ -433,6 +433,19 @@ TEST_F(WebServerTest, AsyncTimerRunsWithoutRenderingAndCarriesAlerts) {
   EXPECT_EQ(Beat(F.Timer->Id() + ":timer:", "p0").Status, 200);
 }
 
+TEST_F(WebServerTest, ADropDownTakesNothingChosenOnlyWhereItOfferedIt) {
+  std::string Sid = Open();
+  TTestForm& F = Form(Sid);
+  // Nothing chosen yet: the page offers the empty entry.
+  EXPECT_EQ(Post(Sid, {{{F.Combo->Id(), "-1"}}}).Status, 200);
+  F.Combo->SetItemIndex(1);
+  for (const char* Forged : {"-1", "2", "-2"})
+    EXPECT_EQ(Post(Sid, {{{F.Combo->Id(), Forged}}}).Status, 400) << Forged;
+  EXPECT_EQ(F.Combo->ItemIndex(), 1);
+  EXPECT_EQ(Post(Sid, {{{F.Combo->Id(), "0"}}}).Status, 200);
+  EXPECT_EQ(F.Combo->ItemIndex(), 0);
+}
+
 TEST_F(WebServerTest, SendFileAnswersWithTheFileInline) {
   std::string Sid = Open();
   TTestForm& F = Form(Sid);
@@ -443,7 +456,11 @@ TEST_F(WebServerTest, SendFileAnswersWithTheFileInline) {
   };
   TWebResponse R = Fire(Sid, *F.Button, "click");
   EXPECT_EQ(R.Status, 200);
-  EXPECT_EQ(R.Body, "XLSDATA");
+  // The file goes from disk in pieces: the answer holds it open, not in memory.
+  EXPECT_TRUE(R.Body.empty());
+  ASSERT_TRUE(R.File);
+  EXPECT_EQ(R.File->Size, 7u);
+  EXPECT_EQ(R.File->ReadAll(), "XLSDATA");
   EXPECT_EQ(R.ContentType, "application/vnd.ms-excel");
   EXPECT_EQ(R.Header("Content-Disposition"),
             "inline; filename=\"Raport ___.xls\"; filename*=UTF-8''Raport%20%22%C5%9B%22.xls");
@@ -472,8 +489,14 @@ TEST_F(WebServerTest, WebFilesComeOnlyFromTheAllowList) {
   EXPECT_EQ(Get("/Files/Quin/Quin.css").Body, "body{}");
   EXPECT_EQ(Get("/Files/Quin/Quin.css").ContentType, "text/css");
   EXPECT_EQ(Get("/Files/Quin/flagpl.gif").ContentType, "image/gif");
-  EXPECT_EQ(Get("/Files/Quin/TMPCharts/" + Sid + "/chart1.png").Body, "PNG");
-  EXPECT_EQ(Get("/Files/Quin/TMPReports/" + Sid + "/r.html").Status, 200);
+  // A session's files only under the names it published.
+  TWebResponse Chart = Get(Session(Sid).PublishFile(Files + "TMPCharts/" + Sid + "/chart1.png"));
+  ASSERT_TRUE(Chart.File);
+  EXPECT_EQ(Chart.File->ReadAll(), "PNG");
+  EXPECT_EQ(Get(Session(Sid).PublishFile(Files + "TMPReports/" + Sid + "/r.html")).Status, 200);
+  for (const std::string& Link :
+       {Files + "TMPReports/" + Sid + "/users.html", Files + "TMPCharts/" + Sid + "/style.png"})
+    EXPECT_EQ(Get(Session(Sid).PublishFile(Link)).Status, 404) << Link;
 
   const std::string Refused[] = {
       "/Files/Quin/Quin.pwd",
@@ -530,12 +553,43 @@ TEST_F(WebServerTest, ImageFileByNameIsServedThroughTheSessionOrTheFilesUrl) {
   std::intptr_t Got = 0;
   Img->OnClick = [&Got](TWebControl& C) { Got = C.Tag; };
   EXPECT_EQ(Img->ImageUrl(), "/s/" + Sid + "/img/" + Img->Id());
-  EXPECT_EQ(Get(Img->ImageUrl()).Body, "IMG");
+  EXPECT_EQ(Get(Img->ImageUrl()).File->ReadAll(), "IMG");
   EXPECT_EQ(Get("/s/" + Sid + "/img/" + F.Button->Id()).Status, 404);
   Fire(Sid, *Img, "click");
   EXPECT_EQ(Got, 7);
   Img->FileName = Files + "TMPCharts/" + Sid + "/a b.png";
-  EXPECT_EQ(Img->ImageUrl(), "/Files/Quin/TMPCharts/" + Sid + "/a%20b.png");
+  EXPECT_EQ(Img->ImageUrl(), Session(Sid).PublishFile(Img->FileName));
+  Img->FileName = Files + "Surveys/Press/a b.png";
+  EXPECT_EQ(Img->ImageUrl(), "/Files/Quin/Surveys/Press/a%20b.png");
+}
+
+TEST_F(WebServerTest, SessionFilesGoUnderRandomNamesOnlyWhileTheSessionLives) {
+  std::string Sid = Open();
+  fs::create_directories(Files + "TMPReports/" + Sid);
+  Write(Files + "TMPReports/" + Sid + "/report.html", "<p>print</p>");
+  Write(Files + "TMPReports/" + Sid + "/other.html", "<p>other</p>");
+  TWebSession& S = Session(Sid);
+  const std::string Url = S.PublishFile(Files + "TMPReports/" + Sid + "/report.html", true);
+  // A name of its own (the same for the same file), never the session's identifier.
+  EXPECT_EQ(Url.rfind("/FilesNC/Quin/TMPReports/", 0), 0u) << Url;
+  EXPECT_EQ(Url.size(), std::string("/FilesNC/Quin/TMPReports/").size() + 32 + 5);
+  EXPECT_EQ(Url.find(Sid), std::string::npos);
+  EXPECT_EQ(S.PublishFile(Files + "TMPReports/" + Sid + "/report.html", true), Url);
+  const std::string Other = S.PublishFile(Files + "TMPReports/" + Sid + "/other.html");
+  EXPECT_NE(Other.substr(Other.size() - 37), Url.substr(Url.size() - 37));
+  TWebResponse R = Get(Url);
+  EXPECT_EQ(R.Status, 200);
+  ASSERT_TRUE(R.File);
+  EXPECT_EQ(R.File->ReadAll(), "<p>print</p>");
+  EXPECT_EQ(R.Header("Cache-Control"), "no-store");
+  // The place on disk is no address, and only the session's own folders publish.
+  EXPECT_EQ(Get("/FilesNC/Quin/TMPReports/" + Sid + "/report.html").Status, 404);
+  EXPECT_EQ(Get("/Files/Quin/TMPReports/" + Sid + "/report.html").Status, 404);
+  EXPECT_THROW(S.PublishFile(Files + "Quin.css"), Exception);
+  EXPECT_THROW(S.PublishFile(Files + "TMPReports/" + Open() + "/report.html"), Exception);
+  // The sessions end: their names serve nothing.
+  EXPECT_TRUE(Server->Stop());
+  EXPECT_EQ(Get(Url).Status, 404);
 }
 
 TEST_F(WebServerTest, TimeoutClosesTheSessionWithItsBindings) {

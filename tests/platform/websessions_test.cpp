@@ -13,6 +13,8 @@ class WebSessionsTest : public test::WebServerTest {
  protected:
   void Configure(TWebServerSettings& S) override {
     S.MaxAnonymousSessionsPerAddress = 3;
+    S.MaxGuestSessionsPerAddress = 2;
+    S.MaxGuestSessions = 3;
     S.MaxSessions = 6;
   }
   void SetUp() override {
@@ -60,6 +62,73 @@ TEST_F(WebSessionsTest, NotLoggedOnSessionsAreCappedPerAddressAndGoFirst) {
   OpenFrom("d");
   EXPECT_EQ(Closed.back(), Gone);
   EXPECT_EQ(Server->SessionCount(), 6u);
+}
+
+TEST_F(WebSessionsTest, GuestSessionsAreCappedPerAddressAndInAllAndGoBeforeAnyLogon) {
+  // The guest logon is cheap: it may come straight from the start request.
+  Server->OnNewSession = [this](TWebSession& S) {
+    if (!S.StartParams().empty()) S.MarkLoggedOn(true);
+    Track(S);
+    S.SetData(std::make_unique<test::TTestData>());
+    S.CreateForm<TTestForm>()->Show();
+  };
+  auto Guest = [this](const std::string& Address) {
+    TWebResponse R = Server->Handle({"GET", "/", {{{"guest", "1"}}}, Address});
+    EXPECT_EQ(R.Status, 302);
+    const std::string Sid = R.Header("Location").substr(3, 32);
+    EXPECT_TRUE(Session(Sid).IsGuest());
+    return Sid;
+  };
+  auto Ids = [this](std::initializer_list<std::string> Sids) {
+    std::vector<std::string> R;
+    for (const std::string& S : Sids) R.push_back(Session(S).Id());
+    return R;
+  };
+  std::string A1 = Guest("a"), A2 = Guest("a");
+  // A password logon from the same address is no guest and never goes.
+  std::string P1 = OpenFrom("a");
+  ClickRunning(P1, [](TWebSession& S) { S.MarkLoggedOn(); });
+  EXPECT_FALSE(Session(P1).IsGuest());
+  // The third guest of an address ends its oldest (the guest's cap per address is 2 here).
+  std::vector<std::string> First = Ids({A1});
+  std::string A3 = Guest("a");
+  EXPECT_EQ(Closed, First);
+  // The Demo button: a session logged on as the guest later counts the same.
+  std::vector<std::string> Second = Ids({A2});
+  std::string A4 = OpenFrom("a");
+  ClickRunning(A4, [](TWebSession& S) { S.MarkLoggedOn(true); });
+  EXPECT_EQ(Closed, (std::vector<std::string>{First[0], Second[0]}));
+  // Three guests in all at most: the oldest of all goes, whatever its address.
+  std::vector<std::string> Third = Ids({A3});
+  Guest("b");
+  Guest("c");
+  EXPECT_EQ(Closed.back(), Third[0]);
+  EXPECT_EQ(Server->SessionCount(), 4u);
+  // The session cap (6) is full of guests and password logons; a newcomer ends the oldest
+  // guest instead of being refused, and the password logons stay.
+  for (const char* Address : {"d", "e"})
+    ClickRunning(OpenFrom(Address), [](TWebSession& S) { S.MarkLoggedOn(); });
+  EXPECT_EQ(Server->SessionCount(), 6u);
+  std::vector<std::string> Fourth = Ids({A4});
+  EXPECT_EQ(Server->Handle({"GET", "/", {}, "f"}).Status, 302);
+  EXPECT_EQ(Closed.back(), Fourth[0]);
+  EXPECT_TRUE(Session(P1).IsLoggedOn());
+  EXPECT_EQ(std::count(Closed.begin(), Closed.end(), Session(P1).Id()), 0);
+}
+
+TEST_F(WebSessionsTest, ASessionKeepsOnlyTheStartParametersItReadsEachWithinAFieldsSize) {
+  Server->KeepStartParam = [](std::string_view Name) { return Name != "junk"; };
+  TWebValues V;
+  V.Add("lang", "en");
+  V.Add("junk", "x");
+  V.Add("big", std::string(2000, 'x'));
+  for (int I = 0; I < 100; ++I) V.Add("p" + std::to_string(I), "v");
+  std::string Sid = Open(std::move(V));
+  const std::vector<std::string>& P = Session(Sid).StartParams();
+  ASSERT_EQ(P.size(), 16u);
+  EXPECT_EQ(P[0], "lang=en");
+  EXPECT_EQ(P[1], "p0=v");
+  for (const std::string& Item : P) EXPECT_LE(Item.size(), 1024u);
 }
 
 TEST_F(WebSessionsTest, LogonGivesANewIdentifierAndTheOldOneLeadsToANewSession) {

@@ -148,7 +148,8 @@ TEST_F(ExportPageTest, SendsTheWorkbookPackedIntoAZipArchive) {
   EXPECT_EQ(R.ContentType, "application/zip");
   EXPECT_NE(R.Header("Content-Disposition").find("filename=\"Report.zip\""), std::string::npos);
   test::TTempFolder Dir;
-  test::TXlsxReader Zip(Saved(Dir.File("got.zip"), R.Body));
+  ASSERT_TRUE(R.File);
+  test::TXlsxReader Zip(Saved(Dir.File("got.zip"), R.File->ReadAll()));
   EXPECT_EQ(Zip.EntryNames(), std::vector<std::string>{"Report.xlsx"});
   ExpectWorkbook(Saved(Dir.File("inner.xlsx"), Zip.Entry("Report.xlsx")));
   EXPECT_TRUE(fs::exists(Folder() + "Report.xlsx"));
@@ -170,7 +171,8 @@ TEST_F(ExportPageTest, WithoutTheArchiverTheWorkbookGoesOutAndTheLastOneIsKept) 
   EXPECT_NE(Second.Header("Content-Disposition").find("filename=\"Report.xlsx\""),
             std::string::npos);
   test::TTempFolder Dir;
-  ExpectWorkbook(Saved(Dir.File("got.xlsx"), Second.Body));
+  ASSERT_TRUE(Second.File);
+  ExpectWorkbook(Saved(Dir.File("got.xlsx"), Second.File->ReadAll()));
   EXPECT_TRUE(fs::exists(Folder() + "Report.~xlsx"));
   EXPECT_FALSE(fs::exists(Folder() + "Report.zip"));
 }
@@ -285,7 +287,8 @@ TEST_F(ExportLettersTest, ReachTheTableTheChartAndTheContentsSheetsAsTheyAre) {
   setenv("PATH", SavedPath.c_str(), 1);
   test::TTempFolder Dir;
   const std::string File = Dir.File("letters.xlsx");
-  std::ofstream(File, std::ios::binary) << R.Body;
+  ASSERT_TRUE(R.File);
+  std::ofstream(File, std::ios::binary) << R.File->ReadAll();
   test::TXlsxReader W(File);
   const std::string Small = kSmall, Capital = kCapital;
   EXPECT_EQ(W.Query("xl/workbook.xml", "//x:sheet/@name"),

@@ -5,6 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <condition_variable>
+#include <latch>
+#include <thread>
+
 #include "base/text.h"
 #include "tests/web/web_fixture.h"
 #include "tools/userswriter.h"
@@ -15,45 +20,96 @@ namespace {
 
 using TMs = TLogonThrottle::TMs;
 
-TEST(LogonThrottle, WaitsGrowPerLoginAndPerAddressAndFade) {
+// An attempt whose check gives Right.
+TLogonThrottle::TOutcome Try(TLogonThrottle& T, const char* Login, const char* Address, bool Right,
+                             TLogonThrottle::TClock::time_point At) {
+  return T.Attempt(Login, Address, At, [Right] { return Right; });
+}
+
+TEST(LogonThrottle, WaitsGrowPerLoginAndAddressAndTheOwnerElsewhereIsOnlySlowed) {
   TLogonThrottle T;
-  auto T0 = TLogonThrottle::TClock::now();
-  // One login from one address: 250 ms, doubling, at most 16 s; the address's own count
-  // allows four failures before it costs anything.
+  const auto T0 = TLogonThrottle::TClock::now();
+  // One login from one address: 250 ms, doubling, at most 16 s; meanwhile even the right
+  // password is refused unchecked.
   const long long Expected[] = {250, 500, 1000, 2000, 4000, 8000, 16000, 16000};
   auto Now = T0;
-  int Failures = 0;
   for (long long E : Expected) {
-    EXPECT_EQ(T.Wait("jan", "a", Now).count(), 0);
-    EXPECT_EQ(T.Failed("jan", "a", Now).count(), E);
-    EXPECT_EQ(T.Wait("jan", "b", Now + TMs(1)).count(), E - 1);  // the login waits anywhere
-    // Once its free failures are spent the address waits for every login; others are free.
-    EXPECT_EQ(T.Wait("ewa", "a", Now + TMs(1)).count() > 0, ++Failures > 4) << Failures;
-    EXPECT_EQ(T.Wait("ewa", "b", Now + TMs(1)).count(), 0);
+    TLogonThrottle::TOutcome R = Try(T, "jan", "a", false, Now);
+    EXPECT_TRUE(R.Checked);
+    EXPECT_EQ(R.Delay.count(), E);
+    R = Try(T, "jan", "a", true, Now + TMs(1));
+    EXPECT_FALSE(R.Checked);
+    EXPECT_FALSE(R.Succeeded);
+    EXPECT_EQ(R.Delay.count(), E - 1);
     Now += TMs(E);
   }
-  // Spraying logins from one address: the fifth failure starts the address's waits.
-  for (int I = 0; I < 4; ++I) EXPECT_EQ(T.Failed("u" + std::to_string(I), "c", Now).count(), 250);
-  EXPECT_EQ(T.Wait("u9", "c", Now).count(), 0);
-  EXPECT_EQ(T.Failed("u9", "c", Now).count(), 250);
-  EXPECT_EQ(T.Failed("u10", "c", Now + TMs(250)).count(), 500);
-  EXPECT_EQ(T.Wait("u11", "c", Now + TMs(250)).count(), 500);
-  // A success clears the login's count (not the address's); counts fade after a quiet spell.
-  T.Succeeded("jan");
-  EXPECT_EQ(T.Wait("jan", "b", Now).count(), 0);
-  EXPECT_EQ(T.Failed("jan", "b", Now).count(), 250);
-  auto Later = Now + TMs(250) + T.Forget + TMs(1);
-  EXPECT_EQ(T.Failed("u10", "d", Later).count(), 250);
+  // The owner at an address that has not failed is checked at once; the login's eight
+  // failures hold the answer back 100 ms doubled after the fourth: 800 ms.
+  TLogonThrottle::TOutcome Owner = Try(T, "jan", "b", true, Now);
+  EXPECT_TRUE(Owner.Succeeded);
+  EXPECT_EQ(Owner.Delay.count(), 800);
+  // The success cleared the login's count: the next attempt elsewhere is not slowed.
+  EXPECT_EQ(Try(T, "jan", "c", true, Now).Delay.count(), 0);
+
+  // Spraying logins from one address: four failures are free for the address, the fifth
+  // starts its waits, for every login.
+  Now += TMs(1);
+  for (const char* L : {"u0", "u1", "u2", "u3"})
+    EXPECT_EQ(Try(T, L, "d", false, Now).Delay.count(), 250);
+  EXPECT_EQ(Try(T, "u4", "d", false, Now).Delay.count(), 250);
+  EXPECT_FALSE(Try(T, "u5", "d", true, Now + TMs(100)).Checked);
+  EXPECT_EQ(Try(T, "u6", "d", false, Now + TMs(250)).Delay.count(), 500);
+  // Counts fade after a quiet spell.
+  const auto Later = Now + TMs(250) + T.Forget + TMs(1);
+  EXPECT_EQ(Try(T, "u7", "d", false, Later).Delay.count(), 250);
+}
+
+TEST(LogonThrottle, GuessesSentTogetherAreCheckedOneAtATime) {
+  TLogonThrottle T;
+  constexpr int Guesses = 20;
+  std::mutex Lock;
+  std::condition_variable Arrived;
+  int Checking = 0;
+  std::atomic<int> Checks{0}, Refused{0};
+  // A check waits (a bounded moment) for the other guesses to reach their checks too: guesses
+  // that are checked side by side all get there.
+  auto SlowCheck = [&] {
+    ++Checks;
+    std::unique_lock<std::mutex> G(Lock);
+    ++Checking;
+    Arrived.notify_all();
+    Arrived.wait_for(G, std::chrono::milliseconds(300), [&] { return Checking == Guesses; });
+    return false;
+  };
+  const auto Now = TLogonThrottle::TClock::now();
+  std::latch Go(Guesses);
+  std::vector<std::thread> Threads;
+  for (int I = 0; I < Guesses; ++I)
+    Threads.emplace_back([&] {
+      Go.arrive_and_wait();
+      if (!T.Attempt("analyst", "x", Now, SlowCheck).Checked) ++Refused;
+    });
+  for (std::thread& Th : Threads) Th.join();
+  EXPECT_EQ(Checks, 1);
+  EXPECT_EQ(Refused, Guesses - 1);
 }
 
 TEST(LogonThrottle, TheTableStaysBoundedAndKeepsTheCostlyCounts) {
   TLogonThrottle T;
   T.MaxEntries = 100;
   auto Now = TLogonThrottle::TClock::now();
-  for (int I = 0; I < 6; ++I) T.Failed("target", "x", Now);
-  for (int I = 0; I < 1000; ++I) T.Failed("spray" + std::to_string(I), "y", Now);
-  // The sprayed single failures made room; the login under attack still waits.
-  EXPECT_EQ(T.Wait("target", "z", Now).count(), 8000);
+  TMs Last{0};
+  for (int I = 0; I < 6; ++I) {
+    Now += Last;
+    Last = Try(T, "target", "x", false, Now).Delay;
+  }
+  EXPECT_EQ(Last.count(), 8000);
+  for (int I = 0; I < 1000; ++I)
+    T.Attempt("spray" + std::to_string(I), "y" + std::to_string(I), Now, [] { return false; });
+  // The sprayed single failures made room; the login under attack still waits at its
+  // address, and is slowed (not refused) elsewhere.
+  EXPECT_FALSE(Try(T, "target", "x", true, Now + TMs(1)).Checked);
+  EXPECT_EQ(Try(T, "target", "z", true, Now + TMs(1)).Delay.count(), 200);
 }
 
 class LogonTest : public test::TWebAppTest {
@@ -72,6 +128,25 @@ class LogonTest : public test::TWebAppTest {
     return FireResponse(Sid, *F->OKButton, "click", {},
                         {{{F->UserEdit->Id(), Login}, {F->PasswordEdit->Id(), Pw}}});
   }
+  // A logon on a new session of a client at Address.
+  TWebResponse LogonFrom(const std::string& Address, const std::string& Login,
+                         const std::string& Pw) {
+    TWebResponse Start = Server->Handle({"GET", "/", {{{"lang", "en"}}}, Address});
+    EXPECT_EQ(Start.Status, 302);
+    const std::string Sid = Start.Header("Location").substr(3, 32);
+    EXPECT_EQ(Server->Handle({"GET", Url(Sid), {}, Address}).Status, 200);
+    auto* F = As<THobLogonForm>(Active(Sid));
+    TWebValues V{{{F->UserEdit->Id(), Login}, {F->PasswordEdit->Id(), Pw}}};
+    V.Add("__page", F->PageId());
+    V.Add("__evt", F->OKButton->Id() + ":click:");
+    TWebResponse R = Server->Handle({"POST", Url(Sid), std::move(V), Address});
+    if (R.Status == 303) {
+      const TMs Delay = R.Delay;
+      R = Server->Handle({"GET", R.Header("Location"), {}, Address});
+      R.Delay = Delay;
+    }
+    return R;
+  }
   static bool WrongPasswordPage(const TWebResponse& R) {
     return R.Status == 200 &&
            R.Body.find("alert('Invalid user name or password.')") != std::string::npos;
@@ -80,7 +155,7 @@ class LogonTest : public test::TWebAppTest {
 
 TEST_F(LogonTest, WrongPasswordsSlowDownWithoutAnyOtherSign) {
   // A wait long enough that no test machine outruns it.
-  Controller->LogonThrottle.LoginRule = {0, TMs(60000), TMs(60000)};
+  Controller->LogonThrottle.PairRule = {0, TMs(60000), TMs(60000)};
   std::string Sid = Open({{{"lang", "en"}}});
   TWebResponse First = Logon(Sid, "jan", "wrong");
   EXPECT_TRUE(WrongPasswordPage(First));
@@ -96,6 +171,45 @@ TEST_F(LogonTest, WrongPasswordsSlowDownWithoutAnyOtherSign) {
   EXPECT_EQ(FireResponse(Other, *As<THobLogonForm>(Active(Other))->DemoButton, "click").Delay,
             TMs(0));
   EXPECT_EQ(Module(Other).UserName, "Guest");
+}
+
+TEST_F(LogonTest, AnAttackedLoginStillLetsItsOwnerOnFromAnAddressThatHasNotFailed) {
+  // Attackers at many addresses, each failing until it must wait.
+  for (int I = 0; I < 40; ++I) {
+    const std::string Address = "10.1.0." + std::to_string(I);
+    EXPECT_TRUE(WrongPasswordPage(LogonFrom(Address, "jan", "guess")));
+    TWebResponse Again = LogonFrom(Address, "jan", "secret");
+    EXPECT_TRUE(WrongPasswordPage(Again)) << "a waiting address is not checked";
+  }
+  // The owner comes in from a fresh address, slowed at most by the login's ceiling.
+  TWebResponse Owner = LogonFrom("192.168.1.5", "jan", "secret");
+  EXPECT_EQ(Owner.Status, 200);
+  EXPECT_EQ(Owner.Body.find("alert('"), std::string::npos) << Owner.Body;
+  EXPECT_GT(Owner.Delay.count(), 0);
+  EXPECT_LE(Owner.Delay.count(), Controller->LogonThrottle.LoginRule.MaxDelay.count());
+}
+
+TEST_F(LogonTest, TheUsersFileIsReadOnceAndAgainWhenItChanges) {
+  const std::size_t Before = UsersFileReadCount();
+  for (int I = 0; I < 3; ++I) {
+    std::string Sid = Open({{{"lang", "en"}}});
+    Logon(Sid, "jan", "secret");
+    EXPECT_EQ(Module(Sid).UserName, "Jan");
+    std::string Demo = Open({{{"lang", "en"}}});
+    FireResponse(Demo, *As<THobLogonForm>(Active(Demo))->DemoButton, "click");
+    EXPECT_EQ(Module(Demo).UserName, "Guest");
+  }
+  EXPECT_EQ(UsersFileReadCount() - Before, 1u);
+  // A new account is known at the next logon, and the old password no longer works.
+  Write(Files + "Quin.pwd", UsersFileXml({{"jan", "changed", "Jan", "Jan"},
+                                          {"ewa", "pw", "Ewa", "Jan"},
+                                          {GuestLogin, GuestPassword, "Guest", "Guest"}}));
+  std::string Ewa = Open({{{"lang", "en"}}});
+  Logon(Ewa, "ewa", "pw");
+  EXPECT_EQ(Module(Ewa).UserName, "Ewa");
+  std::string Jan = Open({{{"lang", "en"}}});
+  EXPECT_TRUE(WrongPasswordPage(Logon(Jan, "jan", "secret")));
+  EXPECT_EQ(UsersFileReadCount() - Before, 2u);
 }
 
 TEST_F(LogonTest, OverlongCredentialsAreRefusedAndNotEchoed) {

@@ -363,15 +363,28 @@ TEST_F(RepWindowTest, ChartPaneWritesAJpegServedOnlyToItsSession) {
   EXPECT_EQ(B.Height, 387);
   // Quality 80: the standard luminance table's first entry 16 at 40 percent.
   EXPECT_EQ(JpegQuantTables(Jpeg)[0].at(0), 6);
-  // The page shows it; the address serves it to this session only.
-  const std::string Url = "/Files/Quin/TMPCharts/" + CurrentId() + "/Chart" +
-                          std::to_string(Pane->ImageNumber) + ".jpg";
-  EXPECT_NE(P.find(Url), std::string::npos);
+  // The page shows it under a random name of its own: neither the session's identifier nor
+  // the chart's number is in its address.
+  const std::size_t At = P.find("/Files/Quin/TMPCharts/");
+  ASSERT_NE(At, std::string::npos);
+  const std::string Url = P.substr(At, std::string("/Files/Quin/TMPCharts/").size() + 32 + 4);
+  EXPECT_EQ(Url.substr(Url.size() - 4), ".jpg");
+  EXPECT_EQ(Url.find(CurrentId()), std::string::npos);
+  EXPECT_EQ(P.find("/Chart" + std::to_string(Pane->ImageNumber)), std::string::npos);
   TWebResponse R = Server->Handle({"GET", Url, {}});
   EXPECT_EQ(R.Status, 200);
-  EXPECT_EQ(R.Body, Jpeg);
+  ASSERT_TRUE(R.File);
+  EXPECT_EQ(R.File->ReadAll(), Jpeg);
+  // The file's place on disk is no address.
+  EXPECT_EQ(Server
+                ->Handle({"GET",
+                          "/Files/Quin/TMPCharts/" + CurrentId() + "/Chart" +
+                              std::to_string(Pane->ImageNumber) + ".jpg",
+                          {}})
+                .Status,
+            404);
   std::string Other = Url;
-  Other.replace(Other.find(CurrentId()), 32, std::string(32, 'a'));
+  Other.replace(Other.size() - 36, 32, std::string(32, 'a'));
   EXPECT_EQ(Server->Handle({"GET", Other, {}}).Status, 404);
 
   // Printing the chart gives a page with the image's address.
@@ -388,9 +401,17 @@ TEST_F(RepWindowTest, PrintPageIsWrittenServedAndDeletedWithTheSession) {
   const std::string Id = CurrentId();
   TWebResponse Answer = FireResponse(Sid, *Window()->IWMenu, "click",
                                      PathOf(Window()->RepPrintMenu), WithPageValues({}));
-  const std::string Url = "/FilesNC/Quin/TMPReports/" + Id + "/report.html";
-  // The page opens the print in a new window.
-  EXPECT_NE(Answer.Body.find("window.open('" + JsEscape(Url) + "')"), std::string::npos);
+  // The page opens the print in a new window, at an address that does not name the session.
+  const std::string Open = "window.open('";
+  const std::size_t At = Answer.Body.find(Open);
+  ASSERT_NE(At, std::string::npos);
+  const std::string Url = Answer.Body.substr(
+      At + Open.size(), Answer.Body.find('\'', At + Open.size()) - At - Open.size());
+  EXPECT_EQ(Url.rfind("/FilesNC/Quin/TMPReports/", 0), 0u) << Url;
+  EXPECT_EQ(Url.find(Id), std::string::npos) << Url;
+  EXPECT_NE(Answer.Body.find(Open + Url + "','_blank','noopener')"), std::string::npos);
+  EXPECT_EQ(Server->Handle({"GET", "/FilesNC/Quin/TMPReports/" + Id + "/report.html", {}}).Status,
+            404);
   const std::string File = Files + "TMPReports/" + Id + "/report.html";
   const std::string Html = ReadAll(File);
   EXPECT_NE(Html.find("<table class=main"), std::string::npos);
@@ -399,7 +420,8 @@ TEST_F(RepWindowTest, PrintPageIsWrittenServedAndDeletedWithTheSession) {
             std::string::npos);
   TWebResponse R = Server->Handle({"GET", Url, {}});
   EXPECT_EQ(R.Status, 200);
-  EXPECT_EQ(R.Body, Html);
+  ASSERT_TRUE(R.File);
+  EXPECT_EQ(R.File->ReadAll(), Html);
   EXPECT_EQ(R.Header("Cache-Control"), "no-store");
   // Printing again replaces the one page of the session.
   ChooseLayer(1);
