@@ -72,7 +72,7 @@ struct TWebServerSettings {
 class TWebServer {
  public:
   explicit TWebServer(TWebServerSettings Settings);
-  ~TWebServer();
+  virtual ~TWebServer();
   TWebServer(const TWebServer&) = delete;
   TWebServer& operator=(const TWebServer&) = delete;
 
@@ -89,8 +89,9 @@ class TWebServer {
   const TWebServerSettings& Settings() const { return FSettings; }
 
   // Serves one request without sockets; the HTTP server calls it for every request: for a web
-  // file on its I/O thread, for anything else on a worker.
-  TWebResponse Handle(const TWebRequest& Request);
+  // file on its I/O thread, for anything else on a worker. What it throws is logged and
+  // answered with status 500 there (a derived server may add to it, e.g. in tests).
+  virtual TWebResponse Handle(const TWebRequest& Request);
 
   // Listens on Host:Port (never sharing it) with the worker pool; returns once listening.
   // Raises Exception with a clear text when the address cannot be bound.
@@ -134,6 +135,9 @@ class TWebServer {
   TWebResponse EndedSession(const TWebRequest& Request, const std::string& Sid,
                             const std::string& Rest);
   TWebResponse Route(const TWebRequest& Request);
+  // Answers a request of the HTTP server through Reply and writes its access line; whatever
+  // Handle throws is logged and answered with status 500.
+  void Serve(const TWebRequest& Request, const std::function<void(TWebResponse)>& Reply) noexcept;
   TWebResponse SessionRequest(const TWebRequest& Request, const std::string& Sid,
                               const std::string& Rest);
   TWebResponse PageRequest(TWebSession& Session, const TWebRequest& Request);

@@ -8,6 +8,7 @@
 
 #include "base/exception.h"
 #include "base/langmanager.h"
+#include "base/log.h"
 #include "base/scopeguard.h"
 #include "platform/charset.h"
 #include "platform/httptransport.h"
@@ -98,6 +99,8 @@ void TWebServer::CloseSession(const TSessionPtr& Session) {
     if (OnCloseSession) OnCloseSession(*Session);
   } catch (...) {
     // A failing close handler must not keep the session alive.
+    TLogScope Scope(Session->Id(), {});
+    LogCaught(TLogLevel::Error, "closing the session failed");
   }
   LangBind.reset();
   Session->CloseAll();
@@ -294,21 +297,26 @@ void TWebServer::Start() {
   const std::string& Files = FSettings.FilesUrl;
   auto Http = std::make_unique<THttpTransport>(
       H, [this, P, &Files](TWebRequest Request, THttpTransport::TReply Reply) {
-        // A web file is a small read of a cached file: it is answered at once. The session
-        // folders' files (report pages) may be larger and go to a worker like the pages.
-        bool Asset = Request.Path.compare(0, Files.size(), Files) == 0 &&
-                     Request.Path.find("/TMP", Files.size() - 1) == std::string::npos;
-        if (Asset || Request.Path == "/favicon.ico") return Reply(Handle(Request));
-        // Requests of one session are served one after the other: while one runs, the others
-        // wait without holding a worker.
-        TSessionPtr S = SessionOf(Request.Path);
-        std::function<void()> Job = [this, Request = std::move(Request), Reply = std::move(Reply)] {
-          Reply(Handle(Request));
-        };
-        if (S)
-          RunInTurn(S, std::move(Job));
-        else
-          P->Post(std::move(Job));
+        // Nothing thrown leaves for the I/O thread's loop: Serve logs and answers what a
+        // request throws, and this catches what taking the request may (out of memory).
+        try {
+          // A web file is a small read of a cached file: it is answered at once. The session
+          // folders' files (report pages) may be larger and go to a worker like the pages.
+          bool Asset = Request.Path.compare(0, Files.size(), Files) == 0 &&
+                       Request.Path.find("/TMP", Files.size() - 1) == std::string::npos;
+          if (Asset || Request.Path == "/favicon.ico") return Serve(Request, Reply);
+          // Requests of one session are served one after the other: while one runs, the
+          // others wait without holding a worker.
+          TSessionPtr S = SessionOf(Request.Path);
+          std::function<void()> Job = [this, Request = std::move(Request),
+                                       Reply = std::move(Reply)] { Serve(Request, Reply); };
+          if (S)
+            RunInTurn(S, std::move(Job));
+          else
+            P->Post(std::move(Job));
+        } catch (...) {
+          LogCaught(TLogLevel::Error, "a request could not be taken");
+        }
       });
   auto DropPool = OnScopeFail([&] { FPool.reset(); });
   Http->Start();

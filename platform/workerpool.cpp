@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "base/log.h"
+
 namespace quin {
 
 TWorkerPool::TWorkerPool(int Threads) {
@@ -57,7 +59,13 @@ void TWorkerPool::Work() {
       break;
     }
     G.unlock();
-    Job();
+    try {
+      Job();
+    } catch (...) {
+      // A job's failure ends the job, never the thread (nor, through std::terminate, the
+      // program).
+      LogCaught(TLogLevel::Error, "a job of the worker pool failed");
+    }
     Job = nullptr;
     G.lock();
   }

@@ -18,7 +18,7 @@ class TWorkerPool {
   TWorkerPool(const TWorkerPool&) = delete;
   TWorkerPool& operator=(const TWorkerPool&) = delete;
 
-  // Queues Job; false (Job dropped) once the pool is stopping.
+  // Queues Job; false (Job dropped) once the pool is stopping. What a job throws is logged.
   bool Post(std::function<void()> Job);
   // Drops the jobs not started yet and waits until the running ones end, at most Grace; true
   // when every thread has ended. After a false result the threads that still run are left to

@@ -9,7 +9,12 @@
 #include <latch>
 #include <mutex>
 #include <set>
+#include <stdexcept>
+#include <string>
 #include <thread>
+#include <vector>
+
+#include "base/log.h"
 
 namespace quin {
 namespace {
@@ -59,6 +64,31 @@ TEST(WorkerPool, StopDropsWaitingJobsAndWaitsForTheRunningOne) {
   EXPECT_EQ(Ran.load(), 1);
   EXPECT_FALSE(Pool.Post([&] { ++Ran; }));
   EXPECT_EQ(Ran.load(), 1);
+}
+
+TEST(WorkerPool, AJobThatThrowsIsLoggedAndTheThreadGoesOn) {
+  std::vector<std::string> Lines;
+  std::mutex Lock;
+  TLogSink Former = SetLogSink([&](std::string_view L) {
+    std::lock_guard<std::mutex> G(Lock);
+    Lines.emplace_back(L);
+  });
+  {
+    TWorkerPool Pool(1);
+    ASSERT_TRUE(Pool.Post([] { throw std::runtime_error("job failed"); }));
+    ASSERT_TRUE(Pool.Post([] { throw std::bad_alloc(); }));
+    std::promise<void> Ran;
+    ASSERT_TRUE(Pool.Post([&] { Ran.set_value(); }));
+    EXPECT_EQ(Ran.get_future().wait_for(std::chrono::seconds(60)), std::future_status::ready);
+    EXPECT_TRUE(Pool.Stop(std::chrono::seconds(60)));
+  }
+  SetLogSink(Former);
+  ASSERT_EQ(Lines.size(), 2u);
+  EXPECT_NE(Lines[0].find(" ERROR: a job of the worker pool failed: job failed"), std::string::npos)
+      << Lines[0];
+  EXPECT_NE(Lines[1].find(" ERROR: a job of the worker pool failed: out of memory"),
+            std::string::npos)
+      << Lines[1];
 }
 
 TEST(WorkerPool, AnIdlePoolStopsAtOnce) {
