@@ -73,7 +73,6 @@ int main(int argc, char** argv) {
       return Usage("unknown option " + A);
     }
   }
-  TuneHeapForServing();
   SetProgramArguments(LangArgs);
   RegisterWebClasses();
   SetApplicationTitle("Quinview Server");
