@@ -2,6 +2,7 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <atomic>
 #include <memory>
 #include <mutex>
@@ -14,6 +15,7 @@ namespace quin {
 namespace {
 
 std::atomic<bool> ProbingEnabled{true};
+std::atomic<long> TimeoutMs{10000};
 std::once_flag CurlInitOnce;
 
 bool HasNul(std::string_view S) { return S.find('\0') != std::string_view::npos; }
@@ -29,6 +31,11 @@ struct CurlFree {
 bool URLProbing() { return ProbingEnabled.load(); }
 void SetURLProbing(bool Enabled) { ProbingEnabled.store(Enabled); }
 
+std::chrono::milliseconds SetURLProbeTimeout(std::chrono::milliseconds Total) {
+  const long Ms = static_cast<long>(std::max<std::chrono::milliseconds::rep>(Total.count(), 1));
+  return std::chrono::milliseconds(TimeoutMs.exchange(Ms));
+}
+
 bool URLExists(std::string_view URL) {
   if (!URLProbing()) return true;
   if (URL.empty() || HasNul(URL)) return false;
@@ -38,14 +45,15 @@ bool URLExists(std::string_view URL) {
   std::unique_ptr<CURL, CurlFree> C(curl_easy_init());
   if (!C) return false;
   const std::string Agent = ApplicationTitle();
+  const long Total = TimeoutMs.load();
   CURL* H = C.get();
   if (curl_easy_setopt(H, CURLOPT_URL, Address.c_str()) != CURLE_OK ||
       curl_easy_setopt(H, CURLOPT_PROTOCOLS_STR, "http,https") != CURLE_OK ||
       curl_easy_setopt(H, CURLOPT_REDIR_PROTOCOLS_STR, "http,https") != CURLE_OK ||
       curl_easy_setopt(H, CURLOPT_FOLLOWLOCATION, 1L) != CURLE_OK ||
       curl_easy_setopt(H, CURLOPT_MAXREDIRS, 5L) != CURLE_OK ||
-      curl_easy_setopt(H, CURLOPT_CONNECTTIMEOUT_MS, 5000L) != CURLE_OK ||
-      curl_easy_setopt(H, CURLOPT_TIMEOUT_MS, 10000L) != CURLE_OK ||
+      curl_easy_setopt(H, CURLOPT_CONNECTTIMEOUT_MS, std::min(5000L, Total)) != CURLE_OK ||
+      curl_easy_setopt(H, CURLOPT_TIMEOUT_MS, Total) != CURLE_OK ||
       curl_easy_setopt(H, CURLOPT_NOSIGNAL, 1L) != CURLE_OK ||
       curl_easy_setopt(H, CURLOPT_USERAGENT, Agent.c_str()) != CURLE_OK ||
       curl_easy_setopt(H, CURLOPT_HTTPGET, 1L) != CURLE_OK ||

@@ -2,18 +2,22 @@
 // probe addresses link).
 #pragma once
 
+#include <chrono>
 #include <string_view>
 
 namespace quin {
 
 // Whether an HTTP GET for URL is answered with status 200 or 401. "http://" is put in front
 // when URL has no "://". Only http and https are used, also for redirects (at most 5); 5 s to
-// connect and 10 s in all; the application title as user agent; the proxy from the
-// environment (http_proxy, https_proxy, no_proxy); the body is discarded.
-// When probing is switched off (SetURLProbing(false)) no request is made and the answer is
-// true, so that callers carry on as if every address answered.
+// connect and 10 s in all (SetURLProbeTimeout); the application title as user agent; the proxy from
+// the environment (http_proxy, https_proxy, no_proxy); the body is discarded. When probing is
+// switched off (SetURLProbing(false)) no request is made and the answer is true, so that callers
+// carry on as if every address answered.
 bool URLExists(std::string_view URL);
 bool URLProbing();
 void SetURLProbing(bool Enabled);
+// How long a probe may take in all (10 s unless set; connecting takes at most 5 s of it).
+// Returns the previous time-out.
+std::chrono::milliseconds SetURLProbeTimeout(std::chrono::milliseconds Total);
 
 }  // namespace quin
