@@ -35,6 +35,7 @@
 namespace quin {
 
 class THttpTransport;
+class TJobLimit;
 class TOrvLangManager;
 class TWorkerPool;
 
@@ -43,6 +44,11 @@ struct TWebServerSettings {
   int Port = 8888;  // 0: any free port (see TWebServer::Port)
   std::chrono::milliseconds SessionTimeout{60000};
   int ThreadPoolSize = 255;
+  // Sessions whose requests run at once (a session's request may compute its tables, which
+  // keeps a core busy): the others' requests wait in order, holding no worker, so that as many
+  // computations run as the machine has cores for and the workers stay free for the rest.
+  // 0: twice the cores, at least 4 (room for requests that wait on a file or a program).
+  int MaxBusySessions = 0;
   // Folders end with '/'. FilesFolder defaults to AppPath + "Files/Quin/", CacheFolder to
   // AppPath + "UserCache/".
   std::string AppPath;
@@ -68,6 +74,9 @@ struct TWebServerSettings {
   // How long Stop waits for page handlers still running.
   std::chrono::milliseconds StopGrace{3000};
 };
+
+// The limit of busy sessions Settings give (MaxBusySessions, or its default).
+int BusySessionLimit(const TWebServerSettings& Settings);
 
 class TWebServer {
  public:
@@ -178,6 +187,7 @@ class TWebServer {
   std::unique_ptr<TAssetCache> FAssets;
 
   std::unique_ptr<TWorkerPool> FPool;
+  std::unique_ptr<TJobLimit> FSessionJobs;  // the busy sessions' requests, over FPool
   std::unique_ptr<THttpTransport> FHttp;
   std::string FAddress;
   int FPort = 0;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <optional>
+#include <thread>
 
 #include "base/exception.h"
 #include "base/langmanager.h"
@@ -41,6 +42,11 @@ std::string NewSessionId() {
 }
 
 }  // namespace
+
+int BusySessionLimit(const TWebServerSettings& Settings) {
+  if (Settings.MaxBusySessions > 0) return Settings.MaxBusySessions;
+  return static_cast<int>(std::max(4u, 2 * std::thread::hardware_concurrency()));
+}
 
 std::size_t TWebServer::SessionCount() const {
   std::lock_guard<std::mutex> G(FSessionsLock);
@@ -254,7 +260,7 @@ void TWebServer::RunInTurn(const TSessionPtr& Session, std::function<void()> Job
     }
     Session->FInTurn = true;
   }
-  FPool->Post([this, Session, Job = std::move(Job)] {
+  FSessionJobs->Post([this, Session, Job = std::move(Job)] {
     Job();
     NextTurn(Session);
   });
@@ -271,7 +277,7 @@ void TWebServer::NextTurn(const TSessionPtr& Session) {
     Next = std::move(Session->FWaiting.front());
     Session->FWaiting.pop_front();
   }
-  FPool->Post([this, Session, Next = std::move(Next)] {
+  FSessionJobs->Post([this, Session, Next = std::move(Next)] {
     Next();
     NextTurn(Session);
   });
@@ -293,6 +299,7 @@ void TWebServer::Start() {
   H.MaxConnectionsPerAddress = FSettings.MaxConnectionsPerAddress;
   H.TrustedProxies = FSettings.TrustedProxies;
   FPool = std::make_unique<TWorkerPool>(FSettings.ThreadPoolSize);
+  FSessionJobs = std::make_unique<TJobLimit>(*FPool, BusySessionLimit(FSettings));
   TWorkerPool* P = FPool.get();
   const std::string& Files = FSettings.FilesUrl;
   auto Http = std::make_unique<THttpTransport>(
@@ -318,7 +325,10 @@ void TWebServer::Start() {
           LogCaught(TLogLevel::Error, "a request could not be taken");
         }
       });
-  auto DropPool = OnScopeFail([&] { FPool.reset(); });
+  auto DropPool = OnScopeFail([&] {
+    FPool.reset();
+    FSessionJobs.reset();
+  });
   Http->Start();
   FAddress = Http->Address();
   FPort = Http->Port();
@@ -340,14 +350,17 @@ bool TWebServer::Stop() {
         for (auto& Job : S->FWaiting) Dropped.push_back(std::move(Job));
         S->FWaiting.clear();
       }
+      FSessionJobs->DropWaiting();
     }
     if (Ended) {
       FHttp.reset();
       FPool.reset();
+      FSessionJobs.reset();
     } else {
       // A handler still runs and will answer through them: they stay until the process ends.
       (void)FHttp.release();
       (void)FPool.release();
+      (void)FSessionJobs.release();
     }
   }
   {

@@ -18,7 +18,6 @@
 
 #include "base/format.h"
 #include "base/langmanager.h"
-#include "platform/serverheap.h"
 #include "platform/webserver.h"
 #include "platform/websession.h"
 #include "web/controller.h"
@@ -40,7 +39,6 @@ int Usage(const std::string& Error) {
 
 int main(int argc, char** argv) {
   using namespace quin;
-  StartWithThreadCaches(argv);
   std::vector<std::string> Args(argv + 1, argv + argc);
   std::string App, Report;
   int Sessions = 1, Port = 0, Timeout = 60000;

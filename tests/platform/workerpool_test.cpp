@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <condition_variable>
 #include <future>
 #include <latch>
 #include <mutex>
@@ -89,6 +91,47 @@ TEST(WorkerPool, AJobThatThrowsIsLoggedAndTheThreadGoesOn) {
   EXPECT_NE(Lines[1].find(" ERROR: a job of the worker pool failed: out of memory"),
             std::string::npos)
       << Lines[1];
+}
+
+TEST(WorkerPool, ALimitRunsAtMostItsCountAtOnceAndTheWaitingHoldNoThread) {
+  TWorkerPool Pool(4);
+  TJobLimit Limit(Pool, 2);
+  std::mutex Lock;
+  std::condition_variable Changed;
+  int Running = 0, MostAtOnce = 0, Finished = 0;
+  bool Release = false;
+  std::vector<int> Order;
+  for (int I = 0; I < 6; ++I)
+    ASSERT_TRUE(Limit.Post([&, I] {
+      std::unique_lock<std::mutex> G(Lock);
+      Order.push_back(I);
+      MostAtOnce = std::max(MostAtOnce, ++Running);
+      Changed.notify_all();
+      Changed.wait(G, [&] { return Release; });
+      --Running;
+      ++Finished;
+      Changed.notify_all();
+    }));
+  {
+    std::unique_lock<std::mutex> G(Lock);
+    Changed.wait(G, [&] { return Running == 2; });
+  }
+  // Two of the pool's four threads are free: a job posted to the pool itself runs at once,
+  // although four of the limit's jobs wait.
+  std::promise<void> Direct;
+  ASSERT_TRUE(Pool.Post([&] { Direct.set_value(); }));
+  EXPECT_EQ(Direct.get_future().wait_for(std::chrono::seconds(60)), std::future_status::ready);
+  {
+    std::unique_lock<std::mutex> G(Lock);
+    EXPECT_EQ(Running, 2);
+    Release = true;
+    Changed.notify_all();
+    Changed.wait(G, [&] { return Finished == 6; });
+  }
+  EXPECT_EQ(MostAtOnce, 2);
+  // The waiting ones started in the order they came.
+  EXPECT_EQ(std::vector<int>(Order.begin() + 2, Order.end()), (std::vector<int>{2, 3, 4, 5}));
+  EXPECT_TRUE(Pool.Stop(std::chrono::seconds(60)));
 }
 
 TEST(WorkerPool, AnIdlePoolStopsAtOnce) {
