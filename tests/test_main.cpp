@@ -13,6 +13,9 @@ extern "C" const char* __asan_default_options() {  // NOLINT(bugprone-reserved-i
 extern "C" const char* __ubsan_default_options() {  // NOLINT(bugprone-reserved-identifier)
   return "print_stacktrace=1:halt_on_error=1";
 }
+extern "C" const char* __tsan_default_options() {  // NOLINT(bugprone-reserved-identifier)
+  return "halt_on_error=1:second_deadlock_stack=1";
+}
 
 int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
