@@ -2,6 +2,7 @@
 
 #include "analysis/pelsurvey.h"
 #include "base/langmanager.h"
+#include "base/log.h"
 #include "base/orvbinary.h"
 #include "base/orvexceptions.h"
 #include "base/orvfiles.h"
@@ -84,6 +85,9 @@ void TPelRWObjectFile::ReadBlock(TPelParFileScanner& Scanner, TOrvMsgList& MsgLi
         Elem->Obj = std::move(Obj);
       }
     } catch (const std::exception&) {
+      // Kept as its text below; the reader's messages say why.
+      LogCaught(TLogLevel::Warning,
+                "an object of a definition file cannot be read (" + Class->Keyword() + ")");
       Elem->Obj.reset();
     }
   }

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
 
 #include "analysis/pelrwobject.h"
 #include "base/collation.h"
 #include "base/langmanager.h"
+#include "base/log.h"
 #include "base/text.h"
 #include "deflang/rixscanner.h"
 #include "deflang/rixwriter.h"
@@ -147,7 +149,14 @@ void TPelTableSortParams::Sort(int From, int To, const std::vector<std::string>&
     };
     std::stable_sort(P.begin() + From, P.begin() + End + 1,
                      [&](int A, int B) { return Compare(A, B) * D < 0; });
+  } catch (const std::bad_alloc&) {
+    // Out of memory the table's computation cannot succeed either: it goes on to the caller.
+    ResetOrder(/*Reset1=*/true, /*Reset2=*/true, /*ClearKeys=*/true, static_cast<int>(Perm1.size()),
+               static_cast<int>(Perm2.size()));
+    throw;
   } catch (...) {
+    // The items keep their order unsorted.
+    LogCaught(TLogLevel::Warning, "the table's items cannot be sorted");
     ResetOrder(/*Reset1=*/true, /*Reset2=*/true, /*ClearKeys=*/true, static_cast<int>(Perm1.size()),
                static_cast<int>(Perm2.size()));
   }

@@ -2,6 +2,7 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <deque>
@@ -19,6 +20,7 @@ namespace quin {
 namespace {
 
 std::atomic<bool> ProbingEnabled{true};
+std::atomic<long> TimeoutMs{10000};
 std::once_flag CurlInitOnce;
 
 bool HasNul(std::string_view S) { return S.find('\0') != std::string_view::npos; }
@@ -126,12 +128,18 @@ bool WaitForURLProbes(std::chrono::milliseconds Timeout, bool Forget) {
   return Prober().Wait(Timeout, Forget);
 }
 
+std::chrono::milliseconds SetURLProbeTimeout(std::chrono::milliseconds Total) {
+  const long Ms = static_cast<long>(std::max<std::chrono::milliseconds::rep>(Total.count(), 1));
+  return std::chrono::milliseconds(TimeoutMs.exchange(Ms));
+}
+
 bool URLExists(std::string_view URL) {
   if (!URLProbing()) return true;
   if (URL.empty() || HasNul(URL)) return false;
   if (InBackground.load()) return Prober().Exists(std::string(URL));
   if (TURLProbe Probe = Prober().Probe()) return Probe(URL);
-  return HttpProbe(URL, 5000, 10000, nullptr);
+  const long Total = TimeoutMs.load();
+  return HttpProbe(URL, std::min(5000L, Total), Total, nullptr);
 }
 
 namespace {

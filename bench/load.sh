@@ -34,7 +34,8 @@ cp -r "$build/web/Files" "$work/app/"
 
 # Starts the server on a port the system chooses; sets server_pid and port.
 start_server() {
-  "$build/web/quinview-server" --host 127.0.0.1 --port 0 --app-dir "$work/app/" \
+  # With the heap setting of the deployment (README).
+  GLIBC_TUNABLES=glibc.malloc.tcache_count=250 "$build/web/quinview-server" --host 127.0.0.1 --port 0 --app-dir "$work/app/" \
     >"$work/server.log" 2>&1 &
   server_pid=$!
   for _ in $(seq 100); do

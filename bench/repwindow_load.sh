@@ -30,7 +30,8 @@ reports="$work/app/Files/Quin/Surveys/Guest/media2024.reports"
 mkdir -p "$reports"
 cp bench/reports/demo_load.zor "$reports/"
 
-"$build/web/quin-report-session" --app-dir "$work/app/" --report demo_load.zor \
+# With the heap setting of the deployment (README).
+GLIBC_TUNABLES=glibc.malloc.tcache_count=250 "$build/web/quin-report-session" --app-dir "$work/app/" --report demo_load.zor \
   --sessions "$sessions" --session-timeout 600000 >"$work/sessions.txt" 2>&1 &
 server_pid=$!
 for _ in $(seq 600); do

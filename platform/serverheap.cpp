@@ -1,48 +1,11 @@
 #include "platform/serverheap.h"
 
 #include <malloc.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cstdlib>
-#include <string>
 #include <thread>
 
 namespace quin {
-
-namespace {
-
-constexpr const char* kTunables = "GLIBC_TUNABLES";
-constexpr const char* kCacheSize = "glibc.malloc.tcache_count=250";
-// Set in the restarted program: "-" when the caller had no GLIBC_TUNABLES, else "+" and its
-// value.
-constexpr const char* kRestarted = "QUIN_HEAP_RESTARTED";
-
-void RestoreTunables(const std::string& Saved) {
-  if (Saved.empty() || Saved[0] != '+')
-    unsetenv(kTunables);
-  else
-    setenv(kTunables, Saved.c_str() + 1, 1);
-  unsetenv(kRestarted);
-}
-
-}  // namespace
-
-void StartWithThreadCaches(char** Argv) {
-  if (const char* Saved = std::getenv(kRestarted)) {
-    RestoreTunables(Saved);
-    return;
-  }
-  const char* Old = std::getenv(kTunables);
-  const std::string Given = Old ? Old : "";
-  if (Given.find("glibc.malloc.tcache_count") != std::string::npos || !Argv || !Argv[0]) return;
-  const std::string Saved = Old ? "+" + Given : "-";
-  setenv(kRestarted, Saved.c_str(), 1);
-  setenv(kTunables, (Given.empty() ? std::string(kCacheSize) : Given + ":" + kCacheSize).c_str(),
-         1);
-  execv("/proc/self/exe", Argv);
-  RestoreTunables(Saved);
-}
 
 void TuneHeapForServing() {
   // Pages are served by a pool of many threads, and glibc gives each new thread its own heap,

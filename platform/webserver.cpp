@@ -12,6 +12,7 @@
 
 #include "base/exception.h"
 #include "base/langmanager.h"
+#include "base/log.h"
 #include "base/text.h"
 #include "platform/charset.h"
 #include "platform/html.h"
@@ -99,6 +100,33 @@ TWebResponse TWebServer::Handle(const TWebRequest& Request) {
   TWebResponse R = Route(Request);
   THttpTransport::AddSecurityHeaders(R);
   return R;
+}
+
+void TWebServer::Serve(const TWebRequest& Request,
+                       const std::function<void(TWebResponse)>& Reply) noexcept {
+  try {
+    const auto Started = std::chrono::steady_clock::now();
+    const std::string_view Path = Request.Path;
+    const bool OfSession = Path.compare(0, 3, "/s/") == 0 && IsSessionId(Path.substr(3, 32));
+    TLogScope Scope(OfSession ? Path.substr(3, 32) : std::string_view(), Path);
+    TWebResponse R;
+    try {
+      R = Handle(Request);
+    } catch (...) {
+      LogCaught(TLogLevel::Error, "the request failed");
+      R = TextResponse(500, "The server could not answer this request.");
+      THttpTransport::AddSecurityHeaders(R);
+    }
+    const auto Ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                        std::chrono::steady_clock::now() - Started)
+                        .count();
+    Log(TLogLevel::Info, Request.ClientAddress + " " + Request.Method + " " +
+                             std::to_string(R.Status) + " " + std::to_string(R.Body.size()) +
+                             " B " + std::to_string(Ms) + " ms");
+    Reply(std::move(R));
+  } catch (...) {
+    LogCaught(TLogLevel::Error, "the request could not be answered");
+  }
 }
 
 TWebResponse TWebServer::Route(const TWebRequest& Request) {
@@ -209,10 +237,13 @@ void TWebServer::RunHandler(TWebSession& Session, const std::function<void()>& H
   try {
     Handler();
   } catch (const Exception& E) {
+    LogCaught(TLogLevel::Warning, "a page's handler failed");
     Session.Alert(E.Message);
   } catch (const std::exception& E) {
+    LogCaught(TLogLevel::Warning, "a page's handler failed");
     Session.Alert(E.what());
   } catch (...) {
+    LogCaught(TLogLevel::Error, "a page's handler failed");
     Session.Alert("Unknown error.");
   }
   Session.FInEvent = false;
@@ -325,6 +356,7 @@ TWebResponse TWebServer::RenderActive(TWebSession& Session) {
   try {
     R.Body = F->RenderPage();
   } catch (const std::exception& E) {
+    LogCaught(TLogLevel::Error, "the page cannot be shown");
     R = TextResponse(500, E.what());
   }
   Session.FInEvent = false;

@@ -39,6 +39,7 @@
 namespace quin {
 
 class THttpTransport;
+class TJobLimit;
 class TOrvLangManager;
 class TWorkerPool;
 
@@ -47,6 +48,11 @@ struct TWebServerSettings {
   int Port = 8888;  // 0: any free port (see TWebServer::Port)
   std::chrono::milliseconds SessionTimeout{60000};
   int ThreadPoolSize = 255;
+  // Sessions whose requests run at once (a session's request may compute its tables, which
+  // keeps a core busy): the others' requests wait in order, holding no worker, so that as many
+  // computations run as the machine has cores for and the workers stay free for the rest.
+  // 0: twice the cores, at least 4 (room for requests that wait on a file or a program).
+  int MaxBusySessions = 0;
   // Folders end with '/'. FilesFolder defaults to AppPath + "Files/Quin/", CacheFolder to
   // AppPath + "UserCache/".
   std::string AppPath;
@@ -79,10 +85,13 @@ struct TWebServerSettings {
   std::chrono::milliseconds StopGrace{3000};
 };
 
+// The limit of busy sessions Settings give (MaxBusySessions, or its default).
+int BusySessionLimit(const TWebServerSettings& Settings);
+
 class TWebServer {
  public:
   explicit TWebServer(TWebServerSettings Settings);
-  ~TWebServer();
+  virtual ~TWebServer();
   TWebServer(const TWebServer&) = delete;
   TWebServer& operator=(const TWebServer&) = delete;
 
@@ -106,8 +115,9 @@ class TWebServer {
   const TWebServerSettings& Settings() const { return FSettings; }
 
   // Serves one request without sockets; the HTTP server calls it for every request: for a web
-  // file on its I/O thread, for anything else on a worker.
-  TWebResponse Handle(const TWebRequest& Request);
+  // file on its I/O thread, for anything else on a worker. What it throws is logged and
+  // answered with status 500 there (a derived server may add to it, e.g. in tests).
+  virtual TWebResponse Handle(const TWebRequest& Request);
 
   // Listens on Host:Port (never sharing it) with the worker pool; returns once listening.
   // Raises Exception with a clear text when the address cannot be bound.
@@ -174,6 +184,9 @@ class TWebServer {
   TWebResponse EndedSession(const TWebRequest& Request, const std::string& Sid,
                             const std::string& Rest);
   TWebResponse Route(const TWebRequest& Request);
+  // Answers a request of the HTTP server through Reply and writes its access line; whatever
+  // Handle throws is logged and answered with status 500.
+  void Serve(const TWebRequest& Request, const std::function<void(TWebResponse)>& Reply) noexcept;
   TWebResponse SessionRequest(const TWebRequest& Request, const std::string& Sid,
                               const std::string& Rest);
   TWebResponse PageRequest(TWebSession& Session, const TWebRequest& Request);
@@ -216,6 +229,7 @@ class TWebServer {
   std::unique_ptr<TAssetCache> FAssets;
 
   std::unique_ptr<TWorkerPool> FPool;
+  std::unique_ptr<TJobLimit> FSessionJobs;  // the busy sessions' requests, over FPool
   std::unique_ptr<THttpTransport> FHttp;
   std::string FAddress;
   int FPort = 0;

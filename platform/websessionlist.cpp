@@ -5,9 +5,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <optional>
+#include <thread>
 
 #include "base/exception.h"
 #include "base/langmanager.h"
+#include "base/log.h"
 #include "base/scopeguard.h"
 #include "platform/charset.h"
 #include "platform/httptransport.h"
@@ -40,6 +42,11 @@ std::string NewSessionId() {
 }
 
 }  // namespace
+
+int BusySessionLimit(const TWebServerSettings& Settings) {
+  if (Settings.MaxBusySessions > 0) return Settings.MaxBusySessions;
+  return static_cast<int>(std::max(4u, 2 * std::thread::hardware_concurrency()));
+}
 
 std::size_t TWebServer::SessionCount() const {
   std::lock_guard<std::mutex> G(FSessionsLock);
@@ -106,6 +113,8 @@ void TWebServer::CloseSession(const TSessionPtr& Session) {
     if (OnCloseSession) OnCloseSession(*Session);
   } catch (...) {
     // A failing close handler must not keep the session alive.
+    TLogScope Scope(Session->Id(), {});
+    LogCaught(TLogLevel::Error, "closing the session failed");
   }
   LangBind.reset();
   Session->CloseAll();
@@ -369,7 +378,7 @@ void TWebServer::RunInTurn(const TSessionPtr& Session, std::function<void()> Job
     }
     Session->FInTurn = true;
   }
-  FPool->Post([this, Session, Job = std::move(Job)] {
+  FSessionJobs->Post([this, Session, Job = std::move(Job)] {
     Job();
     NextTurn(Session);
   });
@@ -386,7 +395,7 @@ void TWebServer::NextTurn(const TSessionPtr& Session) {
     Next = std::move(Session->FWaiting.front());
     Session->FWaiting.pop_front();
   }
-  FPool->Post([this, Session, Next = std::move(Next)] {
+  FSessionJobs->Post([this, Session, Next = std::move(Next)] {
     Next();
     NextTurn(Session);
   });
@@ -408,27 +417,36 @@ void TWebServer::Start() {
   H.MaxConnectionsPerAddress = FSettings.MaxConnectionsPerAddress;
   H.TrustedProxies = FSettings.TrustedProxies;
   FPool = std::make_unique<TWorkerPool>(FSettings.ThreadPoolSize);
+  FSessionJobs = std::make_unique<TJobLimit>(*FPool, BusySessionLimit(FSettings));
   TWorkerPool* P = FPool.get();
   const std::string& Files = FSettings.FilesUrl;
   auto Http = std::make_unique<THttpTransport>(
       H, [this, P, &Files](TWebRequest Request, THttpTransport::TReply Reply) {
-        // A web file is a small read of a cached file: it is answered at once. The session
-        // folders' files (report pages) may be larger and go to a worker like the pages.
-        bool Asset = Request.Path.compare(0, Files.size(), Files) == 0 &&
-                     Request.Path.find("/TMP", Files.size() - 1) == std::string::npos;
-        if (Asset || Request.Path == "/favicon.ico") return Reply(Handle(Request));
-        // Requests of one session are served one after the other: while one runs, the others
-        // wait without holding a worker.
-        TSessionPtr S = SessionOf(Request.Path);
-        std::function<void()> Job = [this, Request = std::move(Request), Reply = std::move(Reply)] {
-          Reply(Handle(Request));
-        };
-        if (S)
-          RunInTurn(S, std::move(Job));
-        else
-          P->Post(std::move(Job));
+        // Nothing thrown leaves for the I/O thread's loop: Serve logs and answers what a
+        // request throws, and this catches what taking the request may (out of memory).
+        try {
+          // A web file is a small read of a cached file: it is answered at once. The session
+          // folders' files (report pages) may be larger and go to a worker like the pages.
+          bool Asset = Request.Path.compare(0, Files.size(), Files) == 0 &&
+                       Request.Path.find("/TMP", Files.size() - 1) == std::string::npos;
+          if (Asset || Request.Path == "/favicon.ico") return Serve(Request, Reply);
+          // Requests of one session are served one after the other: while one runs, the
+          // others wait without holding a worker.
+          TSessionPtr S = SessionOf(Request.Path);
+          std::function<void()> Job = [this, Request = std::move(Request),
+                                       Reply = std::move(Reply)] { Serve(Request, Reply); };
+          if (S)
+            RunInTurn(S, std::move(Job));
+          else
+            P->Post(std::move(Job));
+        } catch (...) {
+          LogCaught(TLogLevel::Error, "a request could not be taken");
+        }
       });
-  auto DropPool = OnScopeFail([&] { FPool.reset(); });
+  auto DropPool = OnScopeFail([&] {
+    FPool.reset();
+    FSessionJobs.reset();
+  });
   Http->Start();
   FAddress = Http->Address();
   FPort = Http->Port();
@@ -450,14 +468,17 @@ bool TWebServer::Stop() {
         for (auto& Job : S->FWaiting) Dropped.push_back(std::move(Job));
         S->FWaiting.clear();
       }
+      FSessionJobs->DropWaiting();
     }
     if (Ended) {
       FHttp.reset();
       FPool.reset();
+      FSessionJobs.reset();
     } else {
       // A handler still runs and will answer through them: they stay until the process ends.
       (void)FHttp.release();
       (void)FPool.release();
+      (void)FSessionJobs.release();
     }
   }
   {

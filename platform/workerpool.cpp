@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "base/log.h"
+
 namespace quin {
 
 TWorkerPool::TWorkerPool(int Threads) {
@@ -57,7 +59,13 @@ void TWorkerPool::Work() {
       break;
     }
     G.unlock();
-    Job();
+    try {
+      Job();
+    } catch (...) {
+      // A job's failure ends the job, never the thread (nor, through std::terminate, the
+      // program).
+      LogCaught(TLogLevel::Error, "a job of the worker pool failed");
+    }
     Job = nullptr;
     G.lock();
   }
@@ -80,6 +88,57 @@ bool TWorkerPool::Stop(std::chrono::milliseconds Grace) {
   for (std::thread& T : FThreads)
     if (T.joinable()) T.join();
   return true;
+}
+
+TJobLimit::TJobLimit(TWorkerPool& Pool, int Limit) : FPool(Pool), FLimit(std::max(Limit, 1)) {}
+
+bool TJobLimit::Post(std::function<void()> Job) {
+  {
+    std::lock_guard<std::mutex> G(FLock);
+    if (FRunning >= FLimit) {
+      FWaiting.push_back(std::move(Job));
+      return true;
+    }
+    ++FRunning;
+  }
+  if (FPool.Post([this, Job = std::move(Job)] { Run(Job); })) return true;
+  std::lock_guard<std::mutex> G(FLock);
+  --FRunning;
+  return false;
+}
+
+void TJobLimit::Done() {
+  // The slot goes to the job that waited longest.
+  for (;;) {
+    std::function<void()> Next;
+    {
+      std::lock_guard<std::mutex> G(FLock);
+      if (FWaiting.empty()) {
+        --FRunning;
+        return;
+      }
+      Next = std::move(FWaiting.front());
+      FWaiting.pop_front();
+    }
+    // Through the pool rather than on here: the pool's order stays fair to the jobs posted to
+    // it directly.
+    if (FPool.Post([this, Next = std::move(Next)] { Run(Next); })) return;
+  }
+}
+
+void TJobLimit::Run(const std::function<void()>& Job) {
+  try {
+    Job();
+  } catch (...) {
+    LogCaught(TLogLevel::Error, "a job of the worker pool failed");
+  }
+  Done();
+}
+
+void TJobLimit::DropWaiting() {
+  std::deque<std::function<void()>> Dropped;
+  std::lock_guard<std::mutex> G(FLock);
+  Dropped.swap(FWaiting);
 }
 
 }  // namespace quin

@@ -112,13 +112,14 @@ void TOrvExcel::Format(const TOrvExcelRange& Range, F&& Change) {
 void TOrvExcel::SetAlignment(const TOrvExcelRange& Range, std::optional<int> Horizontal,
                              std::optional<int> Vertical) {
   if (!Range) return;
-  const std::optional<TXlHAlign> H =
-      Horizontal ? std::optional(HorizontalAlignment(*Horizontal)) : std::nullopt;
-  const std::optional<TXlVAlign> V =
-      Vertical ? std::optional(VerticalAlignment(*Vertical)) : std::nullopt;
+  // Plain values and flags: g++ 12 takes optionals of enumerations copied into a lambda for
+  // maybe uninitialized.
+  const bool SetH = Horizontal.has_value(), SetV = Vertical.has_value();
+  const TXlHAlign H = SetH ? HorizontalAlignment(*Horizontal) : TXlHAlign{};
+  const TXlVAlign V = SetV ? VerticalAlignment(*Vertical) : TXlVAlign{};
   Format(Range, [&](TXlCellFormat& X) {
-    if (H) X.HAlign = *H;
-    if (V) X.VAlign = *V;
+    if (SetH) X.HAlign = H;
+    if (SetV) X.VAlign = V;
   });
 }
 

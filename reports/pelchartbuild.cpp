@@ -4,6 +4,7 @@
 
 #include "analysis/pelres.h"
 #include "base/langmanager.h"
+#include "base/log.h"
 #include "platform/chartform.h"
 #include "platform/chartrender.h"
 #include "platform/formtext.h"
@@ -287,6 +288,7 @@ TBitmap TPelRepElemChart::DrawImage(int Width, int Height) {
     C = CreateChart(false);
   } catch (const Exception&) {
     // A chart that cannot be filled is drawn empty; the page goes on.
+    LogCaught(TLogLevel::Warning, "the chart cannot be filled: " + GetCaption());
     C = TChart();
     ApplyChartDefaults(C);
   }

@@ -13,6 +13,15 @@ extern "C" const char* __asan_default_options() {  // NOLINT(bugprone-reserved-i
 extern "C" const char* __ubsan_default_options() {  // NOLINT(bugprone-reserved-identifier)
   return "print_stacktrace=1:halt_on_error=1";
 }
+extern "C" const char* __tsan_default_options() {  // NOLINT(bugprone-reserved-identifier)
+  return "halt_on_error=1:second_deadlock_stack=1";
+}
+// cairo and fontconfig are not built with ThreadSanitizer: their own locks and caches are
+// invisible to it, so the copies they make of what they keep (paths, glyphs) look like races
+// between the chart-drawing threads.
+extern "C" const char* __tsan_default_suppressions() {  // NOLINT(bugprone-reserved-identifier)
+  return "called_from_lib:libcairo.so.2\ncalled_from_lib:libfontconfig.so.1\n";
+}
 
 int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);

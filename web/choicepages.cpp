@@ -202,8 +202,7 @@ void TPelWebOpenReportForm::OpenButtonClick() {
   if (!M) return;
   std::string Name = ChosenFile(*AvailableReportsList, M->ReportFiles);
   if (Name.empty()) return;
-  const auto& Open = PelWebChoiceHooks().OpenSavedReportWindow;
-  if (!Open) throw Exception("The report window is not available in this server.");
+  const auto& Open = Need(PelWebChoiceHooks().OpenSavedReportWindow, "The report window");
   if (!M->OpenReport(Name)) return;
   if (Open(*M, Name)) Release();
 }

@@ -10,12 +10,14 @@
 
 #include "base/format.h"
 #include "base/langmanager.h"
+#include "base/log.h"
 #include "base/orvstrings.h"
 #include "base/process.h"
 #include "base/text.h"
 #include "base/urlprobe.h"
 #include "platform/charset.h"
 #include "platform/html.h"
+#include "platform/serverheap.h"
 #include "web/logon.h"
 #include "web/prefshelp.h"
 #include "web/session.h"
@@ -33,7 +35,7 @@ QUIN_IMPLEMENT_CLASS(THobServerController, TZepServerController)
 // --- application objects ---
 
 void TOrvApp::HandleException(const Exception& E) {
-  std::cerr << ApplicationTitle() << ": " << E.Message << std::endl;
+  Log(TLogLevel::Error, ApplicationTitle() + ": " + E.Message);
   std::exit(1);
 }
 
@@ -89,17 +91,7 @@ TZepApp::~TZepApp() {
 
 void TZepApp::CreateForms() {
   SetApplicationTitle(Title);
-  const TServerOptions& O = ServerOptions();
-  FController = New<THobServerController>();
-  FController->AppPath = O.AppDir.empty() ? ExecutableFolder() : O.AppDir;
-  if (FController->AppPath.back() != '/') FController->AppPath += '/';
-  FController->Port = O.Port;
-  FController->Host = O.Host;
-  FController->TrustedProxies = O.TrustedProxies;
-  FController->SessionTimeoutSpan = O.SessionTimeout;
-  CheckAppFolder(FController->AppPath);
-  FServer = FController->CreateServer();
-  FServer->Start();
+  FServer = StartServer(ServerOptions(), FController);
   std::string Address = FServer->Address();
   bool Any = Address == "0.0.0.0" || Address == "::";
   if (Address.find(':') != std::string::npos) Address = "[" + Address + "]";
@@ -107,6 +99,22 @@ void TZepApp::CreateForms() {
             << (Any ? " (every address of this machine; --host 127.0.0.1 for this machine only)"
                     : "")
             << std::endl;
+}
+
+std::unique_ptr<TWebServer> StartServer(const TServerOptions& Options,
+                                        std::unique_ptr<TZepServerController>& Controller) {
+  TuneHeapForServing();
+  Controller = New<THobServerController>();
+  Controller->AppPath = Options.AppDir.empty() ? ExecutableFolder() : Options.AppDir;
+  if (Controller->AppPath.back() != '/') Controller->AppPath += '/';
+  Controller->Port = Options.Port;
+  Controller->Host = Options.Host;
+  Controller->TrustedProxies = Options.TrustedProxies;
+  Controller->SessionTimeoutSpan = Options.SessionTimeout;
+  CheckAppFolder(Controller->AppPath);
+  std::unique_ptr<TWebServer> Server = Controller->CreateServer();
+  Server->Start();
+  return Server;
 }
 
 void TZepApp::Done() {

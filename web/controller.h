@@ -174,6 +174,13 @@ void DeleteSessionFolder(const std::string& FilesFolder, const std::string& Name
 // (the files folder with the users file, the style sheet and the surveys folder).
 void CheckAppFolder(const std::string& AppPath);
 
+// The server programs' start: the heap set for serving, a controller set from Options (kept in
+// Controller, which must outlive the server), the application folder checked (the executable's
+// folder when Options names none), the server made and listening. Raises Exception with a clear
+// text (a folder that is not complete, a port in use).
+std::unique_ptr<TWebServer> StartServer(const TServerOptions& Options,
+                                        std::unique_ptr<TZepServerController>& Controller);
+
 // The folder of the running executable, with trailing '/'.
 std::string ExecutableFolder();
 

@@ -7,6 +7,7 @@
 #include "analysis/pelsurvey.h"
 #include "base/exception.h"
 #include "base/langmanager.h"
+#include "base/log.h"
 #include "base/text.h"
 #include "platform/websession.h"
 #include "reports/pelrep.h"
@@ -167,8 +168,10 @@ bool TPelWebExportForm::WriteWorkbook() {
       ExportReportToExcel(TargetFile, *Report, Elements, {}, SigCheckBox->Checked,
                           TOCCheckBox->Checked, Product);
     } catch (const Exception& E) {
+      LogCaught(TLogLevel::Warning, "the workbook cannot be exported");
       Failure = E.Message;
     } catch (const std::exception& E) {
+      LogCaught(TLogLevel::Warning, "the workbook cannot be exported");
       Failure = E.what();
     }
   }

@@ -9,7 +9,6 @@
 #include "base/langmanager.h"
 #include "base/process.h"
 #include "base/text.h"
-#include "platform/serverheap.h"
 #include "web/controller.h"
 #include "web/register.h"
 
@@ -33,7 +32,6 @@ int Usage(const std::string& Error) {
 
 int main(int argc, char** argv) {
   using namespace quin;
-  StartWithThreadCaches(argv);
   std::vector<std::string> Args(argv + 1, argv + argc);
   TServerOptions& O = ServerOptions();
   std::vector<std::string> LangArgs;
@@ -73,7 +71,6 @@ int main(int argc, char** argv) {
       return Usage("unknown option " + A);
     }
   }
-  TuneHeapForServing();
   SetProgramArguments(LangArgs);
   RegisterWebClasses();
   SetApplicationTitle("Quinview Server");

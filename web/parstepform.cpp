@@ -25,13 +25,6 @@ TPelWebStepHooks& PelWebStepHooks() {
 
 namespace {
 
-// A hook the steps cannot do without; raises while its owner has not filled it.
-template <class F>
-const F& Need(const F& Hook, const char* What) {
-  if (!Hook) throw Exception(std::string(What) + " is not available in this server.");
-  return Hook;
-}
-
 TPelParList& WizardPars(THobSessionModule& M) {
   TPelParList* L = Need(PelWebStepHooks().WizardParList, "The analysis template list")(M);
   if (!L) throw Exception("No analysis template is chosen.");

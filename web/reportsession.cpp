@@ -18,7 +18,6 @@
 
 #include "base/format.h"
 #include "base/langmanager.h"
-#include "platform/serverheap.h"
 #include "platform/webserver.h"
 #include "platform/websession.h"
 #include "web/controller.h"
@@ -40,7 +39,6 @@ int Usage(const std::string& Error) {
 
 int main(int argc, char** argv) {
   using namespace quin;
-  StartWithThreadCaches(argv);
   std::vector<std::string> Args(argv + 1, argv + argc);
   std::string App, Report;
   int Sessions = 1, Port = 0, Timeout = 60000;
@@ -70,18 +68,16 @@ int main(int argc, char** argv) {
   sigaddset(&Stop, SIGTERM);
   pthread_sigmask(SIG_BLOCK, &Stop, nullptr);
 
-  TuneHeapForServing();
   RegisterWebClasses();
-  auto Controller = New<THobServerController>();
-  Controller->AppPath = App;
-  Controller->Host = "127.0.0.1";
-  Controller->Port = Port;
-  Controller->SessionTimeoutSpan = std::chrono::milliseconds(Timeout);
+  TServerOptions Options;
+  Options.AppDir = App;
+  Options.Host = "127.0.0.1";
+  Options.Port = Port;
+  Options.SessionTimeout = std::chrono::milliseconds(Timeout);
+  std::unique_ptr<TZepServerController> Controller;
   std::unique_ptr<TWebServer> Server;
   try {
-    CheckAppFolder(App);
-    Server = Controller->CreateServer();
-    Server->Start();
+    Server = StartServer(Options, Controller);
   } catch (const std::exception& E) {
     std::cerr << "quin-report-session: " << E.what() << "\n";
     return 1;

@@ -8,6 +8,7 @@
 #include "base/exception.h"
 #include "base/format.h"
 #include "base/langmanager.h"
+#include "base/log.h"
 #include "base/orvstrings.h"
 #include "base/text.h"
 #include "platform/charset.h"
@@ -202,6 +203,7 @@ void TPelWebRepPaneChartFrame::ChartRegionRender() {
       C->BuildChart(*Chart, false);
     } catch (const std::exception&) {
       // The chart shows what it holds.
+      LogCaught(TLogLevel::Warning, "the chart cannot be built: " + C->GetCaption());
     }
     RecodeChartTexts(*Chart);
   }

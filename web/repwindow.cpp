@@ -13,6 +13,7 @@
 #include "base/exception.h"
 #include "base/format.h"
 #include "base/langmanager.h"
+#include "base/log.h"
 #include "base/orvmessages.h"
 #include "base/orvstreams.h"
 #include "base/orvstrings.h"
@@ -48,12 +49,6 @@ TPelWebRepWindowHooks& PelWebRepWindowHooks() {
 }
 
 namespace {
-
-template <class F>
-const F& Need(const F& Hook, const char* What) {
-  if (!Hook) throw Exception(std::string(What) + " is not available in this server.");
-  return Hook;
-}
 
 // Layout of the layer selectors.
 constexpr int kLayersWidth = 200;
@@ -710,6 +705,7 @@ bool OpenNewAnalysisWindow(THobSessionModule& M) {
     S->ReplaceActiveForm(W);
     return true;
   } catch (const std::exception& E) {
+    LogCaught(TLogLevel::Warning, "the analysis window cannot be opened");
     S->Alert(CurrentLangManager().TranslateText(E.what()));
     return false;
   }

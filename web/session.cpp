@@ -5,6 +5,7 @@
 
 #include "analysis/pelsurvey.h"
 #include "base/format.h"
+#include "base/log.h"
 #include "base/orvexceptions.h"
 #include "base/orvmessages.h"
 #include "base/orvstreams.h"
@@ -333,6 +334,7 @@ bool THobSessionModule::OpenSurvey(const std::string& FileName) {
       SetUpSessionLanguage(*LangManager, H.SurveyLangManager(*Survey));
     return Survey != nullptr;
   } catch (const std::exception& E) {
+    LogCaught(TLogLevel::Warning, "the survey cannot be opened: " + FileName);
     std::string Msg = LM.TranslateText(
         Cp1250("<PLK>Nie można otworzyć tego badania:\\n<ENU>This survey cannot be opened:\\n"));
     // A failure without a text of its own (a failed inflation has none) still gives a reason.
@@ -370,6 +372,7 @@ TObject* THobSessionModule::OpenReport(const std::string& FileName) {
     Report = H.LoadReport(*this, Path);
     return Report.get();
   } catch (const std::exception& E) {
+    LogCaught(TLogLevel::Warning, "the report cannot be opened: " + FileName);
     const TOrvLangManager& LM = CurrentLangManager();
     std::string Msg = LM.TranslateText(
         Cp1250("<PLK>Nie można otworzyć tego raportu:\\n<ENU>This report cannot be opened:\\n"));

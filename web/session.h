@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/exception.h"
 #include "base/langmanager.h"
 #include "base/metaclass.h"
 #include "platform/websession.h"
@@ -47,6 +48,14 @@ class TZepSessionModule : public TObject {
 
 // The session object of the calling request; null outside a session.
 TZepSessionModule* GetSessionModuleBase();
+
+// A hook of one of the web's hook tables that the caller cannot do without; raises "<What> is
+// not available in this server." while the hook's owner has not filled it.
+template <class F>
+const F& Need(const F& Hook, const char* What) {
+  if (!Hook) throw Exception(std::string(What) + " is not available in this server.");
+  return Hook;
+}
 
 // How the session opens surveys and reports and which pages follow; filled with the analysis
 // survey and the choice pages, and replaceable in tests.

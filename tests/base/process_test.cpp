@@ -173,10 +173,10 @@ class URLProbe : public testing::Test {
     });
     Server.Get("/loop",
                [](const httplib::Request&, httplib::Response& R) { R.set_redirect("/loop"); });
-    // Answers only after the probe's 10 s in all have run out (or when the test ends).
+    // Answers only when the test ends, long after the probe's time-out.
     Server.Get("/slow", [this](const httplib::Request&, httplib::Response& R) {
-      for (int I = 0; I < 150 && !Stopping; ++I)
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      std::unique_lock<std::mutex> G(StopLock);
+      StopWake.wait_for(G, std::chrono::seconds(60), [this] { return Stopping; });
       R.set_content("late", "text/plain");
     });
     Server.Get("/agent", [](const httplib::Request& Q, httplib::Response& R) {
@@ -190,7 +190,11 @@ class URLProbe : public testing::Test {
     ASSERT_TRUE(Server.is_running());
   }
   void TearDown() override {
-    Stopping = true;
+    {
+      std::lock_guard<std::mutex> G(StopLock);
+      Stopping = true;
+    }
+    StopWake.notify_all();
     Server.stop();
     if (Thread.joinable()) Thread.join();
     SetURLProbing(true);
@@ -202,7 +206,9 @@ class URLProbe : public testing::Test {
   httplib::Server Server;
   std::thread Thread;
   int Port = 0;
-  std::atomic<bool> Stopping{false};
+  std::mutex StopLock;
+  std::condition_variable StopWake;
+  bool Stopping = false;
 };
 
 TEST_F(URLProbe, AnswersBy200Or401) {
@@ -214,7 +220,15 @@ TEST_F(URLProbe, AnswersBy200Or401) {
   for (const auto& C : Cases) EXPECT_EQ(URLExists(Url(C.Path)), C.Exists) << C.Path;
 }
 
-TEST_F(URLProbe, AnAnswerThatComesTooLateCountsAsMissing) { EXPECT_FALSE(URLExists(Url("/slow"))); }
+TEST_F(URLProbe, AnAnswerThatComesTooLateCountsAsMissing) {
+  const auto Former = SetURLProbeTimeout(std::chrono::milliseconds(300));
+  EXPECT_EQ(Former, std::chrono::milliseconds(10000));
+  const auto Start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(URLExists(Url("/slow")));
+  // Given up after the time-out, not after the default 10 s.
+  EXPECT_LT(std::chrono::steady_clock::now() - Start, std::chrono::seconds(9));
+  SetURLProbeTimeout(Former);
+}
 
 TEST_F(URLProbe, PutsHttpInFrontOfAnAddressWithoutScheme) {
   EXPECT_TRUE(URLExists("127.0.0.1:" + std::to_string(Port) + "/ok"));

@@ -33,6 +33,7 @@ async function startNginx(dir, serverPort) {
     [/server 127\.0\.0\.1:8888;/, `server 127.0.0.1:${serverPort};`],
     [/ssl_certificate\s+\S+;/, `ssl_certificate ${cert};`],
     [/ssl_certificate_key\s+\S+;/, `ssl_certificate_key ${key};`],
+    [/access_log \S+ quinview;/, `access_log ${path.join(dir, 'access.log')} quinview;`],
   ];
   for (const [from, to] of edits) {
     if (!from.test(site)) throw new Error('the sample configuration has no ' + from);
@@ -171,6 +172,14 @@ run(serverExe, filesFolder, async (browser, serverBase, server) => {
         expect(text.includes('Your session has ended. Please log on again.'), text);
         expect(text.includes('If you are a registered user'), text);
       });
+
+    if (viaNginx) {
+      await check('nginx\'s access log shows no session identifier', async () => {
+        const log = fs.readFileSync(path.join(server.app, 'access.log'), 'utf8');
+        expect(log.includes('"GET /s/*/ HTTP/'), log);
+        expect(!/[0-9a-f]{32}/.test(log), log);
+      });
+    }
   } finally {
     if (nginx) await stop(nginx.proc, 30000);
   }

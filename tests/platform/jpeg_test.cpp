@@ -17,9 +17,12 @@ namespace {
 
 TBitmap Filled(int W, int H, TColor C) {
   TBitmap B{W, H, {}};
-  for (int I = 0; I < W * H; ++I)
-    B.Rgb.insert(B.Rgb.end(),
-                 {uint8_t(ColorRed(C)), uint8_t(ColorGreen(C)), uint8_t(ColorBlue(C))});
+  B.Rgb.resize(size_t(W) * size_t(H) * 3);
+  for (size_t I = 0; I < B.Rgb.size(); I += 3) {
+    B.Rgb[I] = uint8_t(ColorRed(C));
+    B.Rgb[I + 1] = uint8_t(ColorGreen(C));
+    B.Rgb[I + 2] = uint8_t(ColorBlue(C));
+  }
   return B;
 }
 

@@ -105,5 +105,60 @@ TEST_F(LoopbackTest, SessionsAreServedInParallel) {
   EXPECT_TRUE(Met[1]);
 }
 
+// One session busy at a time: another session's request waits for it, holding no worker, while
+// a request of no session is served meanwhile.
+class BusySessionsTest : public LoopbackTest {
+ protected:
+  void Configure(TWebServerSettings& S) override {
+    S.ThreadPoolSize = 2;
+    S.MaxBusySessions = 1;
+  }
+};
+
+TEST_F(BusySessionsTest, AnotherSessionWaitsWhileOneComputes) {
+  std::string A = Open(), B = Open();
+  TLoopForm& FA = Form(A);
+  TLoopForm& FB = Form(B);
+  std::mutex M;
+  std::condition_variable Cv;
+  bool InA = false, ReleaseA = false, BStarted = false;
+  FA.OnPress = [&] {
+    std::unique_lock<std::mutex> G(M);
+    InA = true;
+    Cv.notify_all();
+    Cv.wait_for(G, std::chrono::seconds(60), [&] { return ReleaseA; });
+  };
+  FB.OnPress = [&] {
+    std::lock_guard<std::mutex> G(M);
+    BStarted = true;
+  };
+  auto Press = [this](const std::string& Base, TLoopForm* F) {
+    return Exchange(Port, PostRequest(Base, "application/x-www-form-urlencoded",
+                                      "__page=" + F->PageId() + "&__evt=" + F->Button->Id() +
+                                          "%3Aclick%3A"))
+        .Status;
+  };
+  int StatusA = 0, StatusB = 0;
+  std::thread TA([&] { StatusA = Press(A, &FA); });
+  {
+    std::unique_lock<std::mutex> G(M);
+    ASSERT_TRUE(Cv.wait_for(G, std::chrono::seconds(60), [&] { return InA; }));
+  }
+  std::thread TB([&] { StatusB = Press(B, &FB); });
+  // The pool's other worker is free: a new session opens while B waits for A.
+  EXPECT_EQ(Open().size(), 3u + 32u + 1u);
+  {
+    std::lock_guard<std::mutex> G(M);
+    EXPECT_FALSE(BStarted);
+    ReleaseA = true;
+  }
+  Cv.notify_all();
+  TA.join();
+  TB.join();
+  EXPECT_EQ(StatusA, 200);
+  EXPECT_EQ(StatusB, 200);
+  EXPECT_TRUE(BStarted);
+}
+
 }  // namespace
 }  // namespace quin
