@@ -10,13 +10,13 @@ namespace quin {
 
 // Whether an HTTP GET for URL is answered with status 200 or 401. "http://" is put in front
 // when URL has no "://". Only http and https are used, also for redirects (at most 5); 5 s to
-// connect and 10 s in all (SetURLProbeTimeout); the application title as user agent; the proxy from the
-// environment (http_proxy, https_proxy, no_proxy); the body is discarded.
-// When probing is switched off (SetURLProbing(false)) no request is made and the answer is
-// true, so that callers carry on as if every address answered.
-// In the background mode (a server's: no page waits for another web server) an address is
-// probed at most once, on a thread of its own with shorter bounds (2 s to connect, 3 s in all),
-// and its answer remembered; until it is known the address counts as answering.
+// connect and 10 s in all (SetURLProbeTimeout); the application title as user agent; the proxy from
+// the environment (http_proxy, https_proxy, no_proxy); the body is discarded. When probing is
+// switched off (SetURLProbing(false)) no request is made and the answer is true, so that callers
+// carry on as if every address answered. In the background mode (a server's: no page waits for
+// another web server) an address is probed at most once, on a thread of its own with shorter bounds
+// (2 s to connect, 3 s in all), and its answer remembered; until it is known the address counts as
+// answering.
 bool URLExists(std::string_view URL);
 bool URLProbing();
 void SetURLProbing(bool Enabled);

@@ -185,7 +185,7 @@ void ReadNamedRow(TRixScanner& Scanner, const TOrvTextPos& KeyPos, const char* c
 
 }  // namespace
 
-void TGimRadio::ReadPlaces(TRixScanner& Scanner) {
+void TGimRadio::ReadRadioPlaces(TRixScanner& Scanner) {
   TGimBlockReader R;
   R.Block = [&](TRixScanner& S, const TOrvTextPos&) {
     if (!S.ReadDefComplexStart("place")) return false;
@@ -196,7 +196,7 @@ void TGimRadio::ReadPlaces(TRixScanner& Scanner) {
   R.Read(Scanner);
 }
 
-void TGimRadio::ReadSources(TRixScanner& Scanner) {
+void TGimRadio::ReadRadioSources(TRixScanner& Scanner) {
   const TOrvTextPos BlockPos = Scanner.PrevToken ? Scanner.PrevToken->StartPos : Scanner.Pos;
   for (;;) {
     if (GimAtBlockEnd(Scanner)) return;
@@ -210,6 +210,10 @@ void TGimRadio::ReadSources(TRixScanner& Scanner) {
     Scanner.SkipDef(BlockPos);
     return;
   }
+}
+
+void TGimRadio::ReadRadioIndicators(TRixScanner& Scanner) {
+  GimReadIndicators(Scanner, *Indicators, {});
 }
 
 void TGimRadio::ReadSection(TRixScanner& Scanner, const TOrvTextPos&) {
@@ -242,15 +246,15 @@ void TGimRadio::ReadSection(TRixScanner& Scanner, const TOrvTextPos&) {
       return true;
     }
     if (S.ReadDefComplexStart("indicators")) {
-      GimReadIndicators(S, *Indicators, {});
+      ReadRadioIndicators(S);
       return true;
     }
     if (S.ReadDefComplexStart("sources")) {
-      ReadSources(S);
+      ReadRadioSources(S);
       return true;
     }
     if (S.ReadDefComplexStart("places")) {
-      ReadPlaces(S);
+      ReadRadioPlaces(S);
       return true;
     }
     return false;

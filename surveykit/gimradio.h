@@ -180,8 +180,10 @@ class TGimRadio : public TGimMedia {
   void ReadStation(TRixScanner& Scanner, TGimModule& Parent);
 
  private:
-  void ReadPlaces(TRixScanner& Scanner);
-  void ReadSources(TRixScanner& Scanner);
+  // The bodies of the "places", "sources" and "indicators" blocks.
+  void ReadRadioPlaces(TRixScanner& Scanner);
+  void ReadRadioSources(TRixScanner& Scanner);
+  void ReadRadioIndicators(TRixScanner& Scanner);
 };
 
 }  // namespace quin

@@ -93,6 +93,8 @@ void TMerTV::ReadStation(TRixScanner& Scanner, TGimModule& Parent) {
   GimReadAndClose(Body, [&] { GimCheckIDAndName(Scanner, *St); });
 }
 
+void TMerTV::ReadTVIndicators(TRixScanner& Scanner) { GimReadIndicators(Scanner, *Indicators, {}); }
+
 void TMerTV::ReadSection(TRixScanner& Scanner, const TOrvTextPos&) {
   ResetHook();
   ReadIDs.Clear();
@@ -126,7 +128,7 @@ void TMerTV::ReadSection(TRixScanner& Scanner, const TOrvTextPos&) {
       return true;
     }
     if (S.ReadDefComplexStart("indicators")) {
-      GimReadIndicators(S, *Indicators, {});
+      ReadTVIndicators(S);
       return true;
     }
     return false;

@@ -117,6 +117,8 @@ class TMerTV : public TGimMedia {
   void ReadSection(TRixScanner& Scanner, const TOrvTextPos& StartPos);
   // Reads a "station" body below Parent.
   void ReadStation(TRixScanner& Scanner, TGimModule& Parent);
+  // Reads the body of the "indicators" block: the catalogue keeps the indicators it names.
+  void ReadTVIndicators(TRixScanner& Scanner);
 };
 
 }  // namespace quin
