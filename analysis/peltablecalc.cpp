@@ -14,7 +14,10 @@
 //     bytes' key sets over all parts, and the bins are counted in one tight pass; each bin that
 //     holds records then adds its sums to every grid combination of the keys it meets. When
 //     the bins would far outnumber the records, MatchRecords finds each record's keys instead
-//     and adds it to the grid directly.
+//     and adds it to the grid directly. The values of a column of codes are counted in the
+//     same pass: the record's value code is one more byte of its bin, so a bin's sums of
+//     values and squares are its weight times its code's value (and its square); values of
+//     other columns are added record by record in a second pass.
 //  4. ReadOffCells: each cell's bases and cases are grid accumulators, read into its sums.
 //
 // A worked example: rows edu = low and edu = mid, one column reg = north, counts, no layer.
@@ -95,6 +98,17 @@ struct TPassKeys {
   int GroupKey(int A, size_t G, int LocalKey) const {
     return GLocal[A][G][static_cast<size_t>(Global[A][static_cast<size_t>(LocalKey)])];
   }
+};
+
+// The values of a column of codes counted into the bins: each code's class (0 no value, then
+// one per code with a value) and each class's value; a class steps the bin by Stride.
+struct TValuePart {
+  int Group = -1;
+  const uint8_t* Arr = nullptr;
+  std::array<uint32_t, 256> ClassOf{};
+  std::vector<double> Value{0.0};
+  size_t Stride = 0;
+  size_t Classes() const { return Value.size(); }
 };
 
 // The sums of a pass: the grid of counts and weights, and one grid of value sums per value
@@ -214,7 +228,8 @@ class TTableCalc {
   // The steps of a pass over the plans First..Last (see the file's comment).
   void NumberKeys(size_t First, size_t Last, TPassKeys& K) const;
   void CountIntoBins(const TPassKeys& K, const std::vector<TPelKeyMatcher::TPart>& Parts,
-                     const std::vector<size_t>& Stride, std::vector<TAcc>& H,
+                     const std::vector<size_t>& Stride, const std::vector<TValuePart>& Values,
+                     size_t ValueBins, std::vector<TAcc>& H,
                      std::vector<std::vector<TValueAcc>>& VH) const;
   void SpreadBins(const TPassKeys& K, const TPelKeyMatcher (&Match)[3],
                   const std::vector<TPelKeyMatcher::TPart>& Parts, const std::vector<int>& AxisOf,
@@ -480,46 +495,113 @@ void TTableCalc::NumberKeys(size_t First, size_t Last, TPassKeys& K) const {
   }
 }
 
+// The bytes of one array that step a record's bin, each by its offset.
+struct TBinRead {
+  const uint8_t* Arr;
+  std::array<uint32_t, 256> Off;
+};
+
+// Every record's count and weight into its bin: the sum of its reads' offsets.
+template <size_t NReads>
+void CountReads(const std::vector<TBinRead>& Reads, size_t N, const double* W, TAcc* H) {
+  std::array<TBinRead, NReads> R;
+  std::copy_n(Reads.begin(), NReads, R.begin());
+  for (size_t I = 0; I < N; ++I) {
+    size_t Bin = 0;
+    for (const TBinRead& X : R) Bin += X.Off[X.Arr[I]];
+    ++H[Bin].A;
+    H[Bin].W += W[I];
+  }
+}
+
+void CountAnyReads(const std::vector<TBinRead>& Reads, size_t N, const double* W, TAcc* H) {
+  for (size_t I = 0; I < N; ++I) {
+    size_t Bin = 0;
+    for (const TBinRead& X : Reads) Bin += X.Off[X.Arr[I]];
+    ++H[Bin].A;
+    H[Bin].W += W[I];
+  }
+}
+
 void TTableCalc::CountIntoBins(const TPassKeys& K, const std::vector<TPelKeyMatcher::TPart>& Parts,
-                               const std::vector<size_t>& Stride, std::vector<TAcc>& H,
+                               const std::vector<size_t>& Stride,
+                               const std::vector<TValuePart>& Values, size_t ValueBins,
+                               std::vector<TAcc>& H,
                                std::vector<std::vector<TValueAcc>>& VH) const {
   // The parts with an array, with their byte tables scaled by their strides.
-  struct TRead {
-    const uint8_t* Arr;
-    std::array<uint32_t, 256> Off;
-  };
-  std::vector<TRead> Reads;
+  std::vector<TBinRead> Reads;
   for (size_t P = 0; P < Parts.size(); ++P) {
     if (!Parts[P].Arr) continue;
-    TRead R{Parts[P].Arr, {}};
+    TBinRead R{Parts[P].Arr, {}};
     for (size_t B = 0; B < 256; ++B)
       R.Off[B] = static_cast<uint32_t>(static_cast<size_t>(Parts[P].SetOf[B]) * Stride[P]);
     Reads.push_back(R);
   }
-  auto BinOf = [&Reads](size_t I) {
-    size_t Bin = 0;
-    for (const TRead& R : Reads) Bin += R.Off[R.Arr[I]];
-    return Bin;
-  };
+  const size_t KeyReads = Reads.size();
+  for (const TValuePart& V : Values) {
+    TBinRead R{V.Arr, {}};
+    for (size_t B = 0; B < 256; ++B) R.Off[B] = static_cast<uint32_t>(V.ClassOf[B] * V.Stride);
+    Reads.push_back(R);
+  }
   const double* W = M.Weights();
   const auto N = static_cast<size_t>(M.Buf().N);
-  if (Reads.size() == 2) {
-    const TRead R0 = Reads[0], R1 = Reads[1];
-    for (size_t I = 0; I < N; ++I) {
-      TAcc& X = H[R0.Off[R0.Arr[I]] + R1.Off[R1.Arr[I]]];
-      ++X.A;
-      X.W += W[I];
-    }
-  } else {
-    for (size_t I = 0; I < N; ++I) {
-      TAcc& X = H[BinOf(I)];
-      ++X.A;
-      X.W += W[I];
+  // With value codes among the reads the bins are the key bins once per combination of codes.
+  std::vector<TAcc> Full;
+  if (!Values.empty()) Full.resize(H.size() * ValueBins);
+  TAcc* Out = Values.empty() ? H.data() : Full.data();
+  switch (Reads.size()) {
+    case 1:
+      CountReads<1>(Reads, N, W, Out);
+      break;
+    case 2:
+      CountReads<2>(Reads, N, W, Out);
+      break;
+    case 3:
+      CountReads<3>(Reads, N, W, Out);
+      break;
+    case 4:
+      CountReads<4>(Reads, N, W, Out);
+      break;
+    default:
+      CountAnyReads(Reads, N, W, Out);
+  }
+  for (int G : K.GroupsUsed) VH[static_cast<size_t>(G)].resize(H.size());
+  if (!Values.empty()) {
+    // Each key bin's count and weight over all codes; each value group's sums over the codes
+    // with a value.
+    std::vector<uint32_t> Class(Values.size());
+    for (size_t V = 0; V < ValueBins; ++V) {
+      for (size_t J = 0; J < Values.size(); ++J)
+        Class[J] = static_cast<uint32_t>((V * H.size() / Values[J].Stride) % Values[J].Classes());
+      const TAcc* Row = &Full[V * H.size()];
+      for (size_t Bin = 0; Bin < H.size(); ++Bin) {
+        const TAcc& X = Row[Bin];
+        if (X.A == 0) continue;
+        H[Bin].A += X.A;
+        H[Bin].W += X.W;
+        for (size_t J = 0; J < Values.size(); ++J) {
+          if (Class[J] == 0) continue;
+          const double Value = Values[J].Value[Class[J]];
+          TValueAcc& Y = VH[static_cast<size_t>(Values[J].Group)][Bin];
+          Y.A += X.A;
+          Y.W += X.W;
+          Y.S += Value * X.W;
+          Y.Q += Value * Value * X.W;
+        }
+      }
     }
   }
+  // The values of other columns, record by record.
+  auto BinOf = [&Reads, KeyReads](size_t I) {
+    size_t Bin = 0;
+    for (size_t J = 0; J < KeyReads; ++J) Bin += Reads[J].Off[Reads[J].Arr[I]];
+    return Bin;
+  };
   for (int G : K.GroupsUsed) {
+    if (std::any_of(Values.begin(), Values.end(),
+                    [G](const TValuePart& V) { return V.Group == G; }))
+      continue;
     std::vector<TValueAcc>& V = VH[static_cast<size_t>(G)];
-    V.resize(H.size());
     const TValueGroup& Gr = *Groups[static_cast<size_t>(G)];
     for (size_t I = 0; I < N; ++I) {
       const double X = Gr.Value(I);
@@ -726,9 +808,29 @@ void TTableCalc::Pass(size_t First, size_t Last) {
       Stride[P] = S;
       S *= Parts[P].Sets.size();
     }
+    // The value groups of columns of codes whose codes the bins can take in too.
+    std::vector<TValuePart> Values;
+    size_t ValueBins = 1;
+    for (int G : K.GroupsUsed) {
+      const TValueGroup& Gr = *Groups[static_cast<size_t>(G)];
+      if (!Gr.Bytes) continue;
+      TValuePart V;
+      V.Group = G;
+      V.Arr = Gr.Bytes;
+      for (size_t B = 0; B < 256; ++B)
+        if (Gr.ByteValue[B] != GimValueNoData) {
+          V.ClassOf[B] = static_cast<uint32_t>(V.Value.size());
+          V.Value.push_back(Gr.ByteValue[B]);
+        }
+      const double All = Bins * static_cast<double>(ValueBins * V.Classes());
+      if (All > static_cast<double>(M.MaxCombinations) || All > BinsWorthIt) continue;
+      V.Stride = S * ValueBins;
+      ValueBins *= V.Classes();
+      Values.push_back(V);
+    }
     std::vector<TAcc> H(static_cast<size_t>(Bins));
     std::vector<std::vector<TValueAcc>> VH(Groups.size());
-    CountIntoBins(K, Parts, Stride, H, VH);
+    CountIntoBins(K, Parts, Stride, Values, ValueBins, H, VH);
     SpreadBins(K, Match, Parts, AxisOf, Stride, H, VH, Sums);
   } else {
     MatchRecords(K, Match, Sums);

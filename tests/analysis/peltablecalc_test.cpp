@@ -27,7 +27,8 @@ struct TCase {
                   // 3 media x region, 4 grid x region, 5 target groups and waves x region,
                   // 6 scale (negative and fractional codes) x big codes, 7 education and the
                   // scale's mean x region, 8 answers over several columns x region, 9 education
-                  // and an amount of many distinct values x region
+                  // and an amount of many distinct values x region, 10 the scale's mean by
+                  // the scale, the scale's mean alone, and the amount's mean x region
   bool Unweighted = false;
   // A target group as the layer, in place of medium a.
   const char* LayerGroup = nullptr;
@@ -66,6 +67,16 @@ void Shape(TCalcTable& T, const TCase& C) {
     case 9:
       for (const char* R : {"low", "mid", "high"})
         T.Rows.push_back({T.Resp("edu", R), T.Resp(C.Shape == 7 ? "scm" : "inc", "v")});
+      T.Cols = {{T.Resp("reg", "north")}, {T.Resp("reg", "south")}};
+      break;
+    case 10:
+      // Means of a column of codes that is also a row's condition, beside means of an amount
+      // in the same table.
+      T.Rows = {{T.Resp("sc", "neg"), T.Resp("scm", "v")},
+                {T.Resp("sc", "pos"), T.Resp("scm", "v")},
+                {T.Resp("scm", "v")},
+                {T.Resp("edu", "low"), T.Resp("inc", "v")},
+                {T.Resp("edu", "mid"), T.Resp("scm", "v")}};
       T.Cols = {{T.Resp("reg", "north")}, {T.Resp("reg", "south")}};
       break;
     case 8:
@@ -140,6 +151,8 @@ const std::vector<TCase>& Cases() {
       }
     for (const char* S : {"cntA", "pctCol", "pctLayer", "est"})
       V.push_back({S, S, std::string(S) != "est", false, true, 8});
+    for (const char* S : {"meanCol", "varCol", "stdDevCol", "shareRow"})
+      for (int Flags = 0; Flags < 2; ++Flags) V.push_back({S, S, Flags != 0, Flags != 0, true, 10});
     V.push_back({"five conditions as the layer", "pctCol", true, false, true, 0, false,
                  "edu in [low, mid] and reg = north and not media = a and sc = pos and "
                  "anym = ab"});
