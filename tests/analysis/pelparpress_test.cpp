@@ -46,16 +46,41 @@ TParSurveyOptions PressOptions() {
   P.Root.Objects = {Title("a", "Alpha", 1, "mon:fri"), Title("b", "Beta", 2, "sat"),
                     Title("c", "Gamma", 3, "")};
   P.HasIndicators = true;
-  P.Indicators = {Ind("reach", "Rch"), Ind("ar", ""), Ind("nir", "NIR", "1:5")};
+  TSwIndicator Rdw = Ind("rdw", "RDW");
+  Rdw.Column.clear();
+  Rdw.IndependentColumns = -1;
+  Rdw.ResponseList =
+      "code = 1;\r\n"
+      "def response id = mon; name = \"Monday\"; nick = \"Mo\"; columnMask = \"rdm_*\"; end;\r\n"
+      "def response id = sat; name = \"Saturday\"; nick = \"Sa\"; columnMask = \"rds_*\"; end;";
+  P.Indicators = {Ind("reach", "Rch"), Ind("ar", ""), Ind("nir", "NIR", "1:5"), Rdw};
   TParSurveyOptions O;
   O.Sections = PressSectionText(P);
   return O;
 }
 
+// The parameter survey with the columns of the reading-by-weekday responses per title.
+struct TPressSurvey {
+  TEnglishSession English;
+  TOpened<> Opened;
+  TPelSurvey& S;
+  static std::string Bytes() {
+    TSwSurveyRecset Resp{"resp", {}};
+    for (int W = 0; W < 5; ++W) {
+      std::vector<std::pair<std::string, std::vector<double>>> Cols{
+          {"sex", {1, 2}}, {"age", {20, 30}}, {"freq_tv", {1, 2}}, {"freq_radio", {2, 1}}};
+      for (const char* C : {"rdm_a", "rdm_b", "rdm_c", "rds_a", "rds_b", "rds_c"})
+        Cols.push_back({C, {0, 1}});
+      Resp.Waves.push_back(Wave(Cols));
+    }
+    return SurveyFileBytes(ParDefinition(PressOptions()), {Resp});
+  }
+  TPressSurvey() : Opened(Bytes()), S(*Opened.Survey) {}
+};
+
 class ParPress : public testing::Test {
  protected:
-  ParPress() : P(PressOptions()) {}
-  TParSurvey P;
+  TPressSurvey P;
   TOrvMsgList Msgs{100, 100};
 
   template <class T>
@@ -241,6 +266,20 @@ TEST_F(ParPress, IndicatorBlockProblemsAreReported) {
   ASSERT_EQ(Msgs.Count(), 2);
   for (int I = 0; I < Msgs.Count(); ++I)
     EXPECT_EQ(Msgs.GetItem(I)->MsgClass, &TRixMsgError_UnknownKey);
+}
+
+TEST_F(ParPress, ResponsesChosenForAnIndicatorWithAResponseList) {
+  auto Par = Read<TPelParPressInds>("def ind id = rdw; parameters = SAT, tue, mon; end;");
+  auto& Sub = static_cast<TPelSubParPressInds&>(*Par->SubPar(0));
+  ASSERT_EQ(Sub.ElemCount(), 1);
+  ASSERT_TRUE(Sub.Elem(0)->Resp);
+  EXPECT_EQ(Sub.Elem(0)->Resp->Count(), 2);  // an identifier the list lacks is passed over
+  EXPECT_EQ(Sub.GetItemLabel(0, true), "RDW [Sa, Mo]");
+  const std::string Out = Written([&](TStream& S) {
+    int Indent = 0;
+    Sub.Elem(0)->WriteBlock(S, Indent);
+  });
+  EXPECT_EQ(Out, "def ind\r\n  id = rdw;\r\n  parameters = sat, mon;\r\nend;\r\n");
 }
 
 TEST_F(ParPress, IndicatorsFileRoundTrip) {
