@@ -277,7 +277,7 @@ class TPelSubPar : public TOrvObject {
   virtual int GetItemCount(bool Detail) const { return ElemCount(); }
   int GetItemCountDefault() const { return GetItemCount(true); }
   virtual std::string GetItemLabel(int Index, bool Detail) const { return {}; }
-  std::string GetItemLabelDefault(int Index) const { return GetItemLabel(Index, true); }
+  virtual std::string GetItemLabelDefault(int Index) const { return GetItemLabel(Index, true); }
   virtual std::string GetRangeStartLabel(int Index) const { return GetElemLabel(Index); }
   virtual std::string GetRangeEndLabel(int Index) const { return GetElemLabel(Index); }
   virtual void WriteBody(TStream& Stream, int& Indent) const;

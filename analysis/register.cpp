@@ -3,6 +3,7 @@
 #include "analysis/pelparaxes.h"
 #include "analysis/pelparbase.h"
 #include "analysis/pelpargroups.h"
+#include "analysis/pelparpress.h"
 #include "analysis/pelparquestions.h"
 #include "analysis/pelparstats.h"
 #include "analysis/pelparwaves.h"
@@ -27,6 +28,8 @@ void RegisterAnalysisClasses() {
   RegisterRWObjectClass(RWClassOf<TPelParStats>());
   RegisterRWObjectClass(RWClassOf<TPelParGroups>());
   RegisterRWObjectClass(RWClassOf<TPelUserDef>());
+  RegisterRWObjectClass(RWClassOf<TPelParPressTitles>());
+  RegisterRWObjectClass(RWClassOf<TPelParPressInds>());
   // The result elements, found by the names of their data-info blocks.
   RegisterGeneralResClasses();
 }

@@ -23,6 +23,7 @@ struct TParSurveyOptions {
   int Waves = 5;
   std::string WavesLines;  // extra keys of the "waves" block
   std::string InfoLines;   // extra keys of the "survey" block
+  std::string Sections;    // further sections after the data tree (media definitions)
 };
 
 // The coded question "sex" (male 1, female 2) and the numeric question "age" (15 to 99), as
@@ -66,7 +67,8 @@ inline std::string ParDefinition(const TParSurveyOptions& O) {
        "      end;\r\n"
        "    end;\r\n"
        "  end;\r\n"
-       "end;\r\n";
+       "end;\r\n" +
+       O.Sections;
   return S;
 }
 

@@ -146,7 +146,9 @@ TEST_F(ParWaves, AllWavesOfTheParameterInOrderOfFirstAppearance) {
 class ParWavesMinimum : public ParWaves {
  protected:
   ParWavesMinimum()
-      : ParWaves({.Waves = 6, .WavesLines = "  minSelCount = 4;\r\n", .InfoLines = ""}) {}
+      : ParWaves(
+            {.Waves = 6, .WavesLines = "  minSelCount = 4;\r\n", .InfoLines = "", .Sections = ""}) {
+  }
 };
 
 TEST_F(ParWavesMinimum, WindowsSmallerThanTheMinimumFormOneItem) {
